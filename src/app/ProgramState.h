@@ -1,0 +1,101 @@
+#pragma once
+// The values the whole program shares: start-up values, the user's folders,
+// the clearing flags, the cookie manager's filter, and the open windows.
+// One object of it exists per program run; tests make a fresh one each.
+#include <cstdint>
+#include <string>
+
+#include "app/Platform.h"
+#include "app/Settings.h"
+
+namespace purgelet {
+
+namespace ui {
+class Application;
+}
+class TFirstInitial;
+class TForm1;
+class TForm2;
+class TMainForm;
+
+// Where the current user's traces lie.
+struct FolderSet {
+    std::string UserName;
+    std::uint8_t WinMajor = 0;
+    bool IsWin9x = false;
+    std::string ProfileFolder;           // NT family
+    std::string UserHistoryFolder;       // Windows 9x, relative to WindowsFolder
+    std::string UserCookiesFolder;
+    std::string UserRecentFolder;
+    std::string UserTempInternetFolder;
+};
+
+// Categories waiting for the NT run.
+struct NtCategoryFlags {
+    bool historyLinksWeb = false;
+    bool temporaryFiles = false;
+    bool cookies = false;
+    bool historyLinksDoc = false;
+    bool tempInternetFiles = false;
+    bool typedURLs = false;
+    bool typedWordsOnRun = false;
+
+    void SetAll(bool on) {
+        historyLinksWeb = temporaryFiles = cookies = historyLinksDoc = tempInternetFiles = typedURLs =
+            typedWordsOnRun = on;
+    }
+};
+
+// URL cache entry type bits.
+inline constexpr std::uint32_t kCookieCacheEntry = 0x00100000;
+inline constexpr std::uint32_t kUrlHistoryCacheEntry = 0x00200000;
+inline constexpr std::uint32_t kTrackOnlineCacheEntry = 0x00000020;
+inline constexpr std::uint32_t kTrackOfflineCacheEntry = 0x00000010;
+
+struct ProgramState {
+    explicit ProgramState(ui::Application& application) : app(application), settings(platform) {}
+    ProgramState(const ProgramState&) = delete;
+    ProgramState& operator=(const ProgramState&) = delete;
+
+    ui::Application& app;
+    Platform platform;
+    SettingsStore settings;
+
+    // Start-up values.
+    std::string ProgramFolder;
+    std::string WindowsFolder;
+    std::string SettingsKey;
+    bool SecondInstance = false;
+    bool TrayMode = false;
+    HANDLE instanceMutex = nullptr;
+
+    // Cleaning engine.
+    FolderSet folders;
+    NtCategoryFlags ntFlags;
+    bool ClearLogPerCategory = true;
+
+    // Cookie manager: the entry types the next refresh keeps, and whether
+    // WinInet's cache deletion function was found.
+    std::uint32_t cacheEntryTypeFilter = kCookieCacheEntry;
+    bool deleteUrlCacheEntryFound = true;
+
+    // The windows, each kept in one reference (null when not open).
+    TFirstInitial* FirstInitial = nullptr;
+    TForm1* Form1 = nullptr;
+    TForm2* Form2 = nullptr;
+    TMainForm* MainForm = nullptr;
+
+    // Settings helpers bound to the settings key.
+    std::string Read(const std::string& name) const { return settings.ReadIniFromReg(SettingsKey, name); }
+    void Write(const std::string& name, const std::string& text) const {
+        settings.WriteIniToReg(SettingsKey, name, text);
+    }
+};
+
+// Appends one "\" unless the text already ends in one.
+inline std::string WithTrailingBackslash(std::string s) {
+    if (s.empty() || s.back() != '\\') s += '\\';
+    return s;
+}
+
+}  // namespace purgelet

@@ -1,0 +1,33 @@
+#pragma once
+// The settings store: every option is one REG_SZ value under one key of
+// HKEY_CURRENT_USER. Each call opens its own handle and closes it again.
+#include <string>
+
+#include "app/Platform.h"
+
+namespace purgelet {
+
+class SettingsStore {
+public:
+    explicit SettingsStore(const Platform& platform) : platform_(platform) {}
+
+    // Stores text as REG_SZ, creating the key when absent. A key that cannot
+    // be opened stores nothing; a value that cannot be set raises
+    // "Failed to set data for '<name>'".
+    void WriteIniToReg(const std::string& keyPath, const std::string& name, const std::string& text) const;
+    // The value's text, empty when the key or the value is missing. A value of
+    // another type than REG_SZ or REG_EXPAND_SZ raises "Invalid data type for '<name>'".
+    std::string ReadIniFromReg(const std::string& keyPath, const std::string& name) const;
+    // True only when the key opened and the value was deleted.
+    bool Delete_Value_InRegistry(const std::string& keyPath, const std::string& name) const;
+
+private:
+    const Platform& platform_;
+};
+
+// Switches read as on only for exactly "1".
+inline bool IsSwitchOn(const std::string& stored) { return stored == "1"; }
+// The XP menu style is on unless stored as exactly "0".
+inline bool IsXpMenuOn(const std::string& stored) { return stored != "0"; }
+
+}  // namespace purgelet

@@ -1,0 +1,114 @@
+#include "app/Start.h"
+
+#include "app/Texts.h"
+#include "cookies/CookieListWindow.h"
+#include "framework/Application.h"
+#include "mainwindow/MainWindow.h"
+#include "tray/TrayWindow.h"
+
+namespace purgelet {
+
+namespace {
+constexpr char kProgramCaption[] = "Ovk Purgelet v2.0.3";
+constexpr UINT kWindowsFolderBufferSize = 255;
+constexpr UINT_PTR kNoAssociation = 31;  // SE_ERR_NOASSOC
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+}  // namespace
+
+TFirstInitial::TFirstInitial(ui::Application& app, ProgramState& state)
+    : Form(app, "FirstInitial", {0, 0, 400, 120}, "FirstInitial"), state_(state) {
+    state_.FirstInitial = this;
+    OnCreate = [this] { FormCreate(); };
+}
+
+TFirstInitial::~TFirstInitial() {
+    if (state_.FirstInitial == this) state_.FirstInitial = nullptr;
+}
+
+bool TFirstInitial::AlreadyRunning() {
+    const std::string name = texts::MutexName.Text();
+    HANDLE h = CreateMutexA(nullptr, TRUE, name.c_str());
+    DWORD err = GetLastError();
+    // The handle stays open for the life of the process.
+    if (h && !state_.instanceMutex) state_.instanceMutex = h;
+    return h != nullptr && err == ERROR_ALREADY_EXISTS;
+}
+
+void TFirstInitial::FormCreate() {
+    if (AlreadyRunning()) {
+        state_.SecondInstance = true;
+        App().Beep(0);
+        App().ShowMessageBox(Handle(), std::string(kProgramCaption) + " " + texts::SecondInstanceTail.Text(),
+                         App().Title(), MB_OK | MB_ICONINFORMATION);
+        App().Terminate();
+        return;
+    }
+    // The window's icon is the application's (set when the window was made).
+    std::string exe = state_.platform.moduleFileName();
+    std::string folder = exe.substr(0, exe.find_last_of('\\') == std::string::npos ? 0 : exe.find_last_of('\\') + 1);
+    state_.ProgramFolder = WithTrailingBackslash(folder);
+
+    std::string buffer(kWindowsFolderBufferSize, '\0');
+    UINT n = state_.platform.getWindowsDirectory(buffer.data(), kWindowsFolderBufferSize);
+    if (n == 0) {
+        App().ShowMessageBox(Handle(), texts::NoWindowsFolder.Text(), App().Title(), MB_OK);
+        return;
+    }
+    buffer.resize(std::min<std::size_t>(buffer.find('\0'), buffer.size()));
+    state_.WindowsFolder = WithTrailingBackslash(buffer);
+    state_.SettingsKey = texts::SettingsKey.Text();
+    if (IsSwitchOn(state_.Read("RunOnStartup"))) state_.TrayMode = true;
+    if (IsSwitchOn(state_.Read("Check In Tray"))) state_.TrayMode = true;
+}
+
+void TFirstInitial::OpenHelpFile() {
+    const std::string file = state_.ProgramFolder + texts::HelpFileName.Text();
+    if (!FileExists(file)) {
+        App().Beep(0);
+        App().ShowMessageBox(Handle(), texts::HelpMissing.Text(), App().Title(), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (static_cast<UINT_PTR>(state_.platform.shellOpen(Handle(), file)) == kNoAssociation) {
+        App().Beep(0);
+        App().ShowMessageBox(Handle(), texts::HelpNoAssociation.Text(), App().Title(), MB_OK | MB_ICONERROR);
+    }
+}
+
+void StartProgram(ProgramState& state) {
+    ui::Application& app = state.app;
+    app.ShowMainForm = false;
+    app.CreateForm<TFirstInitial>(state);
+    if (state.SecondInstance) return;
+    if (!state.TrayMode) {
+        TForm1& main = app.CreateForm<TForm1>(state);
+        main.Show();
+        // The cookie manager comes last, hidden.
+        app.CreateForm<TMainForm>(state);
+        return;
+    }
+    app.CreateForm<TForm2>(state);
+    TForm1& main = app.CreateForm<TForm1>(state);
+    // The start-up clearing works through the cookie manager, so it exists first.
+    app.CreateForm<TMainForm>(state);
+    if (main.chkExecuteClearStart.Checked()) main.ExecuteClearChosen();
+    const bool inTray = main.chkInTray.Checked();
+    const bool loadAtStart = main.chkRunWhenWinStarts.Checked();
+    if (inTray && !loadAtStart)
+        main.Show();
+    else
+        main.Release();
+}
+
+int RunProgram(HINSTANCE instance) {
+    ui::Application app(instance);
+    ProgramState state(app);
+    StartProgram(state);
+    if (!app.Terminated()) app.Run();
+    return 0;
+}
+
+}  // namespace purgelet

@@ -1,0 +1,160 @@
+#include "cleaner/FolderDiscovery.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/Texts.h"
+
+namespace purgelet {
+
+namespace {
+constexpr char kCrLf[] = "\r\n";
+
+std::string RemoveAll(std::string text, const std::string& what) {
+    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos)) text.erase(pos, what.size());
+    return text;
+}
+}  // namespace
+
+std::string ExtractFileDrive(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        // \\server\share: up to the backslash after the share name.
+        std::size_t server = path.find('\\', 2);
+        if (server == std::string::npos) return path;
+        std::size_t share = path.find('\\', server + 1);
+        return share == std::string::npos ? path : path.substr(0, share);
+    }
+    return {};
+}
+
+std::string FindProfileFolder(const DiscoveryFacts& facts, std::uint8_t winMajor) {
+    std::string base;
+    if (winMajor < 5) {
+        base = facts.windowsFolder + "Profiles\\";
+    } else {
+        base = ExtractFileDrive(facts.windowsFolder).substr(0, 3);
+        if (base.empty() || base.back() != '\\') {
+            if (base.size() < 3) base += '\\';
+        }
+        base += "Documents and Settings\\";
+        base = base.substr(0, 26);
+    }
+    if (base.empty()) return {};
+
+    std::string first = base + facts.userName + "\\";
+    if (facts.directoryExists(first)) return first;
+
+    std::string appData = facts.readAppData ? facts.readAppData() : std::string();
+    appData = facts.fullPath ? facts.fullPath(appData) : appData;
+    appData = RemoveAll(appData, "\\Application Data");
+    std::string name;
+    if (auto slash = appData.find_last_of('\\'); slash != std::string::npos) name = appData.substr(slash + 1);
+    std::string second = base + name + "\\";
+    if (facts.directoryExists(second)) return second;
+    return {};
+}
+
+DiscoveryLabels DiscoverFolders(const DiscoveryFacts& facts, FolderSet& f) {
+    DiscoveryLabels labels;
+    f.UserName = facts.userName;
+    if (facts.versionKnown) {
+        labels.winVer = "Version : " + std::to_string(facts.major) + "." + std::to_string(facts.minor);
+        f.WinMajor = static_cast<std::uint8_t>(facts.major);
+        f.IsWin9x = facts.platformId != VER_PLATFORM_WIN32_NT;
+    }
+    const std::string& win = facts.windowsFolder;
+    if (f.IsWin9x) {
+        f.UserTempInternetFolder.clear();
+        if (!f.UserName.empty()) {
+            const std::string profile = "Profiles\\" + f.UserName + "\\";
+            f.UserHistoryFolder = profile + texts::Win9xHistoryName.Text();
+            f.UserCookiesFolder = profile + texts::Win9xCookiesName.Text();
+            f.UserRecentFolder = profile + texts::Win9xRecentName.Text();
+            f.UserTempInternetFolder = profile + texts::Win9xTempInternetName.Text();
+            labels.curUserDir = "Current User Dir : " + win + "Profiles\\" + f.UserName + kCrLf +
+                                "User History Dir : " + win + f.UserHistoryFolder + kCrLf +
+                                "User Cookies Dir : " + win + f.UserCookiesFolder + kCrLf +
+                                "User Recent Dir : " + win + f.UserRecentFolder + kCrLf +
+                                "User Temp Int File Dir : " + win + f.UserTempInternetFolder;
+        } else {
+            labels.curUserDir = "Current User Dir : " + win + kCrLf +
+                                "User History Dir : " + win + texts::Win9xHistoryName.Text() + kCrLf +
+                                "User Cookies Dir : " + win + texts::Win9xCookiesName.Text() + kCrLf +
+                                "User Recent Dir : " + win + texts::Win9xRecentName.Text() + kCrLf +
+                                "User Temp Int File Dir : " + win + texts::Win9xTempInternetName.Text() + kCrLf;
+        }
+        return labels;
+    }
+    f.ProfileFolder = FindProfileFolder(facts, f.WinMajor);
+    const std::string& pf = f.ProfileFolder;
+    std::string text = "Current User Dir : " + pf + kCrLf + "User Cookies Dir : " + pf +
+                       texts::NtCookiesName.Text() + kCrLf;
+    text += "User Recent Dir : " + pf + texts::NtRecentName.Text() + kCrLf;
+    if (f.WinMajor >= 5) {
+        text += "User History Dir : " + pf + texts::Nt5HistoryName.Text() + kCrLf;
+        text += "User Temp Dir : " + pf + texts::Nt5TempName.Text() + kCrLf;
+        text += "User Temp Int Files Dir : " + pf + texts::Nt5TempInternetName.Text() + kCrLf;
+    } else {
+        text += "User History Dir : " + texts::Nt4HistoryName.Text() + kCrLf;
+        text += "User Temp Dir : " + texts::Nt4TempName.Text() + kCrLf;
+        text += "User Temp Int Files Dir : " + texts::Nt4TempInternetName.Text() + kCrLf;
+    }
+    labels.curUserDir = text;
+    return labels;
+}
+
+bool DirectoryExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string UserID(const Platform& platform) {
+    char buf[128] = {};
+    DWORD size = sizeof(buf);
+    if (!platform.getUserName(buf, &size)) return {};
+    buf[sizeof(buf) - 1] = '\0';
+    return buf;
+}
+
+DiscoveryFacts SystemFacts(const ProgramState& state) {
+    DiscoveryFacts facts;
+    facts.windowsFolder = state.WindowsFolder;
+    facts.userName = UserID(state.platform);
+    OSVERSIONINFOA v{};
+    v.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+    if (state.platform.getVersion(&v)) {
+        facts.versionKnown = true;
+        facts.major = v.dwMajorVersion;
+        facts.minor = v.dwMinorVersion;
+        facts.platformId = v.dwPlatformId;
+    }
+    facts.directoryExists = DirectoryExists;
+    facts.readAppData = [] {
+        // The key is named "\Volatile Environment"; the registry wants it without the leading "\".
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_READ, &key) != ERROR_SUCCESS) return std::string();
+        DWORD type = 0, size = 0;
+        std::string value;
+        if (RegQueryValueExA(key, "APPDATA", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size > 0 &&
+            (type == REG_SZ || type == REG_EXPAND_SZ)) {
+            std::vector<char> data(size + 1, '\0');
+            DWORD got = size;
+            if (RegQueryValueExA(key, "APPDATA", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got) ==
+                ERROR_SUCCESS)
+                value = data.data();
+        }
+        RegCloseKey(key);
+        return value;
+    };
+    facts.fullPath = [](const std::string& p) {
+        if (p.empty()) return std::string();
+        char buf[MAX_PATH * 2] = {};
+        DWORD n = GetFullPathNameA(p.c_str(), sizeof(buf), buf, nullptr);
+        return (n == 0 || n >= sizeof(buf)) ? p : std::string(buf, n);
+    };
+    return facts;
+}
+
+}  // namespace purgelet

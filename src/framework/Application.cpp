@@ -1,0 +1,167 @@
+#include "framework/Application.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "framework/Form.h"
+#include "resource_ids.h"
+
+namespace purgelet::ui {
+
+namespace {
+std::string ProgramTitle() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name = path;
+    if (auto slash = name.find_last_of("\\/"); slash != std::string::npos) name.erase(0, slash + 1);
+    if (auto dot = name.find('.'); dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+int ScreenDpi() {
+    HDC dc = GetDC(nullptr);
+    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+}  // namespace
+
+Application::Application(HINSTANCE instance)
+    : instance_(instance ? instance : GetModuleHandleA(nullptr)), title_(ProgramTitle()) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
+                                              ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    icon_ = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_MAINICON));
+    if (!icon_) icon_ = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+    dpi_ = ScreenDpi();
+    hooks.messageBox = [](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+        return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    };
+    hooks.beep = [](UINT type) { MessageBeep(type); };
+}
+
+Application::~Application() {
+    // Newest first, as an owner frees what it owns.
+    while (!owned_.empty()) {
+        auto form = std::move(owned_.back());
+        owned_.pop_back();
+        form.reset();
+    }
+    for (auto& [key, font] : fonts_) DeleteObject(font);
+    for (auto& [key, brush] : brushes_) DeleteObject(brush);
+}
+
+void Application::DestroyForm(Form& form) {
+    releasing_.erase(std::remove(releasing_.begin(), releasing_.end(), &form), releasing_.end());
+    auto it = std::find_if(owned_.begin(), owned_.end(), [&](auto& p) { return p.get() == &form; });
+    if (it != owned_.end()) {
+        auto keep = std::move(*it);
+        owned_.erase(it);
+        keep.reset();
+    }
+}
+
+Form* Application::FindFormByCaption(const std::string& caption) const {
+    for (Form* f : forms_)
+        if (f->Caption() == caption) return f;
+    return nullptr;
+}
+
+void Application::Terminate() {
+    terminated_ = true;
+    PostQuitMessage(0);
+}
+
+void Application::Run() {
+    MSG msg;
+    while (!terminated_) {
+        ReleasePending();
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            terminated_ = true;
+            break;
+        }
+        if (got < 0) break;
+        HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+        if (top && IsDialogMessageA(top, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    ReleasePending();
+}
+
+void Application::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            terminated_ = true;
+            break;
+        }
+        HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+        if (top && IsDialogMessageA(top, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    ReleasePending();
+}
+
+void Application::ShowException(const std::exception& e) {
+    std::string text = e.what();
+    if (!text.empty() && text.back() != '.') text += '.';
+    HWND owner = nullptr;
+    if (Form* main = MainForm()) owner = main->Handle();
+    ShowMessageBox(owner, text, title_, MB_OK | MB_ICONERROR);
+}
+
+int Application::ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+    return hooks.messageBox ? hooks.messageBox(owner, text, caption, flags) : IDOK;
+}
+
+void Application::Beep(UINT type) {
+    if (hooks.beep) hooks.beep(type);
+}
+
+HFONT Application::FontHandle(const Font& font) {
+    auto key = std::make_tuple(font.name, font.height, font.bold);
+    if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
+    LOGFONTA lf{};
+    lf.lfHeight = Scale(font.height, dpi_);
+    lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lstrcpynA(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
+    HFONT h = CreateFontIndirectA(&lf);
+    fonts_[key] = h;
+    return h;
+}
+
+HBRUSH Application::Brush(Color color) {
+    COLORREF rgb = ColorToRGB(color);
+    if (auto it = brushes_.find(rgb); it != brushes_.end()) return it->second;
+    HBRUSH b = CreateSolidBrush(rgb);
+    brushes_[rgb] = b;
+    return b;
+}
+
+void Application::RegisterForm(Form* form) { forms_.push_back(form); }
+
+void Application::UnregisterForm(Form* form) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
+
+void Application::PostRelease(Form* form) {
+    if (std::find(releasing_.begin(), releasing_.end(), form) == releasing_.end())
+        releasing_.push_back(form);
+    // Wake the loop so the release happens as soon as it runs.
+    PostMessageA(nullptr, WM_NULL, 0, 0);
+}
+
+void Application::ReleasePending() {
+    while (!releasing_.empty()) {
+        Form* f = releasing_.front();
+        DestroyForm(*f);
+    }
+}
+
+}  // namespace purgelet::ui

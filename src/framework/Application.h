@@ -1,0 +1,114 @@
+#pragma once
+// The application object: the program's open forms in creation order, the
+// message loop, termination, the standard error box and the message boxes.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "framework/Types.h"
+
+namespace purgelet::ui {
+
+class Form;
+
+// Message boxes and the beep go through here, so tests can see and answer them.
+struct UiHooks {
+    std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)>
+        messageBox;
+    std::function<void(UINT type)> beep;
+};
+
+class Application {
+public:
+    explicit Application(HINSTANCE instance = nullptr);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    HINSTANCE Instance() const { return instance_; }
+    // The program file's name up to its first dot.
+    const std::string& Title() const { return title_; }
+    HICON Icon() const { return icon_; }
+
+    // Screen density in pixels per inch; windows scale their design to it.
+    int Dpi() const { return dpi_; }
+    void SetDpi(int dpi) { dpi_ = dpi; }
+
+    // The main form is the first form created; it is never shown when
+    // ShowMainForm is off.
+    bool ShowMainForm = true;
+
+    // Creates a form owned by the application; its creation handler runs
+    // inside. Forms are kept in creation order.
+    template <class T, class... Args>
+    T& CreateForm(Args&&... args) {
+        auto form = std::make_unique<T>(*this, std::forward<Args>(args)...);
+        T& ref = *form;
+        owned_.push_back(std::move(form));
+        ref.CreateWindowAndControls();
+        return ref;
+    }
+    // Destroys a form now and forgets it.
+    void DestroyForm(Form& form);
+    // The open forms, in creation order.
+    const std::vector<Form*>& Forms() const { return forms_; }
+    Form* FindFormByCaption(const std::string& caption) const;
+    Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front(); }
+
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Runs the message loop until Terminate.
+    void Run();
+    // Handles every pending message, then returns.
+    void ProcessMessages();
+
+    // Runs one event handler; an error it raises ends it and is shown in the
+    // standard error box. Returns false when the handler failed.
+    template <class F>
+    bool Guard(F&& handler) {
+        try {
+            handler();
+            return true;
+        } catch (const std::exception& e) {
+            ShowException(e);
+        } catch (...) {
+            ShowException(std::runtime_error("Unknown error"));
+        }
+        return false;
+    }
+    void ShowException(const std::exception& e);
+
+    int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
+    void Beep(UINT type = 0);
+    UiHooks hooks;
+
+    // Fonts and brushes are made once per look and kept for the run.
+    HFONT FontHandle(const Font& font);
+    HBRUSH Brush(Color color);
+
+    // Called by forms themselves.
+    void RegisterForm(Form* form);
+    void UnregisterForm(Form* form);
+    void PostRelease(Form* form);
+    void ReleasePending();
+
+private:
+    HINSTANCE instance_;
+    std::string title_;
+    HICON icon_ = nullptr;
+    int dpi_ = 96;
+    bool terminated_ = false;
+    std::vector<std::unique_ptr<Form>> owned_;
+    std::vector<Form*> forms_;
+    std::vector<Form*> releasing_;
+    std::map<std::tuple<std::string, int, bool>, HFONT> fonts_;
+    std::map<COLORREF, HBRUSH> brushes_;
+};
+
+}  // namespace purgelet::ui

@@ -1,0 +1,287 @@
+#include "framework/Control.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "framework/Application.h"
+#include "framework/Form.h"
+
+namespace purgelet::ui {
+
+namespace {
+constexpr char kControlProp[] = "PurgeletControl";
+
+MouseButton ButtonOf(UINT msg) {
+    switch (msg) {
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+            return MouseButton::Right;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            return MouseButton::Middle;
+        default:
+            return MouseButton::Left;
+    }
+}
+}  // namespace
+
+Control::Control(Control* parent, std::string name, DesignRect rect, std::string caption)
+    : caption_(std::move(caption)), parent_(parent), name_(std::move(name)), design_(rect) {
+    if (parent_) parent_->AddChild(this);
+}
+
+Control::~Control() {
+    DestroyHandles();
+    if (parent_) parent_->RemoveChild(this);
+}
+
+void Control::RemoveChild(Control* c) {
+    children_.erase(std::remove(children_.begin(), children_.end(), c), children_.end());
+}
+
+Form* Control::OwnerForm() {
+    Control* c = this;
+    while (c->parent_) c = c->parent_;
+    return static_cast<Form*>(c);
+}
+
+Application& Control::App() { return OwnerForm()->App(); }
+
+Control* Control::FromHandle(HWND hwnd) {
+    return hwnd ? static_cast<Control*>(GetPropA(hwnd, kControlProp)) : nullptr;
+}
+
+std::string Control::Caption() const { return caption_; }
+
+void Control::SetCaption(const std::string& text) {
+    caption_ = text;
+    if (hwnd_) SetWindowTextA(hwnd_, text.c_str());
+}
+
+void Control::SetEnabled(bool on) {
+    enabled_ = on;
+    if (hwnd_) EnableWindow(hwnd_, on);
+}
+
+void Control::SetVisible(bool on) {
+    visible_ = on;
+    if (hwnd_) ShowWindow(hwnd_, on ? SW_SHOWNA : SW_HIDE);
+}
+
+bool Control::Showing() const {
+    if (!hwnd_) return false;
+    return IsWindowVisible(hwnd_) != FALSE;
+}
+
+void Control::SetFont(const Font& font) {
+    font_ = font;
+    if (hwnd_) {
+        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(App().FontHandle(font)), TRUE);
+    }
+}
+
+Font Control::EffectiveFont() const {
+    if (font_) return *font_;
+    if (parent_) return parent_->EffectiveFont();
+    return Font{};
+}
+
+void Control::SetColor(Color c) {
+    color_ = c;
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+Color Control::EffectiveColor() const {
+    if (color_ != clNone) return color_;
+    if (Color d = DefaultColor(); d != clNone) return d;
+    if (parent_) return parent_->EffectiveColor();
+    return clBtnFace;
+}
+
+RECT Control::BoundsPx() const {
+    if (boundsOverride_) return *boundsOverride_;
+    int dpi = const_cast<Control*>(this)->App().Dpi();
+    RECT r;
+    r.left = Scale(design_.left, dpi);
+    r.top = Scale(design_.top, dpi);
+    r.right = r.left + Scale(design_.width, dpi);
+    r.bottom = r.top + Scale(design_.height, dpi);
+    return r;
+}
+
+void Control::SetBoundsPx(const RECT& r) {
+    boundsOverride_ = r;
+    if (hwnd_) MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void Control::SetFocus() {
+    if (hwnd_) ::SetFocus(hwnd_);
+}
+
+void Control::Fire(const std::function<void()>& f) {
+    if (f) App().Guard(f);
+}
+
+void Control::Click() { Fire(OnClick); }
+
+void Control::CreateHandles() {
+    if (!hwnd_) {
+        HWND parentWnd = parent_ ? parent_->ContainerHandle() : nullptr;
+        RECT r = BoundsPx();
+        DWORD style = Style() | (parent_ ? WS_CHILD : 0) | (visible_ && parent_ ? WS_VISIBLE : 0) |
+                      (tabStop_ ? WS_TABSTOP : 0) | (enabled_ ? 0 : WS_DISABLED);
+        hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), style, r.left, r.top,
+                                r.right - r.left, r.bottom - r.top, parentWnd, nullptr, App().Instance(),
+                                this);
+        if (!hwnd_) return;
+        SetPropA(hwnd_, kControlProp, this);
+        if (Subclassed()) SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(App().FontHandle(EffectiveFont())), FALSE);
+        AfterCreate();
+    }
+    for (Control* c : children_) c->CreateHandles();
+    LayoutChildren();
+}
+
+void Control::DestroyHandles() {
+    for (Control* c : children_) c->DestroyHandles();
+    if (hwnd_) {
+        HWND h = hwnd_;
+        if (Subclassed()) RemoveWindowSubclass(h, &Control::SubclassProc, 1);
+        RemovePropA(h, kControlProp);
+        hwnd_ = nullptr;
+        if (IsWindow(h)) DestroyWindow(h);
+    }
+}
+
+RECT Control::ChildArea() const {
+    RECT r{};
+    if (hwnd_) GetClientRect(hwnd_, &r);
+    return r;
+}
+
+void Control::LayoutChildren() {
+    if (!hwnd_) return;
+    RECT area = ChildArea();
+    for (Control* c : children_) {
+        if (c->align_ == Align::Client && c->hwnd_) {
+            MoveWindow(c->hwnd_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+            c->LayoutChildren();
+        }
+    }
+}
+
+HBRUSH Control::OnCtlColor(HDC dc) {
+    SetTextColor(dc, ColorToRGB(EffectiveFont().color));
+    Color back = EffectiveColor();
+    SetBkColor(dc, ColorToRGB(back));
+    return App().Brush(back);
+}
+
+bool Control::Reflect(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (msg) {
+        case WM_COMMAND:
+            return OnCommand(HIWORD(wParam));
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX: {
+            HBRUSH b = OnCtlColor(reinterpret_cast<HDC>(wParam));
+            if (!b) return false;
+            result = reinterpret_cast<LRESULT>(b);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+bool Control::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    HWND child = nullptr;
+    switch (msg) {
+        case WM_COMMAND:
+            child = reinterpret_cast<HWND>(lParam);
+            break;
+        case WM_NOTIFY: {
+            auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+            Control* c = FromHandle(hdr->hwndFrom);
+            return c && c->OnNotify(hdr, result);
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+            child = reinterpret_cast<HWND>(lParam);
+            break;
+        default:
+            return false;
+    }
+    Control* c = FromHandle(child);
+    return c && c != this && c->Reflect(msg, wParam, lParam, result);
+}
+
+LRESULT Control::DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefSubclassProc(hwnd_, msg, wParam, lParam);
+}
+
+LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            if (OnMouseDown) {
+                auto b = ButtonOf(msg);
+                int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+                Fire([&] { OnMouseDown(b, x, y); });
+            }
+            return DefaultMessage(msg, wParam, lParam);
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            // The control reacts to the release first (a check box toggles),
+            // so the handler sees the new state.
+            LRESULT r = DefaultMessage(msg, wParam, lParam);
+            if (OnMouseUp) {
+                auto b = ButtonOf(msg);
+                int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+                Fire([&] { OnMouseUp(b, x, y); });
+            }
+            return r;
+        }
+        case WM_KEYUP: {
+            // The handler runs before the control's own reaction to the key.
+            if (OnKeyUp) {
+                WORD key = static_cast<WORD>(wParam);
+                Fire([&] { OnKeyUp(key); });
+            }
+            if (!hwnd_) return 0;
+            return DefaultMessage(msg, wParam, lParam);
+        }
+        case WM_SIZE: {
+            LRESULT r = DefaultMessage(msg, wParam, lParam);
+            LayoutChildren();
+            return r;
+        }
+        default: {
+            LRESULT result = 0;
+            if (ReflectToChild(msg, wParam, lParam, result)) return result;
+            return DefaultMessage(msg, wParam, lParam);
+        }
+    }
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR data) {
+    auto* self = reinterpret_cast<Control*>(data);
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &Control::SubclassProc, 1);
+        if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    return self->WindowMessage(msg, wParam, lParam);
+}
+
+}  // namespace purgelet::ui

@@ -1,0 +1,124 @@
+#pragma once
+// The base of every control: a child window created from its design
+// rectangle, with its font, colours and named events.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/Types.h"
+
+namespace purgelet::ui {
+
+class Application;
+class Form;
+
+enum class Align { None, Client };
+
+class Control {
+public:
+    Control(Control* parent, std::string name, DesignRect rect, std::string caption = {});
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const std::string& Name() const { return name_; }
+    HWND Handle() const { return hwnd_; }
+    Control* Parent() const { return parent_; }
+    const std::vector<Control*>& Children() const { return children_; }
+    Form* OwnerForm();
+    Application& App();
+
+    virtual std::string Caption() const;
+    virtual void SetCaption(const std::string& text);
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool on);
+    // The control's own visibility flag.
+    bool Visible() const { return visible_; }
+    void SetVisible(bool on);
+    // Visible on screen: this control and all its parents are visible.
+    bool Showing() const;
+
+    void SetFont(const Font& font);
+    Font EffectiveFont() const;
+    void SetColor(Color c);
+    Color EffectiveColor() const;
+    void SetTabStop(bool on) { tabStop_ = on; }
+    bool TabStop() const { return tabStop_; }
+    void SetAlign(Align a) { align_ = a; }
+    Align GetAlign() const { return align_; }
+
+    const DesignRect& Design() const { return design_; }
+    // The rectangle in pixels at the current density, relative to the parent's client area.
+    RECT BoundsPx() const;
+    void SetBoundsPx(const RECT& r);
+    void SetFocus();
+
+    // Named events. Each runs under the application's error guard.
+    std::function<void()> OnClick;
+    std::function<void(MouseButton, int x, int y)> OnMouseDown;
+    std::function<void(MouseButton, int x, int y)> OnMouseUp;
+    std::function<void(WORD key)> OnKeyUp;
+
+    // Runs the click handler, whatever the control's enabled or visible state.
+    void Click();
+
+    // Creates this control's window and those of its children.
+    void CreateHandles();
+    void DestroyHandles();
+
+    // Messages a parent window passes on to the child control they concern.
+    // Return true when handled, with the result in `result`.
+    virtual bool Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Sizes the children that fill their parent.
+    void LayoutChildren();
+    // The area children are placed in, in this control's client coordinates.
+    virtual RECT ChildArea() const;
+
+    static Control* FromHandle(HWND hwnd);
+
+protected:
+    virtual const char* WindowClass() const = 0;
+    virtual DWORD Style() const { return 0; }
+    virtual DWORD ExStyle() const { return 0; }
+    // The window children are created in.
+    virtual HWND ContainerHandle() const { return hwnd_; }
+    virtual void AfterCreate() {}
+    virtual bool OnCommand(WORD /*code*/) { return false; }
+    virtual bool OnNotify(NMHDR* /*hdr*/, LRESULT& /*result*/) { return false; }
+    virtual HBRUSH OnCtlColor(HDC dc);
+    // The colour used when none is set: the parent's unless overridden.
+    virtual Color DefaultColor() const { return clNone; }
+    // Messages of the control's own window, before and after default handling.
+    virtual LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Reflects child messages to child controls; used by containers.
+    bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void Fire(const std::function<void()>& f);
+    virtual bool Subclassed() const { return true; }
+
+    HWND hwnd_ = nullptr;
+    std::string caption_;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void AddChild(Control* c) { children_.push_back(c); }
+    void RemoveChild(Control* c);
+
+    Control* parent_;
+    std::string name_;
+    DesignRect design_;
+    std::optional<RECT> boundsOverride_;
+    std::vector<Control*> children_;
+    bool enabled_ = true;
+    bool visible_ = true;
+    bool tabStop_ = true;
+    Align align_ = Align::None;
+    std::optional<Font> font_;
+    Color color_ = clNone;
+};
+
+}  // namespace purgelet::ui

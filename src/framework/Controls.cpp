@@ -1,0 +1,224 @@
+#include "framework/Controls.h"
+
+#include <commctrl.h>
+
+#include "framework/Application.h"
+#include "framework/Form.h"
+
+namespace purgelet::ui {
+
+// Buttons -----------------------------------------------------------------
+
+bool Button::OnCommand(WORD code) {
+    if (code != BN_CLICKED) return false;
+    Click();
+    return true;
+}
+
+bool CheckBox::Checked() const {
+    if (hwnd_) return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return checked_;
+}
+
+void CheckBox::SetChecked(bool on) {
+    checked_ = on;
+    if (hwnd_) SendMessageA(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CheckBox::AfterCreate() { SetChecked(checked_); }
+
+bool CheckBox::OnCommand(WORD code) {
+    if (code != BN_CLICKED) return false;
+    checked_ = Checked();
+    Click();
+    return true;
+}
+
+void RadioButton::SetChecked(bool on) {
+    checked_ = on;
+    if (hwnd_) SendMessageA(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (!on || !Parent()) return;
+    for (Control* sibling : Parent()->Children()) {
+        if (sibling == this) continue;
+        if (auto* radio = dynamic_cast<RadioButton*>(sibling); radio && radio->checked_) radio->SetChecked(false);
+    }
+}
+
+void RadioButton::AfterCreate() { SetChecked(checked_); }
+
+bool RadioButton::OnCommand(WORD code) {
+    if (code != BN_CLICKED) return false;
+    SetChecked(true);
+    Click();
+    return true;
+}
+
+bool Label::OnCommand(WORD code) {
+    if (code != STN_CLICKED) return false;
+    Click();
+    return true;
+}
+
+// Panels and pages ----------------------------------------------------------
+
+const char* Panel::ClassName() {
+    static bool registered = false;
+    static const char kName[] = "PurgeletPanel";
+    if (!registered) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof(wc);
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        wc.lpszClassName = kName;
+        wc.lpfnWndProc = DefWindowProcA;
+        RegisterClassExA(&wc);
+        registered = true;
+    }
+    return kName;
+}
+
+Panel::Panel(Control* parent, std::string name, DesignRect rect, std::string caption)
+    : Control(parent, std::move(name), rect, std::move(caption)) {
+    SetTabStop(false);
+}
+
+LRESULT Panel::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_ERASEBKGND: {
+            RECT r;
+            GetClientRect(hwnd_, &r);
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            FillRect(dc, &r, App().Brush(EffectiveColor()));
+            if (loweredBevel) DrawEdge(dc, &r, BDR_SUNKENINNER, BF_RECT);
+            return 1;
+        }
+        case WM_SETTEXT:
+            // A panel shows no caption.
+            return DefaultMessage(msg, wParam, lParam);
+        default:
+            return Control::WindowMessage(msg, wParam, lParam);
+    }
+}
+
+TabSheet::TabSheet(PageControl* pages, std::string name, std::string caption)
+    : Panel(pages, std::move(name), DesignRect{}, std::move(caption)), pages_(pages) {
+    SetAlign(Align::Client);
+    pages_->AddPage(this);
+    SetVisible(pages_->Pages().size() == 1);
+    if (pages_->Pages().size() == 1) pages_->SetActivePage(this);
+}
+
+int TabSheet::PageIndex() const {
+    const auto& p = pages_->Pages();
+    for (std::size_t i = 0; i < p.size(); ++i)
+        if (p[i] == this) return static_cast<int>(i);
+    return -1;
+}
+
+void PageControl::AfterCreate() {
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        std::string text = pages_[i]->Caption();
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text.data();
+        SendMessageA(hwnd_, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    ShowActive();
+}
+
+RECT PageControl::ChildArea() const {
+    RECT r{};
+    if (!hwnd_) return r;
+    GetClientRect(hwnd_, &r);
+    SendMessageA(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+void PageControl::SetActivePage(TabSheet* page) {
+    active_ = page;
+    ShowActive();
+}
+
+void PageControl::ShowActive() {
+    for (TabSheet* p : pages_) p->SetVisible(p == active_);
+    if (hwnd_ && active_) SendMessageA(hwnd_, TCM_SETCURSEL, active_->PageIndex(), 0);
+}
+
+bool PageControl::OnNotify(NMHDR* hdr, LRESULT& result) {
+    if (hdr->code != TCN_SELCHANGE) return false;
+    int index = static_cast<int>(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0));
+    if (index >= 0 && index < static_cast<int>(pages_.size())) SetActivePage(pages_[index]);
+    result = 0;
+    return true;
+}
+
+// Lists and texts -------------------------------------------------------------
+
+void ListBox::AfterCreate() {
+    if (itemHeight > 0) SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Scale(itemHeight, App().Dpi()));
+    for (const auto& line : items_) SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void ListBox::Add(const std::string& line) {
+    items_.push_back(line);
+    if (hwnd_) SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void ListBox::Clear() {
+    items_.clear();
+    if (hwnd_) SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+}
+
+void Memo::AfterCreate() { SendMessageA(hwnd_, EM_SETLIMITTEXT, 0, 0); }
+
+void Memo::SetLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += "\r\n";
+        text += lines[i];
+    }
+    SetCaption(text);
+}
+
+std::string Memo::Text() const {
+    if (!hwnd_) return caption_;
+    int n = GetWindowTextLengthA(hwnd_);
+    std::string s(static_cast<std::size_t>(n) + 1, '\0');
+    GetWindowTextA(hwnd_, s.data(), n + 1);
+    s.resize(static_cast<std::size_t>(n));
+    return s;
+}
+
+std::string Edit::Text() const {
+    if (!hwnd_) return caption_;
+    int n = GetWindowTextLengthA(hwnd_);
+    std::string s(static_cast<std::size_t>(n) + 1, '\0');
+    GetWindowTextA(hwnd_, s.data(), n + 1);
+    s.resize(static_cast<std::size_t>(n));
+    return s;
+}
+
+// Timer -----------------------------------------------------------------------
+
+Timer::Timer(Form& form, unsigned intervalMs) : form_(form), interval_(intervalMs) { form_.AddTimer(this); }
+
+Timer::~Timer() {
+    SetEnabled(false);
+    form_.RemoveTimer(this);
+}
+
+void Timer::SetEnabled(bool on) {
+    enabled_ = on;
+    if (!form_.Handle()) return;
+    auto id = reinterpret_cast<UINT_PTR>(this);
+    if (on)
+        SetTimer(form_.Handle(), id, interval_, nullptr);
+    else
+        KillTimer(form_.Handle(), id);
+}
+
+void Timer::Tick() {
+    if (OnTimer) form_.App().Guard(OnTimer);
+}
+
+}  // namespace purgelet::ui

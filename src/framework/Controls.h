@@ -1,0 +1,204 @@
+#pragma once
+// The standard controls the windows are built from.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Control.h"
+
+namespace purgelet::ui {
+
+class Form;
+
+class Button : public Control {
+public:
+    using Control::Control;
+    bool isDefault = false;
+    bool isCancel = false;
+
+protected:
+    const char* WindowClass() const override { return "BUTTON"; }
+    DWORD Style() const override { return isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
+    bool OnCommand(WORD code) override;
+};
+
+class CheckBox : public Control {
+public:
+    using Control::Control;
+    bool Checked() const;
+    // Changing the state from code runs no event.
+    void SetChecked(bool on);
+
+protected:
+    const char* WindowClass() const override { return "BUTTON"; }
+    DWORD Style() const override { return BS_AUTOCHECKBOX; }
+    void AfterCreate() override;
+    bool OnCommand(WORD code) override;
+
+private:
+    bool checked_ = false;
+};
+
+// Radio buttons with the same parent form one group: selecting one clears the others.
+class RadioButton : public Control {
+public:
+    using Control::Control;
+    bool Checked() const { return checked_; }
+    void SetChecked(bool on);
+
+protected:
+    const char* WindowClass() const override { return "BUTTON"; }
+    DWORD Style() const override { return BS_RADIOBUTTON; }
+    void AfterCreate() override;
+    bool OnCommand(WORD code) override;
+
+private:
+    bool checked_ = false;
+};
+
+class Label : public Control {
+public:
+    Label(Control* parent, std::string name, DesignRect rect, std::string caption = {})
+        : Control(parent, std::move(name), rect, std::move(caption)) {
+        SetTabStop(false);
+    }
+    bool wordWrap = true;
+    bool rightJustify = false;
+
+protected:
+    const char* WindowClass() const override { return "STATIC"; }
+    DWORD Style() const override {
+        return SS_NOTIFY | (rightJustify ? SS_RIGHT : (wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP));
+    }
+    bool OnCommand(WORD code) override;
+};
+
+class GroupBox : public Control {
+public:
+    GroupBox(Control* parent, std::string name, DesignRect rect, std::string caption = {})
+        : Control(parent, std::move(name), rect, std::move(caption)) {
+        SetTabStop(false);
+    }
+
+protected:
+    const char* WindowClass() const override { return "BUTTON"; }
+    DWORD Style() const override { return BS_GROUPBOX | WS_CLIPSIBLINGS; }
+    DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
+};
+
+// A plain container: a panel with an optional lowered inner bevel, or a page of a PageControl.
+class Panel : public Control {
+public:
+    Panel(Control* parent, std::string name, DesignRect rect, std::string caption = {});
+    bool loweredBevel = false;
+    static const char* ClassName();
+
+protected:
+    const char* WindowClass() const override { return ClassName(); }
+    DWORD Style() const override { return WS_CLIPCHILDREN; }
+    DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+};
+
+class PageControl;
+
+class TabSheet : public Panel {
+public:
+    TabSheet(PageControl* pages, std::string name, std::string caption);
+    int PageIndex() const;
+
+private:
+    PageControl* pages_;
+};
+
+class PageControl : public Control {
+public:
+    using Control::Control;
+    void SetActivePage(TabSheet* page);
+    TabSheet* ActivePage() const { return active_; }
+    const std::vector<TabSheet*>& Pages() const { return pages_; }
+    void AddPage(TabSheet* page) { pages_.push_back(page); }
+    RECT ChildArea() const override;
+
+protected:
+    const char* WindowClass() const override { return "SysTabControl32"; }
+    DWORD Style() const override { return WS_CLIPCHILDREN | WS_CLIPSIBLINGS; }
+    DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
+    void AfterCreate() override;
+    bool OnNotify(NMHDR* hdr, LRESULT& result) override;
+
+private:
+    void ShowActive();
+    std::vector<TabSheet*> pages_;
+    TabSheet* active_ = nullptr;
+};
+
+class ListBox : public Control {
+public:
+    using Control::Control;
+    int itemHeight = 0;  // design pixels; 0 keeps the system's
+    void Add(const std::string& line);
+    void Clear();
+    const std::vector<std::string>& Items() const { return items_; }
+    int Count() const { return static_cast<int>(items_.size()); }
+
+protected:
+    const char* WindowClass() const override { return "LISTBOX"; }
+    DWORD Style() const override { return LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL; }
+    Color DefaultColor() const override { return clWindow; }
+    void AfterCreate() override;
+
+private:
+    std::vector<std::string> items_;
+};
+
+class Memo : public Control {
+public:
+    using Control::Control;
+    bool readOnly = true;
+    void SetLines(const std::vector<std::string>& lines);
+    void Clear() { SetLines({}); }
+    std::string Text() const;
+
+protected:
+    const char* WindowClass() const override { return "EDIT"; }
+    DWORD Style() const override {
+        return ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | (readOnly ? ES_READONLY : 0);
+    }
+    DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
+    Color DefaultColor() const override { return clWindow; }
+    void AfterCreate() override;
+};
+
+class Edit : public Control {
+public:
+    using Control::Control;
+    bool readOnly = false;
+    std::string Text() const;
+    void SetText(const std::string& t) { SetCaption(t); }
+
+protected:
+    const char* WindowClass() const override { return "EDIT"; }
+    DWORD Style() const override { return ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0); }
+    DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
+    Color DefaultColor() const override { return clWindow; }
+};
+
+// A timer of a form: OnTimer runs every interval while it is on.
+class Timer {
+public:
+    Timer(Form& form, unsigned intervalMs);
+    ~Timer();
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool on);
+    unsigned Interval() const { return interval_; }
+    std::function<void()> OnTimer;
+    void Tick();
+
+private:
+    Form& form_;
+    unsigned interval_;
+    bool enabled_ = false;
+};
+
+}  // namespace purgelet::ui

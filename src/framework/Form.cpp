@@ -1,0 +1,245 @@
+#include "framework/Form.h"
+
+#include <windowsx.h>
+
+#include "framework/Application.h"
+#include "framework/Controls.h"
+
+namespace purgelet::ui {
+
+namespace {
+constexpr char kFormClass[] = "PurgeletForm";
+
+void RegisterFormClass(HINSTANCE inst) {
+    WNDCLASSEXA wc{};
+    if (GetClassInfoExA(inst, kFormClass, &wc)) return;
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.hInstance = inst;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = kFormClass;
+    wc.lpfnWndProc = DefWindowProcA;  // replaced per window by the form procedure
+    RegisterClassExA(&wc);
+}
+}  // namespace
+
+Form::Form(Application& app, std::string name, DesignRect rect, std::string caption)
+    : Control(nullptr, std::move(name), rect, std::move(caption)), app_(app) {
+    SetVisible(false);
+}
+
+Form::~Form() {
+    app_.UnregisterForm(this);
+    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyHandles();
+}
+
+const char* Form::WindowClass() const { return kFormClass; }
+
+DWORD Form::Style() const {
+    DWORD s = WS_CLIPCHILDREN;
+    switch (border) {
+        case FormBorder::Sizeable:
+            s |= WS_CAPTION | WS_THICKFRAME;
+            break;
+        case FormBorder::Dialog:
+            s |= WS_CAPTION | DS_MODALFRAME;
+            break;
+        case FormBorder::None:
+            s |= WS_POPUP;
+            break;
+    }
+    if (systemMenu && border != FormBorder::None) s |= WS_SYSMENU;
+    if (minimizeBox && border == FormBorder::Sizeable) s |= WS_MINIMIZEBOX;
+    if (maximizeBox && border == FormBorder::Sizeable) s |= WS_MAXIMIZEBOX;
+    return s;
+}
+
+DWORD Form::ExStyle() const {
+    return WS_EX_CONTROLPARENT | (border == FormBorder::Dialog ? WS_EX_DLGMODALFRAME : 0);
+}
+
+std::string Form::Caption() const { return caption_; }
+
+void Form::SetCaption(const std::string& text) { Control::SetCaption(text); }
+
+void Form::CreateWindowAndControls() {
+    RegisterFormClass(app_.Instance());
+    SetColor(formColor);
+    // The design gives the outer size at the design density; the position is in screen pixels.
+    const DesignRect& d = Design();
+    int w = Scale(d.width, app_.Dpi()), h = Scale(d.height, app_.Dpi());
+    int x = d.left, y = d.top;
+    if (position == FormPosition::ScreenCenter) {
+        x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+        y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    }
+    SetBoundsPx(RECT{x, y, x + w, y + h});
+    // Create the window itself without its children, hook the procedure, then the children.
+    auto children = Children();
+    hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), Style(), x, y, w, h, nullptr,
+                            nullptr, app_.Instance(), nullptr);
+    if (hwnd_) {
+        SetPropA(hwnd_, "PurgeletControl", static_cast<Control*>(this));
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::FormProc));
+        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app_.Icon()));
+        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.Icon()));
+        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(app_.FontHandle(EffectiveFont())), FALSE);
+    }
+    for (Control* c : children) c->CreateHandles();
+    LayoutChildren();
+    app_.RegisterForm(this);
+    if (OnCreate) app_.Guard(OnCreate);
+}
+
+void Form::Show() {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+void Form::Hide() {
+    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    if (inModal_ && ModalResult == 0) ModalResult = IDCANCEL;
+}
+
+bool Form::IsShowing() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void Form::Close() {
+    bool canClose = true;
+    if (OnCloseQuery && !app_.Guard([&] { OnCloseQuery(canClose); })) return;
+    if (!canClose) return;
+    if (OnClose) app_.Guard(OnClose);
+    if (inModal_ && ModalResult == 0) ModalResult = IDCANCEL;
+    Hide();
+}
+
+void Form::Release() { app_.PostRelease(this); }
+
+void Form::BringToFront() {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    BringWindowToTop(hwnd_);
+}
+
+int Form::ShowModal() {
+    if (!hwnd_) return 0;
+    ModalResult = 0;
+    inModal_ = true;
+    std::vector<HWND> disabled;
+    for (Form* f : app_.Forms())
+        if (f != this && f->Handle() && IsWindowEnabled(f->Handle())) {
+            EnableWindow(f->Handle(), FALSE);
+            disabled.push_back(f->Handle());
+        }
+    Show();
+    MSG msg;
+    while (ModalResult == 0 && !app_.Terminated()) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+        if (top && IsDialogMessageA(top, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+    inModal_ = false;
+    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    return ModalResult;
+}
+
+int Form::Left() const {
+    RECT r{};
+    if (hwnd_) GetWindowRect(hwnd_, &r);
+    return r.left;
+}
+int Form::Top() const {
+    RECT r{};
+    if (hwnd_) GetWindowRect(hwnd_, &r);
+    return r.top;
+}
+int Form::Width() const {
+    RECT r{};
+    if (hwnd_) GetWindowRect(hwnd_, &r);
+    return r.right - r.left;
+}
+int Form::Height() const {
+    RECT r{};
+    if (hwnd_) GetWindowRect(hwnd_, &r);
+    return r.bottom - r.top;
+}
+void Form::SetLeft(int x) {
+    if (hwnd_) SetWindowPos(hwnd_, nullptr, x, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+void Form::SetTop(int y) {
+    if (hwnd_) SetWindowPos(hwnd_, nullptr, Left(), y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+void Form::SetSize(int width, int height) {
+    if (hwnd_) SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Form::QueryEndSession() { return true; }
+void Form::EndSession(WPARAM, LPARAM) {}
+bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleMessage(msg, wParam, lParam, result)) return result;
+    switch (msg) {
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE && OnActivate) app_.Guard(OnActivate);
+            break;
+        case WM_QUERYENDSESSION: {
+            bool ok = true;
+            app_.Guard([&] { ok = QueryEndSession(); });
+            return ok ? TRUE : FALSE;
+        }
+        case WM_ENDSESSION:
+            app_.Guard([&] { EndSession(wParam, lParam); });
+            return 0;
+        case WM_TIMER: {
+            auto it = timers_.find(wParam);
+            if (it != timers_.end()) {
+                it->second->Tick();
+                return 0;
+            }
+            break;
+        }
+        case WM_ERASEBKGND: {
+            RECT r;
+            GetClientRect(hwnd_, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, app_.Brush(EffectiveColor()));
+            return 1;
+        }
+        case WM_SIZE:
+            LayoutChildren();
+            return 0;
+        default:
+            if (ReflectToChild(msg, wParam, lParam, result)) return result;
+            break;
+    }
+    return DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        self->hwnd_ = nullptr;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    return self->WindowMessage(msg, wParam, lParam);
+}
+
+}  // namespace purgelet::ui

@@ -1,0 +1,87 @@
+#pragma once
+// A top-level window whose controls are created in code from their design
+// places. Behaviour is given by named events and virtual handlers.
+#include <functional>
+#include <map>
+#include <string>
+
+#include "framework/Control.h"
+
+namespace purgelet::ui {
+
+class Timer;
+
+enum class FormBorder { Sizeable, Dialog, None };
+enum class FormPosition { Designed, ScreenCenter };
+
+class Form : public Control {
+public:
+    Form(Application& app, std::string name, DesignRect rect, std::string caption);
+    ~Form() override;
+
+    Application& App() { return app_; }
+
+    std::string Caption() const override;
+    void SetCaption(const std::string& text) override;
+
+    void Show();
+    void Hide();
+    // Asks OnCloseQuery; when allowed, runs OnClose and hides the window.
+    void Close();
+    // Destroys the form as soon as the message loop runs.
+    void Release();
+    // Brings the window forward.
+    void BringToFront();
+    // Shows the form modally; returns when it is closed.
+    int ShowModal();
+    int ModalResult = 0;
+
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetLeft(int x);
+    void SetTop(int y);
+    void SetSize(int width, int height);
+    bool IsShowing() const;
+
+    // Named events of the form.
+    std::function<void()> OnCreate;
+    std::function<void(bool& canClose)> OnCloseQuery;
+    std::function<void()> OnClose;
+    std::function<void()> OnActivate;
+
+    // Creates the window, its controls, then runs OnCreate (an error there is
+    // shown and the form is created all the same).
+    void CreateWindowAndControls();
+
+    void AddTimer(Timer* t) { timers_[reinterpret_cast<UINT_PTR>(t)] = t; }
+    void RemoveTimer(Timer* t) { timers_.erase(reinterpret_cast<UINT_PTR>(t)); }
+
+    Color formColor = clBtnFace;
+    FormBorder border = FormBorder::Sizeable;
+    FormPosition position = FormPosition::Designed;
+    bool minimizeBox = true;
+    bool maximizeBox = false;
+    bool systemMenu = true;
+
+protected:
+    const char* WindowClass() const override;
+    DWORD Style() const override;
+    DWORD ExStyle() const override;
+    bool Subclassed() const override { return false; }
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Windows asks whether the session may end; the answer is yes unless overridden.
+    virtual bool QueryEndSession();
+    virtual void EndSession(WPARAM wParam, LPARAM lParam);
+    // Any other message; return true when handled.
+    virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+private:
+    static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
+    Application& app_;
+    std::map<UINT_PTR, Timer*> timers_;
+    bool inModal_ = false;
+};
+
+}  // namespace purgelet::ui

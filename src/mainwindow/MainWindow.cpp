@@ -1,0 +1,245 @@
+#include "mainwindow/MainWindow.h"
+
+#include "app/Start.h"
+#include "app/Texts.h"
+#include "cleaner/FolderDiscovery.h"
+#include "framework/Application.h"
+#include "framework/Errors.h"
+
+namespace purgelet {
+
+namespace {
+constexpr char kCaption[] = "Ovk Purgelet v2.0.3";
+
+ui::Font MakeFont(const char* name, int height, bool bold = false, ui::Color color = ui::clWindowText) {
+    return ui::Font{name, height, bold, color};
+}
+}  // namespace
+
+const std::vector<std::string>& HelpTextLines() {
+    static const std::vector<std::string> lines = {
+        " Visit Ovk's home page to get more freewares!",
+        "",
+        "Main :",
+        "",
+        "Clear All = Clear all listed items",
+        "Clear Selected = Clear selected items",
+        "Clear Not Selected = Clear not selected items",
+        "",
+        "IE Temp Internet Files = Some temporary files are stored when you are surfing on the internet, include "
+        "graphics and html files",
+        "",
+        "IE Cookies = Tracking information of your surfing, such as times of visiting web sites",
+        "",
+        "IE Typed URLs = Words that you typed on the Internet Explorer address bar (If browsers are opened and you "
+        "make change to address bar, Purgelet does not get updated information. The best result is to close all "
+        "opened browsers before execute this command.)",
+        "",
+        "History Links Of Doc = History links of documents. ",
+        "",
+        "Temporary files = Temporary files under [Windows\\temp] and [user's temp].",
+        "",
+        "Typed Words On Run = Words that you typed on the Run screen (take effect when Windows starts next time)",
+        "",
+        "",
+        "Settings :",
+        "",
+        "Load When Windows Starts = When Windows starts every time, run Ovk Purgelet",
+        "",
+        "Remarks:",
+        "",
+        "If your operating system is Windows NT, Ovk Purgelet assumes those paths(stored temporary files, temporary "
+        "internet files, cookies and history links of documents) are not changed by anyone(Administrator) or those "
+        "paths not assigned to different locations for logon users. It means Purgelet only checks fixed "
+        "directories. Even though Purgelet fails to find preceding directories, it will skip the checks and has no "
+        "harm!",
+    };
+    return lines;
+}
+
+TForm1::TForm1(ui::Application& app, ProgramState& state)
+    : Form(app, "Form1", {179, 94, 612, 496}, "Ovk"), state_(state) {
+    state_.Form1 = this;
+    ApplyDesignLook();
+    OnCreate = [this] { FormCreate(); };
+    OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+    btnAbout.OnClick = [this] { btnAboutClick(); };
+    btnHelp.OnClick = [this] { btnHelpClick(); };
+    btnExit.OnClick = [this] { btnExitClick(); };
+    // The "Info Of" buttons do nothing.
+    for (ui::Button* b : {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache,
+                          &btnInfoOfOnlineCache})
+        b->OnClick = [] {};
+}
+
+TForm1::~TForm1() {
+    if (state_.Form1 == this) state_.Form1 = nullptr;
+}
+
+void TForm1::ApplyDesignLook() {
+    SetFont(MakeFont("MS Sans Serif", -14));
+    PageControl1.SetAlign(ui::Align::Client);
+    PageControl1.SetActivePage(&TabHelp);
+
+    lblMessage.SetFont(MakeFont("Comic Sans MS", -14, false, ui::clMaroon));
+    lblMessage.wordWrap = false;
+    ListBox1.SetColor(ui::clSkyBlue);
+    ListBox1.SetFont(MakeFont("Arial", -12));
+    ListBox1.itemHeight = 15;
+    ListBox1.SetTabStop(false);
+    for (ui::Button* b : {&btnClearAll, &btnClearSelected, &btnClearNotSelected})
+        b->SetFont(MakeFont("Comic Sans MS", -13));
+
+    GroupBox3.SetFont(MakeFont("Times New Roman", -17, true, ui::clRed));
+    for (ui::Button* b : {&btnClearHistory, &Button2, &btnClearCookies, &btnClearTypedURLs})
+        b->SetFont(MakeFont("MS Sans Serif", -14));
+    for (ui::Button* b : {&btnClearTypedWordsInRun, &btnTemporary, &btnClearRecent})
+        b->SetFont(MakeFont("MS Sans Serif", -14, true));
+
+    GroupBox4.SetFont(MakeFont("Times New Roman", -17, true, ui::clGreen));
+    for (ui::CheckBox* c : {&chkClearHistory, &chkTempInternet, &chkClearCookies, &chkClearTypedURLs})
+        c->SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
+    for (ui::CheckBox* c : {&chkClearTypedWordsInRun, &chkClearTemp, &chkRecentLinks})
+        c->SetFont(MakeFont("Tahoma", -12, true, ui::clNavy));
+
+    Panel1.loweredBevel = true;
+    Panel1.SetFont(MakeFont("MS Sans Serif", -14));
+    for (ui::Button* b : {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache,
+                          &btnInfoOfOnlineCache}) {
+        b->SetVisible(false);
+        b->SetEnabled(false);
+    }
+    btnInfoOfOfflineCache.SetTabStop(false);
+    btnInfoOfOnlineCache.SetTabStop(false);
+
+    lblSupplement.SetFont(MakeFont("Tahoma", -13));
+    gbExecution.SetFont(MakeFont("MS Sans Serif", -14));
+    for (ui::CheckBox* c : {&chkCustom_HistoryLinksWeb, &chkCustom_Cookies, &chkCustom_TypedURLs,
+                            &chkCustom_TempInternetFiles})
+        c->SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
+    for (ui::CheckBox* c : {&chkCustom_Temporary, &chkCustom_HistoryLinksDoc, &chkCustom_TypedWordsInRun})
+        c->SetFont(MakeFont("Tahoma", -12, true, ui::clNavy));
+
+    chkXPmenu.SetChecked(true);
+    chkAutoColResize.SetVisible(false);
+    gbSysInfo.SetVisible(false);
+
+    Memo1.SetAlign(ui::Align::Client);
+    Memo1.SetFont(MakeFont("Comic Sans MS", -13));
+}
+
+void TForm1::FormCreate() {
+    btnInfoCookies.SetEnabled(false);
+    btnInfoCookies.SetVisible(false);
+    btnInfoOfURLHistory.SetEnabled(false);
+    btnInfoOfURLHistory.SetVisible(false);
+    if (App().Dpi() <= 96) SetSize(497, 403);
+    lblMessage.SetCaption("Messages :");
+    SetCaption(kCaption);
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    log_.FillOpeningLines(today);
+    FillHelpText();
+    PageControl1.SetActivePage(&TabMain);
+    DiscoverUserFolders();
+    LoadStatusOfOptions();
+    SwitchOfExecutionRadioBtns();
+    SwitchOfCustomChecks();
+}
+
+void TForm1::FillHelpText() {
+    Memo1.Clear();
+    Memo1.SetLines(HelpTextLines());
+}
+
+void TForm1::DiscoverUserFolders() {
+    DiscoveryLabels labels = DiscoverFolders(SystemFacts(state_), state_.folders);
+    if (labels.winVer) lblWinVer.SetCaption(*labels.winVer);
+    lblCurUserDir.SetCaption(labels.curUserDir);
+}
+
+void TForm1::RestorePosition() {
+    const std::string top = state_.Read("MainTop");
+    if (!top.empty()) {
+        int y = ui::StrToInt(top);
+        if (y >= 0 && y < GetSystemMetrics(SM_CYSCREEN)) SetTop(y);
+    }
+    const std::string left = state_.Read("MainLeft");
+    if (!left.empty()) {
+        int x = ui::StrToInt(left);
+        if (x >= 0 && x < GetSystemMetrics(SM_CXSCREEN)) SetLeft(x);
+    }
+}
+
+void TForm1::LoadStatusOfOptions() {
+    RestorePosition();
+    const auto load = [this](auto& control, const std::string& name) {
+        if (IsSwitchOn(state_.Read(name))) control.SetChecked(true);
+    };
+    load(chkClearHistory, texts::ValClearHistory.Text());
+    load(chkTempInternet, texts::ValTempInternet.Text());
+    load(chkClearCookies, texts::ValClearCookies.Text());
+    load(chkClearTypedURLs, texts::ValClearTypedURLs.Text());
+    load(chkRecentLinks, texts::ValRecentLinks.Text());
+    load(chkClearTemp, texts::ValClearTemp.Text());
+    load(chkClearTypedWordsInRun, texts::ValClearTypedWordsInRun.Text());
+
+    load(chkCustom_HistoryLinksWeb, texts::ValCustomHistoryLinksWeb.Text());
+    load(chkCustom_Cookies, texts::ValCustomCookies.Text());
+    load(chkCustom_TypedURLs, texts::ValCustomTypedURLs.Text());
+    load(chkCustom_TempInternetFiles, texts::ValCustomTempInternetFiles.Text());
+    load(chkCustom_Temporary, texts::ValCustomTemporary.Text());
+    load(chkCustom_HistoryLinksDoc, texts::ValCustomHistoryLinksDoc.Text());
+    load(chkCustom_TypedWordsInRun, texts::ValCustomTypedWordsInRun.Text());
+
+    load(chkRunWhenWinStarts, "RunOnStartup");
+    load(chkExecuteClearStart, texts::ValExecuteClearStart.Text());
+    load(chkExecuteClearShutDown, texts::ValExecuteClearShutDown.Text());
+
+    load(rbtnClearAll, texts::ValClearAllMode.Text());
+    load(rbtnClearSelected, texts::ValClearSelectedMode.Text());
+    load(rbtnClearNotSelected, texts::ValClearNotSelectedMode.Text());
+    load(rbtnCustom, texts::ValCustomMode.Text());
+
+    if (!IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) chkXPmenu.SetChecked(false);
+    load(chkInTray, "Check In Tray");
+    load(chkAutoColResize, texts::ValAutoColResize.Text());
+}
+
+void TForm1::SwitchOfExecutionRadioBtns() {
+    const bool on = chkExecuteClearStart.Checked() || chkExecuteClearShutDown.Checked();
+    for (ui::RadioButton* r : {&rbtnClearAll, &rbtnClearSelected, &rbtnClearNotSelected, &rbtnCustom})
+        r->SetEnabled(on);
+}
+
+void TForm1::SwitchOfCustomChecks() {
+    const bool on = rbtnCustom.Checked() && rbtnCustom.Enabled();
+    for (ui::CheckBox* c : {&chkCustom_HistoryLinksWeb, &chkCustom_Cookies, &chkCustom_TypedURLs,
+                            &chkCustom_TempInternetFiles, &chkCustom_Temporary, &chkCustom_HistoryLinksDoc,
+                            &chkCustom_TypedWordsInRun})
+        c->SetEnabled(on);
+}
+
+void TForm1::btnAboutClick() {
+    // The About box arrives with its own window; until then the button only beeps.
+    App().Beep(0);
+}
+
+void TForm1::btnHelpClick() {
+    if (state_.FirstInitial) state_.FirstInitial->OpenHelpFile();
+}
+
+void TForm1::btnExitClick() { Close(); }
+
+void TForm1::FormCloseQuery(bool& canClose) {
+    state_.Write("MainTop", std::to_string(Top()));
+    state_.Write("MainLeft", std::to_string(Left()));
+    if (!state_.TrayMode) App().Terminate();
+    canClose = true;
+}
+
+void TForm1::ExecuteClearChosen() {
+    // The clearing modes are run from here once the clearing engine is in place.
+}
+
+}  // namespace purgelet

@@ -1,0 +1,129 @@
+#pragma once
+// The main window: the activity log and clearing buttons, the options, a
+// brief help text and the button bar.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ProgramState.h"
+#include "cleaner/ActivityLog.h"
+#include "framework/Controls.h"
+#include "framework/Form.h"
+
+namespace purgelet {
+
+class TForm1 : public ui::Form {
+public:
+    TForm1(ui::Application& app, ProgramState& state);
+    ~TForm1() override;
+
+    // Handlers.
+    void FormCreate();
+    void FormCloseQuery(bool& canClose);
+    void btnAboutClick();
+    void btnHelpClick();
+    void btnExitClick();
+
+    // Routines.
+    void LoadStatusOfOptions();
+    void RestorePosition();
+    void SwitchOfExecutionRadioBtns();
+    void SwitchOfCustomChecks();
+    void FillHelpText();
+    void DiscoverUserFolders();
+    void ExecuteClearChosen();
+
+    ActivityLog& Log() { return log_; }
+    ProgramState& State() { return state_; }
+
+    // The page control and its pages.
+    ui::PageControl PageControl1{this, "PageControl1", {0, 0, 0, 0}};
+    ui::TabSheet TabMain{&PageControl1, "TabMain", "Main"};
+    ui::TabSheet TabSettings{&PageControl1, "TabSettings", "Settings"};
+    ui::TabSheet TabMisc{&PageControl1, "TabMisc", "Misc"};
+    ui::TabSheet TabHelp{&PageControl1, "TabHelp", "Brief help"};
+
+    // Main page.
+    ui::Label lblMessage{&TabMain, "lblMessage", {18, 8, 120, 21}, "lblMessage"};
+    ui::ListBox ListBox1{&TabMain, "ListBox1", {16, 32, 329, 153}};
+    ui::Button btnClearAll{&TabMain, "btnClearAll", {376, 12, 201, 25}, "Clear All"};
+    ui::Button btnClearSelected{&TabMain, "btnClearSelected", {376, 36, 201, 25}, "Clear Selected"};
+    ui::Button btnClearNotSelected{&TabMain, "btnClearNotSelected", {376, 60, 201, 25}, "Clear Not Selected"};
+    ui::GroupBox GroupBox3{&TabMain, "GroupBox3", {360, 112, 225, 233}, " Clear "};
+    ui::Button btnClearHistory{&GroupBox3, "btnClearHistory", {16, 24, 201, 25}, "IE History Links Of Web Sites"};
+    ui::Button Button2{&GroupBox3, "Button2", {16, 48, 201, 25}, "IE Temp Internet Files"};
+    ui::Button btnClearCookies{&GroupBox3, "btnClearCookies", {16, 72, 201, 25}, "IE Cookies"};
+    ui::Button btnClearTypedURLs{&GroupBox3, "btnClearTypedURLs", {16, 96, 201, 25}, "IE Typed URLs"};
+    ui::Button btnClearTypedWordsInRun{&GroupBox3, "btnClearTypedWordsInRun", {16, 144, 201, 25}, "Typed Words On Run"};
+    ui::Button btnTemporary{&GroupBox3, "btnTemporary", {16, 168, 201, 25}, "Temporary Files"};
+    ui::Button btnClearRecent{&GroupBox3, "btnClearRecent", {16, 192, 201, 25}, "History Links Of Doc"};
+    ui::GroupBox GroupBox4{&TabMain, "GroupBox4", {16, 200, 329, 145}, " Selected Items "};
+    ui::CheckBox chkClearHistory{&GroupBox4, "chkClearHistory", {16, 24, 297, 17}, "IE History Links Of  Web Sites"};
+    ui::CheckBox chkTempInternet{&GroupBox4, "chkTempInternet", {16, 40, 297, 17}, "IE Temp Internet Files"};
+    ui::CheckBox chkClearCookies{&GroupBox4, "chkClearCookies", {16, 56, 297, 17}, "IE Cookies"};
+    ui::CheckBox chkClearTypedURLs{&GroupBox4, "chkClearTypedURLs", {16, 72, 297, 17}, "IE Typed URLs"};
+    ui::CheckBox chkClearTypedWordsInRun{&GroupBox4, "chkClearTypedWordsInRun", {16, 88, 297, 17}, "Typed Words On Run"};
+    ui::CheckBox chkClearTemp{&GroupBox4, "chkClearTemp", {16, 104, 297, 17}, "Temporary Files"};
+    ui::CheckBox chkRecentLinks{&GroupBox4, "chkRecentLinks", {16, 120, 297, 17}, "History Links Of Documents"};
+    ui::Panel Panel1{&TabMain, "Panel1", {16, 360, 569, 57}};
+    ui::Button btnAbout{&Panel1, "btnAbout", {16, 16, 73, 25}, "&About"};
+    ui::Button btnHelp{&Panel1, "btnHelp", {96, 16, 65, 25}, "&Help"};
+    ui::Button btnInfoCookies{&Panel1, "btnInfoCookies", {168, 16, 100, 25}, "Info Of &Cookies"};
+    ui::Button btnInfoOfURLHistory{&Panel1, "btnInfoOfURLHistory", {272, 16, 100, 25}, "Info Of URL&History"};
+    ui::Button btnInfoTemIntFiles{&Panel1, "btnInfoTemIntFiles", {376, 16, 100, 25}, "Info Of Temp Internet Files"};
+    ui::Button btnInfoOfOfflineCache{&Panel1, "btnInfoOfOfflineCache", {168, 16, 100, 25}, "Info Of Offline Cache"};
+    ui::Button btnInfoOfOnlineCache{&Panel1, "btnInfoOfOnlineCache", {272, 16, 100, 25}, "Info Of Online Cache"};
+    ui::Button btnExit{&Panel1, "btnExit", {480, 16, 67, 25}, "&Exit"};
+
+    // Settings page.
+    ui::CheckBox chkRunWhenWinStarts{&TabSettings, "chkRunWhenWinStarts", {24, 16, 297, 17},
+                                     "Load when Windows starts (minimize to tray)"};
+    ui::Label lblSupplement{&TabSettings, "lblSupplement", {24, 40, 340, 16},
+                            "(Enabled Execution will enable above option simutaneously)"};
+    ui::CheckBox chkInTray{&TabSettings, "chkInTray", {24, 64, 153, 17}, "Show icon in tray"};
+    ui::GroupBox gbExecution{&TabSettings, "gbExecution", {24, 96, 545, 265}, "Execution"};
+    ui::CheckBox chkExecuteClearStart{&gbExecution, "chkExecuteClearStart", {24, 32, 289, 17},
+                                      "Execute Clearing When Windows Starts"};
+    ui::CheckBox chkExecuteClearShutDown{&gbExecution, "chkExecuteClearShutDown", {24, 52, 393, 21},
+                                         "Execute Clearing When Windows Shuts Down"};
+    ui::Label lblExecuteWhenShutDown{&gbExecution, "lblExecuteWhenShutDown", {42, 72, 253, 16},
+                                     "(take effect on next start up if no icon in tray)"};
+    ui::RadioButton rbtnClearAll{&gbExecution, "rbtnClearAll", {24, 104, 300, 17}, "Clear All"};
+    ui::RadioButton rbtnClearSelected{&gbExecution, "rbtnClearSelected", {24, 122, 300, 17},
+                                      "Clear Selected (refer to Main Page)"};
+    ui::RadioButton rbtnClearNotSelected{&gbExecution, "rbtnClearNotSelected", {24, 140, 300, 17},
+                                         "Clear Not Selected (refer to Main Page)"};
+    ui::RadioButton rbtnCustom{&gbExecution, "rbtnCustom", {24, 158, 300, 17}, "Custom"};
+    ui::CheckBox chkCustom_HistoryLinksWeb{&gbExecution, "chkCustom_HistoryLinksWeb", {64, 184, 209, 17},
+                                           "IE History Links Of  Web Sites"};
+    ui::CheckBox chkCustom_Cookies{&gbExecution, "chkCustom_Cookies", {64, 202, 209, 17}, "IE Cookies"};
+    ui::CheckBox chkCustom_TypedURLs{&gbExecution, "chkCustom_TypedURLs", {64, 218, 209, 17}, "IE Typed URLs"};
+    ui::CheckBox chkCustom_TempInternetFiles{&gbExecution, "chkCustom_TempInternetFiles", {64, 236, 209, 17},
+                                             "IE Temp Internet Files"};
+    ui::CheckBox chkCustom_Temporary{&gbExecution, "chkCustom_Temporary", {280, 188, 240, 17}, "Temporary Files"};
+    ui::CheckBox chkCustom_HistoryLinksDoc{&gbExecution, "chkCustom_HistoryLinksDoc", {280, 206, 240, 17},
+                                           "History Links Of Documents"};
+    ui::CheckBox chkCustom_TypedWordsInRun{&gbExecution, "chkCustom_TypedWordsInRun", {280, 224, 240, 17},
+                                           "Typed Words On Run"};
+
+    // Misc page.
+    ui::CheckBox chkXPmenu{&TabMisc, "chkXPmenu", {32, 24, 297, 17}, "Style of XP menu (take effect on next start)"};
+    ui::CheckBox chkAutoColResize{&TabMisc, "chkAutoColResize", {32, 48, 313, 17},
+                                  "Automatically resize columns in Cookies List"};
+    ui::GroupBox gbSysInfo{&TabMisc, "gbSysInfo", {32, 80, 537, 281}, " System Information "};
+    ui::Label lblWinVer{&gbSysInfo, "lblWinVer", {16, 24, 505, 20}, "lblWinVer"};
+    ui::Label lblCurUserDir{&gbSysInfo, "lblCurUserDir", {16, 48, 505, 220}, "lblCurUserDir"};
+
+    // Brief help page.
+    ui::Memo Memo1{&TabHelp, "Memo1", {0, 0, 0, 0}};
+
+private:
+    void ApplyDesignLook();
+    ProgramState& state_;
+    ActivityLog log_{ListBox1};
+};
+
+// The brief help text, line by line.
+const std::vector<std::string>& HelpTextLines();
+
+}  // namespace purgelet

@@ -1,0 +1,285 @@
+#include "support/TestSupport.h"
+
+#include <wininet.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "app/Texts.h"
+
+namespace testing_support {
+
+void RegSetRaw(const std::string& key, const std::string& name, DWORD type, const std::string& bytes) {
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+    RegCloseKey(h);
+}
+
+void RegSetString(const std::string& key, const std::string& name, const std::string& value) {
+    RegSetRaw(key, name, REG_SZ, std::string(value.c_str(), value.size() + 1));
+}
+
+void RegSetDword(const std::string& key, const std::string& name, DWORD value) {
+    RegSetRaw(key, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
+}
+
+std::string RegGetString(const std::string& key, const std::string& name) {
+    char buf[4096] = {};
+    DWORD size = sizeof(buf) - 1;
+    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buf, &size) !=
+        ERROR_SUCCESS)
+        return {};
+    return buf;
+}
+
+bool RegValueExists(const std::string& key, const std::string& name) {
+    return RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+bool RegKeyExists(const std::string& key) {
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+}
+
+void RegDeleteTree(const std::string& key) { RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str()); }
+
+std::vector<std::string> RegValueNames(const std::string& key) {
+    std::vector<std::string> names;
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return names;
+    for (DWORD i = 0;; ++i) {
+        char name[512];
+        DWORD len = sizeof(name);
+        if (RegEnumValueA(h, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, len);
+    }
+    RegCloseKey(h);
+    return names;
+}
+
+std::string SettingsKey() { return purgelet::texts::SettingsKey.Text(); }
+
+ReportedVersion::ReportedVersion(const std::string& version) {
+    previous_ = RegGetString("Software\\Wine", "Version");
+    had_ = RegValueExists("Software\\Wine", "Version");
+    RegSetString("Software\\Wine", "Version", version);
+}
+
+ReportedVersion::~ReportedVersion() {
+    if (had_) {
+        RegSetString("Software\\Wine", "Version", previous_);
+    } else {
+        HKEY h = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
+            RegDeleteValueA(h, "Version");
+            RegCloseKey(h);
+        }
+    }
+}
+
+void MakeDir(const std::string& path) {
+    // Creates every missing level.
+    std::string p;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        p += path[i];
+        if (path[i] == '\\' && p.size() > 3) CreateDirectoryA(p.c_str(), nullptr);
+    }
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
+void WriteFile(const std::string& path, const std::string& content, DWORD attributes) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(h);
+    if (attributes) SetFileAttributesA(path.c_str(), attributes);
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDir(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveTree(const std::string& path) {
+    std::string base = path;
+    if (!base.empty() && base.back() != '\\') base += '\\';
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((base + "*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = base + name;
+            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                RemoveTree(full);
+            else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryA(full.c_str());
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    char name[128];
+    std::snprintf(name, sizeof(name), "C:\\purgelet-tests\\t%lu-%d\\", GetCurrentProcessId(), counter++);
+    path_ = name;
+    RemoveTree(path_);
+    MakeDir(path_);
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+ProgramFixture::ProgramFixture() {
+    app.hooks.messageBox = [this](HWND, const std::string& text, const std::string& caption, UINT flags) {
+        recorded.boxes.push_back({text, caption, flags});
+        return IDOK;
+    };
+    app.hooks.beep = [this](UINT) { ++recorded.beeps; };
+}
+
+ProgramFixture::~ProgramFixture() = default;
+
+HANDLE Start(const std::string& commandLine) {
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::string cmd = commandLine;
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
+    HANDLE p = Start(commandLine);
+    if (!p) return -1;
+    int code = -1;
+    if (WaitForSingleObject(p, timeoutMs) == WAIT_OBJECT_0) {
+        DWORD c = 0;
+        GetExitCodeProcess(p, &c);
+        code = static_cast<int>(c);
+    } else {
+        TerminateProcess(p, 99);
+    }
+    CloseHandle(p);
+    return code;
+}
+
+std::string ProgramExe() {
+    // The build folder is drive T: inside the test prefix.
+    return "T:\\Purgelet.exe";
+}
+
+namespace {
+struct FindCtx {
+    std::string caption;
+    const char* cls;
+    DWORD pid;
+    HWND found;
+};
+BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
+    auto* ctx = reinterpret_cast<FindCtx*>(lp);
+    char text[512] = {};
+    GetWindowTextA(h, text, sizeof(text));
+    if (ctx->caption != text) return TRUE;
+    if (ctx->cls) {
+        char cls[256] = {};
+        GetClassNameA(h, cls, sizeof(cls));
+        if (lstrcmpiA(cls, ctx->cls) != 0) return TRUE;
+    }
+    if (ctx->pid) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid != ctx->pid) return TRUE;
+    }
+    ctx->found = h;
+    return FALSE;
+}
+}  // namespace
+
+HWND WaitForWindow(const std::string& caption, const char* className, DWORD timeoutMs, DWORD processId) {
+    DWORD start = GetTickCount();
+    do {
+        FindCtx ctx{caption, className, processId, nullptr};
+        EnumWindows(FindProc, reinterpret_cast<LPARAM>(&ctx));
+        if (ctx.found) return ctx.found;
+        Sleep(100);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::string DialogText(HWND dialog) {
+    std::string all;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[64] = {};
+        GetClassNameA(c, cls, sizeof(cls));
+        if (lstrcmpiA(cls, "Static") != 0) continue;
+        char text[1024] = {};
+        GetWindowTextA(c, text, sizeof(text));
+        all += text;
+    }
+    return all;
+}
+
+bool AddCookieEntry(const std::string& name) {
+    FILETIME zero{};
+    return CommitUrlCacheEntryA(name.c_str(), nullptr, zero, zero, COOKIE_CACHE_ENTRY, nullptr, 0, nullptr, nullptr);
+}
+
+bool AddHistoryEntry(const std::string& name) {
+    FILETIME zero{};
+    return CommitUrlCacheEntryA(name.c_str(), nullptr, zero, zero, URLHISTORY_CACHE_ENTRY, nullptr, 0, nullptr,
+                                nullptr);
+}
+
+std::string AddNormalEntry(const std::string& url, const std::string& extension) {
+    char file[MAX_PATH] = {};
+    if (!CreateUrlCacheEntryA(url.c_str(), 0, extension.c_str(), file, 0)) return {};
+    WriteFile(file, "<html></html>");
+    FILETIME zero{};
+    if (!CommitUrlCacheEntryA(url.c_str(), file, zero, zero, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr))
+        return {};
+    return file;
+}
+
+std::vector<std::string> CacheEntryNames() {
+    std::vector<std::string> names;
+    DWORD size = 0;
+    FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
+    if (size == 0) return names;
+    std::vector<char> buf(size);
+    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buf.data());
+    HANDLE h = FindFirstUrlCacheEntryA(nullptr, info, &size);
+    if (!h) return names;
+    for (;;) {
+        if (info->lpszSourceUrlName) names.emplace_back(info->lpszSourceUrlName);
+        size = 0;
+        if (FindNextUrlCacheEntryA(h, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        buf.assign(size, 0);
+        info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buf.data());
+        if (!FindNextUrlCacheEntryA(h, info, &size)) break;
+    }
+    FindCloseUrlCache(h);
+    return names;
+}
+
+void ClearUrlCache() {
+    for (const auto& n : CacheEntryNames()) DeleteUrlCacheEntryA(n.c_str());
+}
+
+}  // namespace testing_support

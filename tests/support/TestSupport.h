@@ -1,0 +1,99 @@
+#pragma once
+// Helpers shared by the tests. Every test runs inside the build's own Wine
+// prefix and creates the keys, folders, files and cache entries it uses.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ProgramState.h"
+#include "framework/Application.h"
+
+namespace testing_support {
+
+// Registry below HKEY_CURRENT_USER.
+void RegSetString(const std::string& key, const std::string& name, const std::string& value);
+void RegSetDword(const std::string& key, const std::string& name, DWORD value);
+void RegSetRaw(const std::string& key, const std::string& name, DWORD type, const std::string& bytes);
+// Empty text when the key or value is missing.
+std::string RegGetString(const std::string& key, const std::string& name);
+bool RegValueExists(const std::string& key, const std::string& name);
+bool RegKeyExists(const std::string& key);
+void RegDeleteTree(const std::string& key);
+std::vector<std::string> RegValueNames(const std::string& key);
+
+// The settings key of the program.
+std::string SettingsKey();
+
+// Sets the Windows version the prefix reports to programs started from now
+// on ("win98", "nt40", "win2k", "winxp"), and restores it when destroyed.
+class ReportedVersion {
+public:
+    explicit ReportedVersion(const std::string& version);
+    ~ReportedVersion();
+
+private:
+    std::string previous_;
+    bool had_ = false;
+};
+
+// A fresh folder of the test's own below C:\purgelet-tests, removed afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& Path() const { return path_; }  // ends in "\"
+    std::string operator/(const std::string& rel) const { return path_ + rel; }
+
+private:
+    std::string path_;
+};
+
+void MakeDir(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content = "x", DWORD attributes = 0);
+bool Exists(const std::string& path);
+bool IsDir(const std::string& path);
+// Removes a tree whatever its attributes (test cleanup only).
+void RemoveTree(const std::string& path);
+
+// A program state with the message boxes and beeps recorded instead of shown.
+struct Recorded {
+    struct Box {
+        std::string text, caption;
+        UINT flags;
+    };
+    std::vector<Box> boxes;
+    int beeps = 0;
+};
+
+class ProgramFixture {
+public:
+    ProgramFixture();
+    ~ProgramFixture();
+    purgelet::ui::Application app;
+    purgelet::ProgramState state{app};
+    Recorded recorded;
+};
+
+// Runs a program and waits for it (with a time limit); returns its exit code, or -1.
+int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000);
+// Starts a program; the caller owns the handle.
+HANDLE Start(const std::string& commandLine);
+// The Windows path of the built program.
+std::string ProgramExe();
+// Waits for a top-level window with this caption (and class, when given).
+HWND WaitForWindow(const std::string& caption, const char* className = nullptr, DWORD timeoutMs = 30000,
+                   DWORD processId = 0);
+// The texts of a message box's static controls.
+std::string DialogText(HWND dialog);
+
+// URL cache entries.
+bool AddCookieEntry(const std::string& name);  // "Cookie:user@domain/path"
+bool AddHistoryEntry(const std::string& name); // "Visited: user@http://..."
+// An ordinary entry with a local file; returns the file's path (empty on failure).
+std::string AddNormalEntry(const std::string& url, const std::string& extension = "htm");
+void ClearUrlCache();
+std::vector<std::string> CacheEntryNames();
+
+}  // namespace testing_support
