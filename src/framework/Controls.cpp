@@ -1,6 +1,7 @@
 #include "framework/Controls.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include "framework/Application.h"
 #include "framework/Form.h"
@@ -57,6 +58,29 @@ bool Label::OnCommand(WORD code) {
     if (code != STN_CLICKED) return false;
     Click();
     return true;
+}
+
+void GroupBox::AfterCreate() {
+    // Drawn unthemed, so the caption shows in its font colour.
+    SetWindowTheme(hwnd_, L" ", L" ");
+}
+
+LRESULT GroupBox::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PRINTCLIENT) {
+        // A themed child asks for the background behind it: only the face colour.
+        RECT r;
+        GetClientRect(hwnd_, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, App().Brush(EffectiveColor()));
+        return 0;
+    }
+    if (msg == WM_ERASEBKGND) {
+        // A group box holding controls paints its whole face itself.
+        RECT r;
+        GetClientRect(hwnd_, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, App().Brush(EffectiveColor()));
+        return 1;
+    }
+    return Control::WindowMessage(msg, wParam, lParam);
 }
 
 // Panels and pages ----------------------------------------------------------

@@ -84,6 +84,8 @@ protected:
     const char* WindowClass() const override { return "BUTTON"; }
     DWORD Style() const override { return BS_GROUPBOX | WS_CLIPSIBLINGS; }
     DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
+    void AfterCreate() override;
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
 // A plain container: a panel with an optional lowered inner bevel, or a page of a PageControl.

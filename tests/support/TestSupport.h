@@ -97,3 +97,8 @@ void ClearUrlCache();
 std::vector<std::string> CacheEntryNames();
 
 }  // namespace testing_support
+
+namespace testing_support {
+// Saves what the screen shows of a window as a 24-bit BMP file.
+bool SaveWindowBitmap(HWND window, const std::string& path);
+}  // namespace testing_support
