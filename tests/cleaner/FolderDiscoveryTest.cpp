@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "cleaner/FolderDiscovery.h"
+#include "support/TestSupport.h"
+
+using namespace purgelet;
+using namespace testing_support;
+
+namespace {
+struct FakeSystem {
+    std::set<std::string> folders;
+    std::string appData;
+    int appDataReads = 0;
+
+    DiscoveryFacts Facts(const std::string& windows, const std::string& user, unsigned major, unsigned minor,
+                         unsigned platformId) {
+        DiscoveryFacts f;
+        f.windowsFolder = windows;
+        f.userName = user;
+        f.versionKnown = true;
+        f.major = major;
+        f.minor = minor;
+        f.platformId = platformId;
+        f.directoryExists = [this](const std::string& p) { return folders.count(p) > 0; };
+        f.readAppData = [this] {
+            ++appDataReads;
+            return appData;
+        };
+        f.fullPath = [](const std::string& p) { return p; };
+        return f;
+    }
+};
+}  // namespace
+
+TEST(FolderDiscovery, Windows98WithAndWithoutLogonName) {
+    FakeSystem sys;
+    FolderSet f;
+    auto labels = DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "user1", 4, 10, 1), f);
+    EXPECT_TRUE(f.IsWin9x);
+    EXPECT_EQ(f.WinMajor, 4);
+    EXPECT_EQ(*labels.winVer, "Version : 4.10");
+    EXPECT_EQ(f.UserCookiesFolder, "Profiles\\user1\\Cookies\\");
+    EXPECT_EQ(f.UserHistoryFolder, "Profiles\\user1\\History\\");
+    EXPECT_EQ(f.UserRecentFolder, "Profiles\\user1\\Recent\\");
+    EXPECT_EQ(f.UserTempInternetFolder, "Profiles\\user1\\Temporary Internet Files\\");
+    EXPECT_EQ(labels.curUserDir,
+              "Current User Dir : C:\\WINDOWS\\Profiles\\user1\r\n"
+              "User History Dir : C:\\WINDOWS\\Profiles\\user1\\History\\\r\n"
+              "User Cookies Dir : C:\\WINDOWS\\Profiles\\user1\\Cookies\\\r\n"
+              "User Recent Dir : C:\\WINDOWS\\Profiles\\user1\\Recent\\\r\n"
+              "User Temp Int File Dir : C:\\WINDOWS\\Profiles\\user1\\Temporary Internet Files\\");
+
+    // Without a logon name: shared folders, every line ended, earlier user folders kept
+    // except the temporary internet files one.
+    labels = DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "", 4, 10, 1), f);
+    EXPECT_EQ(labels.curUserDir,
+              "Current User Dir : C:\\WINDOWS\\\r\n"
+              "User History Dir : C:\\WINDOWS\\History\\\r\n"
+              "User Cookies Dir : C:\\WINDOWS\\Cookies\\\r\n"
+              "User Recent Dir : C:\\WINDOWS\\Recent\\\r\n"
+              "User Temp Int File Dir : C:\\WINDOWS\\Temporary Internet Files\\\r\n");
+    EXPECT_EQ(f.UserCookiesFolder, "Profiles\\user1\\Cookies\\");
+    EXPECT_EQ(f.UserTempInternetFolder, "");
+    EXPECT_EQ(f.UserName, "");
+    EXPECT_EQ(sys.appDataReads, 0);
+
+    // Platform identifiers 0 and 1 both count as the 9x family.
+    FolderSet g;
+    DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "u", 4, 0, 0), g);
+    EXPECT_TRUE(g.IsWin9x);
+}
+
+TEST(FolderDiscovery, WindowsXpProfileFolderFirstCandidateThenAppData) {
+    FakeSystem sys;
+    sys.folders = {"C:\\Documents and Settings\\user1\\"};
+    FolderSet f;
+    auto labels = DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "user1", 5, 1, 2), f);
+    EXPECT_FALSE(f.IsWin9x);
+    EXPECT_EQ(*labels.winVer, "Version : 5.1");
+    EXPECT_EQ(f.ProfileFolder, "C:\\Documents and Settings\\user1\\");
+    EXPECT_EQ(sys.appDataReads, 0);
+    const std::string pf = f.ProfileFolder;
+    EXPECT_EQ(labels.curUserDir, "Current User Dir : " + pf + "\r\nUser Cookies Dir : " + pf + "Cookies\\\r\n" +
+                                     "User Recent Dir : " + pf + "Recent\\\r\n" + "User History Dir : " + pf +
+                                     "Local Settings\\History\\\r\n" + "User Temp Dir : " + pf +
+                                     "Local Settings\\Temp\\\r\n" + "User Temp Int Files Dir : " + pf +
+                                     "Local Settings\\Temporary Internet Files\\\r\n");
+
+    // The profile folder carries a suffix: found through APPDATA.
+    sys.folders = {"C:\\Documents and Settings\\user1.OFFICE\\"};
+    sys.appData = "C:\\Documents and Settings\\user1.OFFICE\\Application Data";
+    DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "user1", 5, 1, 2), f);
+    EXPECT_EQ(f.ProfileFolder, "C:\\Documents and Settings\\user1.OFFICE\\");
+
+    // Neither candidate exists.
+    sys.folders.clear();
+    DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "user1", 5, 1, 2), f);
+    EXPECT_EQ(f.ProfileFolder, "");
+
+    // Windows on drive D.
+    sys.folders = {"D:\\Documents and Settings\\user1\\"};
+    DiscoverFolders(sys.Facts("D:\\WINNT\\", "user1", 5, 0, 2), f);
+    EXPECT_EQ(f.ProfileFolder, "D:\\Documents and Settings\\user1\\");
+
+    // No logon name: the first candidate is the base folder and a backslash.
+    sys.folders = {"C:\\Documents and Settings\\\\"};
+    DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "", 5, 1, 2), f);
+    EXPECT_EQ(f.ProfileFolder, "C:\\Documents and Settings\\\\");
+
+    // APPDATA without any backslash gives an empty name.
+    sys.folders = {"C:\\Documents and Settings\\\\"};
+    sys.appData = "nothing";
+    DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "user1", 5, 1, 2), f);
+    EXPECT_EQ(f.ProfileFolder, "C:\\Documents and Settings\\\\");
+}
+
+TEST(FolderDiscovery, WindowsNt4UsesProfilesUnderTheWindowsFolder) {
+    FakeSystem sys;
+    sys.folders = {"C:\\WINNT\\Profiles\\admin\\"};
+    FolderSet f;
+    auto labels = DiscoverFolders(sys.Facts("C:\\WINNT\\", "admin", 4, 0, 2), f);
+    EXPECT_EQ(f.ProfileFolder, "C:\\WINNT\\Profiles\\admin\\");
+    EXPECT_EQ(labels.curUserDir,
+              "Current User Dir : C:\\WINNT\\Profiles\\admin\\\r\n"
+              "User Cookies Dir : C:\\WINNT\\Profiles\\admin\\Cookies\\\r\n"
+              "User Recent Dir : C:\\WINNT\\Profiles\\admin\\Recent\\\r\n"
+              "User History Dir : History\\\r\n"
+              "User Temp Dir : Temp\\\r\n"
+              "User Temp Int Files Dir : Temporary Internet Files\\\r\n");
+}
+
+TEST(FolderDiscovery, FailedVersionQueryFollowsTheNt4Rules) {
+    FakeSystem sys;
+    sys.folders = {"C:\\WINNT\\Profiles\\admin\\"};
+    FolderSet f;
+    auto facts = sys.Facts("C:\\WINNT\\", "admin", 0, 0, 0);
+    facts.versionKnown = false;
+    auto labels = DiscoverFolders(facts, f);
+    EXPECT_FALSE(labels.winVer.has_value());
+    EXPECT_FALSE(f.IsWin9x);
+    EXPECT_EQ(f.WinMajor, 0);
+    EXPECT_EQ(f.ProfileFolder, "C:\\WINNT\\Profiles\\admin\\");
+}
+
+TEST(FolderDiscovery, DrivePartOfAPath) {
+    EXPECT_EQ(ExtractFileDrive("C:\\WINNT\\"), "C:");
+    EXPECT_EQ(ExtractFileDrive("\\\\server\\share\\windows\\"), "\\\\server\\share");
+    EXPECT_EQ(ExtractFileDrive("windows"), "");
+    EXPECT_EQ(ExtractFileDrive(""), "");
+}
+
+// Runs in a child process started by the test below, with the prefix
+// reporting another Windows version; writes what it found to a file.
+TEST(FolderDiscoveryProbe, DISABLED_Report) {
+    const char* out = getenv("PURGELET_PROBE_OUT");
+    ASSERT_NE(out, nullptr);
+    ProgramFixture fx;
+    char win[MAX_PATH];
+    GetWindowsDirectoryA(win, MAX_PATH);
+    fx.state.WindowsFolder = WithTrailingBackslash(win);
+    auto labels = DiscoverFolders(SystemFacts(fx.state), fx.state.folders);
+    std::ofstream f(out);
+    f << (labels.winVer ? *labels.winVer : "-") << "\n"
+      << int(fx.state.folders.WinMajor) << "\n"
+      << fx.state.folders.IsWin9x << "\n"
+      << fx.state.folders.ProfileFolder << "\n"
+      << fx.state.folders.UserCookiesFolder << "\n";
+}
+
+TEST(FolderDiscovery, RealPrefixReportingWindows98Nt4AndXp) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    char user[128];
+    DWORD size = sizeof(user);
+    ASSERT_TRUE(GetUserNameA(user, &size));
+    char win[MAX_PATH];
+    GetWindowsDirectoryA(win, MAX_PATH);
+    const std::string windows = WithTrailingBackslash(win);
+    const std::string xpProfile = std::string("C:\\Documents and Settings\\") + user + "\\";
+    const std::string nt4Profile = windows + "Profiles\\" + user + "\\";
+    MakeDir(xpProfile);
+    MakeDir(nt4Profile);
+    TempDir dir;
+    const std::string out = dir / "probe.txt";
+    SetEnvironmentVariableA("PURGELET_PROBE_OUT", out.c_str());
+
+    struct Expect {
+        const char* version;
+        const char* winVer;
+        int major;
+        bool win9x;
+        std::string profile;
+        std::string cookies;
+    };
+    const Expect cases[] = {
+        {"win98", "Version : 4.10", 4, true, "", std::string("Profiles\\") + user + "\\Cookies\\"},
+        {"nt40", "Version : 4.0", 4, false, nt4Profile, ""},
+        {"winxp", "Version : 5.1", 5, false, xpProfile, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        DeleteFileA(out.c_str());
+        {
+            ReportedVersion v(c.version);
+            ASSERT_EQ(RunAndWait(std::string("\"") + self +
+                                 "\" --gtest_also_run_disabled_tests --gtest_filter=FolderDiscoveryProbe.DISABLED_Report"),
+                      0);
+        }
+        std::ifstream in(out);
+        std::string winVer, major, win9x, profile, cookies;
+        std::getline(in, winVer);
+        std::getline(in, major);
+        std::getline(in, win9x);
+        std::getline(in, profile);
+        std::getline(in, cookies);
+        EXPECT_EQ(winVer, c.winVer);
+        EXPECT_EQ(std::stoi(major), c.major);
+        EXPECT_EQ(win9x == "1", c.win9x);
+        EXPECT_EQ(profile, c.profile);
+        EXPECT_EQ(cookies, c.cookies);
+    }
+    RemoveTree("C:\\Documents and Settings");
+    RemoveTree(windows + "Profiles");
+}
