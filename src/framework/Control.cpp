@@ -222,6 +222,15 @@ bool Control::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     return c && c != this && c->Reflect(msg, wParam, lParam, result);
 }
 
+std::string Control::WindowText() const {
+    if (!hwnd_) return caption_;
+    int n = GetWindowTextLengthA(hwnd_);
+    std::string s(static_cast<std::size_t>(n) + 1, '\0');
+    GetWindowTextA(hwnd_, s.data(), n + 1);
+    s.resize(static_cast<std::size_t>(n));
+    return s;
+}
+
 LRESULT Control::DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefSubclassProc(hwnd_, msg, wParam, lParam);
 }

@@ -95,6 +95,8 @@ protected:
     // Messages of the control's own window, before and after default handling.
     virtual LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The window's current text (the caption before the window exists).
+    std::string WindowText() const;
     // Reflects child messages to child controls; used by containers.
     bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void Fire(const std::function<void()>& f);

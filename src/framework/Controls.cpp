@@ -204,23 +204,9 @@ void Memo::SetLines(const std::vector<std::string>& lines) {
     SetCaption(text);
 }
 
-std::string Memo::Text() const {
-    if (!hwnd_) return caption_;
-    int n = GetWindowTextLengthA(hwnd_);
-    std::string s(static_cast<std::size_t>(n) + 1, '\0');
-    GetWindowTextA(hwnd_, s.data(), n + 1);
-    s.resize(static_cast<std::size_t>(n));
-    return s;
-}
+std::string Memo::Text() const { return WindowText(); }
 
-std::string Edit::Text() const {
-    if (!hwnd_) return caption_;
-    int n = GetWindowTextLengthA(hwnd_);
-    std::string s(static_cast<std::size_t>(n) + 1, '\0');
-    GetWindowTextA(hwnd_, s.data(), n + 1);
-    s.resize(static_cast<std::size_t>(n));
-    return s;
-}
+std::string Edit::Text() const { return WindowText(); }
 
 // Timer -----------------------------------------------------------------------
 
