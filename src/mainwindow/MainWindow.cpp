@@ -123,6 +123,8 @@ void TForm1::ApplyDesignLook() {
     chkXPmenu.SetChecked(true);
     chkAutoColResize.SetVisible(false);
     gbSysInfo.SetVisible(false);
+    lblWinVer.SetVisible(false);
+    lblCurUserDir.SetVisible(false);
 
     Memo1.SetAlign(ui::Align::Client);
     Memo1.SetFont(MakeFont("Comic Sans MS", -13));
@@ -150,6 +152,12 @@ void TForm1::FormCreate() {
 void TForm1::FillHelpText() {
     Memo1.Clear();
     Memo1.SetLines(HelpTextLines());
+}
+
+std::string TForm1::UserID() { return purgelet::UserID(state_.platform); }
+
+std::string TForm1::ProfileFolderSearch() {
+    return FindProfileFolder(SystemFacts(state_), state_.folders.WinMajor);
 }
 
 void TForm1::DiscoverUserFolders() {

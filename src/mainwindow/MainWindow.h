@@ -31,6 +31,8 @@ public:
     void SwitchOfCustomChecks();
     void FillHelpText();
     void DiscoverUserFolders();
+    std::string UserID();
+    std::string ProfileFolderSearch();
     void ExecuteClearChosen();
 
     ActivityLog& Log() { return log_; }

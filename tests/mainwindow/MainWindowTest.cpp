@@ -130,6 +130,8 @@ TEST_F(MainWindowTest, CaptionsAndHiddenControls) {
     EXPECT_FALSE(GetWindowLongA(w.btnInfoOfOnlineCache.Handle(), GWL_STYLE) & WS_TABSTOP);
     EXPECT_FALSE(w.chkAutoColResize.Visible());
     EXPECT_FALSE(w.gbSysInfo.Visible());
+    EXPECT_FALSE(w.lblWinVer.Visible());
+    EXPECT_FALSE(w.lblCurUserDir.Visible());
     EXPECT_TRUE(fx.recorded.boxes.empty());
 }
 
