@@ -29,13 +29,15 @@ struct HandleCloser {
 };
 using FileHandle = std::unique_ptr<void, HandleCloser>;
 
+// "*" lists every name, the same as "*.*".
 FindHandle FindFirst(const std::wstring& folder, WIN32_FIND_DATAW& data) {
     HANDLE h = FindFirstFileW((folder + L"*").c_str(), &data);
     return FindHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
 FileHandle Open(const std::wstring& path, DWORD access, DWORD share) {
-    // The entry itself is opened, never what a link or junction points to.
+    // Windows opens a link or junction itself, not what it points to; Wine
+    // follows host links, which StillPlain then tells by the path.
     HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     return FileHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
