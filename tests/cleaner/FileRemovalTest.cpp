@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "cleaner/FileRemoval.h"
+#include "support/TestSupport.h"
+
+using namespace purgelet;
+using namespace testing_support;
+
+namespace {
+
+constexpr DWORD kRO = FILE_ATTRIBUTE_READONLY, kHS = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr DWORD kProtective = kRO | kHS;
+const std::string kLinks = "C:\\purgelet-links\\";
+
+std::wstring Wide(const std::string& s) {
+    std::wstring w(s.size() + 1, L'\0');
+    w.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), int(w.size())) - 1));
+    return w;
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+bool IsLink(const std::string& path) { return IsDir(path) && (Attributes(path) & FILE_ATTRIBUTE_REPARSE_POINT); }
+
+bool IsEmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW((Wide(folder) + L"*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    int entries = 0;
+    do entries += std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..";
+    while (FindNextFileW(h, &data));
+    FindClose(h);
+    return entries == 0;
+}
+
+// As the clearing operations call the routines: files first, then sub-folders.
+bool Clear(const std::string& folder, const Platform& platform = Platform()) {
+    bool found = ReadFileAndDelete(folder, platform);
+    KillSubFolderFiles(folder, platform);
+    return found;
+}
+
+// Every link target the host-side fixture makes holds these two files.
+void ExpectTargetIntact(const std::string& target) {
+    EXPECT_TRUE(Exists(kLinks + target + "\\keep.txt")) << target;
+    EXPECT_TRUE(Exists(kLinks + target + "\\inner\\keep2.txt")) << target;
+}
+
+#define REQUIRE_LINK_FIXTURE() \
+    if (!IsDir(kLinks)) GTEST_SKIP() << "the host-side links are missing; run through ctest"
+
+}  // namespace
+
+TEST(FileRemoval, ProtectedFilesAndFoldersGoAndTheFolderItselfStays) {
+    TempDir dir;
+    MakeDir(dir / "sub\\nested\\deepest");
+    MakeDir(dir / "empty");
+    WriteFile(dir / "read-only.txt", "x", kRO);
+    WriteFile(dir / "hidden-system.dat", "x", kHS);
+    WriteFile(dir / "desktop.ini", "[.ShellClassInfo]", kHS);
+    WriteFile(dir / "sub\\inside.txt", "x", kRO);
+    WriteFile(dir / "sub\\desktop.ini", "x", kHS);
+    WriteFile(dir / "sub\\nested\\deepest\\last.txt", "x", FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA((dir / "sub\\nested").c_str(), kRO | FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA((dir / "sub").c_str(), kHS);
+    ASSERT_EQ(Attributes(dir / "sub") & kProtective, kHS);
+
+    // The file pass: files go, sub-folders only lose their protective attributes.
+    EXPECT_TRUE(ReadFileAndDelete(dir.Path(), Platform()));
+    for (const char* gone : {"read-only.txt", "hidden-system.dat", "desktop.ini"}) EXPECT_FALSE(Exists(dir / gone));
+    EXPECT_EQ(Attributes(dir / "sub") & kProtective, 0u);
+    EXPECT_TRUE(Exists(dir / "sub\\nested\\deepest\\last.txt"));
+
+    KillSubFolderFiles(dir.Path(), Platform());
+    EXPECT_TRUE(IsEmptyFolder(dir.Path()));
+}
+
+TEST(FileRemoval, WhatCannotGoStaysAndAMissingFolderIsReported) {
+    TempDir dir;
+    MakeDir(dir / "sub\\nested");
+    MakeDir(dir / "empty");
+    WriteFile(dir / "sub\\held.txt", "x", kRO | FILE_ATTRIBUTE_HIDDEN);
+    WriteFile(dir / "sub\\other.txt");
+    WriteFile(dir / "sub\\nested\\n.txt");
+    HANDLE held = CreateFileA((dir / "sub\\held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(Clear(dir / "empty\\"));
+    EXPECT_TRUE(IsDir(dir / "empty"));
+    EXPECT_TRUE(Clear(dir.Path()));
+    CloseHandle(held);
+
+    // The held file stays with archive as its only attribute, and so does its folder.
+    EXPECT_EQ(Attributes(dir / "sub\\held.txt") & kProtective, 0u);
+    EXPECT_FALSE(Exists(dir / "sub\\other.txt"));
+    EXPECT_FALSE(Exists(dir / "sub\\nested"));
+    EXPECT_FALSE(Exists(dir / "empty"));
+
+    EXPECT_FALSE(Clear(dir / "missing\\"));
+    EXPECT_FALSE(Clear(dir / "sub\\held.txt\\"));
+}
+
+// Only absolute folders are acted on: anything else would be resolved against
+// whatever the current folder happens to be. An absolute one is read in the
+// ANSI code page and its "." and ".." are resolved before its entries are named.
+TEST(FileRemoval, OnlyAbsoluteFoldersAreCleared) {
+    TempDir dir;
+    MakeDir(dir / "rel\\sub");
+    WriteFile(dir / "rel\\f.txt");
+    WriteFile(dir / "rel\\sub\\g.txt");
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.Path().c_str()));
+    ASSERT_TRUE(Exists("rel\\f.txt"));
+    const std::string rootRelative = (dir / "rel\\").substr(2);  // "\purgelet-tests\...\rel\"
+    for (const std::string& folder : {std::string(), std::string("rel\\"), std::string(".\\rel\\"),
+                                      std::string("C:rel\\"), rootRelative, std::string(".")})
+        EXPECT_FALSE(Clear(folder)) << '"' << folder << '"';
+    SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(Exists(dir / "rel\\f.txt"));
+    EXPECT_TRUE(Exists(dir / "rel\\sub\\g.txt"));
+
+    EXPECT_TRUE(Clear(dir / "rel\\sub\\..\\/sub"));  // no final "\" needed either
+    EXPECT_TRUE(IsEmptyFolder(dir / "rel\\sub\\"));
+    EXPECT_TRUE(Exists(dir / "rel\\f.txt"));
+
+    const std::string ansi = dir / "caf\xe9\\";
+    ASSERT_TRUE(CreateDirectoryA(ansi.c_str(), nullptr));
+    MakeDir(ansi + "sub");
+    WriteFile(ansi + "sub\\two.txt");
+    EXPECT_TRUE(Clear(ansi));
+    EXPECT_TRUE(IsEmptyFolder(ansi));
+}
+
+TEST(FileRemoval, NamesOutsideTheAnsiCodePageAreRemoved) {
+    TempDir dir;
+    const std::wstring top = L"\\\\?\\" + Wide(dir.Path());
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, L"\u4e2d\u6587", -1, nullptr, 0, nullptr, &lossy);
+    EXPECT_TRUE(lossy) << "the name fits code page " << GetACP() << "; the test proves less";
+    auto create = [](const std::wstring& path) {
+        CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, kRO, nullptr));
+    };
+    create(top + L"\u4e2d\u6587.txt");
+    ASSERT_TRUE(CreateDirectoryW((top + L"\u03a9\u6587").c_str(), nullptr));
+    create(top + L"\u03a9\u6587\\\u00e9\u4e2d.txt");
+    // Names ending in a dot exist only by their literal names.
+    ASSERT_TRUE(CreateDirectoryW((top + L"trailing.").c_str(), nullptr));
+    create(top + L"trailing.\\x.");
+
+    EXPECT_TRUE(Clear(dir.Path()));
+    EXPECT_TRUE(IsEmptyFolder(dir.Path()));
+}
+
+// Wine stores neither normal (128) nor not-content-indexed (8192), so the
+// listing is made to report them.
+TEST(FileRemoval, EntriesWithOtherAttributeBitsAreLeftAlone) {
+    TempDir dir;
+    MakeDir(dir / "not-indexed\\deeper");
+    MakeDir(dir / "plain");
+    WriteFile(dir / "normal.txt", "x", FILE_ATTRIBUTE_HIDDEN);
+    WriteFile(dir / "read-only.txt", "x", kRO);
+    WriteFile(dir / "not-indexed\\deeper\\d.txt");
+    WriteFile(dir / "plain\\p.txt");
+    SetFileAttributesA((dir / "not-indexed").c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+    Platform platform;
+    bool sawBelowSkipped = false;
+    platform.listedAttributes = [&](const std::wstring& path, DWORD attributes) -> DWORD {
+        sawBelowSkipped |= path.find(L"not-indexed\\") != std::wstring::npos;
+        if (path == Wide(dir / "normal.txt")) return FILE_ATTRIBUTE_NORMAL;
+        if (path == Wide(dir / "not-indexed")) return attributes | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        return attributes;
+    };
+    EXPECT_TRUE(Clear(dir.Path(), platform));
+
+    EXPECT_EQ(Attributes(dir / "normal.txt") & kProtective, FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(Attributes(dir / "not-indexed") & kProtective, FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(Exists(dir / "not-indexed\\deeper\\d.txt"));
+    EXPECT_FALSE(sawBelowSkipped);
+    EXPECT_FALSE(Exists(dir / "read-only.txt"));
+    EXPECT_FALSE(Exists(dir / "plain"));
+}
+
+// Far deeper than MAX_PATH. The depth of a tree must cost heap, not stack:
+// the stack in use is measured where the deepest entries are reported. (Each
+// level costs Wine more the deeper it lies, so the tree stays at 300 levels.)
+TEST(FileRemoval, VeryDeepTreeIsRemovedWithoutDeepStack) {
+    TempDir dir;
+    constexpr int kDepth = 300;
+    std::wstring path = L"\\\\?\\" + Wide(dir.Path()) + L"deep";
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    for (int level = 0; level < kDepth; ++level) {
+        path += L"\\d";
+        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << level;
+        if (level % 50 == 49)
+            CloseHandle(CreateFileW((path + L"\\f.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, kRO, nullptr));
+    }
+
+    const auto base = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    std::uintptr_t lowest = base;
+    std::size_t longest = 0;
+    Platform platform;
+    platform.listedAttributes = [&](const std::wstring& entry, DWORD attributes) {
+        lowest = std::min(lowest, reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)));
+        longest = std::max(longest, entry.size());
+        return attributes;
+    };
+    EXPECT_TRUE(Clear(dir.Path(), platform));
+    EXPECT_TRUE(IsEmptyFolder(dir.Path()));
+    EXPECT_GT(longest, 2u * kDepth);
+    EXPECT_LT(base - lowest, 16u * 1024u) << "stack grows with the depth of the tree";
+}
+
+TEST(FileRemovalLinks, LinksInsideTheTreeAreNotFollowed) {
+    REQUIRE_LINK_FIXTURE();
+    const std::string tree = kLinks + "tree\\";
+    ASSERT_TRUE(IsLink(tree + "dir-link") && IsLink(tree + "sub\\inner-link"));
+    EXPECT_TRUE(Clear(tree));
+
+    EXPECT_FALSE(Exists(tree + "a.txt"));
+    EXPECT_FALSE(Exists(tree + "sub\\b.txt"));
+    EXPECT_FALSE(Exists(tree + "sub\\deeper"));
+    EXPECT_TRUE(IsLink(tree + "dir-link"));
+    EXPECT_TRUE(IsLink(tree + "sub\\inner-link"));
+    ExpectTargetIntact("target-tree");
+    ExpectTargetIntact("target-inner");
+}
+
+// A listing can be stale by the time its entries are acted on: here it shows
+// two folder links as the plain folders they replaced. Neither the file pass
+// (which resets a folder's attributes) nor the folder pass may go through them.
+TEST(FileRemovalLinks, FolderThatBecameALinkAfterTheListingIsNotTouched) {
+    REQUIRE_LINK_FIXTURE();
+    const std::string top = kLinks + "stale\\";
+    ASSERT_TRUE(IsLink(top + "victim") && IsLink(top + "mid\\victim"));
+    const char* targets[] = {"target-stale", "target-stale-inner"};
+    for (const char* target : targets) SetFileAttributesA((kLinks + target).c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+    int presentedAsPlain = 0;
+    Platform platform;
+    platform.listedAttributes = [&](const std::wstring&, DWORD attributes) -> DWORD {
+        presentedAsPlain += (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        return attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT);
+    };
+    EXPECT_TRUE(Clear(top, platform));
+    EXPECT_GE(presentedAsPlain, 4);  // each link in both passes
+
+    EXPECT_FALSE(Exists(top + "other.txt"));
+    EXPECT_FALSE(Exists(top + "mid\\m.txt"));
+    EXPECT_TRUE(IsLink(top + "victim"));
+    EXPECT_TRUE(IsLink(top + "mid\\victim"));
+    for (const char* target : targets) {
+        ExpectTargetIntact(target);
+        EXPECT_EQ(Attributes(kLinks + target) & kProtective, FILE_ATTRIBUTE_HIDDEN) << target;
+    }
+}
+
+// The folder handed in may itself be reached through a link, or through a share.
+TEST(FileRemovalLinks, FolderHandedInThroughALinkOrAShareIsCleared) {
+    REQUIRE_LINK_FIXTURE();
+    ASSERT_TRUE(IsLink(kLinks + "top-link"));
+    EXPECT_TRUE(Clear(kLinks + "top-link\\"));
+    EXPECT_TRUE(IsLink(kLinks + "top-link"));
+    EXPECT_TRUE(IsEmptyFolder(kLinks + "top-target\\"));
+
+    TempDir dir;
+    MakeDir(dir / "sub");
+    WriteFile(dir / "one.txt", "x", kRO);
+    WriteFile(dir / "sub\\two.txt");
+    const std::string unc = "\\\\purgelet\\tests\\" + dir.Path().substr(std::string("C:\\purgelet-tests\\").size());
+    ASSERT_TRUE(Exists(unc + "one.txt"));
+    EXPECT_TRUE(Clear(unc));
+    EXPECT_TRUE(IsEmptyFolder(dir.Path()));
+}
