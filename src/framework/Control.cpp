@@ -7,6 +7,7 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
+#include "framework/Menu.h"
 
 namespace purgelet::ui {
 
@@ -264,6 +265,16 @@ LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             LRESULT r = DefaultMessage(msg, wParam, lParam);
             LayoutChildren();
             return r;
+        }
+        case WM_CONTEXTMENU: {
+            if (!popupMenu) return DefaultMessage(msg, wParam, lParam);
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (lParam == -1) {  // from the keyboard: the control's top left corner
+                at = POINT{0, 0};
+                ClientToScreen(hwnd_, &at);
+            }
+            popupMenu->Popup(at.x, at.y);
+            return 0;
         }
         default: {
             LRESULT result = 0;

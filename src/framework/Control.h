@@ -14,6 +14,7 @@ namespace purgelet::ui {
 
 class Application;
 class Form;
+class PopupMenu;
 
 enum class Align { None, Client };
 
@@ -62,6 +63,8 @@ public:
     std::function<void(MouseButton, int x, int y)> OnMouseDown;
     std::function<void(MouseButton, int x, int y)> OnMouseUp;
     std::function<void(WORD key)> OnKeyUp;
+    // Opened by a right click on the control (or the menu key).
+    PopupMenu* popupMenu = nullptr;
 
     // Runs the click handler, whatever the control's enabled or visible state.
     void Click();
