@@ -26,6 +26,17 @@ unsigned DaysInMonth(unsigned year, unsigned month) {
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
+std::uint64_t Ticks(const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
+
+// 1980-01-01 00:00:00 up to, not including, 2108-01-01 00:00:00. Some
+// FileTimeToDosDateTime implementations let later years wrap round.
+bool WithinDosRange(const FILETIME& local) {
+    constexpr std::uint64_t kFirst = 119600064000000000ull;  // 1980-01-01
+    constexpr std::uint64_t kEnd = 159992928000000000ull;    // 2108-01-01
+    const std::uint64_t t = Ticks(local);
+    return t >= kFirst && t < kEnd;
+}
+
 // Releases a find handle when the enumeration ends, however it ends.
 class FindHandle {
 public:
@@ -113,7 +124,8 @@ std::optional<std::string> DosDateTimeText(WORD dosDate, WORD dosTime, const Dat
 std::string FileTimeToText(const FILETIME& time, const DateSeparators& separators) {
     FILETIME local{};
     WORD dosDate = 0, dosTime = 0;
-    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToDosDateTime(&local, &dosDate, &dosTime))
+    if (!FileTimeToLocalFileTime(&time, &local) || !WithinDosRange(local) ||
+        !FileTimeToDosDateTime(&local, &dosDate, &dosTime))
         return kInvalidDateText;
     return DosDateTimeText(dosDate, dosTime, separators).value_or(kInvalidDateText);
 }
