@@ -166,13 +166,15 @@ void TMainForm::btnRefreshClick() {
     Restore_StatusOf_ColKeep_OnList();
 }
 
-void TMainForm::btnCheckClick() {
-    for (int i = 0; i < lvCookies.Count(); ++i) lvCookies.SetChecked(i, true);
+void TMainForm::SetAllChecked(bool on) {
+    lvCookies.BeginUpdate();
+    for (int i = 0; i < lvCookies.Count(); ++i) lvCookies.SetChecked(i, on);
+    lvCookies.EndUpdate();
 }
 
-void TMainForm::btnUncheckClick() {
-    for (int i = 0; i < lvCookies.Count(); ++i) lvCookies.SetChecked(i, false);
-}
+void TMainForm::btnCheckClick() { SetAllChecked(true); }
+
+void TMainForm::btnUncheckClick() { SetAllChecked(false); }
 
 void TMainForm::btnDeleteClick() {
     switch (PassOfFilter(state_.cacheEntryTypeFilter)) {

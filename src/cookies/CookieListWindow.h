@@ -107,6 +107,8 @@ private:
     // deleteEntry has removed each one's cache entry.
     void DeleteCheckedRows(const std::function<void(const CookieRow&)>& deleteEntry);
     void SetKeepOfSelectedRows(const char* keep);
+    // Every row's check box, first to last, redrawn once.
+    void SetAllChecked(bool on);
 
     ProgramState& state_;
     DeleteUrlCacheEntryFn deleteUrlCacheEntry_ = nullptr;

@@ -94,6 +94,7 @@ protected:
     Color DefaultColor() const override { return clWindow; }
     void AfterCreate() override;
     bool OnNotify(NMHDR* hdr, LRESULT& result) override;
+    bool HooksWindowProcedure() const override { return true; }
 
 private:
     struct Row : ListItem {
