@@ -38,7 +38,7 @@ void DeleteCookieFile(const std::string& path) {
 }  // namespace
 
 TMainForm::TMainForm(ui::Application& app, ProgramState& state)
-    : Form(app, "MainForm", {0, 0, 650, 470}, "MainForm"), state_(state) {
+    : Form(app, "MainForm", {0, 0, 650, 480}, "MainForm"), state_(state) {
     state_.MainForm = this;
     border = ui::FormBorder::Dialog;
     position = ui::FormPosition::ScreenCenter;
