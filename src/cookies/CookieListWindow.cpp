@@ -1,19 +1,323 @@
 #include "cookies/CookieListWindow.h"
 
+#include "cookies/CookieListRules.h"
+#include "framework/Application.h"
+#include "framework/Errors.h"
+#include "mainwindow/MainWindow.h"
+
 namespace purgelet {
 
+namespace {
+constexpr char kCaption[] = "Ovk Purgelet v2.0.3...Information";
+constexpr char kKeepKeyName[] = "\\CookiesInfoKeep";
+
+struct ColumnDesign {
+    const char* caption;
+    int width;
+};
+constexpr ColumnDesign kColumns[kCookieColumnCount] = {
+    {"Address", 80},       {"Hits", 50}, {"Modified", 80},        {"Expires", 80},
+    {"Full Address", 100}, {"Keep", 50}, {"Local Filename", 100},
+};
+
+std::string ColumnWidthValueName(int column) { return "ColWidth" + std::to_string(column); }
+
+void SetCursorTo(const char* id) { SetCursor(LoadCursorA(nullptr, id)); }
+
+// A cookie's own file, when one is named and still there. A file that will
+// not go is retried once with its attributes reset to archive only; if it
+// still stays, it is left.
+void DeleteCookieFile(const std::string& path) {
+    if (path.empty()) return;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (DeleteFileA(path.c_str())) return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    DeleteFileA(path.c_str());
+}
+}  // namespace
+
 TMainForm::TMainForm(ui::Application& app, ProgramState& state)
-    : Form(app, "MainForm", {0, 0, 600, 420}, "MainForm"), state_(state) {
+    : Form(app, "MainForm", {0, 0, 650, 480}, "MainForm"), state_(state) {
+    state_.MainForm = this;
     border = ui::FormBorder::Dialog;
     position = ui::FormPosition::ScreenCenter;
-    state_.MainForm = this;
+    systemMenu = true;
+    minimizeBox = false;
+    maximizeBox = false;
+    SetFont(ui::Font{"MS Sans Serif", -14});
+
+    pnlHeader.SetColor(ui::clWhite);
+    Label1.SetFont(ui::Font{"MS Sans Serif", -16, true});
+    pnlStrip.SetColor(ui::clTeal);
+
+    for (int c = 0; c < kCookieColumnCount; ++c) lvCookies.AddColumn(kColumns[c].caption, kColumns[c].width);
+    lvCookies.checkBoxes = true;
+    lvCookies.multiSelect = true;
+    lvCookies.readOnly = true;
+    lvCookies.showSelectionAlways = true;
+    lvCookies.popupMenu = &pmCookies;
+
+    btnCheck.SetEnabled(false);
+    btnUncheck.SetEnabled(false);
+    btnDelete.SetEnabled(false);
+    btnPrivacy.SetEnabled(false);
+    btnPrivacy.SetVisible(false);
+    edCookieCount.readOnly = true;
+    edCookieCount.SetTabStop(false);
+
     OnCreate = [this] { FormCreate(); };
+    OnActivate = [this] { FormActivate(); };
+    btnRefresh.OnClick = [this] { btnRefreshClick(); };
+    btnCheck.OnClick = [this] { btnCheckClick(); };
+    btnUncheck.OnClick = [this] { btnUncheckClick(); };
+    btnDelete.OnClick = [this] { btnDeleteClick(); };
+    btnClose.OnClick = [this] { btnCloseClick(); };
+    lvCookies.OnColumnClick = [this](int column) { lvCookiesColumnClick(column); };
+    lvCookies.OnCompare = [this](const ui::ListItem& a, const ui::ListItem& b) { return lvCookiesCompare(a, b); };
+    pmCookies.OnPopup = [this] { pmCookiesPopup(); };
+    smSetYes.OnClick = [this] { smSetYesClick(); };
+    smSetNo.OnClick = [this] { smSetNoClick(); };
 }
 
 TMainForm::~TMainForm() {
     if (state_.MainForm == this) state_.MainForm = nullptr;
 }
 
-void TMainForm::FormCreate() { SetCaption("Ovk Purgelet v2.0.3...Information"); }
+// Creation and activation -----------------------------------------------------
+
+void TMainForm::FormCreate() {
+    SetCaption(kCaption);
+    keepKeyPath_ = state_.SettingsKey + kKeepKeyName;
+    deleteUrlCacheEntry_ = LookUpDeleteUrlCacheEntry();
+    if (!deleteUrlCacheEntry_) state_.deleteUrlCacheEntryFound = false;
+    ApplyColumnWidths();
+}
+
+void TMainForm::FormActivate() {
+    if (IsShowing()) SelectCurrentRow();
+    GetShlwapiMajorVersion();
+    if (ShellLibraryVersion >= 6) btnPrivacy.SetEnabled(true);
+}
+
+void TMainForm::GetShlwapiMajorVersion() {
+    ShellLibraryVersion = 0;
+    if (readShellVersion) ShellLibraryVersion = readShellVersion();
+}
+
+// The URL cache -----------------------------------------------------------------
+
+void TMainForm::SetVar_CacheEntryType(std::uint8_t kind) {
+    if (auto filter = FilterOfKind(kind)) state_.cacheEntryTypeFilter = *filter;
+}
+
+bool TMainForm::Is_WininetDll_Exist() const { return state_.deleteUrlCacheEntryFound; }
+
+void TMainForm::GetEntries() {
+    SetCursorTo(IDC_WAIT);
+    const auto finish = [this] {
+        UpdateButtonsAndCount();
+        SetCursorTo(IDC_ARROW);
+    };
+    try {
+        rowSeparators_ = DateSeparators::OfUserLocale();
+        const std::uint32_t filter = state_.cacheEntryTypeFilter;
+        EnumerateUrlCache(cacheSource, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+            if (!EntryKept(entry.CacheEntryType, filter)) return;
+            if (filter != 0)
+                AddEntryRow(entry);
+            else
+                AddCacheFileRow(entry);
+        });
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+void TMainForm::AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry) {
+    CookieRow row = BuildEntryRow(entry, rowSeparators_);
+    lvCookies.AddItem(std::move(row.caption), std::move(row.subItems));
+}
+
+void TMainForm::AddCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry) {
+    CookieRow row = BuildCacheFileRow(entry);
+    lvCookies.AddItem(std::move(row.caption), std::move(row.subItems));
+}
+
+void TMainForm::DeleteCacheEntry(const std::string& name) {
+    if (state_.deleteUrlCacheEntryFound && deleteUrlCacheEntry_) deleteUrlCacheEntry_(name.c_str());
+}
+
+// Buttons --------------------------------------------------------------------------
+
+void TMainForm::btnRefreshClick() {
+    lvCookies.BeginUpdate();
+    try {
+        lvCookies.Clear();
+        GetEntries();
+    } catch (...) {
+        lvCookies.EndUpdate();
+        throw;
+    }
+    lvCookies.EndUpdate();
+    if (IsShowing()) SelectCurrentRow();
+    Restore_StatusOf_ColKeep_OnList();
+}
+
+void TMainForm::SetAllChecked(bool on) {
+    lvCookies.BeginUpdate();
+    for (int i = 0; i < lvCookies.Count(); ++i) lvCookies.SetChecked(i, on);
+    lvCookies.EndUpdate();
+}
+
+void TMainForm::btnCheckClick() { SetAllChecked(true); }
+
+void TMainForm::btnUncheckClick() { SetAllChecked(false); }
+
+void TMainForm::btnDeleteClick() {
+    switch (PassOfFilter(state_.cacheEntryTypeFilter)) {
+        case DeletionPass::Cookies:
+            DeleteCookieRows();
+            break;
+        case DeletionPass::History:
+            DeleteHistoryRows();
+            break;
+        case DeletionPass::CacheFiles:
+            DeleteCacheFileRows();
+            break;
+        case DeletionPass::None:
+            break;
+    }
+}
+
+void TMainForm::btnCloseClick() {
+    SaveColumnWidths();
+    Close();
+}
+
+// Deletion passes -------------------------------------------------------------------
+
+void TMainForm::DeleteCheckedRows(const std::function<void(const CookieRow&)>& deleteEntry) {
+    lvCookies.BeginUpdate();
+    try {
+        for (int i = lvCookies.Count() - 1; i >= 0; --i) {
+            const CookieRow& row = lvCookies.Item(i);
+            if (!RowToBeDeleted(lvCookies.Checked(i), row.Text(kColKeep))) continue;
+            deleteEntry(row);
+            lvCookies.DeleteItem(i);
+        }
+    } catch (...) {
+        lvCookies.EndUpdate();
+        throw;
+    }
+    lvCookies.EndUpdate();
+    if (lvCookies.Count() == 0) UpdateButtonsAndCount();
+}
+
+void TMainForm::DeleteCookieRows() {
+    DeleteCheckedRows([this](const CookieRow& row) {
+        DeleteCacheEntry(row.Text(kColFullAddress));
+        DeleteCookieFile(row.Text(kColLocalFilename));
+    });
+}
+
+void TMainForm::DeleteHistoryRows() {
+    DeleteCheckedRows([this](const CookieRow& row) { DeleteCacheEntry(row.Text(kColFullAddress)); });
+}
+
+void TMainForm::DeleteCacheFileRows() {
+    // Rows of ordinary entries carry the entry's whole name as their Address.
+    DeleteCheckedRows([this](const CookieRow& row) { DeleteCacheEntry(row.Text(kColAddress)); });
+}
+
+// Count, buttons and the current row ----------------------------------------------------
+
+void TMainForm::UpdateButtonsAndCount() {
+    const int rows = lvCookies.Count();
+    const CookieButtonStates states = ButtonStatesForCount(rows, ShellLibraryVersion, btnPrivacy.Enabled());
+    btnCheck.SetEnabled(states.selectAll);
+    btnUncheck.SetEnabled(states.selectNone);
+    btnDelete.SetEnabled(states.del);
+    btnPrivacy.SetEnabled(states.privacy);
+    edCookieCount.SetText(std::to_string(rows));
+}
+
+void TMainForm::SelectCurrentRow() {
+    if (!lvCookies.Showing()) return;
+    int row = lvCookies.FocusedIndex();
+    if (row < 0 && lvCookies.Count() > 0) row = 0;
+    if (row < 0) return;
+    lvCookies.SetFocus();
+    lvCookies.SetFocusedIndex(row);
+    lvCookies.EnsureVisible(row);
+}
+
+void TMainForm::Restore_StatusOf_ColKeep_OnList() {
+    // Keep flags are not stored, so a refresh leaves every row at "No".
+}
+
+// Sorting ---------------------------------------------------------------------------------
+
+void TMainForm::lvCookiesColumnClick(int column) {
+    sortState_ = NextSortState(sortState_, column);
+    sortSeparators_ = DateSeparators::OfUserLocale();
+    lvCookies.Sort();
+}
+
+int TMainForm::lvCookiesCompare(const ui::ListItem& item1, const ui::ListItem& item2) {
+    return CompareCookieRows(item1, item2, sortState_, sortSeparators_);
+}
+
+// Keep flags --------------------------------------------------------------------------------
+
+void TMainForm::pmCookiesPopup() {
+    if (KeepItemsMayStay(state_.cacheEntryTypeFilter, lvCookies.Count())) return;
+    smSetYes.SetEnabled(false);
+    smSetNo.SetEnabled(false);
+}
+
+void TMainForm::SetKeepOfSelectedRows(const char* keep) {
+    for (int i : lvCookies.SelectedIndices()) lvCookies.SetText(i, kColKeep, keep);
+}
+
+void TMainForm::smSetYesClick() { SetKeepOfSelectedRows(kKeepYes); }
+
+void TMainForm::smSetNoClick() { SetKeepOfSelectedRows(kKeepNo); }
+
+// Column widths --------------------------------------------------------------------------------
+
+bool TMainForm::AutoColumnResizeOn() const { return state_.Form1 && state_.Form1->chkAutoColResize.Checked(); }
+
+void TMainForm::ApplyColumnWidths() {
+    if (AutoColumnResizeOn())
+        AutoResizeColumns();
+    else
+        SetWidthOfMainListColumns();
+}
+
+void TMainForm::AutoResizeColumns() {
+    for (int c = kCookieColumnCount - 1; c >= 0; --c) {
+        lvCookies.SetColumnAutoSize(c, true);
+        lvCookies.SetColumnWidth(c, ui::ListView::kAutoSizeUseHeader);
+    }
+}
+
+void TMainForm::SetWidthOfMainListColumns() {
+    std::string stored[kCookieColumnCount];
+    for (int c = 0; c < kCookieColumnCount; ++c) stored[c] = state_.Read(ColumnWidthValueName(c));
+    // A text that is no whole number stops here with a conversion error; the
+    // columns from it on keep their widths.
+    for (int c = 0; c < kCookieColumnCount; ++c)
+        if (!stored[c].empty()) lvCookies.SetColumnWidth(c, ui::StrToInt(stored[c]));
+}
+
+void TMainForm::SaveColumnWidths() {
+    int widths[kCookieColumnCount];
+    for (int c = 0; c < kCookieColumnCount; ++c) widths[c] = lvCookies.ColumnWidth(c);
+    if (AutoColumnResizeOn()) return;
+    for (int c = 0; c < kCookieColumnCount; ++c) state_.Write(ColumnWidthValueName(c), std::to_string(widths[c]));
+}
 
 }  // namespace purgelet

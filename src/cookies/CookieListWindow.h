@@ -1,8 +1,18 @@
 #pragma once
-// The cookie manager window: lists URL cache entries of one kind and deletes
-// the checked ones. Created hidden; the main window drives it as an engine.
+// The cookie manager window: lists the URL cache entries of one kind with a
+// check box per row and deletes the checked ones. Created hidden; the main
+// window drives it as an engine (kind, Refresh, Select All, Delete).
+#include <cstdint>
+#include <functional>
+#include <string>
+
 #include "app/ProgramState.h"
+#include "cookies/ShellVersion.h"
+#include "cookies/UrlCache.h"
+#include "framework/Controls.h"
 #include "framework/Form.h"
+#include "framework/ListView.h"
+#include "framework/Menu.h"
 
 namespace purgelet {
 
@@ -11,10 +21,101 @@ public:
     TMainForm(ui::Application& app, ProgramState& state);
     ~TMainForm() override;
 
+    // Handlers.
     void FormCreate();
+    void FormActivate();
+    void btnRefreshClick();
+    void btnCheckClick();
+    void btnUncheckClick();
+    void btnDeleteClick();
+    void btnCloseClick();
+    void lvCookiesColumnClick(int column);
+    int lvCookiesCompare(const ui::ListItem& item1, const ui::ListItem& item2);
+    void pmCookiesPopup();
+    void smSetYesClick();
+    void smSetNoClick();
+
+    // The URL cache.
+    // Chooses the entries the next refresh lists: 0 ordinary entries,
+    // 1 cookies, 2 history, 3 and 4 the online and offline tracking bits.
+    // Other kinds leave the choice as it is.
+    void SetVar_CacheEntryType(std::uint8_t kind);
+    // Whether WinInet's cache deletion function was found.
+    bool Is_WininetDll_Exist() const;
+    // Appends a row per kept cache entry; ends with UpdateButtonsAndCount
+    // and the default cursor, also when it fails.
+    void GetEntries();
+    void AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
+    void AddCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
+    static std::string FileTimeToText(const FILETIME& time) { return purgelet::FileTimeToText(time); }
+    void DeleteCacheEntry(const std::string& name);
+
+    // Routines.
+    void UpdateButtonsAndCount();
+    void SelectCurrentRow();
+    void SaveColumnWidths();
+    void ApplyColumnWidths();
+    void AutoResizeColumns();
+    void SetWidthOfMainListColumns();
+    void DeleteCookieRows();
+    void DeleteHistoryRows();
+    void DeleteCacheFileRows();
+    void Restore_StatusOf_ColKeep_OnList();
+    void GetShlwapiMajorVersion();
+
+    // +k: ascending by column k - 1; -k: descending; 0: cache order.
+    int SortState() const { return sortState_; }
+    // The shell library's major version, read when the window becomes active.
+    std::uint32_t ShellLibraryVersion = 0;
+    // The key path for keep flags (settings key + "\CookiesInfoKeep"); keep
+    // flags are not stored, so nothing is written there.
+    const std::string& KeepKeyPath() const { return keepKeyPath_; }
+
+    // Where the entries come from; the URL cache unless replaced.
+    UrlCacheSource cacheSource = UrlCacheSource::WinInet();
+    // How the shell library's version is read.
+    std::function<std::uint32_t()> readShellVersion = ReadShlwapiMajorVersion;
+
+    // Heading band.
+    ui::Panel pnlHeader{this, "pnlHeader", {0, 0, 644, 62}};
+    ui::Label Label1{&pnlHeader, "Label1", {22, 10, 420, 22}, "Information of Cookies"};
+    ui::Label Label2{&pnlHeader, "Label2", {22, 36, 600, 18},
+                     "Make a check next to the item if you want to remove it.  Then press Delete button."};
+    ui::Panel pnlStrip{this, "pnlStrip", {0, 62, 10, 296}};
+
+    ui::ListView lvCookies{this, "lvCookies", {22, 74, 602, 276}};
+
+    ui::Button btnCheck{this, "btnCheck", {22, 362, 96, 28}, "Select All"};
+    ui::Button btnUncheck{this, "btnUncheck", {126, 362, 96, 28}, "Select None"};
+    ui::Button btnRefresh{this, "btnRefresh", {230, 362, 96, 28}, "Refresh"};
+    ui::Button btnPrivacy{this, "btnPrivacy", {334, 362, 96, 28}, "Privacy..."};
+    ui::Button btnDelete{this, "btnDelete", {528, 362, 96, 28}, "Delete"};
+
+    ui::Label Label3{this, "Label3", {22, 409, 80, 18}, "Total Items:"};
+    ui::Edit edCookieCount{this, "edCookieCount", {106, 405, 72, 24}, "0"};
+    ui::Button btnClose{this, "btnClose", {528, 400, 96, 28}, "&Close"};
+
+    ui::Timer Timer{*this, 1000};
+
+    ui::PopupMenu pmCookies{*this, "pmCookies"};
+    ui::MenuItem smSetYes{pmCookies, "smSetYes", "Set Yes to Keep"};
+    ui::MenuItem smSetNo{pmCookies, "smSetNo", "Set No to Keep"};
 
 private:
+    bool AutoColumnResizeOn() const;
+    // Deletes the checked rows marked "No" to keep, last to first, after
+    // deleteEntry has removed each one's cache entry.
+    void DeleteCheckedRows(const std::function<void(const CookieRow&)>& deleteEntry);
+    void SetKeepOfSelectedRows(const char* keep);
+    // Every row's check box, first to last, redrawn once.
+    void SetAllChecked(bool on);
+
     ProgramState& state_;
+    DeleteUrlCacheEntryFn deleteUrlCacheEntry_ = nullptr;
+    int sortState_ = 0;
+    DateSeparators rowSeparators_;
+    DateSeparators sortSeparators_;
+    std::string keepKeyPath_;
 };
 
 }  // namespace purgelet

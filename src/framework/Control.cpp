@@ -4,14 +4,24 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "framework/Application.h"
 #include "framework/Form.h"
+#include "framework/Menu.h"
 
 namespace purgelet::ui {
 
 namespace {
 constexpr char kControlProp[] = "PurgeletControl";
+
+// The child controls by window, so that messages reflected from a parent
+// find their control without asking for a window property (a round trip to
+// the window server under Wine).
+std::unordered_map<HWND, Control*>& ChildControls() {
+    static std::unordered_map<HWND, Control*> map;
+    return map;
+}
 
 MouseButton ButtonOf(UINT msg) {
     switch (msg) {
@@ -50,7 +60,10 @@ Form* Control::OwnerForm() {
 Application& Control::App() { return OwnerForm()->App(); }
 
 Control* Control::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<Control*>(GetPropA(hwnd, kControlProp)) : nullptr;
+    if (!hwnd) return nullptr;
+    const auto& children = ChildControls();
+    if (auto it = children.find(hwnd); it != children.end()) return it->second;
+    return static_cast<Control*>(GetPropA(hwnd, kControlProp));
 }
 
 std::string Control::Caption() const { return caption_; }
@@ -137,7 +150,14 @@ void Control::CreateHandles() {
                                 this);
         if (!hwnd_) return;
         SetPropA(hwnd_, kControlProp, this);
-        if (Subclassed()) SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        ChildControls()[hwnd_] = this;
+        if (Subclassed() && HooksWindowProcedure()) {
+            SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            originalProc_ = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::HookedProc)));
+        } else if (Subclassed()) {
+            SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        }
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(App().FontHandle(EffectiveFont())), FALSE);
         AfterCreate();
     }
@@ -149,8 +169,12 @@ void Control::DestroyHandles() {
     for (Control* c : children_) c->DestroyHandles();
     if (hwnd_) {
         HWND h = hwnd_;
-        if (Subclassed()) RemoveWindowSubclass(h, &Control::SubclassProc, 1);
+        if (originalProc_)
+            Unhook(h);
+        else if (Subclassed())
+            RemoveWindowSubclass(h, &Control::SubclassProc, 1);
         RemovePropA(h, kControlProp);
+        ChildControls().erase(h);
         hwnd_ = nullptr;
         if (IsWindow(h)) DestroyWindow(h);
     }
@@ -232,6 +256,7 @@ std::string Control::WindowText() const {
 }
 
 LRESULT Control::DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (originalProc_) return CallWindowProcA(originalProc_, hwnd_, msg, wParam, lParam);
     return DefSubclassProc(hwnd_, msg, wParam, lParam);
 }
 
@@ -274,6 +299,16 @@ LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             LayoutChildren();
             return r;
         }
+        case WM_CONTEXTMENU: {
+            if (!popupMenu) return DefaultMessage(msg, wParam, lParam);
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (lParam == -1) {  // from the keyboard: the control's top left corner
+                at = POINT{0, 0};
+                ClientToScreen(hwnd_, &at);
+            }
+            popupMenu->Popup(at.x, at.y);
+            return 0;
+        }
         default: {
             LRESULT result = 0;
             if (ReflectToChild(msg, wParam, lParam, result)) return result;
@@ -287,8 +322,28 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     auto* self = reinterpret_cast<Control*>(data);
     if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &Control::SubclassProc, 1);
+        ChildControls().erase(hwnd);
         if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
         return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    return self->WindowMessage(msg, wParam, lParam);
+}
+
+void Control::Unhook(HWND h) {
+    SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
+    SetWindowLongPtrA(h, GWLP_USERDATA, 0);
+    originalProc_ = nullptr;
+}
+
+LRESULT CALLBACK Control::HookedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self || !self->originalProc_) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        WNDPROC original = self->originalProc_;
+        self->Unhook(hwnd);
+        ChildControls().erase(hwnd);
+        if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+        return CallWindowProcA(original, hwnd, msg, wParam, lParam);
     }
     return self->WindowMessage(msg, wParam, lParam);
 }

@@ -14,6 +14,7 @@ namespace purgelet::ui {
 
 class Application;
 class Form;
+class PopupMenu;
 
 enum class Align { None, Client };
 
@@ -62,6 +63,8 @@ public:
     std::function<void(MouseButton, int x, int y)> OnMouseDown;
     std::function<void(MouseButton, int x, int y)> OnMouseUp;
     std::function<void(WORD key)> OnKeyUp;
+    // Opened by a right click on the control (or the menu key).
+    PopupMenu* popupMenu = nullptr;
 
     // Runs the click handler, whatever the control's enabled or visible state.
     void Click();
@@ -101,15 +104,22 @@ protected:
     bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void Fire(const std::function<void()>& f);
     virtual bool Subclassed() const { return true; }
+    // Hooks the window procedure itself instead of going through comctl32's
+    // subclass chain, which costs a good deal per message under Wine; for
+    // controls that handle many messages (a list with thousands of rows).
+    virtual bool HooksWindowProcedure() const { return false; }
 
     HWND hwnd_ = nullptr;
     std::string caption_;
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK HookedProc(HWND, UINT, WPARAM, LPARAM);
+    void Unhook(HWND h);
     void AddChild(Control* c) { children_.push_back(c); }
     void RemoveChild(Control* c);
 
+    WNDPROC originalProc_ = nullptr;  // when the window procedure is hooked
     Control* parent_;
     std::string name_;
     DesignRect design_;

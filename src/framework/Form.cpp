@@ -196,9 +196,13 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             Close();
             return 0;
-        case WM_ACTIVATE:
+        case WM_ACTIVATE: {
+            // The default handling gives the window itself the focus; the
+            // handler runs after it, so the focus it chooses stays.
+            LRESULT r = DefWindowProcA(hwnd_, msg, wParam, lParam);
             if (LOWORD(wParam) != WA_INACTIVE && OnActivate) app_.Guard(OnActivate);
-            break;
+            return r;
+        }
         case WM_QUERYENDSESSION: {
             bool ok = true;
             app_.Guard([&] { ok = QueryEndSession(); });
