@@ -23,6 +23,8 @@ TEST(ProgramExe, SecondCopyShowsOneInformationBoxAndEndsWhileTheFirstRuns) {
     ASSERT_NE(first, nullptr);
     HWND main = WaitForWindow(kMainCaption, nullptr, 30000, ProcessIdOf(first));
     ASSERT_NE(main, nullptr) << "the main window did not appear";
+    // The caption is set during creation, a moment before the window is shown.
+    for (int i = 0; i < 100 && !IsWindowVisible(main); ++i) Sleep(100);
     EXPECT_TRUE(IsWindowVisible(main));
 
     HANDLE second = Start(ProgramExe());
