@@ -10,6 +10,33 @@ namespace purgelet::ui {
 
 // Buttons -----------------------------------------------------------------
 
+Button::~Button() {
+    DestroyHandles();
+    if (glyphs_) ImageList_Destroy(glyphs_);
+}
+
+void Button::AfterCreate() {
+    if (!glyph) return;
+    HBITMAP bmp = static_cast<HBITMAP>(
+        LoadImageA(App().Instance(), MAKEINTRESOURCEA(glyph), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bmp) return;
+    BITMAP info{};
+    GetObjectA(bmp, sizeof(info), &info);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    COLORREF transparent = GetPixel(dc, 0, info.bmHeight - 1);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    if (!glyphs_) glyphs_ = ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0);
+    ImageList_AddMasked(glyphs_, bmp, transparent);
+    DeleteObject(bmp);
+    BUTTON_IMAGELIST list{};
+    list.himl = glyphs_;
+    list.margin = RECT{4, 0, 0, 0};
+    list.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
+    SendMessageA(hwnd_, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+}
+
 bool Button::OnCommand(WORD code) {
     if (code != BN_CLICKED) return false;
     Click();

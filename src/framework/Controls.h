@@ -1,5 +1,8 @@
 #pragma once
 // The standard controls the windows are built from.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,13 +16,21 @@ class Form;
 class Button : public Control {
 public:
     using Control::Control;
+    ~Button() override;
     bool isDefault = false;
     bool isCancel = false;
+    // A bitmap resource shown left of the caption; its bottom-left pixel's
+    // colour is transparent. 0 for none.
+    int glyph = 0;
 
 protected:
     const char* WindowClass() const override { return "BUTTON"; }
     DWORD Style() const override { return isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
+    void AfterCreate() override;
     bool OnCommand(WORD code) override;
+
+private:
+    HIMAGELIST glyphs_ = nullptr;
 };
 
 class CheckBox : public Control {

@@ -5,6 +5,7 @@
 #include "cleaner/FolderDiscovery.h"
 #include "framework/Application.h"
 #include "framework/Errors.h"
+#include "resource_ids.h"
 
 namespace purgelet {
 
@@ -103,6 +104,9 @@ void TForm1::ApplyDesignLook() {
         c->SetFont(MakeFont("Tahoma", -12, true, ui::clNavy));
 
     Panel1.loweredBevel = true;
+    btnAbout.glyph = IDB_GLYPH_ABOUT;
+    btnHelp.glyph = IDB_GLYPH_HELP;
+    btnExit.glyph = IDB_GLYPH_EXIT;
     Panel1.SetFont(MakeFont("MS Sans Serif", -14));
     for (ui::Button* b : {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache,
                           &btnInfoOfOnlineCache}) {

@@ -127,6 +127,14 @@ TEST_F(MainWindowTest, CaptionsAndHiddenControls) {
         b->Click();  // does nothing
     }
     EXPECT_EQ(w.btnInfoCookies.Caption(), "Info Of &Cookies");
+    // The three bar buttons carry a picture beside their caption.
+    for (ui::Button* b : {&w.btnAbout, &w.btnHelp, &w.btnExit}) {
+        BUTTON_IMAGELIST list{};
+        SendMessageA(b->Handle(), BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+        EXPECT_NE(list.himl, nullptr) << b->Name();
+    }
+    EXPECT_EQ(w.btnAbout.Caption(), "&About");
+    EXPECT_EQ(w.btnExit.Caption(), "&Exit");
     EXPECT_FALSE(GetWindowLongA(w.btnInfoOfOnlineCache.Handle(), GWL_STYLE) & WS_TABSTOP);
     EXPECT_FALSE(w.chkAutoColResize.Visible());
     EXPECT_FALSE(w.gbSysInfo.Visible());
