@@ -20,17 +20,6 @@
 using namespace purgelet;
 
 namespace {
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 int Fill(int count) {
     FILETIME zero{};
     int made = 0;
@@ -135,28 +124,28 @@ int main(int argc, char** argv) {
     bool countsRight = true;
     for (int round = 0; round < rounds; ++round) {
         if (Fill(entries) != entries) countsRight = false;
-        double t0 = Now();
+        double t0 = testing_support::SecondsNow();
         int deleted = BareLoop();
-        bare.push_back(Now() - t0);
+        bare.push_back(testing_support::SecondsNow() - t0);
         if (deleted != entries || CookiesInCache() != 0) countsRight = false;
         if (round == 0) peakAfterBare = PeakWorkingSetMB();
 
         if (Fill(entries) != entries) countsRight = false;
-        t0 = Now();
+        t0 = testing_support::SecondsNow();
         deleted = BareLoopTwoCalls();
-        bareTwoCalls.push_back(Now() - t0);
+        bareTwoCalls.push_back(testing_support::SecondsNow() - t0);
         if (deleted != entries || CookiesInCache() != 0) countsRight = false;
 
         if (Fill(entries) != entries) countsRight = false;
         window.SetVar_CacheEntryType(1);
-        t0 = Now();
+        t0 = testing_support::SecondsNow();
         window.btnRefresh.Click();
-        const double t1 = Now();
+        const double t1 = testing_support::SecondsNow();
         window.btnCheck.Click();
-        const double t2 = Now();
+        const double t2 = testing_support::SecondsNow();
         const int listed = window.lvCookies.Count();
         window.btnDelete.Click();
-        const double t3 = Now();
+        const double t3 = testing_support::SecondsNow();
         refresh.push_back(t1 - t0);
         selectAll.push_back(t2 - t1);
         del.push_back(t3 - t2);

@@ -14,21 +14,11 @@
 #include <string>
 
 #include "cleaner/FileRemoval.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 const std::string kRoot = "C:\\purgelet-bench\\";
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 bool MakeTree(const std::string& top, int folders, int files) {
     if (!CreateDirectoryA(top.c_str(), nullptr)) return false;
@@ -128,10 +118,10 @@ int main(int argc, char** argv) {
                 static_cast<long>(folders) * (files + 1));
     std::fflush(stdout);
 
-    double t0 = Now();
+    double t0 = testing_support::SecondsNow();
     bool made = MakeTree(bare, folders, files) && MakeTree(routines, folders, files) &&
                 (!withRd || MakeTree(rd, folders, files));
-    double made_s = Now() - t0;
+    double made_s = testing_support::SecondsNow() - t0;
     if (!made) {
         std::fprintf(stderr, "could not build the trees\n");
         RemoveAll();
@@ -140,16 +130,16 @@ int main(int argc, char** argv) {
     std::printf("building the trees          %8.2f s\n", made_s);
     std::fflush(stdout);
 
-    t0 = Now();
+    t0 = testing_support::SecondsNow();
     BareLoop(bare);
-    double bare_s = Now() - t0;
+    double bare_s = testing_support::SecondsNow() - t0;
     long bareLeft = CountEntries(bare);
 
     purgelet::Platform platform;
-    t0 = Now();
+    t0 = testing_support::SecondsNow();
     purgelet::ReadFileAndDelete(routines, platform);
     purgelet::KillSubFolderFiles(routines, platform);
-    double routines_s = Now() - t0;
+    double routines_s = testing_support::SecondsNow() - t0;
     long routinesLeft = CountEntries(routines);
 
     std::printf("bare FindFirstFileA loop    %8.2f s  (%ld entries left)\n", bare_s, bareLeft);
@@ -160,9 +150,9 @@ int main(int argc, char** argv) {
     long rdLeft = 0;
     if (withRd) {
         std::string command = "cmd /c rd /s /q " + rd.substr(0, rd.size() - 1);
-        t0 = Now();
+        t0 = testing_support::SecondsNow();
         bool ran = RunCommand(command);
-        rd_s = Now() - t0;
+        rd_s = testing_support::SecondsNow() - t0;
         rdLeft = CountEntries(rd);
         std::printf("cmd /c rd /s /q             %8.2f s  (%ld entries left%s)\n", rd_s, rdLeft,
                     ran ? "" : ", cmd did not start");

@@ -286,6 +286,17 @@ void ClearUrlCache() {
 
 namespace testing_support {
 
+double SecondsNow() {
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 bool SaveWindowBitmap(HWND window, const std::string& path) {
     RECT r;
     if (!GetWindowRect(window, &r)) return false;

@@ -99,6 +99,8 @@ std::vector<std::string> CacheEntryNames();
 }  // namespace testing_support
 
 namespace testing_support {
+// A steady clock in seconds, for the benchmark programs.
+double SecondsNow();
 // Saves what the screen shows of a window as a 24-bit BMP file.
 bool SaveWindowBitmap(HWND window, const std::string& path);
 }  // namespace testing_support
