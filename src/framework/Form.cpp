@@ -199,8 +199,18 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ACTIVATE: {
             // The default handling gives the window itself the focus; the
             // handler runs after it, so the focus it chooses stays.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+            }
             LRESULT r = DefWindowProcA(hwnd_, msg, wParam, lParam);
-            if (LOWORD(wParam) != WA_INACTIVE && OnActivate) app_.Guard(OnActivate);
+            if (LOWORD(wParam) == WA_INACTIVE) return r;
+            // Back to the control that had the focus, or the first one in tab order.
+            HWND target = lastFocus_;
+            if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
+                target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+            if (target && target != hwnd_) ::SetFocus(target);
+            if (OnActivate) app_.Guard(OnActivate);
             return r;
         }
         case WM_QUERYENDSESSION: {

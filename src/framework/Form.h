@@ -82,6 +82,7 @@ private:
     Application& app_;
     std::map<UINT_PTR, Timer*> timers_;
     bool inModal_ = false;
+    HWND lastFocus_ = nullptr;
 };
 
 }  // namespace purgelet::ui

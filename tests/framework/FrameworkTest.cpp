@@ -180,3 +180,19 @@ TEST(Framework, StrictWholeNumberConversion) {
         }
     }
 }
+
+TEST(Framework, ActivationFocusesTheFirstControlThenTheOneLastFocused) {
+    ProgramFixture fx;
+    auto& form = fx.app.CreateForm<SampleForm>("First");
+    auto& other = fx.app.CreateForm<SampleForm>("Second");
+    form.Show();
+    fx.app.ProcessMessages();
+    EXPECT_EQ(GetFocus(), form.check.Handle());
+    form.button.SetFocus();
+    other.Show();
+    fx.app.ProcessMessages();
+    EXPECT_EQ(GetFocus(), other.check.Handle());
+    form.Show();
+    fx.app.ProcessMessages();
+    EXPECT_EQ(GetFocus(), form.button.Handle());
+}
