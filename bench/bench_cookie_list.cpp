@@ -38,6 +38,13 @@ int CookiesInCache() {
     return n;
 }
 
+// The bare loops delete what the window would list for cookies.
+int DeleteIfCookie(const INTERNET_CACHE_ENTRY_INFOA& entry) {
+    if (!(entry.CacheEntryType & COOKIE_CACHE_ENTRY)) return 0;
+    DeleteUrlCacheEntryA(entry.lpszSourceUrlName);
+    return 1;
+}
+
 // The plainest loop that does the same work: one reusable buffer, grown when
 // an entry does not fit, and each cookie deleted as it is found.
 int BareLoop() {
@@ -52,10 +59,7 @@ int BareLoop() {
     if (!find) return 0;
     int deleted = 0;
     for (;;) {
-        if (entry()->CacheEntryType & COOKIE_CACHE_ENTRY) {
-            DeleteUrlCacheEntryA(entry()->lpszSourceUrlName);
-            ++deleted;
-        }
+        deleted += DeleteIfCookie(*entry());
         size = static_cast<DWORD>(buffer.size());
         if (FindNextUrlCacheEntryA(find, entry(), &size)) continue;
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
@@ -77,10 +81,7 @@ int BareLoopTwoCalls() {
     if (!find) return 0;
     int deleted = 0;
     for (;;) {
-        if (entry()->CacheEntryType & COOKIE_CACHE_ENTRY) {
-            DeleteUrlCacheEntryA(entry()->lpszSourceUrlName);
-            ++deleted;
-        }
+        deleted += DeleteIfCookie(*entry());
         size = 0;
         if (FindNextUrlCacheEntryA(find, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
         buffer.assign(size, 0);
