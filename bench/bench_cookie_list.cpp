@@ -152,10 +152,10 @@ int main(int argc, char** argv) {
         del.push_back(t3 - t2);
         total.push_back(t3 - t0);
         if (listed != entries || window.lvCookies.Count() != 0 || CookiesInCache() != 0) countsRight = false;
-        std::printf("round %d: bare %.2f s, bare with size queries %.2f s, window %.2f s (refresh %.2f, select all "
-                    "%.3f, delete %.2f)\n",
-                    round + 1, bare.back(), bareTwoCalls.back(), total.back(), refresh.back(), selectAll.back(),
-                    del.back());
+        std::printf(
+            "round %d: bare %.2f s, bare with size queries %.2f s, window %.2f s (refresh %.2f, select all "
+            "%.3f, delete %.2f)\n",
+            round + 1, bare.back(), bareTwoCalls.back(), total.back(), refresh.back(), selectAll.back(), del.back());
         std::fflush(stdout);
     }
     testing_support::ClearUrlCache();

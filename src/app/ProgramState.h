@@ -23,8 +23,8 @@ struct FolderSet {
     std::string UserName;
     std::uint8_t WinMajor = 0;
     bool IsWin9x = false;
-    std::string ProfileFolder;           // NT family
-    std::string UserHistoryFolder;       // Windows 9x, relative to WindowsFolder
+    std::string ProfileFolder;      // NT family
+    std::string UserHistoryFolder;  // Windows 9x, relative to WindowsFolder
     std::string UserCookiesFolder;
     std::string UserRecentFolder;
     std::string UserTempInternetFolder;
@@ -41,8 +41,8 @@ struct NtCategoryFlags {
     bool typedWordsOnRun = false;
 
     void SetAll(bool on) {
-        historyLinksWeb = temporaryFiles = cookies = historyLinksDoc = tempInternetFiles = typedURLs =
-            typedWordsOnRun = on;
+        historyLinksWeb = temporaryFiles = cookies = historyLinksDoc = tempInternetFiles = typedURLs = typedWordsOnRun =
+            on;
     }
 };
 

@@ -61,9 +61,7 @@ struct ScrambledText {
     int variant;
 
     static constexpr std::size_t length = N;
-    std::string Text() const {
-        return Unscramble(bytes.data(), static_cast<int>(N) - 1, VariantOf(variant));
-    }
+    std::string Text() const { return Unscramble(bytes.data(), static_cast<int>(N) - 1, VariantOf(variant)); }
 };
 
 namespace detail {

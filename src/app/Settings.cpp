@@ -6,8 +6,7 @@
 
 namespace purgelet {
 
-void SettingsStore::WriteIniToReg(const std::string& keyPath, const std::string& name,
-                                  const std::string& text) const {
+void SettingsStore::WriteIniToReg(const std::string& keyPath, const std::string& name, const std::string& text) const {
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         nullptr, &key, nullptr) != ERROR_SUCCESS)

@@ -43,7 +43,7 @@ void TFirstInitial::FormCreate() {
         state_.SecondInstance = true;
         App().Beep(0);
         App().ShowMessageBox(Handle(), std::string(kProgramCaption) + " " + texts::SecondInstanceTail.Text(),
-                         App().Title(), MB_OK | MB_ICONINFORMATION);
+                             App().Title(), MB_OK | MB_ICONINFORMATION);
         App().Terminate();
         return;
     }

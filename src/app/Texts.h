@@ -9,13 +9,12 @@ namespace purgelet::texts {
 // Start-up (variant 2).
 inline constexpr auto MutexName = Scramble<2, 31>("OvkPurgelet.SingleInstance.Lock");
 inline constexpr auto SecondInstanceTail = Scramble<2, 19>("is already running.");
-inline constexpr auto NoWindowsFolder =
-    Scramble<2, 54>("Cannot find the Windows folder. Settings are not used.");
+inline constexpr auto NoWindowsFolder = Scramble<2, 54>("Cannot find the Windows folder. Settings are not used.");
 inline constexpr auto HelpFileName = Scramble<2, 15>("PurgeletHlp.htm");
 inline constexpr auto HelpMissing =
     Scramble<2, 66>("Cannot find the help file PurgeletHlp.htm in the program's folder.");
-inline constexpr auto HelpNoAssociation = Scramble<2, 96>(
-    "No program is associated with .htm files. Please install a web browser to read Purgelet's guide.");
+inline constexpr auto HelpNoAssociation =
+    Scramble<2, 96>("No program is associated with .htm files. Please install a web browser to read Purgelet's guide.");
 
 // Settings key path below HKEY_CURRENT_USER (variant 4).
 inline constexpr auto SettingsKey = Scramble<4, 35>("Software\\Ovk Software\\Purgelet\\v2.0");
@@ -71,8 +70,7 @@ inline constexpr auto ValAutoColResize = Scramble<3, 18>("AutoSizeCookieCols");
 
 // About box (variant 2).
 inline constexpr auto AboutWare = Scramble<2, 17>("Privacy freeware.");
-inline constexpr auto AboutNotice =
-    Scramble<2, 55>("Free to use and share. Use it at your own risk, please.");
+inline constexpr auto AboutNotice = Scramble<2, 55>("Free to use and share. Use it at your own risk, please.");
 inline constexpr auto AboutNameVersion = Scramble<2, 26>("Ovk Purgelet Version 2.0.3");
 inline constexpr auto AboutMaker = Scramble<2, 33>("(c) 2003-2005 Ovk Software Studio");
 inline constexpr auto AboutMail = Scramble<2, 19>("support@ovksoft.com");

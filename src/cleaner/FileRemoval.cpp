@@ -43,9 +43,7 @@ FileHandle Open(const std::wstring& path, DWORD access, DWORD share) {
     return FileHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
-bool IsDots(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
-}
+bool IsDots(const wchar_t* name) { return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0)); }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -62,8 +60,7 @@ bool IsAbsoluteFolder(const std::wstring& path) {
         std::wstring server = path.substr(2, serverEnd - 2);
         if (server == L"?" || server == L".") return false;
         std::size_t shareEnd = path.find_first_of(L"\\/", serverEnd + 1);
-        std::size_t shareLength =
-            (shareEnd == std::wstring::npos ? path.size() : shareEnd) - (serverEnd + 1);
+        std::size_t shareLength = (shareEnd == std::wstring::npos ? path.size() : shareEnd) - (serverEnd + 1);
         return shareLength > 0;
     }
     return false;
@@ -100,8 +97,7 @@ std::optional<std::wstring> LongFolder(const std::string& folder) {
 
 // The usual form of a long path, as the attribute filter is told it.
 std::wstring UsualForm(const std::wstring& path) {
-    if (path.compare(0, kLongUncPrefixLength, kLongUncPrefix) == 0)
-        return L"\\\\" + path.substr(kLongUncPrefixLength);
+    if (path.compare(0, kLongUncPrefixLength, kLongUncPrefix) == 0) return L"\\\\" + path.substr(kLongUncPrefixLength);
     return path.substr(kLongPrefixLength);
 }
 
@@ -201,7 +197,7 @@ public:
     void KillSubFolders(const std::wstring& folder) const {
         struct Level {
             FindHandle find;
-            FileHandle held;   // empty for the folder handed in
+            FileHandle held;    // empty for the folder handed in
             std::wstring path;  // ends in "\"
         };
         std::vector<Level> levels;

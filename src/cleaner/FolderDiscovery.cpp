@@ -75,22 +75,22 @@ DiscoveryLabels DiscoverFolders(const DiscoveryFacts& facts, FolderSet& f) {
             f.UserTempInternetFolder = profile + texts::Win9xTempInternetName.Text();
             labels.curUserDir = "Current User Dir : " + win + "Profiles\\" + f.UserName + kCrLf +
                                 "User History Dir : " + win + f.UserHistoryFolder + kCrLf +
-                                "User Cookies Dir : " + win + f.UserCookiesFolder + kCrLf +
-                                "User Recent Dir : " + win + f.UserRecentFolder + kCrLf +
-                                "User Temp Int File Dir : " + win + f.UserTempInternetFolder;
+                                "User Cookies Dir : " + win + f.UserCookiesFolder + kCrLf + "User Recent Dir : " + win +
+                                f.UserRecentFolder + kCrLf + "User Temp Int File Dir : " + win +
+                                f.UserTempInternetFolder;
         } else {
-            labels.curUserDir = "Current User Dir : " + win + kCrLf +
-                                "User History Dir : " + win + texts::Win9xHistoryName.Text() + kCrLf +
-                                "User Cookies Dir : " + win + texts::Win9xCookiesName.Text() + kCrLf +
-                                "User Recent Dir : " + win + texts::Win9xRecentName.Text() + kCrLf +
-                                "User Temp Int File Dir : " + win + texts::Win9xTempInternetName.Text() + kCrLf;
+            labels.curUserDir = "Current User Dir : " + win + kCrLf + "User History Dir : " + win +
+                                texts::Win9xHistoryName.Text() + kCrLf + "User Cookies Dir : " + win +
+                                texts::Win9xCookiesName.Text() + kCrLf + "User Recent Dir : " + win +
+                                texts::Win9xRecentName.Text() + kCrLf + "User Temp Int File Dir : " + win +
+                                texts::Win9xTempInternetName.Text() + kCrLf;
         }
         return labels;
     }
     f.ProfileFolder = FindProfileFolder(facts, f.WinMajor);
     const std::string& pf = f.ProfileFolder;
-    std::string text = "Current User Dir : " + pf + kCrLf + "User Cookies Dir : " + pf +
-                       texts::NtCookiesName.Text() + kCrLf;
+    std::string text =
+        "Current User Dir : " + pf + kCrLf + "User Cookies Dir : " + pf + texts::NtCookiesName.Text() + kCrLf;
     text += "User Recent Dir : " + pf + texts::NtRecentName.Text() + kCrLf;
     if (f.WinMajor >= 5) {
         text += "User History Dir : " + pf + texts::Nt5HistoryName.Text() + kCrLf;
@@ -134,7 +134,8 @@ DiscoveryFacts SystemFacts(const ProgramState& state) {
     facts.readAppData = [] {
         // The key is named "\Volatile Environment"; the registry wants it without the leading "\".
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_READ, &key) != ERROR_SUCCESS) return std::string();
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return std::string();
         DWORD type = 0, size = 0;
         std::string value;
         if (RegQueryValueExA(key, "APPDATA", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size > 0 &&

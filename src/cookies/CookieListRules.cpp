@@ -62,8 +62,8 @@ std::optional<std::int64_t> DateTimeKey(const std::string& text, const DateSepar
         pm = true;
     else if (!literal("AM"))
         return std::nullopt;
-    if (pos != text.size() || month < 1 || month > 12 || day < 1 || day > 31 || hour < 1 || hour > 12 ||
-        minute > 59 || second > 59)
+    if (pos != text.size() || month < 1 || month > 12 || day < 1 || day > 31 || hour < 1 || hour > 12 || minute > 59 ||
+        second > 59)
         return std::nullopt;
     const int hour24 = hour % 12 + (pm ? 12 : 0);
     return ((((static_cast<std::int64_t>(year) * 100 + month) * 100 + day) * 100 + hour24) * 100 + minute) * 100 +

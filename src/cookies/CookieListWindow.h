@@ -79,7 +79,9 @@ public:
     // Heading band.
     ui::Panel pnlHeader{this, "pnlHeader", {0, 0, 644, 62}};
     ui::Label Label1{&pnlHeader, "Label1", {22, 10, 420, 22}, "Information of Cookies"};
-    ui::Label Label2{&pnlHeader, "Label2", {22, 36, 600, 18},
+    ui::Label Label2{&pnlHeader,
+                     "Label2",
+                     {22, 36, 600, 18},
                      "Make a check next to the item if you want to remove it.  Then press Delete button."};
     ui::Panel pnlStrip{this, "pnlStrip", {0, 62, 10, 296}};
 

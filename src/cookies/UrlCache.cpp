@@ -2,7 +2,6 @@
 
 #include <memory>
 
-
 namespace purgelet {
 
 namespace {
@@ -83,8 +82,8 @@ bool EntryKept(std::uint32_t entryType, std::uint32_t filter) {
 std::string AddressPart(const char* sourceUrlName) {
     const std::string name = TextOrEmpty(sourceUrlName);
     const auto at = name.find('@');
-    std::string part = at == std::string::npos ? name.substr(0, kMaxAddressLength)
-                                               : name.substr(at + 1, kMaxAddressLength);
+    std::string part =
+        at == std::string::npos ? name.substr(0, kMaxAddressLength) : name.substr(at + 1, kMaxAddressLength);
     if (!part.empty() && part.back() == '/') part.pop_back();
     return part;
 }
@@ -100,8 +99,7 @@ std::optional<std::string> DosDateTimeText(WORD dosDate, WORD dosTime, const Dat
     const unsigned hour = dosTime >> 11;
     const unsigned minute = (dosTime >> 5) & 0x3F;
     const unsigned second = (dosTime & 0x1F) * 2u;
-    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 ||
-        second > 59)
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
     const unsigned hour12 = hour % 12 == 0 ? 12 : hour % 12;
     std::string text;

@@ -29,8 +29,8 @@ int ScreenDpi() {
 
 Application::Application(HINSTANCE instance)
     : instance_(instance ? instance : GetModuleHandleA(nullptr)), title_(ProgramTitle()) {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
-                                              ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof(icc),
+                             ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     icon_ = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_MAINICON));
     if (!icon_) icon_ = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
@@ -151,8 +151,7 @@ void Application::UnregisterForm(Form* form) {
 }
 
 void Application::PostRelease(Form* form) {
-    if (std::find(releasing_.begin(), releasing_.end(), form) == releasing_.end())
-        releasing_.push_back(form);
+    if (std::find(releasing_.begin(), releasing_.end(), form) == releasing_.end()) releasing_.push_back(form);
     // Wake the loop so the release happens as soon as it runs.
     PostMessageA(nullptr, WM_NULL, 0, 0);
 }

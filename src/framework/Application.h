@@ -19,8 +19,7 @@ class Form;
 
 // Message boxes and the beep go through here, so tests can see and answer them.
 struct UiHooks {
-    std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)>
-        messageBox;
+    std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)> messageBox;
     std::function<void(UINT type)> beep;
 };
 

@@ -145,9 +145,8 @@ void Control::CreateHandles() {
         RECT r = BoundsPx();
         DWORD style = Style() | (parent_ ? WS_CHILD : 0) | (visible_ && parent_ ? WS_VISIBLE : 0) |
                       (tabStop_ ? WS_TABSTOP : 0) | (enabled_ ? 0 : WS_DISABLED);
-        hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), style, r.left, r.top,
-                                r.right - r.left, r.bottom - r.top, parentWnd, nullptr, App().Instance(),
-                                this);
+        hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), style, r.left, r.top, r.right - r.left,
+                                r.bottom - r.top, parentWnd, nullptr, App().Instance(), this);
         if (!hwnd_) return;
         SetPropA(hwnd_, kControlProp, this);
         ChildControls()[hwnd_] = this;
@@ -317,8 +316,7 @@ LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR data) {
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<Control*>(data);
     if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &Control::SubclassProc, 1);

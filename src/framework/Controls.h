@@ -175,9 +175,7 @@ public:
 
 protected:
     const char* WindowClass() const override { return "EDIT"; }
-    DWORD Style() const override {
-        return ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | (readOnly ? ES_READONLY : 0);
-    }
+    DWORD Style() const override { return ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | (readOnly ? ES_READONLY : 0); }
     DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
     Color DefaultColor() const override { return clWindow; }
     void AfterCreate() override;

@@ -6,9 +6,7 @@
 namespace purgelet::ui {
 
 int StrToInt(const std::string& text) {
-    const auto fail = [&]() -> int {
-        throw ConvertError(FormatMessage1("'%s' is not a valid integer value", text));
-    };
+    const auto fail = [&]() -> int { throw ConvertError(FormatMessage1("'%s' is not a valid integer value", text)); };
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';

@@ -56,9 +56,7 @@ DWORD Form::Style() const {
     return s;
 }
 
-DWORD Form::ExStyle() const {
-    return WS_EX_CONTROLPARENT | (border == FormBorder::Dialog ? WS_EX_DLGMODALFRAME : 0);
-}
+DWORD Form::ExStyle() const { return WS_EX_CONTROLPARENT | (border == FormBorder::Dialog ? WS_EX_DLGMODALFRAME : 0); }
 
 std::string Form::Caption() const { return caption_; }
 
@@ -78,8 +76,8 @@ void Form::CreateWindowAndControls() {
     SetBoundsPx(RECT{x, y, x + w, y + h});
     // Create the window itself without its children, hook the procedure, then the children.
     auto children = Children();
-    hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), Style(), x, y, w, h, nullptr,
-                            nullptr, app_.Instance(), nullptr);
+    hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), Style(), x, y, w, h, nullptr, nullptr,
+                            app_.Instance(), nullptr);
     if (hwnd_) {
         SetPropA(hwnd_, "PurgeletControl", static_cast<Control*>(this));
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -60,7 +60,9 @@ void ListView::InsertColumnWindow(int column) {
     SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
 }
 
-const std::string& ListView::ColumnCaption(int column) const { return columns_.at(static_cast<std::size_t>(column)).caption; }
+const std::string& ListView::ColumnCaption(int column) const {
+    return columns_.at(static_cast<std::size_t>(column)).caption;
+}
 
 int ListView::ColumnWidth(int column) const {
     const Column& c = columns_.at(static_cast<std::size_t>(column));
@@ -84,8 +86,7 @@ void ListView::SetColumnAutoSize(int column, bool on) { columns_.at(static_cast<
 // Rows -----------------------------------------------------------------------
 
 void ListView::CheckIndex(int index) const {
-    if (index < 0 || index >= Count())
-        throw Error("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= Count()) throw Error("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 void ListView::InsertRowWindow(int index) {
@@ -131,7 +132,8 @@ void ListView::SetText(int index, int column, const std::string& text) {
     if (column == 0) {
         row.caption = text;
     } else {
-        if (row.subItems.size() < static_cast<std::size_t>(column)) row.subItems.resize(static_cast<std::size_t>(column));
+        if (row.subItems.size() < static_cast<std::size_t>(column))
+            row.subItems.resize(static_cast<std::size_t>(column));
         row.subItems[static_cast<std::size_t>(column) - 1] = text;
     }
     if (hwnd_) SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(index), index);
@@ -140,7 +142,8 @@ void ListView::SetText(int index, int column, const std::string& text) {
 bool ListView::Checked(int index) const {
     CheckIndex(index);
     if (!hwnd_) return false;
-    auto state = static_cast<UINT>(SendMessageA(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK));
+    auto state =
+        static_cast<UINT>(SendMessageA(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK));
     return (state & LVIS_STATEIMAGEMASK) == CheckStateImage(true);
 }
 

@@ -30,7 +30,7 @@ public:
     ~ListView() override;
 
     // Special widths for SetColumnWidth.
-    static constexpr int kAutoSize = LVSCW_AUTOSIZE;                      // fit the contents
+    static constexpr int kAutoSize = LVSCW_AUTOSIZE;                     // fit the contents
     static constexpr int kAutoSizeUseHeader = LVSCW_AUTOSIZE_USEHEADER;  // fit contents and header
 
     // Styles; they take effect when the window is created.

@@ -45,8 +45,8 @@ void PopupMenu::Popup(int screenX, int screenY) {
     HWND owner = form_.Handle();
     if (!owner) return;
     SetForegroundWindow(owner);
-    UINT chosen = static_cast<UINT>(TrackPopupMenuEx(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenX,
-                                                     screenY, owner, nullptr));
+    UINT chosen = static_cast<UINT>(
+        TrackPopupMenuEx(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenX, screenY, owner, nullptr));
     // Let the owner see the menu is gone before the item runs.
     PostMessageA(owner, WM_NULL, 0, 0);
     if (chosen == 0 || chosen > items_.size()) return;

@@ -68,8 +68,8 @@ TForm1::TForm1(ui::Application& app, ProgramState& state)
     btnHelp.OnClick = [this] { btnHelpClick(); };
     btnExit.OnClick = [this] { btnExitClick(); };
     // The "Info Of" buttons do nothing.
-    for (ui::Button* b : {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache,
-                          &btnInfoOfOnlineCache})
+    for (ui::Button* b :
+         {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache, &btnInfoOfOnlineCache})
         b->OnClick = [] {};
 }
 
@@ -108,8 +108,8 @@ void TForm1::ApplyDesignLook() {
     btnHelp.glyph = IDB_GLYPH_HELP;
     btnExit.glyph = IDB_GLYPH_EXIT;
     Panel1.SetFont(MakeFont("MS Sans Serif", -14));
-    for (ui::Button* b : {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache,
-                          &btnInfoOfOnlineCache}) {
+    for (ui::Button* b :
+         {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache, &btnInfoOfOnlineCache}) {
         b->SetVisible(false);
         b->SetEnabled(false);
     }
@@ -118,8 +118,8 @@ void TForm1::ApplyDesignLook() {
 
     lblSupplement.SetFont(MakeFont("Tahoma", -13));
     gbExecution.SetFont(MakeFont("MS Sans Serif", -14));
-    for (ui::CheckBox* c : {&chkCustom_HistoryLinksWeb, &chkCustom_Cookies, &chkCustom_TypedURLs,
-                            &chkCustom_TempInternetFiles})
+    for (ui::CheckBox* c :
+         {&chkCustom_HistoryLinksWeb, &chkCustom_Cookies, &chkCustom_TypedURLs, &chkCustom_TempInternetFiles})
         c->SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
     for (ui::CheckBox* c : {&chkCustom_Temporary, &chkCustom_HistoryLinksDoc, &chkCustom_TypedWordsInRun})
         c->SetFont(MakeFont("Tahoma", -12, true, ui::clNavy));
@@ -160,9 +160,7 @@ void TForm1::FillHelpText() {
 
 std::string TForm1::UserID() { return purgelet::UserID(state_.platform); }
 
-std::string TForm1::ProfileFolderSearch() {
-    return FindProfileFolder(SystemFacts(state_), state_.folders.WinMajor);
-}
+std::string TForm1::ProfileFolderSearch() { return FindProfileFolder(SystemFacts(state_), state_.folders.WinMajor); }
 
 void TForm1::DiscoverUserFolders() {
     DiscoveryLabels labels = DiscoverFolders(SystemFacts(state_), state_.folders);
@@ -226,9 +224,9 @@ void TForm1::SwitchOfExecutionRadioBtns() {
 
 void TForm1::SwitchOfCustomChecks() {
     const bool on = rbtnCustom.Checked() && rbtnCustom.Enabled();
-    for (ui::CheckBox* c : {&chkCustom_HistoryLinksWeb, &chkCustom_Cookies, &chkCustom_TypedURLs,
-                            &chkCustom_TempInternetFiles, &chkCustom_Temporary, &chkCustom_HistoryLinksDoc,
-                            &chkCustom_TypedWordsInRun})
+    for (ui::CheckBox* c :
+         {&chkCustom_HistoryLinksWeb, &chkCustom_Cookies, &chkCustom_TypedURLs, &chkCustom_TempInternetFiles,
+          &chkCustom_Temporary, &chkCustom_HistoryLinksDoc, &chkCustom_TypedWordsInRun})
         c->SetEnabled(on);
 }
 

@@ -64,7 +64,8 @@ public:
     ui::CheckBox chkTempInternet{&GroupBox4, "chkTempInternet", {16, 40, 297, 17}, "IE Temp Internet Files"};
     ui::CheckBox chkClearCookies{&GroupBox4, "chkClearCookies", {16, 56, 297, 17}, "IE Cookies"};
     ui::CheckBox chkClearTypedURLs{&GroupBox4, "chkClearTypedURLs", {16, 72, 297, 17}, "IE Typed URLs"};
-    ui::CheckBox chkClearTypedWordsInRun{&GroupBox4, "chkClearTypedWordsInRun", {16, 88, 297, 17}, "Typed Words On Run"};
+    ui::CheckBox chkClearTypedWordsInRun{
+        &GroupBox4, "chkClearTypedWordsInRun", {16, 88, 297, 17}, "Typed Words On Run"};
     ui::CheckBox chkClearTemp{&GroupBox4, "chkClearTemp", {16, 104, 297, 17}, "Temporary Files"};
     ui::CheckBox chkRecentLinks{&GroupBox4, "chkRecentLinks", {16, 120, 297, 17}, "History Links Of Documents"};
     ui::Panel Panel1{&TabMain, "Panel1", {16, 360, 569, 57}};
@@ -78,40 +79,40 @@ public:
     ui::Button btnExit{&Panel1, "btnExit", {480, 16, 67, 25}, "&Exit"};
 
     // Settings page.
-    ui::CheckBox chkRunWhenWinStarts{&TabSettings, "chkRunWhenWinStarts", {24, 16, 297, 17},
-                                     "Load when Windows starts (minimize to tray)"};
-    ui::Label lblSupplement{&TabSettings, "lblSupplement", {24, 40, 340, 16},
-                            "(Enabled Execution will enable above option simutaneously)"};
+    ui::CheckBox chkRunWhenWinStarts{
+        &TabSettings, "chkRunWhenWinStarts", {24, 16, 297, 17}, "Load when Windows starts (minimize to tray)"};
+    ui::Label lblSupplement{
+        &TabSettings, "lblSupplement", {24, 40, 340, 16}, "(Enabled Execution will enable above option simutaneously)"};
     ui::CheckBox chkInTray{&TabSettings, "chkInTray", {24, 64, 153, 17}, "Show icon in tray"};
     ui::GroupBox gbExecution{&TabSettings, "gbExecution", {24, 96, 545, 265}, "Execution"};
-    ui::CheckBox chkExecuteClearStart{&gbExecution, "chkExecuteClearStart", {24, 32, 289, 17},
-                                      "Execute Clearing When Windows Starts"};
-    ui::CheckBox chkExecuteClearShutDown{&gbExecution, "chkExecuteClearShutDown", {24, 52, 393, 21},
-                                         "Execute Clearing When Windows Shuts Down"};
-    ui::Label lblExecuteWhenShutDown{&gbExecution, "lblExecuteWhenShutDown", {42, 72, 253, 16},
-                                     "(take effect on next start up if no icon in tray)"};
+    ui::CheckBox chkExecuteClearStart{
+        &gbExecution, "chkExecuteClearStart", {24, 32, 289, 17}, "Execute Clearing When Windows Starts"};
+    ui::CheckBox chkExecuteClearShutDown{
+        &gbExecution, "chkExecuteClearShutDown", {24, 52, 393, 21}, "Execute Clearing When Windows Shuts Down"};
+    ui::Label lblExecuteWhenShutDown{
+        &gbExecution, "lblExecuteWhenShutDown", {42, 72, 253, 16}, "(take effect on next start up if no icon in tray)"};
     ui::RadioButton rbtnClearAll{&gbExecution, "rbtnClearAll", {24, 104, 300, 17}, "Clear All"};
-    ui::RadioButton rbtnClearSelected{&gbExecution, "rbtnClearSelected", {24, 122, 300, 17},
-                                      "Clear Selected (refer to Main Page)"};
-    ui::RadioButton rbtnClearNotSelected{&gbExecution, "rbtnClearNotSelected", {24, 140, 300, 17},
-                                         "Clear Not Selected (refer to Main Page)"};
+    ui::RadioButton rbtnClearSelected{
+        &gbExecution, "rbtnClearSelected", {24, 122, 300, 17}, "Clear Selected (refer to Main Page)"};
+    ui::RadioButton rbtnClearNotSelected{
+        &gbExecution, "rbtnClearNotSelected", {24, 140, 300, 17}, "Clear Not Selected (refer to Main Page)"};
     ui::RadioButton rbtnCustom{&gbExecution, "rbtnCustom", {24, 158, 300, 17}, "Custom"};
-    ui::CheckBox chkCustom_HistoryLinksWeb{&gbExecution, "chkCustom_HistoryLinksWeb", {64, 184, 209, 17},
-                                           "IE History Links Of  Web Sites"};
+    ui::CheckBox chkCustom_HistoryLinksWeb{
+        &gbExecution, "chkCustom_HistoryLinksWeb", {64, 184, 209, 17}, "IE History Links Of  Web Sites"};
     ui::CheckBox chkCustom_Cookies{&gbExecution, "chkCustom_Cookies", {64, 202, 209, 17}, "IE Cookies"};
     ui::CheckBox chkCustom_TypedURLs{&gbExecution, "chkCustom_TypedURLs", {64, 218, 209, 17}, "IE Typed URLs"};
-    ui::CheckBox chkCustom_TempInternetFiles{&gbExecution, "chkCustom_TempInternetFiles", {64, 236, 209, 17},
-                                             "IE Temp Internet Files"};
+    ui::CheckBox chkCustom_TempInternetFiles{
+        &gbExecution, "chkCustom_TempInternetFiles", {64, 236, 209, 17}, "IE Temp Internet Files"};
     ui::CheckBox chkCustom_Temporary{&gbExecution, "chkCustom_Temporary", {280, 188, 240, 17}, "Temporary Files"};
-    ui::CheckBox chkCustom_HistoryLinksDoc{&gbExecution, "chkCustom_HistoryLinksDoc", {280, 206, 240, 17},
-                                           "History Links Of Documents"};
-    ui::CheckBox chkCustom_TypedWordsInRun{&gbExecution, "chkCustom_TypedWordsInRun", {280, 224, 240, 17},
-                                           "Typed Words On Run"};
+    ui::CheckBox chkCustom_HistoryLinksDoc{
+        &gbExecution, "chkCustom_HistoryLinksDoc", {280, 206, 240, 17}, "History Links Of Documents"};
+    ui::CheckBox chkCustom_TypedWordsInRun{
+        &gbExecution, "chkCustom_TypedWordsInRun", {280, 224, 240, 17}, "Typed Words On Run"};
 
     // Misc page.
     ui::CheckBox chkXPmenu{&TabMisc, "chkXPmenu", {32, 24, 297, 17}, "Style of XP menu (take effect on next start)"};
-    ui::CheckBox chkAutoColResize{&TabMisc, "chkAutoColResize", {32, 48, 313, 17},
-                                  "Automatically resize columns in Cookies List"};
+    ui::CheckBox chkAutoColResize{
+        &TabMisc, "chkAutoColResize", {32, 48, 313, 17}, "Automatically resize columns in Cookies List"};
     ui::GroupBox gbSysInfo{&TabMisc, "gbSysInfo", {32, 80, 537, 281}, " System Information "};
     ui::Label lblWinVer{&gbSysInfo, "lblWinVer", {16, 24, 505, 20}, "lblWinVer"};
     ui::Label lblCurUserDir{&gbSysInfo, "lblCurUserDir", {16, 48, 505, 220}, "lblCurUserDir"};

@@ -11,7 +11,8 @@ TEST(Unscramble, ConsequencesOfTheRoutine) {
     const std::uint8_t one[] = {static_cast<std::uint8_t>(2 * ('A' ^ 5) + 1)};
     EXPECT_EQ(BytsToEncStr2(one, 0), "A");
     // The last stored byte gives the first character.
-    const std::uint8_t two[] = {static_cast<std::uint8_t>(2 * ('b' ^ 4) + 3), static_cast<std::uint8_t>(2 * ('a' ^ 4) + 3)};
+    const std::uint8_t two[] = {static_cast<std::uint8_t>(2 * ('b' ^ 4) + 3),
+                                static_cast<std::uint8_t>(2 * ('a' ^ 4) + 3)};
     EXPECT_EQ(BytsToEncStr4(two, 1), "ab");
     // Bytes d + 2k and d + 2k + 1 give the same character, in every variant.
     for (int variant : {2, 3, 4}) {
@@ -52,7 +53,8 @@ TEST(Unscramble, ProgramTextsRoundTripToTheirWording) {
         int variant;
         std::string expected;
     };
-#define CASE(t, e) Case{texts::t.Text(), texts::t.length, texts::t.variant, e}
+#define CASE(t, e) \
+    Case { texts::t.Text(), texts::t.length, texts::t.variant, e }
     const Case cases[] = {
         CASE(MutexName, "OvkPurgelet.SingleInstance.Lock"),
         CASE(SecondInstanceTail, "is already running."),
@@ -81,23 +83,60 @@ TEST(Unscramble, EveryStoredTextHasItsLengthAndTheDocumentedVariant) {
         std::size_t wanted;
         int wantedVariant;
     };
-#define E(t, n, v) Entry{texts::t.Text(), texts::t.length, texts::t.variant, n, v}
+#define E(t, n, v) \
+    Entry { texts::t.Text(), texts::t.length, texts::t.variant, n, v }
     const Entry entries[] = {
-        E(MutexName, 31, 2), E(SecondInstanceTail, 19, 2), E(NoWindowsFolder, 54, 2), E(SettingsKey, 35, 4),
-        E(HelpFileName, 15, 2), E(HelpMissing, 66, 2), E(HelpNoAssociation, 96, 2), E(Win9xHistoryName, 8, 4),
-        E(Win9xCookiesName, 8, 4), E(Win9xRecentName, 7, 4), E(Win9xTempInternetName, 25, 4),
-        E(WindowsTempName, 5, 4), E(NtCookiesName, 8, 4), E(NtRecentName, 7, 4), E(Nt5HistoryName, 23, 4),
-        E(Nt5TempName, 20, 4), E(Nt5TempInternetName, 40, 4), E(Nt4HistoryName, 8, 4), E(Nt4TempName, 5, 4),
-        E(Nt4TempInternetName, 25, 4), E(LogFirstLine, 3, 4), E(LogSecondLine, 3, 4), E(LogDateLabel, 8, 4),
-        E(ValClearHistory, 18, 3), E(ValTempInternet, 17, 3), E(ValClearCookies, 12, 3),
-        E(ValClearTypedURLs, 14, 3), E(ValRecentLinks, 18, 3), E(ValClearTemp, 14, 3),
-        E(ValClearTypedWordsInRun, 20, 3), E(ValCustomHistoryLinksWeb, 14, 2), E(ValCustomCookies, 11, 2),
-        E(ValCustomTypedURLs, 13, 2), E(ValCustomTempInternetFiles, 13, 2), E(ValCustomTemporary, 13, 2),
-        E(ValCustomHistoryLinksDoc, 14, 2), E(ValCustomTypedWordsInRun, 14, 2), E(ValExecuteClearStart, 14, 3),
-        E(ValExecuteClearShutDown, 13, 3), E(ValClearAllMode, 12, 4), E(ValClearSelectedMode, 12, 4),
-        E(ValClearNotSelectedMode, 15, 4), E(ValCustomMode, 15, 4), E(ValXPmenu, 6, 4), E(ValAutoColResize, 18, 3),
-        E(AboutWare, 17, 2), E(AboutNotice, 55, 2), E(AboutNameVersion, 26, 2), E(AboutMaker, 33, 2),
-        E(AboutMail, 19, 2), E(AboutHomePage, 23, 2),
+        E(MutexName, 31, 2),
+        E(SecondInstanceTail, 19, 2),
+        E(NoWindowsFolder, 54, 2),
+        E(SettingsKey, 35, 4),
+        E(HelpFileName, 15, 2),
+        E(HelpMissing, 66, 2),
+        E(HelpNoAssociation, 96, 2),
+        E(Win9xHistoryName, 8, 4),
+        E(Win9xCookiesName, 8, 4),
+        E(Win9xRecentName, 7, 4),
+        E(Win9xTempInternetName, 25, 4),
+        E(WindowsTempName, 5, 4),
+        E(NtCookiesName, 8, 4),
+        E(NtRecentName, 7, 4),
+        E(Nt5HistoryName, 23, 4),
+        E(Nt5TempName, 20, 4),
+        E(Nt5TempInternetName, 40, 4),
+        E(Nt4HistoryName, 8, 4),
+        E(Nt4TempName, 5, 4),
+        E(Nt4TempInternetName, 25, 4),
+        E(LogFirstLine, 3, 4),
+        E(LogSecondLine, 3, 4),
+        E(LogDateLabel, 8, 4),
+        E(ValClearHistory, 18, 3),
+        E(ValTempInternet, 17, 3),
+        E(ValClearCookies, 12, 3),
+        E(ValClearTypedURLs, 14, 3),
+        E(ValRecentLinks, 18, 3),
+        E(ValClearTemp, 14, 3),
+        E(ValClearTypedWordsInRun, 20, 3),
+        E(ValCustomHistoryLinksWeb, 14, 2),
+        E(ValCustomCookies, 11, 2),
+        E(ValCustomTypedURLs, 13, 2),
+        E(ValCustomTempInternetFiles, 13, 2),
+        E(ValCustomTemporary, 13, 2),
+        E(ValCustomHistoryLinksDoc, 14, 2),
+        E(ValCustomTypedWordsInRun, 14, 2),
+        E(ValExecuteClearStart, 14, 3),
+        E(ValExecuteClearShutDown, 13, 3),
+        E(ValClearAllMode, 12, 4),
+        E(ValClearSelectedMode, 12, 4),
+        E(ValClearNotSelectedMode, 15, 4),
+        E(ValCustomMode, 15, 4),
+        E(ValXPmenu, 6, 4),
+        E(ValAutoColResize, 18, 3),
+        E(AboutWare, 17, 2),
+        E(AboutNotice, 55, 2),
+        E(AboutNameVersion, 26, 2),
+        E(AboutMaker, 33, 2),
+        E(AboutMail, 19, 2),
+        E(AboutHomePage, 23, 2),
     };
 #undef E
     std::set<std::string> optionNames;

@@ -53,7 +53,7 @@ TEST_F(StartupTest, TrayDecisionTable) {
         bool mainShown;  // otherwise released (tray mode) or shown (normal)
     };
     const Row rows[] = {
-        {"1", nullptr, true, false}, {"1", "0", true, false}, {"0", "1", true, true},
+        {"1", nullptr, true, false}, {"1", "0", true, false},   {"0", "1", true, true},
         {"1", "1", true, false},     {" 1", "01", false, true}, {"1 ", nullptr, false, true},
     };
     for (const Row& row : rows) {

@@ -87,8 +87,8 @@ TEST(FileRemoval, WhatCannotGoStaysAndAMissingFolderIsReported) {
     WriteFile(dir / "sub\\held.txt", "x", kRO | FILE_ATTRIBUTE_HIDDEN);
     WriteFile(dir / "sub\\other.txt");
     WriteFile(dir / "sub\\nested\\n.txt");
-    HANDLE held = CreateFileA((dir / "sub\\held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE held =
+        CreateFileA((dir / "sub\\held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(Clear(dir / "empty\\"));
     EXPECT_TRUE(IsDir(dir / "empty"));

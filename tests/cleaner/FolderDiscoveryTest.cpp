@@ -207,9 +207,10 @@ TEST(FolderDiscovery, RealPrefixReportingWindows98Nt4AndXp) {
         DeleteFileA(out.c_str());
         {
             ReportedVersion v(c.version);
-            ASSERT_EQ(RunAndWait(std::string("\"") + self +
-                                 "\" --gtest_also_run_disabled_tests --gtest_filter=FolderDiscoveryProbe.DISABLED_Report"),
-                      0);
+            ASSERT_EQ(
+                RunAndWait(std::string("\"") + self +
+                           "\" --gtest_also_run_disabled_tests --gtest_filter=FolderDiscoveryProbe.DISABLED_Report"),
+                0);
         }
         std::ifstream in(out);
         std::string winVer, major, win9x, profile, cookies;

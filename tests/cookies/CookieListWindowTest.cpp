@@ -178,7 +178,8 @@ TEST_F(CookieWindowTest, SelectAllAndDeleteRemoveTheCookiesAndTheirFilesOnly) {
 }
 
 TEST_F(CookieWindowTest, OnlyCheckedRowsMarkedNoGoAndTheCountWaitsForTheNextRefresh) {
-    for (const char* site : {"a", "b", "c", "d"}) ASSERT_TRUE(AddCookie(std::string("Cookie:tester@") + site + ".example/"));
+    for (const char* site : {"a", "b", "c", "d"})
+        ASSERT_TRUE(AddCookie(std::string("Cookie:tester@") + site + ".example/"));
     TMainForm& w = Create();
     Refresh(w, 1);
     w.btnCheck.Click();
@@ -257,9 +258,11 @@ TEST_F(CookieWindowTest, PrivacyFollowsTheRowsAndTheShellLibrary) {
 
 TEST_F(CookieWindowTest, SortingByEveryColumnAndReversing) {
     const FILETIME zero{};
-    ASSERT_TRUE(AddCookie("Cookie:tester@alpha.example/", LocalTime(2004, 3, 9, 13, 5, 7), LocalTime(2010, 1, 1, 0, 0, 0)));
+    ASSERT_TRUE(
+        AddCookie("Cookie:tester@alpha.example/", LocalTime(2004, 3, 9, 13, 5, 7), LocalTime(2010, 1, 1, 0, 0, 0)));
     ASSERT_TRUE(AddCookie("Cookie:tester@Beta.example/", LocalTime(2004, 3, 9, 0, 10, 0), zero));
-    ASSERT_TRUE(AddCookie("Cookie:tester@delta.example/", LocalTime(2004, 3, 9, 11, 0, 0), LocalTime(2008, 2, 2, 2, 2, 2)));
+    ASSERT_TRUE(
+        AddCookie("Cookie:tester@delta.example/", LocalTime(2004, 3, 9, 11, 0, 0), LocalTime(2008, 2, 2, 2, 2, 2)));
     ASSERT_FALSE(AddCookieWithFile("Cookie:tester@gamma.example/", zero, LocalTime(2006, 6, 6, 12, 0, 0)).empty());
     const std::pair<const char*, DWORD> hits[] = {{"alpha", 5}, {"Beta", 40}, {"delta", 9}, {"gamma", 300}};
     for (auto& [site, n] : hits) ASSERT_TRUE(SetHits(std::string("Cookie:tester@") + site + ".example/", n));

@@ -29,7 +29,8 @@ TEST(FileTimeToText, LocalTimeOnATwelveHourClockWithEvenSeconds) {
     EXPECT_EQ(FileTimeToText(LocalTime(2004, 3, 9, 0, 10, 0)), Expected("2004", "03", "09", "12", "10", "00", "AM"));
     EXPECT_EQ(FileTimeToText(LocalTime(2004, 12, 31, 12, 0, 1)), Expected("2004", "12", "31", "12", "00", "00", "PM"));
     EXPECT_EQ(FileTimeToText(LocalTime(1980, 1, 1, 0, 0, 0)), Expected("1980", "01", "01", "12", "00", "00", "AM"));
-    EXPECT_EQ(FileTimeToText(LocalTime(2107, 12, 31, 23, 59, 59)), Expected("2107", "12", "31", "11", "59", "58", "PM"));
+    EXPECT_EQ(FileTimeToText(LocalTime(2107, 12, 31, 23, 59, 59)),
+              Expected("2107", "12", "31", "11", "59", "58", "PM"));
     EXPECT_EQ(FileTimeToText(LocalTime(2005, 11, 20, 14, 30, 8), DateSeparators{".", "-"}), "2005.11.20 02-30-08PM");
 }
 

@@ -18,8 +18,9 @@ namespace cookie_tests {
 
 // A local wall-clock time as the UTC FILETIME a cache entry holds.
 inline FILETIME LocalTime(int year, int month, int day, int hour, int minute, int second) {
-    SYSTEMTIME st{static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day),
-                  static_cast<WORD>(hour), static_cast<WORD>(minute), static_cast<WORD>(second), 0};
+    SYSTEMTIME st{
+        static_cast<WORD>(year),   static_cast<WORD>(month),  0, static_cast<WORD>(day), static_cast<WORD>(hour),
+        static_cast<WORD>(minute), static_cast<WORD>(second), 0};
     FILETIME local{}, utc{};
     SystemTimeToFileTime(&st, &local);
     LocalFileTimeToFileTime(&local, &utc);
@@ -27,8 +28,8 @@ inline FILETIME LocalTime(int year, int month, int day, int hour, int minute, in
 }
 
 // A date-time cell as the user's separators write it.
-inline std::string Expected(const char* y, const char* mo, const char* d, const char* h, const char* mi,
-                            const char* s, const char* ampm) {
+inline std::string Expected(const char* y, const char* mo, const char* d, const char* h, const char* mi, const char* s,
+                            const char* ampm) {
     auto seps = purgelet::DateSeparators::OfUserLocale();
     return std::string(y) + seps.date + mo + seps.date + d + " " + h + seps.time + mi + seps.time + s + ampm;
 }
@@ -43,8 +44,7 @@ inline std::string AddCookieWithFile(const std::string& name, FILETIME modified 
     char file[MAX_PATH] = {};
     if (!CreateUrlCacheEntryA(name.c_str(), 0, "txt", file, 0)) return {};
     testing_support::WriteFile(file, "id=1\n");
-    if (!CommitUrlCacheEntryA(name.c_str(), file, expires, modified, COOKIE_CACHE_ENTRY, nullptr, 0, nullptr,
-                              nullptr))
+    if (!CommitUrlCacheEntryA(name.c_str(), file, expires, modified, COOKIE_CACHE_ENTRY, nullptr, 0, nullptr, nullptr))
         return {};
     return file;
 }
@@ -71,8 +71,7 @@ inline std::vector<std::string> CacheNamesStartingWith(const std::string& prefix
 // A stand-in URL cache with WinInet's conventions: a size query without a
 // buffer fails with 122 and the size; a read fills the buffer, texts inside.
 struct FakeEntry {
-    FakeEntry(std::string n, std::optional<std::string> local = std::nullopt, DWORD t = COOKIE_CACHE_ENTRY,
-              DWORD h = 0)
+    FakeEntry(std::string n, std::optional<std::string> local = std::nullopt, DWORD t = COOKIE_CACHE_ENTRY, DWORD h = 0)
         : name(std::move(n)), localFile(std::move(local)), type(t), hits(h) {}
     std::string name;
     std::optional<std::string> localFile;  // none: a null pointer
@@ -83,10 +82,10 @@ struct FakeEntry {
 class FakeCache {
 public:
     std::vector<FakeEntry> entries;
-    DWORD endCode = ERROR_NO_MORE_ITEMS;  // the failure after the last entry
-    std::optional<DWORD> firstFailsWith;  // the first lookup fails although there are entries
-    std::optional<std::size_t> vanishing; // the read of this entry fails (it went away)
-    int callLimit = 1000;                 // more next-entry calls raise an error
+    DWORD endCode = ERROR_NO_MORE_ITEMS;   // the failure after the last entry
+    std::optional<DWORD> firstFailsWith;   // the first lookup fails although there are entries
+    std::optional<std::size_t> vanishing;  // the read of this entry fails (it went away)
+    int callLimit = 1000;                  // more next-entry calls raise an error
     int nextCalls = 0, closes = 0, wrongSizedReads = 0;
 
     purgelet::UrlCacheSource Source() {

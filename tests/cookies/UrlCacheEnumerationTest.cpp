@@ -16,7 +16,8 @@ FakeCache ThreeEntries() {
 
 std::vector<std::string> Enumerate(FakeCache& cache) {
     std::vector<std::string> names;
-    EnumerateUrlCache(cache.Source(), [&](const INTERNET_CACHE_ENTRY_INFOA& e) { names.push_back(e.lpszSourceUrlName); });
+    EnumerateUrlCache(cache.Source(),
+                      [&](const INTERNET_CACHE_ENTRY_INFOA& e) { names.push_back(e.lpszSourceUrlName); });
     return names;
 }
 }  // namespace
@@ -26,7 +27,8 @@ TEST(EnumerateUrlCache, EndsOnAnyFailureOtherThanInsufficientBufferReadingExactS
         SCOPED_TRACE(code);
         FakeCache cache = ThreeEntries();
         cache.endCode = code;
-        EXPECT_EQ(Enumerate(cache), (std::vector<std::string>{"Cookie:u@a.com/", "Cookie:u@b.com/", "Cookie:u@c.com/"}));
+        EXPECT_EQ(Enumerate(cache),
+                  (std::vector<std::string>{"Cookie:u@a.com/", "Cookie:u@b.com/", "Cookie:u@c.com/"}));
         EXPECT_EQ(cache.nextCalls, 5);  // a size query and a read per further entry, then the end
         EXPECT_EQ(cache.wrongSizedReads, 0);
         EXPECT_EQ(cache.closes, 1);

@@ -124,7 +124,8 @@ TEST(Framework, RadioButtonsOfOneParentFormAGroup) {
     // A click selects the clicked one and clears the others.
     int clicks = 0;
     form.radioB.OnClick = [&] { ++clicks; };
-    SendMessageA(form.group.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(form.radioB.Handle()));
+    SendMessageA(form.group.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form.radioB.Handle()));
     EXPECT_TRUE(form.radioB.Checked());
     EXPECT_FALSE(form.radioC.Checked());
     EXPECT_EQ(clicks, 1);

@@ -70,12 +70,18 @@ TEST_F(MainWindowTest, PagesAndControlsSitAtTheirDesignPlaces) {
         int left, top, width, height;
     };
     const Place places[] = {
-        {&w.ListBox1, 16, 32, 329, 153},      {&w.btnClearAll, 376, 12, 201, 25},
-        {&w.btnClearNotSelected, 376, 60, 201, 25}, {&w.GroupBox3, 360, 112, 225, 233},
-        {&w.btnClearTypedWordsInRun, 16, 144, 201, 25}, {&w.btnClearRecent, 16, 192, 201, 25},
-        {&w.GroupBox4, 16, 200, 329, 145},    {&w.chkRecentLinks, 16, 120, 297, 17},
-        {&w.Panel1, 16, 360, 569, 57},        {&w.btnExit, 480, 16, 67, 25},
-        {&w.gbExecution, 24, 96, 545, 265},   {&w.chkExecuteClearShutDown, 24, 52, 393, 21},
+        {&w.ListBox1, 16, 32, 329, 153},
+        {&w.btnClearAll, 376, 12, 201, 25},
+        {&w.btnClearNotSelected, 376, 60, 201, 25},
+        {&w.GroupBox3, 360, 112, 225, 233},
+        {&w.btnClearTypedWordsInRun, 16, 144, 201, 25},
+        {&w.btnClearRecent, 16, 192, 201, 25},
+        {&w.GroupBox4, 16, 200, 329, 145},
+        {&w.chkRecentLinks, 16, 120, 297, 17},
+        {&w.Panel1, 16, 360, 569, 57},
+        {&w.btnExit, 480, 16, 67, 25},
+        {&w.gbExecution, 24, 96, 545, 265},
+        {&w.chkExecuteClearShutDown, 24, 52, 393, 21},
         {&w.chkXPmenu, 32, 24, 297, 17},
     };
     for (const auto& p : places) {
@@ -231,11 +237,8 @@ TEST_F(MainWindowTest, PositionRestoreBounds) {
         int wantTop, wantLeft;
     };
     const Row rows[] = {
-        {"0", "0", 0, 0},
-        {"-1", "10", 94, 10},
-        {nullptr, nullptr, 94, 179},
-        {"", "", 94, 179},
-        {"100000", "25", 94, 25},
+        {"0", "0", 0, 0},  {"-1", "10", 94, 10},     {nullptr, nullptr, 94, 179},
+        {"", "", 94, 179}, {"100000", "25", 94, 25},
     };
     for (const auto& row : rows) {
         RegDeleteTree(key);

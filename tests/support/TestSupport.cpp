@@ -30,8 +30,7 @@ void RegSetDword(const std::string& key, const std::string& name, DWORD value) {
 std::string RegGetString(const std::string& key, const std::string& name) {
     char buf[4096] = {};
     DWORD size = sizeof(buf) - 1;
-    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buf, &size) !=
-        ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
         return {};
     return buf;
 }
@@ -48,7 +47,9 @@ bool RegKeyExists(const std::string& key) {
     return true;
 }
 
-void RegDeleteTree(const std::string& key) { RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str()); }
+void RegDeleteTree(const std::string& key) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
 
 std::vector<std::string> RegValueNames(const std::string& key) {
     std::vector<std::string> names;
@@ -121,7 +122,8 @@ void RemoveTree(const std::string& path) {
             if (name == "." || name == "..") continue;
             std::string full = base + name;
             SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 RemoveTree(full);
             else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveDirectoryA(full.c_str());
@@ -326,7 +328,8 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
     if (f != INVALID_HANDLE_VALUE) {
         DWORD n = 0;
         bi.bmiHeader.biSizeImage = imageSize;
-        ok = ::WriteFile(f, &fh, sizeof(fh), &n, nullptr) && ::WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &n, nullptr) &&
+        ok = ::WriteFile(f, &fh, sizeof(fh), &n, nullptr) &&
+             ::WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &n, nullptr) &&
              ::WriteFile(f, bits, imageSize, &n, nullptr);
         CloseHandle(f);
     }

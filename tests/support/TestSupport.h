@@ -89,8 +89,8 @@ HWND WaitForWindow(const std::string& caption, const char* className = nullptr, 
 std::string DialogText(HWND dialog);
 
 // URL cache entries.
-bool AddCookieEntry(const std::string& name);  // "Cookie:user@domain/path"
-bool AddHistoryEntry(const std::string& name); // "Visited: user@http://..."
+bool AddCookieEntry(const std::string& name);   // "Cookie:user@domain/path"
+bool AddHistoryEntry(const std::string& name);  // "Visited: user@http://..."
 // An ordinary entry with a local file; returns the file's path (empty on failure).
 std::string AddNormalEntry(const std::string& url, const std::string& extension = "htm");
 void ClearUrlCache();
