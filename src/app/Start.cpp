@@ -1,6 +1,7 @@
 #include "app/Start.h"
 
-#include "app/Texts.h"
+#include "core/HelpFile.h"
+#include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
 #include "mainwindow/MainWindow.h"
@@ -11,12 +12,6 @@ namespace purgelet {
 namespace {
 constexpr char kProgramCaption[] = "Ovk Purgelet v2.0.3";
 constexpr UINT kWindowsFolderBufferSize = 255;
-constexpr UINT_PTR kNoAssociation = 31;  // SE_ERR_NOASSOC
-
-bool FileExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
 }  // namespace
 
 TFirstInitial::TFirstInitial(ui::Application& app, ProgramState& state)
@@ -65,18 +60,7 @@ void TFirstInitial::FormCreate() {
     if (IsSwitchOn(state_.Read("Check In Tray"))) state_.TrayMode = true;
 }
 
-void TFirstInitial::OpenHelpFile() {
-    const std::string file = state_.ProgramFolder + texts::HelpFileName.Text();
-    if (!FileExists(file)) {
-        App().Beep(0);
-        App().ShowMessageBox(Handle(), texts::HelpMissing.Text(), App().Title(), MB_OK | MB_ICONINFORMATION);
-        return;
-    }
-    if (static_cast<UINT_PTR>(state_.platform.shellOpen(Handle(), file)) == kNoAssociation) {
-        App().Beep(0);
-        App().ShowMessageBox(Handle(), texts::HelpNoAssociation.Text(), App().Title(), MB_OK | MB_ICONERROR);
-    }
-}
+void TFirstInitial::OpenHelpFile() { purgelet::OpenHelpFile(state_, Handle()); }
 
 void StartProgram(ProgramState& state) {
     ui::Application& app = state.app;

@@ -2,8 +2,8 @@
 // The program's entry sequence and its invisible first window.
 #include <string>
 
-#include "app/ProgramState.h"
-#include "app/Scramble.h"
+#include "core/ProgramState.h"
+#include "core/Scramble.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
 

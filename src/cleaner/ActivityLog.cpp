@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/Texts.h"
+#include "core/Texts.h"
 #include "framework/Controls.h"
 
 namespace purgelet {

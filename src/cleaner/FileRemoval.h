@@ -8,7 +8,7 @@
 // with everything below it. Nothing is counted or logged here.
 #include <string>
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 namespace purgelet {
 

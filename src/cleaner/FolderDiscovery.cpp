@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/Texts.h"
+#include "core/Texts.h"
 
 namespace purgelet {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 
 namespace purgelet {
 

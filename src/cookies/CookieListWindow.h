@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "cookies/ShellVersion.h"
 #include "cookies/UrlCache.h"
 #include "framework/Controls.h"

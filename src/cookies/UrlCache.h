@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "framework/ListView.h"
 
 namespace purgelet {

@@ -1,7 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
-#include "app/Start.h"
-#include "app/Texts.h"
+#include "core/HelpFile.h"
+#include "core/Texts.h"
 #include "cleaner/FolderDiscovery.h"
 #include "framework/Application.h"
 #include "framework/Errors.h"
@@ -236,7 +236,7 @@ void TForm1::btnAboutClick() {
 }
 
 void TForm1::btnHelpClick() {
-    if (state_.FirstInitial) state_.FirstInitial->OpenHelpFile();
+    OpenHelpFile(state_, state_.app.MainForm() ? state_.app.MainForm()->Handle() : Handle());
 }
 
 void TForm1::btnExitClick() { Close(); }

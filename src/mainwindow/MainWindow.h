@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "cleaner/ActivityLog.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The tray window: never shown; it owns the tray menu and the icon.
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "framework/Form.h"
 
 namespace purgelet {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Start.h"
-#include "app/Texts.h"
+#include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "support/TestSupport.h"

@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "app/Start.h"
-#include "app/Texts.h"
+#include "core/Texts.h"
 #include "mainwindow/MainWindow.h"
 #include "support/TestSupport.h"
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "app/Texts.h"
+#include "core/Texts.h"
 
 namespace testing_support {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "framework/Application.h"
 
 namespace testing_support {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
-#include "app/Texts.h"
+#include "core/Settings.h"
+#include "core/Texts.h"
 #include "framework/Errors.h"
 #include "support/TestSupport.h"
 

@@ -2,7 +2,7 @@
 // Every fixed text of the program that is stored scrambled, with its variant
 // and its length. The lengths are part of the program's stored formats and
 // messages; the build stops if a text does not fit.
-#include "app/Scramble.h"
+#include "core/Scramble.h"
 
 namespace purgelet::texts {
 

@@ -3,7 +3,7 @@
 // HKEY_CURRENT_USER. Each call opens its own handle and closes it again.
 #include <string>
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 namespace purgelet {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Platform.h"
-#include "app/Settings.h"
+#include "core/Platform.h"
+#include "core/Settings.h"
 
 namespace purgelet {
 

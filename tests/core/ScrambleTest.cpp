@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "app/Texts.h"
+#include "core/Texts.h"
 
 using namespace purgelet;
 
