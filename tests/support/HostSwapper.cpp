@@ -17,7 +17,8 @@ void Touch(const std::string& path) {
 
 }  // namespace
 
-HostSwapper::HostSwapper(const std::string& race, const std::string& swapped, const std::string& target, int maxSeconds)
+HostSwapper::HostSwapper(const std::string& race, const std::string& swapped, const std::string& target, int maxSeconds,
+                         double pauseMs)
     : race_(race.back() == '\\' ? race : race + '\\') {
     for (const char* file : {"go", "idle", "stop", "cycles"}) DeleteFileA((race_ + file).c_str());
     // Wine runs a host program handed to CreateProcess; the build folder is drive T:.
