@@ -4,6 +4,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <string>
@@ -230,7 +231,7 @@ public:
             return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) ? Top::Unusable : Top::Missing;
         }
         top_ = Handle(h);
-        std::optional<std::wstring_view> final = FinalPath(top_.get());
+        std::optional<std::wstring_view> final = FinalPath(top_.get(), arg.ntPath.size());
         if (!final) return Top::Unusable;
         // A link or mount point that leads to a root is refused like the root itself.
         if (IsRootPath(*final)) return Top::Missing;
@@ -415,7 +416,7 @@ private:
     // Whether the entry open as handle is name in the current folder: its
     // final path is the folder's own plus "\" and name.
     bool LiesAt(HANDLE handle, std::wstring_view name) {
-        std::optional<std::wstring_view> final = FinalPath(handle);
+        std::optional<std::wstring_view> final = FinalPath(handle, final_.size() + 1 + name.size());
         if (!final) return false;
         if (IsPathOf(*final, final_, name)) return true;
         std::wstring_view usualName = WithoutFinalDotsAndBlanks(name);
@@ -428,9 +429,10 @@ private:
                path[folder.size()] == L'\\' && path.substr(folder.size() + 1) == name;
     }
 
-    // Where the entry open as handle really lies ("\\?\C:\x\name"); valid
-    // until the next call.
-    std::optional<std::wstring_view> FinalPath(HANDLE handle) {
+    // Where the entry open as handle really lies ("\\?\C:\x\name"), expected
+    // to be about expectedLength long; valid until the next call.
+    std::optional<std::wstring_view> FinalPath(HANDLE handle, std::size_t expectedLength) {
+        if (expectedLength >= shortAnswerLimit_) return FinalPathFromObjectName(handle);
         for (;;) {
             DWORD n = GetFinalPathNameByHandleW(handle, finalBuffer_.data(), static_cast<DWORD>(finalBuffer_.size()),
                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
@@ -441,6 +443,8 @@ private:
         if (GetLastError() != ERROR_MORE_DATA) return std::nullopt;
         // Wine answers from a buffer of about MAX_PATH characters and fails
         // beyond it; the object name it builds the answer from has no limit.
+        // Paths as long are asked that way from then on.
+        shortAnswerLimit_ = std::min(shortAnswerLimit_, expectedLength);
         return FinalPathFromObjectName(handle);
     }
 
@@ -473,6 +477,7 @@ private:
     std::vector<LONGLONG> listing_;
     std::vector<wchar_t> finalBuffer_ = std::vector<wchar_t>(MAX_PATH + 1);
     std::vector<LONGLONG> nameBuffer_ = std::vector<LONGLONG>(128);
+    std::size_t shortAnswerLimit_ = SIZE_MAX;
 };
 
 }  // namespace
