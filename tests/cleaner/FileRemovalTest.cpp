@@ -387,7 +387,7 @@ TEST(FileRemovalLinks, HostileTreeDeletesAndChangesNothingOutside) {
 // routines empty the tree: in no round may a file outside go or change.
 TEST(FileRemovalLinks, SubFolderSwappedForALinkMeanwhileLosesNothingOutside) {
     TempDir race;
-    constexpr int kRounds = 12, kFiles = 150;
+    constexpr int kRounds = 10, kFiles = 150;
     auto makeFiles = [](const std::string& folder, const char* content) {
         char name[32];
         for (int i = 0; i < kFiles; ++i) {
@@ -402,7 +402,7 @@ TEST(FileRemovalLinks, SubFolderSwappedForALinkMeanwhileLosesNothingOutside) {
     ASSERT_EQ(before.size(), 2u * kFiles);
 
     MakeDir(race / "work");
-    HostSwapper swapper(race.Path(), "work\\sub", "../outside", 120);
+    HostSwapper swapper(race.Path(), "work\\sub", "../outside", 120, 10.0);
     ASSERT_TRUE(swapper.Ready()) << "the host-side script did not start";
     long swaps = 0;
     for (int round = 0; round < kRounds; ++round) {
