@@ -241,7 +241,7 @@ public:
         return Top::Open;
     }
 
-    void DeleteFilesOfTop() { DeleteFiles(top_.get()); }
+    void DeleteFilesOfTop() { DeleteFiles(top_.get(), nullptr); }
 
     // Every sub-folder below the folder handed in, depth first: each is
     // emptied of its files, then of its sub-folders, then removed. The open
@@ -251,33 +251,30 @@ public:
     void KillSubFoldersOfTop() {
         std::vector<Level> levels;
         levels.push_back(
-            {Handle(), false, final_.size(), usualFinal_.size(), shown_.size(), SubFolders(top_.get()), 0});
+            {Held(), final_.size(), usualFinal_.size(), shown_.size(), SubFolders(top_.get()), 0, KeptFolders()});
         while (!levels.empty()) {
             Level& level = levels.back();
-            HANDLE folder = levels.size() == 1 ? top_.get() : level.folder.get();
+            HANDLE folder = levels.size() == 1 ? top_.get() : level.folder.handle.get();
             if (level.next == level.subFolders.size()) {
-                if (level.removable) MarkForDeletion(level.folder.get());  // goes when closed, if empty
+                if (level.folder.removable) MarkForDeletion(level.folder.handle.get());  // goes when closed, if empty
+                kept_ -= level.kept.size();
                 levels.pop_back();
                 if (!levels.empty()) Return(levels.back());
                 continue;
             }
             const std::wstring name = std::move(level.subFolders[level.next++]);
             try {
-                Entry sub = OpenEntry(folder, name, kListAccess | DELETE, kShareHeld, Kind::Folder);
-                bool removable = true;
-                if (!sub.handle && !sub.elsewhere) {
-                    // Held open by a program that does not share deletion: it can still be emptied.
-                    sub = OpenEntry(folder, name, kListAccess, kShareHeld, Kind::Folder);
-                    removable = false;
-                }
+                Held sub = TakeKept(level.kept, name);
+                if (!sub.handle) sub = OpenHeld(folder, name, 0);
                 if (!sub.handle) continue;
                 final_.append(L"\\").append(name);
                 usualFinal_.append(L"\\").append(WithoutOneFinalDot(name));
                 shown_.append(name).append(L"\\");
-                DeleteFiles(sub.handle.get());
+                KeptFolders kept;
+                DeleteFiles(sub.handle.get(), &kept);
                 std::vector<std::wstring> subFolders = SubFolders(sub.handle.get());
-                levels.push_back({std::move(sub.handle), removable, final_.size(), usualFinal_.size(), shown_.size(),
-                                  std::move(subFolders), 0});
+                levels.push_back({std::move(sub), final_.size(), usualFinal_.size(), shown_.size(),
+                                  std::move(subFolders), 0, std::move(kept)});
             } catch (const std::exception&) {
                 // Passed over like any folder that can't be emptied.
                 Return(levels.back());
@@ -286,12 +283,23 @@ public:
     }
 
 private:
+    // A sub-folder held while it is emptied.
+    struct Held {
+        Handle handle;
+        bool removable = false;  // opened with the right to delete it
+    };
+
+    // Sub-folders that the file pass opened, checked and reset, kept for
+    // the folder pass that follows, so that each is opened and checked once.
+    using KeptFolders = std::vector<std::pair<std::wstring, Held>>;
+    static constexpr std::size_t kKeptPerFolder = 64, kKeptInAll = 1024;
+
     struct Level {
-        Handle folder;  // empty for the folder handed in, which is held as top_
-        bool removable;
+        Held folder;  // empty for the folder handed in, which is held as top_
         std::size_t finalLength, usualFinalLength, shownLength;
         std::vector<std::wstring> subFolders;  // those that passed the filter
         std::size_t next;
+        KeptFolders kept;
     };
 
     static UNICODE_STRING Counted(std::wstring_view text) {
@@ -339,16 +347,52 @@ private:
         }
     }
 
-    // The files directly inside folder; sub-folders only get their attributes reset.
-    void DeleteFiles(HANDLE folder) {
+    // The files directly inside folder; sub-folders only get their
+    // attributes reset. With kept, the sub-folders are opened to be emptied
+    // next, and (some of them) kept open for that.
+    void DeleteFiles(HANDLE folder, KeptFolders* kept) {
         ForEachHandled(folder, [&](std::wstring_view name, DWORD attributes) {
-            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-                // A folder can't go as a file; only its attributes are reset here.
-                ResetToArchive(folder, name, nullptr, Kind::Folder);
-            } else {
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
                 DeleteFileEntry(folder, name);
+                return;
             }
+            // A folder can't go as a file; only its attributes are reset here.
+            if (kept && kept->size() < kKeptPerFolder && kept_ < kKeptInAll) {
+                Held sub = OpenHeld(folder, name, FILE_WRITE_ATTRIBUTES);
+                if (sub.handle && SetArchiveOnly(sub.handle.get())) {
+                    kept->emplace_back(name, std::move(sub));
+                    ++kept_;
+                    return;
+                }
+            }
+            ResetToArchive(folder, name, nullptr, Kind::Folder);
         });
+    }
+
+    // Opens a sub-folder to be emptied, held without delete sharing, with the
+    // right to delete it where another program does not deny it.
+    Held OpenHeld(HANDLE folder, std::wstring_view name, ACCESS_MASK extra) {
+        Held sub;
+        Entry entry = OpenEntry(folder, name, kListAccess | DELETE | extra, kShareHeld, Kind::Folder);
+        sub.removable = true;
+        if (!entry.handle && !entry.elsewhere) {
+            // Held open by a program that does not share deletion: it can still be emptied.
+            entry = OpenEntry(folder, name, kListAccess | extra, kShareHeld, Kind::Folder);
+            sub.removable = false;
+        }
+        sub.handle = std::move(entry.handle);
+        return sub;
+    }
+
+    Held TakeKept(KeptFolders& kept, std::wstring_view name) {
+        for (auto it = kept.begin(); it != kept.end(); ++it) {
+            if (it->first != name) continue;
+            Held sub = std::move(it->second);
+            kept.erase(it);
+            --kept_;
+            return sub;
+        }
+        return Held();
     }
 
     std::vector<std::wstring> SubFolders(HANDLE folder) {
@@ -478,6 +522,7 @@ private:
     std::vector<wchar_t> finalBuffer_ = std::vector<wchar_t>(MAX_PATH + 1);
     std::vector<LONGLONG> nameBuffer_ = std::vector<LONGLONG>(128);
     std::size_t shortAnswerLimit_ = SIZE_MAX;
+    std::size_t kept_ = 0;  // sub-folders kept open in all
 };
 
 }  // namespace
