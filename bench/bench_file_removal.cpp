@@ -12,10 +12,11 @@
 // with its attributes after each round.
 //
 //   bench_file_removal [--rounds N] [--flat FOLDERS FILES] [--deep LEVELS]
-//                      [--soak ROUNDS] [--no-rd]
+//                      [--soak ROUNDS] [--soak-pause MS] [--no-rd]
 //
 // Defaults: 3 rounds, 100 folders of 1,000 files, 1,000 levels, 200 soak
-// rounds. A size of 0 skips that part.
+// rounds with each state of the swapped folder lasting up to 10 ms (as in the
+// test suite). A size of 0 skips that part.
 #include <windows.h>
 
 #include <algorithm>
@@ -274,9 +275,9 @@ long Soak(int rounds, int files, double pauseMs) {
         }
     }
     std::printf(
-        "swap race soak: %d rounds of %d files, %ld swaps, %.1f s: %ld files outside gone or changed in %ld "
-        "rounds\n",
-        rounds, 2 * files, swaps, testing_support::SecondsNow() - t0, lost, roundsWithLoss);
+        "swap race soak, each state up to %.1f ms: %d rounds of %d files, %ld swaps, %.1f s: %ld files outside gone "
+        "or changed in %ld rounds\n",
+        pauseMs, rounds, 2 * files, swaps, testing_support::SecondsNow() - t0, lost, roundsWithLoss);
     std::fflush(stdout);
     Clear(race);
     return lost;
@@ -286,6 +287,7 @@ long Soak(int rounds, int files, double pauseMs) {
 
 int main(int argc, char** argv) {
     int rounds = 3, folders = 100, files = 1000, levels = 1000, soakRounds = 200;
+    double soakPause = 10.0;
     bool withRd = true;
     auto number = [&](int& i) { return i + 1 < argc ? std::atoi(argv[++i]) : -1; };
     for (int i = 1; i < argc; ++i) {
@@ -300,14 +302,16 @@ int main(int argc, char** argv) {
             levels = number(i);
         } else if (!std::strcmp(argv[i], "--soak")) {
             soakRounds = number(i);
+        } else if (!std::strcmp(argv[i], "--soak-pause") && i + 1 < argc) {
+            soakPause = std::atof(argv[++i]);
         } else {
             rounds = -1;
         }
     }
-    if (rounds <= 0 || folders < 0 || files < 0 || levels < 0 || soakRounds < 0) {
+    if (rounds <= 0 || folders < 0 || files < 0 || levels < 0 || soakRounds < 0 || soakPause <= 0) {
         std::fprintf(stderr,
                      "usage: bench_file_removal [--rounds N] [--flat FOLDERS FILES] [--deep LEVELS] [--soak ROUNDS] "
-                     "[--no-rd]\n");
+                     "[--soak-pause MS] [--no-rd]\n");
         return 2;
     }
 
@@ -327,7 +331,7 @@ int main(int argc, char** argv) {
         ok &= Compare(
             "deep", [&](const std::string& top) { return MakeDeep(top, levels); }, rounds, withRd, 1.2);
     }
-    if (soakRounds > 0) ok &= Soak(soakRounds, 150, 0.2) == 0;
+    if (soakRounds > 0) ok &= Soak(soakRounds, 150, soakPause) == 0;
     RemoveAll();
     return ok ? 0 : 1;
 }
