@@ -39,6 +39,11 @@ namespace {
 // last name without its trailing dots and blanks, every name before it
 // without one trailing dot. Where names end so, the comparison is made
 // against the folder's path in that form too.
+//
+// What stays out of reach: Wine deletes by path when the last handle closes,
+// right after checking that the path still names the file the handle was
+// opened on. A host process that swaps a folder of that path for a link in
+// the moment between that check and the deletion redirects it.
 
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // A sub-folder is held without delete sharing while it is emptied, so no
@@ -46,6 +51,8 @@ constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr ULONG kShareHeld = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr ACCESS_MASK kListAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 constexpr std::size_t kListingBytes = 64 * 1024;
+// The longest name a UNICODE_STRING holds.
+constexpr std::size_t kLongestPath = 32767;
 
 // Owns a handle from NtOpenFile.
 class Handle {
@@ -151,6 +158,7 @@ std::optional<FolderArgument> ParseFolder(const std::string& folder) {
         ++parts;
     }
     if (parts <= rootParts) return std::nullopt;  // a drive's or a share's root
+    if (arg.ntPath.size() > kLongestPath) return std::nullopt;
     return arg;
 }
 
@@ -263,6 +271,7 @@ public:
                 continue;
             }
             const std::wstring name = std::move(level.subFolders[level.next++]);
+            KeptFolders kept;
             try {
                 Held sub = TakeKept(level.kept, name);
                 if (!sub.handle) sub = OpenHeld(folder, name, 0);
@@ -270,13 +279,13 @@ public:
                 final_.append(L"\\").append(name);
                 usualFinal_.append(L"\\").append(WithoutOneFinalDot(name));
                 shown_.append(name).append(L"\\");
-                KeptFolders kept;
                 DeleteFiles(sub.handle.get(), &kept);
                 std::vector<std::wstring> subFolders = SubFolders(sub.handle.get());
                 levels.push_back({std::move(sub), final_.size(), usualFinal_.size(), shown_.size(),
                                   std::move(subFolders), 0, std::move(kept)});
             } catch (const std::exception&) {
                 // Passed over like any folder that can't be emptied.
+                kept_ -= kept.size();
                 Return(levels.back());
             }
         }
