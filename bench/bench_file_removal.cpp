@@ -269,6 +269,7 @@ long Soak(int rounds, int files, double pauseMs) {
                 std::printf("    round %d: %ld files outside gone or changed\n", round + 1, changed);
                 // Put them back for the next round.
                 Clear(race + "outside\\");
+                CreateDirectoryA((race + "outside\\deeper").c_str(), nullptr);
                 MakeRaceFiles(race + "outside\\", files);
                 MakeRaceFiles(race + "outside\\deeper\\", files);
             }
