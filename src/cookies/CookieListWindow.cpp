@@ -78,6 +78,8 @@ TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     pmCookies.OnPopup = [this] { pmCookiesPopup(); };
     smSetYes.OnClick = [this] { smSetYesClick(); };
     smSetNo.OnClick = [this] { smSetNoClick(); };
+    btnPrivacy.OnClick = [this] { btnPrivacyClick(); };
+    Timer.OnTimer = [this] { TimerTimer(); };
 }
 
 TMainForm::~TMainForm() {
