@@ -177,3 +177,24 @@ TEST_F(PrivacyLauncherTest, WithoutASelectedRowTheFieldStaysEmptyAndAnEarlyClose
     EXPECT_FALSE(w.Timer.Enabled());
     EXPECT_TRUE(fx.recorded.boxes.empty());
 }
+
+namespace {
+purgelet::ui::Application* toTerminate = nullptr;
+void CALLBACK TerminateNow(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    toTerminate->Terminate();
+}
+}  // namespace
+
+TEST_F(PrivacyLauncherTest, TheProgramToldToEndStopsThePollsAtOnce) {
+    TMainForm& w = CreateWithRows();
+    toTerminate = &fx.app;
+    SetTimer(nullptr, 0, 10, &TerminateNow);
+    Sleep(20);
+    const double start = SecondsNow();
+    w.btnPrivacy.Click();
+    toTerminate = nullptr;
+    EXPECT_LT(SecondsNow() - start, 1.0) << "the launch kept polling after the program was told to end";
+    EXPECT_TRUE(fx.app.Terminated());
+    EXPECT_TRUE(fx.recorded.boxes.empty());
+}
