@@ -10,16 +10,15 @@
 # installed libjpeg is used.
 set(PURGELET_JPEG_PREFIX "" CACHE PATH "An installed libjpeg(-turbo) to use instead of building Debian's source")
 
-add_library(purgelet_jpeg STATIC IMPORTED GLOBAL)
+add_library(purgelet_jpeg INTERFACE)
 
 if(PURGELET_JPEG_PREFIX OR NOT CMAKE_CROSSCOMPILING OR CMAKE_HOST_WIN32)
     if(PURGELET_JPEG_PREFIX)
+        list(APPEND CMAKE_FIND_ROOT_PATH ${PURGELET_JPEG_PREFIX})
         set(JPEG_ROOT ${PURGELET_JPEG_PREFIX})
     endif()
     find_package(JPEG REQUIRED)
-    set_target_properties(purgelet_jpeg PROPERTIES
-        IMPORTED_LOCATION ${JPEG_LIBRARIES}
-        INTERFACE_INCLUDE_DIRECTORIES "${JPEG_INCLUDE_DIRS}")
+    target_link_libraries(purgelet_jpeg INTERFACE JPEG::JPEG)
     return()
 endif()
 
@@ -54,7 +53,9 @@ ExternalProject_Add(libjpeg_turbo
 
 # The include folder must exist when the build is generated.
 file(MAKE_DIRECTORY ${jpeg_install}/include)
-set_target_properties(purgelet_jpeg PROPERTIES
+add_library(purgelet_jpeg_built STATIC IMPORTED GLOBAL)
+set_target_properties(purgelet_jpeg_built PROPERTIES
     IMPORTED_LOCATION ${jpeg_library}
     INTERFACE_INCLUDE_DIRECTORIES ${jpeg_install}/include)
-add_dependencies(purgelet_jpeg libjpeg_turbo)
+add_dependencies(purgelet_jpeg_built libjpeg_turbo)
+target_link_libraries(purgelet_jpeg INTERFACE purgelet_jpeg_built)
