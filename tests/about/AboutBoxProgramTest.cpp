@@ -94,7 +94,6 @@ protected:
         PostMessageA(aboutButton, BM_CLICK, 0, 0);
         HWND box = WaitForWindow(kAboutCaption, nullptr, 10000, pid);
         if (box) WaitUntil([&] { return IsWindowVisible(box) != FALSE; });
-        Sleep(300);  // painted
         return box;
     }
 
@@ -127,16 +126,19 @@ TEST_F(AboutBoxProgramTest, OpensWithItsTextsAndLogoStaysSingleAndClosesOnEnterA
     ASSERT_NE(logo, nullptr) << "no picture of the logo's size";
     RECT at;
     GetWindowRect(logo, &at);
-    HDC screen = GetDC(nullptr);
-    int sampled = 0, equal = 0;
-    for (int y = 3; y < host.height; y += 17)
-        for (int x = 5; x < host.width; x += 29) {
-            const std::uint8_t* p = &host.rgb[(static_cast<std::size_t>(y) * host.width + x) * 3];
-            ++sampled;
-            equal += GetPixel(screen, at.left + x, at.top + y) == RGB(p[0], p[1], p[2]);
-        }
-    ReleaseDC(nullptr, screen);
-    EXPECT_EQ(equal, sampled);
+    const auto samplesEqual = [&] {
+        HDC screen = GetDC(nullptr);
+        int sampled = 0, equal = 0;
+        for (int y = 3; y < host.height; y += 17)
+            for (int x = 5; x < host.width; x += 29) {
+                const std::uint8_t* p = &host.rgb[(static_cast<std::size_t>(y) * host.width + x) * 3];
+                ++sampled;
+                equal += GetPixel(screen, at.left + x, at.top + y) == RGB(p[0], p[1], p[2]);
+            }
+        ReleaseDC(nullptr, screen);
+        return equal == sampled;
+    };
+    EXPECT_TRUE(WaitUntil(samplesEqual, 5000)) << "the logo on the screen differs from the host's decoding";
 
     // A second "&About" brings the open box forward and opens no other.
     PostMessageA(aboutButton, BM_CLICK, 0, 0);
