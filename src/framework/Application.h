@@ -72,6 +72,11 @@ public:
     template <class F>
     bool Guard(F&& handler) {
         try {
+            ++handlerDepth_;
+            struct Leave {
+                int& depth;
+                ~Leave() { --depth; }
+            } leave{handlerDepth_};
             handler();
             return true;
         } catch (const std::exception& e) {
@@ -81,6 +86,8 @@ public:
         }
         return false;
     }
+    // Whether a handler is running (inside Guard).
+    bool InHandler() const { return handlerDepth_ > 0; }
     void ShowException(const std::exception& e);
 
     int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
@@ -103,6 +110,7 @@ private:
     HICON icon_ = nullptr;
     int dpi_ = 96;
     bool terminated_ = false;
+    int handlerDepth_ = 0;
     std::vector<std::unique_ptr<Form>> owned_;
     std::vector<Form*> forms_;
     std::vector<Form*> releasing_;

@@ -137,7 +137,13 @@ void Control::Fire(const std::function<void()>& f) {
     if (f) App().Guard(f);
 }
 
-void Control::Click() { Fire(OnClick); }
+void Control::Click() {
+    if (!OnClick) return;
+    if (App().InHandler())
+        OnClick();
+    else
+        Fire(OnClick);
+}
 
 void Control::CreateHandles() {
     if (!hwnd_) {
