@@ -214,6 +214,10 @@ TEST(ClearingRunProbe, DISABLED_Family) {
     const std::string familyName = name;
     const Family family = FamilyOf(familyName);
 
+    // Attributes a reset through a followed link would wipe.
+    ASSERT_TRUE(SetFileAttributesA((kSentinel + "keep.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesA((kSentinel + "inner").c_str(), FILE_ATTRIBUTE_HIDDEN));
+
     ProgramFixture fx;
     RegDeleteTree(SettingsKey());
     fx.state.SettingsKey = SettingsKey();
@@ -264,7 +268,10 @@ TEST(ClearingRunProbe, DISABLED_Family) {
         EXPECT_TRUE(fx.state.ClearLogPerCategory);
     }
     EXPECT_TRUE(fx.recorded.boxes.empty());
-    EXPECT_TRUE(Exists(kSentinel + "keep.txt"));
+    EXPECT_EQ(GetFileAttributesA((kSentinel + "keep.txt").c_str()) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE),
+              DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(GetFileAttributesA((kSentinel + "inner").c_str()),
+              DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
     EXPECT_TRUE(Exists(kSentinel + "inner\\keep2.txt"));
     ClearUrlCache();
     RegDeleteTree(kTypedUrlsKey);
