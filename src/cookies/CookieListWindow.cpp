@@ -153,23 +153,18 @@ void TMainForm::DeleteCacheEntry(const std::string& name) {
 // Buttons --------------------------------------------------------------------------
 
 void TMainForm::btnRefreshClick() {
-    lvCookies.BeginUpdate();
-    try {
+    {
+        ui::ListView::UpdateBracket update(lvCookies);
         lvCookies.Clear();
         GetEntries();
-    } catch (...) {
-        lvCookies.EndUpdate();
-        throw;
     }
-    lvCookies.EndUpdate();
     if (IsShowing()) SelectCurrentRow();
     Restore_StatusOf_ColKeep_OnList();
 }
 
 void TMainForm::SetAllChecked(bool on) {
-    lvCookies.BeginUpdate();
+    ui::ListView::UpdateBracket update(lvCookies);
     for (int i = 0; i < lvCookies.Count(); ++i) lvCookies.SetChecked(i, on);
-    lvCookies.EndUpdate();
 }
 
 void TMainForm::btnCheckClick() { SetAllChecked(true); }
@@ -200,19 +195,15 @@ void TMainForm::btnCloseClick() {
 // Deletion passes -------------------------------------------------------------------
 
 void TMainForm::DeleteCheckedRows(const std::function<void(const CookieRow&)>& deleteEntry) {
-    lvCookies.BeginUpdate();
-    try {
+    {
+        ui::ListView::UpdateBracket update(lvCookies);
         for (int i = lvCookies.Count() - 1; i >= 0; --i) {
             const CookieRow& row = lvCookies.Item(i);
             if (!RowToBeDeleted(lvCookies.Checked(i), row.Text(kColKeep))) continue;
             deleteEntry(row);
             lvCookies.DeleteItem(i);
         }
-    } catch (...) {
-        lvCookies.EndUpdate();
-        throw;
     }
-    lvCookies.EndUpdate();
     if (lvCookies.Count() == 0) UpdateButtonsAndCount();
 }
 

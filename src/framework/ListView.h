@@ -75,9 +75,11 @@ public:
     void EnsureVisible(int index);
 
     // No redraw between the outermost BeginUpdate and its EndUpdate.
+    // UpdateBracket pairs them, however the work in between ends.
     void BeginUpdate();
     void EndUpdate();
     int UpdateDepth() const { return updateDepth_; }
+    class UpdateBracket;
 
     // Orders every row once by OnCompare (rows that compare equal keep their
     // order). An error raised by OnCompare ends the sort with the order unchanged.
@@ -114,6 +116,18 @@ private:
     std::vector<Column> columns_;
     std::vector<std::unique_ptr<Row>> rows_;  // in the order the window shows them
     int updateDepth_ = 0;
+};
+
+// Opens a list view's update bracket and closes it when it goes out of scope.
+class ListView::UpdateBracket {
+public:
+    explicit UpdateBracket(ListView& list) : list_(list) { list_.BeginUpdate(); }
+    ~UpdateBracket() { list_.EndUpdate(); }
+    UpdateBracket(const UpdateBracket&) = delete;
+    UpdateBracket& operator=(const UpdateBracket&) = delete;
+
+private:
+    ListView& list_;
 };
 
 }  // namespace purgelet::ui
