@@ -81,8 +81,6 @@ public:
     // The area children are placed in, in this control's client coordinates.
     virtual RECT ChildArea() const;
 
-    static Control* FromHandle(HWND hwnd);
-
 protected:
     virtual const char* WindowClass() const = 0;
     virtual DWORD Style() const { return 0; }
@@ -109,6 +107,11 @@ protected:
     // controls that handle many messages (a list with thousands of rows).
     virtual bool HooksWindowProcedure() const { return false; }
 
+    // Enters the window in the application's map of windows, and takes it out
+    // again (the object forgets the handle too when it is its own).
+    void Register(Application& app);
+    void Forget(HWND h);
+
     HWND hwnd_ = nullptr;
     std::string caption_;
 
@@ -119,7 +122,8 @@ private:
     void AddChild(Control* c) { children_.push_back(c); }
     void RemoveChild(Control* c);
 
-    WNDPROC originalProc_ = nullptr;  // when the window procedure is hooked
+    WNDPROC originalProc_ = nullptr;   // when the window procedure is hooked
+    Application* registry_ = nullptr;  // where the window is registered
     Control* parent_;
     std::string name_;
     DesignRect design_;

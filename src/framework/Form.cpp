@@ -10,16 +10,23 @@ namespace purgelet::ui {
 namespace {
 constexpr char kFormClass[] = "PurgeletForm";
 
+// Messages reach a form through the application's map of windows; until the
+// form is registered (while the window is being made) and after it is gone,
+// the default procedure answers.
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return Form::Dispatch(hwnd, msg, wParam, lParam);
+}
+
 void RegisterFormClass(HINSTANCE inst) {
     WNDCLASSEXA wc{};
     if (GetClassInfoExA(inst, kFormClass, &wc)) return;
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.hInstance = inst;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;
     wc.lpszClassName = kFormClass;
-    wc.lpfnWndProc = DefWindowProcA;  // replaced per window by the form procedure
+    wc.lpfnWndProc = FormProc;
     RegisterClassExA(&wc);
 }
 }  // namespace
@@ -31,7 +38,8 @@ Form::Form(Application& app, std::string name, DesignRect rect, std::string capt
 
 Form::~Form() {
     app_.UnregisterForm(this);
-    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    // The form hears nothing more while its window and controls go.
+    if (hwnd_) app_.UnregisterWindow(hwnd_);
     DestroyHandles();
 }
 
@@ -79,9 +87,7 @@ void Form::CreateWindowAndControls() {
     hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), Style(), x, y, w, h, nullptr, nullptr,
                             app_.Instance(), nullptr);
     if (hwnd_) {
-        SetPropA(hwnd_, "PurgeletControl", static_cast<Control*>(this));
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::FormProc));
+        Register(app_);
         SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app_.Icon()));
         SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.Icon()));
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(app_.FontHandle(EffectiveFont())), FALSE);
@@ -134,18 +140,7 @@ int Form::ShowModal() {
             disabled.push_back(f->Handle());
         }
     Show();
-    MSG msg;
-    while (ModalResult == 0 && !app_.Terminated()) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-        if (top && IsDialogMessageA(top, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    app_.Run([this] { return ModalResult != 0; });
     for (HWND h : disabled)
         if (IsWindow(h)) EnableWindow(h, TRUE);
     inModal_ = false;
@@ -243,12 +238,11 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);
+LRESULT Form::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<Form*>(Application::FindControl(hwnd));
+    if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        self->hwnd_ = nullptr;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->Forget(hwnd);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     return self->WindowMessage(msg, wParam, lParam);

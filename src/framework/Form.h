@@ -77,8 +77,11 @@ protected:
     // Any other message; return true when handled.
     virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+public:
+    // The window procedure of every form.
+    static LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 private:
-    static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
     Application& app_;
     std::map<UINT_PTR, Timer*> timers_;
     bool inModal_ = false;
