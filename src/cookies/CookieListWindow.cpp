@@ -3,7 +3,6 @@
 #include "cookies/CookieListRules.h"
 #include "framework/Application.h"
 #include "framework/Errors.h"
-#include "mainwindow/MainWindow.h"
 
 namespace purgelet {
 
@@ -279,7 +278,7 @@ void TMainForm::smSetNoClick() { SetKeepOfSelectedRows(kKeepNo); }
 
 // Column widths --------------------------------------------------------------------------------
 
-bool TMainForm::AutoColumnResizeOn() const { return state_.Form1 && state_.Form1->chkAutoColResize.Checked(); }
+bool TMainForm::AutoColumnResizeOn() const { return state_.autoColResizeBox && state_.autoColResizeBox->Checked(); }
 
 void TMainForm::ApplyColumnWidths() {
     if (AutoColumnResizeOn())

@@ -61,6 +61,7 @@ const std::vector<std::string>& HelpTextLines() {
 TForm1::TForm1(ui::Application& app, ProgramState& state)
     : Form(app, "Form1", {179, 94, 612, 496}, "Ovk"), state_(state) {
     state_.Form1 = this;
+    state_.autoColResizeBox = &chkAutoColResize;
     ApplyDesignLook();
     OnCreate = [this] { FormCreate(); };
     OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
@@ -75,6 +76,7 @@ TForm1::TForm1(ui::Application& app, ProgramState& state)
 
 TForm1::~TForm1() {
     if (state_.Form1 == this) state_.Form1 = nullptr;
+    if (state_.autoColResizeBox == &chkAutoColResize) state_.autoColResizeBox = nullptr;
 }
 
 void TForm1::ApplyDesignLook() {
