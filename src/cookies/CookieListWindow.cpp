@@ -65,18 +65,18 @@ TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     edCookieCount.readOnly = true;
     edCookieCount.SetTabStop(false);
 
-    OnCreate = [this] { FormCreate(); };
-    OnActivate = [this] { FormActivate(); };
-    btnRefresh.OnClick = [this] { btnRefreshClick(); };
-    btnCheck.OnClick = [this] { btnCheckClick(); };
-    btnUncheck.OnClick = [this] { btnUncheckClick(); };
-    btnDelete.OnClick = [this] { btnDeleteClick(); };
-    btnClose.OnClick = [this] { btnCloseClick(); };
-    lvCookies.OnColumnClick = [this](int column) { lvCookiesColumnClick(column); };
-    lvCookies.OnCompare = [this](const ui::ListItem& a, const ui::ListItem& b) { return lvCookiesCompare(a, b); };
-    pmCookies.OnPopup = [this] { pmCookiesPopup(); };
-    smSetYes.OnClick = [this] { smSetYesClick(); };
-    smSetNo.OnClick = [this] { smSetNoClick(); };
+    onCreate = [this] { FormCreate(); };
+    onActivate = [this] { FormActivate(); };
+    btnRefresh.onClick = [this] { btnRefreshClick(); };
+    btnCheck.onClick = [this] { btnCheckClick(); };
+    btnUncheck.onClick = [this] { btnUncheckClick(); };
+    btnDelete.onClick = [this] { btnDeleteClick(); };
+    btnClose.onClick = [this] { btnCloseClick(); };
+    lvCookies.onColumnClick = [this](int column) { lvCookiesColumnClick(column); };
+    lvCookies.onCompare = [this](const ui::ListItem& a, const ui::ListItem& b) { return lvCookiesCompare(a, b); };
+    pmCookies.onPopup = [this] { pmCookiesPopup(); };
+    smSetYes.onClick = [this] { smSetYesClick(); };
+    smSetNo.onClick = [this] { smSetNoClick(); };
 }
 
 TMainForm::~TMainForm() {

@@ -42,8 +42,8 @@ public:
     void SetDpi(int dpi) { dpi_ = dpi; }
 
     // The main form is the first form created; it is never shown when
-    // ShowMainForm is off.
-    bool ShowMainForm = true;
+    // showMainForm is off.
+    bool showMainForm = true;
 
     // Creates a form owned by the application; its creation handler runs
     // inside. Forms are kept in creation order.

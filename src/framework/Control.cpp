@@ -119,7 +119,7 @@ void Control::Fire(const std::function<void()>& f) {
     if (f) App().Guard(f);
 }
 
-void Control::Click() { Fire(OnClick); }
+void Control::Click() { Fire(onClick); }
 
 void Control::CreateHandles() {
     if (!hwnd_) {
@@ -255,10 +255,10 @@ LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN: {
-            if (OnMouseDown) {
+            if (onMouseDown) {
                 auto b = ButtonOf(msg);
                 int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-                Fire([&] { OnMouseDown(b, x, y); });
+                Fire([&] { onMouseDown(b, x, y); });
             }
             return DefaultMessage(msg, wParam, lParam);
         }
@@ -268,18 +268,18 @@ LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // The control reacts to the release first (a check box toggles),
             // so the handler sees the new state.
             LRESULT r = DefaultMessage(msg, wParam, lParam);
-            if (OnMouseUp) {
+            if (onMouseUp) {
                 auto b = ButtonOf(msg);
                 int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-                Fire([&] { OnMouseUp(b, x, y); });
+                Fire([&] { onMouseUp(b, x, y); });
             }
             return r;
         }
         case WM_KEYUP: {
             // The handler runs before the control's own reaction to the key.
-            if (OnKeyUp) {
+            if (onKeyUp) {
                 WORD key = static_cast<WORD>(wParam);
-                Fire([&] { OnKeyUp(key); });
+                Fire([&] { onKeyUp(key); });
             }
             if (!hwnd_) return 0;
             return DefaultMessage(msg, wParam, lParam);

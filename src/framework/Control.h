@@ -48,9 +48,7 @@ public:
     void SetColor(Color c);
     Color EffectiveColor() const;
     void SetTabStop(bool on) { tabStop_ = on; }
-    bool TabStop() const { return tabStop_; }
     void SetAlign(Align a) { align_ = a; }
-    Align GetAlign() const { return align_; }
 
     const DesignRect& Design() const { return design_; }
     // The rectangle in pixels at the current density, relative to the parent's client area.
@@ -59,10 +57,10 @@ public:
     void SetFocus();
 
     // Named events. Each runs under the application's error guard.
-    std::function<void()> OnClick;
-    std::function<void(MouseButton, int x, int y)> OnMouseDown;
-    std::function<void(MouseButton, int x, int y)> OnMouseUp;
-    std::function<void(WORD key)> OnKeyUp;
+    std::function<void()> onClick;
+    std::function<void(MouseButton, int x, int y)> onMouseDown;
+    std::function<void(MouseButton, int x, int y)> onMouseUp;
+    std::function<void(WORD key)> onKeyUp;
     // Opened by a right click on the control (or the menu key).
     PopupMenu* popupMenu = nullptr;
 

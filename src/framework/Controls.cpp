@@ -255,7 +255,7 @@ void Timer::SetEnabled(bool on) {
 }
 
 void Timer::Tick() {
-    if (OnTimer) form_.App().Guard(OnTimer);
+    if (onTimer) form_.App().Guard(onTimer);
 }
 
 }  // namespace purgelet::ui

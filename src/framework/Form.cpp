@@ -95,7 +95,7 @@ void Form::CreateWindowAndControls() {
     for (Control* c : children) c->CreateHandles();
     LayoutChildren();
     app_.RegisterForm(this);
-    if (OnCreate) app_.Guard(OnCreate);
+    if (onCreate) app_.Guard(onCreate);
 }
 
 void Form::Show() {
@@ -106,17 +106,17 @@ void Form::Show() {
 
 void Form::Hide() {
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-    if (inModal_ && ModalResult == 0) ModalResult = IDCANCEL;
+    if (inModal_ && modalResult == 0) modalResult = IDCANCEL;
 }
 
 bool Form::IsShowing() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Form::Close() {
     bool canClose = true;
-    if (OnCloseQuery && !app_.Guard([&] { OnCloseQuery(canClose); })) return;
+    if (onCloseQuery && !app_.Guard([&] { onCloseQuery(canClose); })) return;
     if (!canClose) return;
-    if (OnClose) app_.Guard(OnClose);
-    if (inModal_ && ModalResult == 0) ModalResult = IDCANCEL;
+    if (onClose) app_.Guard(onClose);
+    if (inModal_ && modalResult == 0) modalResult = IDCANCEL;
     Hide();
 }
 
@@ -131,7 +131,7 @@ void Form::BringToFront() {
 
 int Form::ShowModal() {
     if (!hwnd_) return 0;
-    ModalResult = 0;
+    modalResult = 0;
     inModal_ = true;
     std::vector<HWND> disabled;
     for (Form* f : app_.Forms())
@@ -140,12 +140,12 @@ int Form::ShowModal() {
             disabled.push_back(f->Handle());
         }
     Show();
-    app_.Run([this] { return ModalResult != 0; });
+    app_.Run([this] { return modalResult != 0; });
     for (HWND h : disabled)
         if (IsWindow(h)) EnableWindow(h, TRUE);
     inModal_ = false;
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-    return ModalResult;
+    return modalResult;
 }
 
 int Form::Left() const {
@@ -203,7 +203,7 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
                 target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
             if (target && target != hwnd_) ::SetFocus(target);
-            if (OnActivate) app_.Guard(OnActivate);
+            if (onActivate) app_.Guard(onActivate);
             return r;
         }
         case WM_QUERYENDSESSION: {

@@ -26,7 +26,7 @@ public:
 
     void Show();
     void Hide();
-    // Asks OnCloseQuery; when allowed, runs OnClose and hides the window.
+    // Asks onCloseQuery; when allowed, runs onClose and hides the window.
     void Close();
     // Destroys the form as soon as the message loop runs.
     void Release();
@@ -34,7 +34,7 @@ public:
     void BringToFront();
     // Shows the form modally; returns when it is closed.
     int ShowModal();
-    int ModalResult = 0;
+    int modalResult = 0;
 
     int Left() const;
     int Top() const;
@@ -46,12 +46,12 @@ public:
     bool IsShowing() const;
 
     // Named events of the form.
-    std::function<void()> OnCreate;
-    std::function<void(bool& canClose)> OnCloseQuery;
-    std::function<void()> OnClose;
-    std::function<void()> OnActivate;
+    std::function<void()> onCreate;
+    std::function<void(bool& canClose)> onCloseQuery;
+    std::function<void()> onClose;
+    std::function<void()> onActivate;
 
-    // Creates the window, its controls, then runs OnCreate (an error there is
+    // Creates the window, its controls, then runs onCreate (an error there is
     // shown and the form is created all the same).
     void CreateWindowAndControls();
 

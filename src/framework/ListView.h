@@ -21,7 +21,6 @@ struct ListItem {
 
     // Column 0 is the caption; a column the row has no text for reads as empty.
     const std::string& Text(int column) const;
-    bool HasText(int column) const;
 };
 
 class ListView : public Control {
@@ -43,12 +42,10 @@ public:
     // real pixels.
     int AddColumn(const std::string& caption, int designWidth);
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
-    const std::string& ColumnCaption(int column) const;
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
     // A column with automatic sizing is fitted to its contents and header
     // again each time an update bracket closes.
-    bool ColumnAutoSize(int column) const;
     void SetColumnAutoSize(int column, bool on);
 
     // Rows.
@@ -81,13 +78,13 @@ public:
     int UpdateDepth() const { return updateDepth_; }
     class UpdateBracket;
 
-    // Orders every row once by OnCompare (rows that compare equal keep their
-    // order). An error raised by OnCompare ends the sort with the order unchanged.
+    // Orders every row once by onCompare (rows that compare equal keep their
+    // order). An error raised by onCompare ends the sort with the order unchanged.
     void Sort();
 
     // Events.
-    std::function<void(int column)> OnColumnClick;
-    std::function<int(const ListItem&, const ListItem&)> OnCompare;
+    std::function<void(int column)> onColumnClick;
+    std::function<int(const ListItem&, const ListItem&)> onCompare;
 
 protected:
     const char* WindowClass() const override { return WC_LISTVIEWA; }
