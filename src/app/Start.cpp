@@ -87,12 +87,18 @@ void StartProgram(ProgramState& state) {
         main.Release();
 }
 
+int RunProgram(ProgramState& state) {
+    ui::Application& app = state.app;
+    return app.Execute([&] {
+        StartProgram(state);
+        if (!app.Terminated()) app.Run();
+    });
+}
+
 int RunProgram(HINSTANCE instance) {
     ui::Application app(instance);
     ProgramState state(app);
-    StartProgram(state);
-    if (!app.Terminated()) app.Run();
-    return 0;
+    return RunProgram(state);
 }
 
 }  // namespace purgelet

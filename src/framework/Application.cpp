@@ -141,6 +141,12 @@ Control* Application::FindControl(HWND hwnd) {
     return nullptr;
 }
 
+int Application::Execute(const std::function<void()>& program) {
+    const bool ran = Guard(program);
+    DestroyForms();
+    return ran ? 0 : 1;
+}
+
 void Application::ShowException(const std::exception& e) {
     std::string text = e.what();
     if (!text.empty() && text.back() != '.') text += '.';

@@ -103,6 +103,12 @@ public:
     }
     void ShowException(const std::exception& e);
 
+    // Runs the whole program as the last resort for errors: one that escaped
+    // every handler is shown in the standard error box instead of ending the
+    // program silently. Afterwards every form is destroyed, while what the
+    // forms refer to still exists. Returns the exit code: 0, or 1 after an error.
+    int Execute(const std::function<void()>& program);
+
     int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
     void Beep(UINT type = 0);
     UiHooks hooks;

@@ -183,6 +183,24 @@ int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
     return code;
 }
 
+StartedProgram::~StartedProgram() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 10000);
+    }
+    CloseHandle(process_);
+}
+
+bool StartedProgram::End(HWND window, DWORD timeoutMs) {
+    if (!process_) return false;
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0) return true;
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 10000);
+    return false;
+}
+
 std::string ProgramExe() {
     // The build folder is drive T: inside the test prefix.
     return "T:\\Purgelet.exe";
