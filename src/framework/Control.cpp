@@ -128,7 +128,7 @@ void Control::CreateHandles() {
         DWORD style = Style() | (parent_ ? WS_CHILD : 0) | (visible_ && parent_ ? WS_VISIBLE : 0) |
                       (tabStop_ ? WS_TABSTOP : 0) | (enabled_ ? 0 : WS_DISABLED);
         hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), style, r.left, r.top, r.right - r.left,
-                                r.bottom - r.top, parentWnd, nullptr, App().Instance(), this);
+                                r.bottom - r.top, parentWnd, nullptr, App().Instance(), nullptr);
         if (!hwnd_) return;
         Register(App());
         if (Subclassed() && HooksWindowProcedure()) {

@@ -10,13 +10,6 @@ namespace purgelet::ui {
 namespace {
 constexpr char kFormClass[] = "PurgeletForm";
 
-// Messages reach a form through the application's map of windows; until the
-// form is registered (while the window is being made) and after it is gone,
-// the default procedure answers.
-LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return Form::Dispatch(hwnd, msg, wParam, lParam);
-}
-
 void RegisterFormClass(HINSTANCE inst) {
     WNDCLASSEXA wc{};
     if (GetClassInfoExA(inst, kFormClass, &wc)) return;
@@ -26,7 +19,7 @@ void RegisterFormClass(HINSTANCE inst) {
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;
     wc.lpszClassName = kFormClass;
-    wc.lpfnWndProc = FormProc;
+    wc.lpfnWndProc = &Form::WindowProcedure;
     RegisterClassExA(&wc);
 }
 }  // namespace
@@ -238,7 +231,7 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
-LRESULT Form::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Form::WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = static_cast<Form*>(Application::FindControl(hwnd));
     if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {

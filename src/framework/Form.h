@@ -78,8 +78,11 @@ protected:
     virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 public:
-    // The window procedure of every form.
-    static LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The window procedure of every form: a message reaches its form through
+    // the application's map of windows. Until the form is registered (while
+    // its window is being made) and after it is gone, the default procedure
+    // answers.
+    static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
     Application& app_;
