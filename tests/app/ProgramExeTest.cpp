@@ -23,6 +23,8 @@ TEST(ProgramExe, SecondCopyShowsOneInformationBoxAndEndsWhileTheFirstRuns) {
     ASSERT_TRUE(second);
     HWND box = WaitForWindow("Purgelet", "#32770", 30000, second.Id());
     ASSERT_NE(box, nullptr) << "the second copy showed no message box";
+    // The box exists a moment before its text does.
+    for (int i = 0; i < 50 && DialogText(box).empty(); ++i) Sleep(100);
     EXPECT_EQ(DialogText(box), "Ovk Purgelet v2.0.3 is already running.");
     // The second copy made no main window of its own.
     EXPECT_EQ(WaitForWindow(kMainCaption, nullptr, 500, second.Id()), nullptr);

@@ -156,7 +156,8 @@ ProgramFixture::ProgramFixture() {
     app.hooks.beep = [this](UINT) { ++recorded.beeps; };
 }
 
-ProgramFixture::~ProgramFixture() = default;
+// The windows refer to the program state, so they go before it.
+ProgramFixture::~ProgramFixture() { app.DestroyForms(); }
 
 HANDLE Start(const std::string& commandLine) {
     STARTUPINFOA si{};
