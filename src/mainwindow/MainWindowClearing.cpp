@@ -83,18 +83,18 @@ void SetCursorOver(const ui::Control& page, const char* cursor) {
 }  // namespace
 
 void TForm1::BindClearingHandlers() {
-    btnClearHistory.OnClick = [this] { btnClearHistoryClick(); };
-    Button2.OnClick = [this] { Button2Click(); };
-    btnClearCookies.OnClick = [this] { btnClearCookiesClick(); };
-    btnClearTypedURLs.OnClick = [this] { btnClearTypedURLsClick(); };
-    btnClearTypedWordsInRun.OnClick = [this] { btnClearTypedWordsInRunClick(); };
-    btnTemporary.OnClick = [this] { btnTemporaryClick(); };
-    btnClearRecent.OnClick = [this] { btnClearRecentClick(); };
-    btnClearTypedURLs.OnMouseDown = [this](ui::MouseButton, int, int) { btnClearTypedURLsMouseDown(); };
-    btnClearTypedWordsInRun.OnMouseDown = [this](ui::MouseButton, int, int) { btnClearTypedWordsInRunMouseDown(); };
-    btnClearAll.OnClick = [this] { btnClearAllClick(); };
-    btnClearSelected.OnClick = [this] { btnClearSelectedClick(); };
-    btnClearNotSelected.OnClick = [this] { btnClearNotSelectedClick(); };
+    btnClearHistory.onClick = [this] { btnClearHistoryClick(); };
+    Button2.onClick = [this] { Button2Click(); };
+    btnClearCookies.onClick = [this] { btnClearCookiesClick(); };
+    btnClearTypedURLs.onClick = [this] { btnClearTypedURLsClick(); };
+    btnClearTypedWordsInRun.onClick = [this] { btnClearTypedWordsInRunClick(); };
+    btnTemporary.onClick = [this] { btnTemporaryClick(); };
+    btnClearRecent.onClick = [this] { btnClearRecentClick(); };
+    btnClearTypedURLs.onMouseDown = [this](ui::MouseButton, int, int) { btnClearTypedURLsMouseDown(); };
+    btnClearTypedWordsInRun.onMouseDown = [this](ui::MouseButton, int, int) { btnClearTypedWordsInRunMouseDown(); };
+    btnClearAll.onClick = [this] { btnClearAllClick(); };
+    btnClearSelected.onClick = [this] { btnClearSelectedClick(); };
+    btnClearNotSelected.onClick = [this] { btnClearNotSelectedClick(); };
 }
 
 // The hourglass over the Main page; runs inside runs keep it up until the
