@@ -68,6 +68,7 @@ TForm1::TForm1(ui::Application& app, ProgramState& state)
     btnAbout.onClick = [this] { btnAboutClick(); };
     btnHelp.onClick = [this] { btnHelpClick(); };
     btnExit.onClick = [this] { btnExitClick(); };
+    BindClearingHandlers();
     // The "Info Of" buttons do nothing.
     for (ui::Button* b :
          {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache, &btnInfoOfOnlineCache})
@@ -248,10 +249,6 @@ void TForm1::FormCloseQuery(bool& canClose) {
     state_.Write("MainLeft", std::to_string(Left()));
     if (!state_.TrayMode) App().Terminate();
     canClose = true;
-}
-
-void TForm1::ExecuteClearChosen() {
-    // The clearing modes are run from here once the clearing engine is in place.
 }
 
 }  // namespace purgelet

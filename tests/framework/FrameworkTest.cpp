@@ -67,6 +67,22 @@ TEST(Framework, HandlerErrorIsShownInTheErrorBoxAndTheWindowStaysUsable) {
     EXPECT_EQ(fx.recorded.boxes.size(), 2u);
 }
 
+TEST(Framework, ErrorInAClickTriggeredByAHandlerEndsThatHandlerToo) {
+    ProgramFixture fx;
+    auto& form = fx.app.CreateForm<SampleForm>();
+    int after = 0;
+    form.check.onClick = [] { throw Error("Inner failure"); };
+    form.button.onClick = [&] {
+        form.check.Click();
+        ++after;
+    };
+    form.button.Click();
+    EXPECT_EQ(after, 0);
+    ASSERT_EQ(fx.recorded.boxes.size(), 1u);
+    EXPECT_EQ(fx.recorded.boxes[0].text, "Inner failure.");
+    EXPECT_FALSE(fx.app.InHandler());
+}
+
 TEST(Framework, ErrorDuringCreationEndsTheHandlerButTheFormExists) {
     ProgramFixture fx;
     auto& form = fx.app.CreateForm<SampleForm>("Broken", true);
