@@ -41,10 +41,10 @@ TAboutBox::TAboutBox(ui::Application& app, ProgramState& state)
     storedHomePage = [] { return texts::AboutHomePage.Text(); };
     LoadLogo();
 
-    OnCreate = [this] { FormCreate(); };
-    OKButton.OnClick = [this] { OKButtonClick(); };
-    lblEmail.OnClick = [this] { lblEmailClick(); };
-    lblHomePage.OnClick = [this] { lblHomePageClick(); };
+    onCreate = [this] { FormCreate(); };
+    OKButton.onClick = [this] { OKButtonClick(); };
+    lblEmail.onClick = [this] { lblEmailClick(); };
+    lblHomePage.onClick = [this] { lblHomePageClick(); };
 }
 
 void TAboutBox::LoadLogo() {

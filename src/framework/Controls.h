@@ -206,15 +206,14 @@ protected:
     Color DefaultColor() const override { return clWindow; }
 };
 
-// A timer of a form: OnTimer runs every interval while it is on.
+// A timer of a form: onTimer runs every interval while it is on.
 class Timer {
 public:
     Timer(Form& form, unsigned intervalMs);
     ~Timer();
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool on);
-    unsigned Interval() const { return interval_; }
-    std::function<void()> OnTimer;
+    std::function<void()> onTimer;
     void Tick();
 
 private:

@@ -33,10 +33,8 @@ const char* Image::WindowClass() const {
 }
 
 void Image::ClearPicture() {
-    if (bitmap_) DeleteObject(bitmap_);
-    if (icon_) DestroyIcon(icon_);
-    bitmap_ = nullptr;
-    icon_ = nullptr;
+    bitmap_.Reset();
+    icon_.Reset();
     size_ = SIZE{0, 0};
     if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -52,7 +50,7 @@ void Image::SetPixels(int width, int height, const std::uint8_t* rgb) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    GdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap) return;
     // DIB rows hold blue, green, red and are padded to four bytes.
     const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
@@ -66,7 +64,7 @@ void Image::SetPixels(int width, int height, const std::uint8_t* rgb) {
             to[2] = from[0];
         }
     }
-    bitmap_ = bitmap;
+    bitmap_ = std::move(bitmap);
     size_ = SIZE{width, height};
     FitToPicture();
 }
@@ -74,18 +72,18 @@ void Image::SetPixels(int width, int height, const std::uint8_t* rgb) {
 void Image::SetIcon(HICON icon) {
     ClearPicture();
     if (!icon) return;
-    icon_ = CopyIcon(icon);
+    icon_.Reset(CopyIcon(icon));
     if (!icon_) return;
     ICONINFO info{};
     size_ = SIZE{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
     if (GetIconInfo(icon_, &info)) {
+        // GetIconInfo hands out copies of the icon's bitmaps.
+        GdiObject color(info.hbmColor), mask(info.hbmMask);
         BITMAP bm{};
-        if (info.hbmColor && GetObjectA(info.hbmColor, sizeof(bm), &bm))
+        if (color && GetObjectA(color, sizeof(bm), &bm))
             size_ = SIZE{bm.bmWidth, bm.bmHeight};
-        else if (info.hbmMask && GetObjectA(info.hbmMask, sizeof(bm), &bm))
+        else if (mask && GetObjectA(mask, sizeof(bm), &bm))
             size_ = SIZE{bm.bmWidth, bm.bmHeight / 2};
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
     }
     FitToPicture();
 }
@@ -104,12 +102,10 @@ void Image::Paint(HDC dc) {
     FillRect(dc, &client, App().Brush(EffectiveColor()));
     const int w = client.right, h = client.bottom;
     if (bitmap_) {
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, bitmap_);
+        MemoryDC source(dc);
+        SelectedObject picture(source, bitmap_);
         SetStretchBltMode(dc, COLORONCOLOR);
         StretchBlt(dc, 0, 0, w, h, source, 0, 0, size_.cx, size_.cy, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
     } else if (icon_) {
         DrawIconEx(dc, 0, 0, icon_, w, h, 0, nullptr, DI_NORMAL);
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/Control.h"
+#include "framework/Handles.h"
 
 namespace purgelet::ui {
 
@@ -23,7 +24,7 @@ public:
     void SetIcon(HICON icon);
     // No picture: the control shows its background only.
     void ClearPicture();
-    bool HasPicture() const { return bitmap_ || icon_; }
+    bool HasPicture() const { return static_cast<bool>(bitmap_) || static_cast<bool>(icon_); }
     // The picture's size in pixels (0 × 0 without one).
     SIZE PictureSize() const { return size_; }
 
@@ -34,8 +35,8 @@ protected:
 private:
     void FitToPicture();
     void Paint(HDC dc);
-    HBITMAP bitmap_ = nullptr;
-    HICON icon_ = nullptr;
+    GdiObject bitmap_;
+    IconHandle icon_;
     SIZE size_{0, 0};
 };
 

@@ -49,8 +49,8 @@ protected:
             return IDOK;
         };
     }
+    std::vector<std::string> events;  // outlives the program's windows
     ProgramFixture fx;
-    std::vector<std::string> events;
 };
 }  // namespace
 
