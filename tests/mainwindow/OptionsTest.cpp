@@ -61,6 +61,8 @@ protected:
     TForm1& Create() {
         TForm1& w = fx.app.CreateForm<TForm1>(fx.state);
         w.Show();
+        // The keyboard reaches the options only on the page shown.
+        w.PageControl1.SetActivePage(&w.TabSettings);
         return w;
     }
     // A mouse button pressed and released over the control.

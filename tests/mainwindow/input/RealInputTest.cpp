@@ -170,10 +170,10 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     ASSERT_NE(cookies, nullptr);
     Click(CenterOf(cookies));
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValClearCookies.Text()) == "1"; }));
-    EXPECT_TRUE(Checked(cookies));
+    EXPECT_TRUE(WaitUntil([&] { return Checked(cookies); }));
     Key("space");
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValClearCookies.Text()) == "0"; }));
-    EXPECT_FALSE(Checked(cookies));
+    EXPECT_TRUE(WaitUntil([&] { return !Checked(cookies); }));
 
     // Clearing at shutdown turns on the start at logon.
     HWND shutdown = p.Control("Execution", "Execute Clearing When Windows Shuts Down", BS_AUTOCHECKBOX);
@@ -185,20 +185,20 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     EXPECT_FALSE(IsWindowEnabled(custom));
     Click(CenterOf(shutdown));
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValExecuteClearShutDown.Text()) == "1"; }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(custom) != FALSE; }));
     EXPECT_TRUE(Checked(runAtLogon));
     EXPECT_EQ(Stored("RunOnStartup"), "1");
     EXPECT_EQ(RegGetString(kRunKey, kRunEntry), ProgramExe());
-    EXPECT_TRUE(IsWindowEnabled(custom));
     EXPECT_FALSE(IsWindowEnabled(customCookies));
 
     // "Custom" enables the custom boxes; an arrow key selects the next button up at once.
     Click(CenterOf(custom));
-    EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValCustomMode.Text()) == "1"; }));
-    EXPECT_TRUE(IsWindowEnabled(customCookies));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(customCookies) != FALSE; }));
+    EXPECT_EQ(Stored(texts::ValCustomMode.Text()), "1");
     Key("Up");
-    EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValClearNotSelectedMode.Text()) == "1"; }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(customCookies); }));
+    EXPECT_EQ(Stored(texts::ValClearNotSelectedMode.Text()), "1");
     EXPECT_EQ(Stored(texts::ValCustomMode.Text()), "0");
-    EXPECT_FALSE(IsWindowEnabled(customCookies));
     EXPECT_EQ(p.MessageBoxShown(0), nullptr);
 }
 
@@ -271,7 +271,7 @@ TEST_F(RealInputTest, PathWithABlankIsRegisteredInQuotes) {
         Click(CenterOf(runAtLogon));
         EXPECT_TRUE(WaitUntil([&] { return Stored("RunOnStartup") == "0"; }));
         EXPECT_FALSE(RegValueExists(kRunKey, kRunEntry));
-        EXPECT_FALSE(Checked(runAtLogon));
+        EXPECT_TRUE(WaitUntil([&] { return !Checked(runAtLogon); }));
         EXPECT_EQ(p.MessageBoxShown(1000), nullptr);
     }
 }
