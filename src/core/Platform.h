@@ -2,6 +2,7 @@
 // The few platform calls that tests must be able to steer. Everything else
 // calls Win32 directly.
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <functional>
@@ -61,6 +62,14 @@ struct Platform {
     // present attributes that Wine does not store (normal, not indexed, ...).
     std::function<DWORD(const std::wstring& path, DWORD attributes)> listedAttributes =
         [](const std::wstring&, DWORD attributes) { return attributes; };
+    // CoCreateInstance for an in-process or local server.
+    std::function<HRESULT(REFCLSID, REFIID, void**)> createComObject = [](REFCLSID clsid, REFIID iid, void** out) {
+        return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, out);
+    };
+    // RegDeleteValueW, so a value that will not go can be provoked.
+    std::function<LONG(HKEY, const wchar_t*)> regDeleteValue = [](HKEY key, const wchar_t* name) {
+        return RegDeleteValueW(key, name);
+    };
 };
 
 }  // namespace purgelet

@@ -61,21 +61,24 @@ const std::vector<std::string>& HelpTextLines() {
 TForm1::TForm1(ui::Application& app, ProgramState& state)
     : Form(app, "Form1", {179, 94, 612, 496}, "Ovk"), state_(state) {
     state_.Form1 = this;
+    state_.autoColResizeBox = &chkAutoColResize;
     ApplyDesignLook();
     ConnectOptionHandlers();
-    OnCreate = [this] { FormCreate(); };
-    OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
-    btnAbout.OnClick = [this] { btnAboutClick(); };
-    btnHelp.OnClick = [this] { btnHelpClick(); };
-    btnExit.OnClick = [this] { btnExitClick(); };
+    onCreate = [this] { FormCreate(); };
+    onCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+    btnAbout.onClick = [this] { btnAboutClick(); };
+    btnHelp.onClick = [this] { btnHelpClick(); };
+    btnExit.onClick = [this] { btnExitClick(); };
+    BindClearingHandlers();
     // The "Info Of" buttons do nothing.
     for (ui::Button* b :
          {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache, &btnInfoOfOnlineCache})
-        b->OnClick = [] {};
+        b->onClick = [] {};
 }
 
 TForm1::~TForm1() {
     if (state_.Form1 == this) state_.Form1 = nullptr;
+    if (state_.autoColResizeBox == &chkAutoColResize) state_.autoColResizeBox = nullptr;
 }
 
 void TForm1::ApplyDesignLook() {
@@ -258,10 +261,6 @@ void TForm1::FormCloseQuery(bool& canClose) {
     state_.Write("MainLeft", std::to_string(Left()));
     if (!state_.TrayMode) App().Terminate();
     canClose = true;
-}
-
-void TForm1::ExecuteClearChosen() {
-    // The clearing modes are run from here once the clearing engine is in place.
 }
 
 }  // namespace purgelet

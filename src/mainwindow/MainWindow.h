@@ -1,12 +1,14 @@
 #pragma once
 // The main window: the activity log and clearing buttons, the options, a
 // brief help text and the button bar.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ProgramState.h"
 #include "cleaner/ActivityLog.h"
+#include "cleaner/Clearing.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
 
@@ -33,7 +35,25 @@ public:
     void DiscoverUserFolders();
     std::string UserID();
     std::string ProfileFolderSearch();
+
+    // Clearing (MainWindowClearing.cpp).
+    void btnClearHistoryClick();
+    void Button2Click();
+    void btnClearCookiesClick();
+    void btnClearTypedURLsClick();
+    void btnClearTypedWordsInRunClick();
+    void btnTemporaryClick();
+    void btnClearRecentClick();
+    void btnClearTypedURLsMouseDown();
+    void btnClearTypedWordsInRunMouseDown();
+    void btnClearAllClick();
+    void btnClearSelectedClick();
+    void btnClearNotSelectedClick();
+    void DeleteValuesInRegistry(const std::string& key, const std::string& failure, const std::string& success);
+    void WinNTDocNSettings();
     void ExecuteClearChosen();
+    // Whether the hourglass is up over the Main page (a clearing is running).
+    bool HourglassShown() const { return hourglassDepth_ > 0; }
 
     // Option controls (Options.cpp): a release of a mouse button over a control,
     // Space released on a check box or any key released on a radio button
@@ -193,8 +213,16 @@ private:
     void CheckBoxKeyUp(ui::CheckBox& box, WORD key);
     void RadioBtnReleased();
     void ShowRunKeyFailure();
+    // Clearing (MainWindowClearing.cpp).
+    void BindClearingHandlers();
+    void ClearHistoryOfWebSites();
+    void RunCookieManager(std::uint8_t kind);
+    void RunMode(ClearMode mode);
+    void BeginHourglass();
+    void EndHourglass();
     ProgramState& state_;
     ActivityLog log_{ListBox1};
+    int hourglassDepth_ = 0;
 };
 
 // The brief help text, line by line.

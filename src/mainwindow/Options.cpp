@@ -63,8 +63,8 @@ void TForm1::ConnectOptionHandlers() {
     using MouseUp = void (TForm1::*)(ui::MouseButton, int, int);
     using KeyUp = void (TForm1::*)(WORD);
     const auto connect = [this](ui::Control& control, MouseUp mouseUp, KeyUp keyUp) {
-        control.OnMouseUp = [this, mouseUp](ui::MouseButton b, int x, int y) { (this->*mouseUp)(b, x, y); };
-        control.OnKeyUp = [this, keyUp](WORD key) { (this->*keyUp)(key); };
+        control.onMouseUp = [this, mouseUp](ui::MouseButton b, int x, int y) { (this->*mouseUp)(b, x, y); };
+        control.onKeyUp = [this, keyUp](WORD key) { (this->*keyUp)(key); };
     };
     connect(chkClearHistory, &TForm1::chkClearHistoryMouseUp, &TForm1::chkClearHistoryKeyUp);
     connect(chkTempInternet, &TForm1::chkTempInternetMouseUp, &TForm1::chkTempInternetKeyUp);
