@@ -65,6 +65,7 @@ void TFirstInitial::OpenHelpFile() { purgelet::OpenHelpFile(state_, Handle()); }
 void StartProgram(ProgramState& state) {
     ui::Application& app = state.app;
     app.showMainForm = false;
+    state.CreateTrayWindow = [&state] { state.app.CreateForm<TForm2>(state); };
     app.CreateForm<TFirstInitial>(state);
     if (state.SecondInstance) return;
     if (!state.TrayMode) {

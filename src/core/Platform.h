@@ -48,6 +48,30 @@ struct Platform {
         if (!bytes) return {};
         return std::string_view(static_cast<const char*>(bytes), SizeofResource(module, found));
     };
+    // The registry calls on the current user's Run key (start at logon), so
+    // tests can make them fail: Wine grants every registry access.
+    struct RunKeyCalls {
+        // RegCreateKeyExA below HKEY_CURRENT_USER with full access.
+        std::function<LONG(const char* path, HKEY* key)> create = [](const char* path, HKEY* key) {
+            return RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                   nullptr, key, nullptr);
+        };
+        // RegOpenKeyExA below HKEY_CURRENT_USER with full access.
+        std::function<LONG(const char* path, HKEY* key)> open = [](const char* path, HKEY* key) {
+            return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, key);
+        };
+        // RegSetValueExA with REG_SZ.
+        std::function<LONG(HKEY key, const char* name, const std::string& text)> setValue =
+            [](HKEY key, const char* name, const std::string& text) {
+                return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                      static_cast<DWORD>(text.size() + 1));
+            };
+        // RegDeleteValueA.
+        std::function<LONG(HKEY key, const char* name)> deleteValue = [](HKEY key, const char* name) {
+            return RegDeleteValueA(key, name);
+        };
+    };
+    RunKeyCalls runKey;
     // A listed entry's attribute word as the file removal sees it; lets tests
     // present attributes that Wine does not store (normal, not indexed, ...).
     std::function<DWORD(const std::wstring& path, DWORD attributes)> listedAttributes =

@@ -3,6 +3,7 @@
 // the clearing flags, the cookie manager's filter, and the open windows.
 // One object of it exists per program run; tests make a fresh one each.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/Platform.h"
@@ -89,6 +90,7 @@ struct ProgramState {
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
     TMainForm* MainForm = nullptr;
+    std::function<void()> CreateTrayWindow;  // filled by the start-up code: creates the tray window
 
     // Settings helpers bound to the settings key.
     std::string Read(const std::string& name) const { return settings.ReadIniFromReg(SettingsKey, name); }

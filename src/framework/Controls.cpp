@@ -81,6 +81,12 @@ bool RadioButton::OnCommand(WORD code) {
     return true;
 }
 
+LRESULT RadioButton::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Space selects when pressed; the click event still follows its release.
+    if (msg == WM_KEYDOWN && wParam == VK_SPACE && !checked_) SetChecked(true);
+    return Control::WindowMessage(msg, wParam, lParam);
+}
+
 bool Label::OnCommand(WORD code) {
     if (code != STN_CLICKED) return false;
     ClickFromWindow();

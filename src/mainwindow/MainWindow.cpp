@@ -64,6 +64,7 @@ TForm1::TForm1(ui::Application& app, ProgramState& state)
     state_.Form1 = this;
     state_.autoColResizeBox = &chkAutoColResize;
     ApplyDesignLook();
+    ConnectOptionHandlers();
     onCreate = [this] { FormCreate(); };
     onCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
     btnAbout.onClick = [this] { btnAboutClick(); };
@@ -172,23 +173,32 @@ void TForm1::DiscoverUserFolders() {
     lblCurUserDir.SetCaption(labels.curUserDir);
 }
 
+// A stored value that cannot be read (no whole number, a wrong registry type)
+// is reported in the error box; its edge or control keeps its design state
+// and the loading goes on with the next value.
 void TForm1::RestorePosition() {
-    const std::string top = state_.Read("MainTop");
-    if (!top.empty()) {
-        int y = ui::StrToInt(top);
-        if (y >= 0 && y < GetSystemMetrics(SM_CYSCREEN)) SetTop(y);
-    }
-    const std::string left = state_.Read("MainLeft");
-    if (!left.empty()) {
-        int x = ui::StrToInt(left);
-        if (x >= 0 && x < GetSystemMetrics(SM_CXSCREEN)) SetLeft(x);
-    }
+    App().Guard([this] {
+        const std::string top = state_.Read("MainTop");
+        if (!top.empty()) {
+            int y = ui::StrToInt(top);
+            if (y >= 0 && y < GetSystemMetrics(SM_CYSCREEN)) SetTop(y);
+        }
+    });
+    App().Guard([this] {
+        const std::string left = state_.Read("MainLeft");
+        if (!left.empty()) {
+            int x = ui::StrToInt(left);
+            if (x >= 0 && x < GetSystemMetrics(SM_CXSCREEN)) SetLeft(x);
+        }
+    });
 }
 
 void TForm1::LoadStatusOfOptions() {
     RestorePosition();
     const auto load = [this](auto& control, const std::string& name) {
-        if (IsSwitchOn(state_.Read(name))) control.SetChecked(true);
+        App().Guard([&] {
+            if (IsSwitchOn(state_.Read(name))) control.SetChecked(true);
+        });
     };
     load(chkClearHistory, texts::ValClearHistory.Text());
     load(chkTempInternet, texts::ValTempInternet.Text());
@@ -215,7 +225,9 @@ void TForm1::LoadStatusOfOptions() {
     load(rbtnClearNotSelected, texts::ValClearNotSelectedMode.Text());
     load(rbtnCustom, texts::ValCustomMode.Text());
 
-    if (!IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) chkXPmenu.SetChecked(false);
+    App().Guard([this] {
+        if (!IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) chkXPmenu.SetChecked(false);
+    });
     load(chkInTray, "Check In Tray");
     load(chkAutoColResize, texts::ValAutoColResize.Text());
 }
