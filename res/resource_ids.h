@@ -4,3 +4,4 @@
 #define IDB_GLYPH_ABOUT 101
 #define IDB_GLYPH_HELP 102
 #define IDB_GLYPH_EXIT 103
+#define IDR_LOGO_JPEG 201

@@ -17,7 +17,7 @@ constexpr UINT kWindowsFolderBufferSize = 255;
 TFirstInitial::TFirstInitial(ui::Application& app, ProgramState& state)
     : Form(app, "FirstInitial", {0, 0, 400, 120}, "FirstInitial"), state_(state) {
     state_.FirstInitial = this;
-    OnCreate = [this] { FormCreate(); };
+    onCreate = [this] { FormCreate(); };
 }
 
 TFirstInitial::~TFirstInitial() {
@@ -64,7 +64,8 @@ void TFirstInitial::OpenHelpFile() { purgelet::OpenHelpFile(state_, Handle()); }
 
 void StartProgram(ProgramState& state) {
     ui::Application& app = state.app;
-    app.ShowMainForm = false;
+    app.showMainForm = false;
+    state.CreateTrayWindow = [&state] { state.app.CreateForm<TForm2>(state); };
     app.CreateForm<TFirstInitial>(state);
     if (state.SecondInstance) return;
     if (!state.TrayMode) {
@@ -87,12 +88,18 @@ void StartProgram(ProgramState& state) {
         main.Release();
 }
 
+int RunProgram(ProgramState& state) {
+    ui::Application& app = state.app;
+    return app.Execute([&] {
+        StartProgram(state);
+        if (!app.Terminated()) app.Run();
+    });
+}
+
 int RunProgram(HINSTANCE instance) {
     ui::Application app(instance);
     ProgramState state(app);
-    StartProgram(state);
-    if (!app.Terminated()) app.Run();
-    return 0;
+    return RunProgram(state);
 }
 
 }  // namespace purgelet

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/Handles.h"
+
 // Only the driver kit's headers declare it; ntdll exports it.
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apcRoutine, PVOID apcContext,
                                                PIO_STATUS_BLOCK ioStatus, PVOID buffer, ULONG length,
@@ -54,33 +56,7 @@ constexpr std::size_t kListingBytes = 64 * 1024;
 // The longest name a UNICODE_STRING holds.
 constexpr std::size_t kLongestPath = 32767;
 
-// Owns a handle from NtOpenFile.
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : h_(h) {}
-    Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    Handle& operator=(Handle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            h_ = std::exchange(other.h_, nullptr);
-        }
-        return *this;
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() { reset(); }
-
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    void reset() {
-        if (h_) CloseHandle(h_);
-        h_ = nullptr;
-    }
-
-private:
-    HANDLE h_ = nullptr;
-};
+using Handle = ui::FileHandle;
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -239,7 +215,7 @@ public:
             return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) ? Top::Unusable : Top::Missing;
         }
         top_ = Handle(h);
-        std::optional<std::wstring_view> final = FinalPath(top_.get(), arg.ntPath.size());
+        std::optional<std::wstring_view> final = FinalPath(top_.Get(), arg.ntPath.size());
         if (!final) return Top::Unusable;
         // A link or mount point that leads to a root is refused like the root itself.
         if (IsRootPath(*final)) return Top::Missing;
@@ -249,7 +225,7 @@ public:
         return Top::Open;
     }
 
-    void DeleteFilesOfTop() { DeleteFiles(top_.get(), nullptr); }
+    void DeleteFilesOfTop() { DeleteFiles(top_.Get(), nullptr); }
 
     // Every sub-folder below the folder handed in, depth first: each is
     // emptied of its files, then of its sub-folders, then removed. The open
@@ -259,12 +235,12 @@ public:
     void KillSubFoldersOfTop() {
         std::vector<Level> levels;
         levels.push_back(
-            {Held(), final_.size(), usualFinal_.size(), shown_.size(), SubFolders(top_.get()), 0, KeptFolders()});
+            {Held(), final_.size(), usualFinal_.size(), shown_.size(), SubFolders(top_.Get()), 0, KeptFolders()});
         while (!levels.empty()) {
             Level& level = levels.back();
-            HANDLE folder = levels.size() == 1 ? top_.get() : level.folder.handle.get();
+            HANDLE folder = levels.size() == 1 ? top_.Get() : level.folder.handle.Get();
             if (level.next == level.subFolders.size()) {
-                if (level.folder.removable) MarkForDeletion(level.folder.handle.get());  // goes when closed, if empty
+                if (level.folder.removable) MarkForDeletion(level.folder.handle.Get());  // goes when closed, if empty
                 kept_ -= level.kept.size();
                 levels.pop_back();
                 if (!levels.empty()) Return(levels.back());
@@ -279,8 +255,8 @@ public:
                 final_.append(L"\\").append(name);
                 usualFinal_.append(L"\\").append(WithoutOneFinalDot(name));
                 shown_.append(name).append(L"\\");
-                DeleteFiles(sub.handle.get(), &kept);
-                std::vector<std::wstring> subFolders = SubFolders(sub.handle.get());
+                DeleteFiles(sub.handle.Get(), &kept);
+                std::vector<std::wstring> subFolders = SubFolders(sub.handle.Get());
                 levels.push_back({std::move(sub), final_.size(), usualFinal_.size(), shown_.size(),
                                   std::move(subFolders), 0, std::move(kept)});
             } catch (const std::exception&) {
@@ -368,7 +344,7 @@ private:
             // A folder can't go as a file; only its attributes are reset here.
             if (kept && kept->size() < kKeptPerFolder && kept_ < kKeptInAll) {
                 Held sub = OpenHeld(folder, name, FILE_WRITE_ATTRIBUTES);
-                if (sub.handle && SetArchiveOnly(sub.handle.get())) {
+                if (sub.handle && SetArchiveOnly(sub.handle.Get())) {
                     kept->emplace_back(name, std::move(sub));
                     ++kept_;
                     return;
@@ -416,11 +392,11 @@ private:
     void DeleteFileEntry(HANDLE folder, std::wstring_view name) {
         Entry file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
         if (file.elsewhere) return;
-        if (file.handle && MarkForDeletion(file.handle.get())) return;  // gone as the handle closes
+        if (file.handle && MarkForDeletion(file.handle.Get())) return;  // gone as the handle closes
         // Read-only, or held by another program: archive only, then once more.
-        if (!ResetToArchive(folder, name, file.handle.get(), Kind::File)) return;
+        if (!ResetToArchive(folder, name, file.handle.Get(), Kind::File)) return;
         if (!file.handle) file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
-        if (file.handle) MarkForDeletion(file.handle.get());
+        if (file.handle) MarkForDeletion(file.handle.Get());
     }
 
     // Replaces the entry's attributes by archive only, through opened (when
@@ -439,8 +415,8 @@ private:
             Entry entry = OpenEntry(folder, name, access, kShareAll, kind);
             if (entry.elsewhere) return false;
             if (!entry.handle) continue;
-            if (kind == Kind::File && HasOtherNames(entry.handle.get())) return false;
-            if (SetArchiveOnly(entry.handle.get())) return true;
+            if (kind == Kind::File && HasOtherNames(entry.handle.Get())) return false;
+            if (SetArchiveOnly(entry.handle.Get())) return true;
         }
         return true;  // nothing was refused; the deletion is tried once more all the same
     }
@@ -459,8 +435,8 @@ private:
         Entry entry;
         if (!NT_SUCCESS(NtOpenFile(&h, access | SYNCHRONIZE, &attributes, &io, share, options))) return entry;
         entry.handle = Handle(h);
-        if (!LiesAt(entry.handle.get(), name) || (kind == Kind::Folder && IsReparsePoint(entry.handle.get()))) {
-            entry.handle.reset();
+        if (!LiesAt(entry.handle.Get(), name) || (kind == Kind::Folder && IsReparsePoint(entry.handle.Get()))) {
+            entry.handle.Reset();
             entry.elsewhere = true;
         }
         return entry;

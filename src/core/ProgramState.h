@@ -3,6 +3,7 @@
 // the clearing flags, the cookie manager's filter, and the open windows.
 // One object of it exists per program run; tests make a fresh one each.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/Platform.h"
@@ -12,7 +13,8 @@ namespace purgelet {
 
 namespace ui {
 class Application;
-}
+class CheckBox;
+}  // namespace ui
 class TFirstInitial;
 class TForm1;
 class TForm2;
@@ -79,11 +81,16 @@ struct ProgramState {
     std::uint32_t cacheEntryTypeFilter = kCookieCacheEntry;
     bool deleteUrlCacheEntryFound = true;
 
+    // The main window's box for fitting the cookie list's columns, while that
+    // window exists; the cookie manager reads it.
+    ui::CheckBox* autoColResizeBox = nullptr;
+
     // The windows, each kept in one reference (null when not open).
     TFirstInitial* FirstInitial = nullptr;
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
     TMainForm* MainForm = nullptr;
+    std::function<void()> CreateTrayWindow;  // filled by the start-up code: creates the tray window
 
     // Settings helpers bound to the settings key.
     std::string Read(const std::string& name) const { return settings.ReadIniFromReg(SettingsKey, name); }

@@ -5,6 +5,7 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
+#include "framework/Handles.h"
 
 namespace purgelet::ui {
 
@@ -17,19 +18,18 @@ Button::~Button() {
 
 void Button::AfterCreate() {
     if (!glyph) return;
-    HBITMAP bmp = static_cast<HBITMAP>(
-        LoadImageA(App().Instance(), MAKEINTRESOURCEA(glyph), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    GdiObject bmp(LoadImageA(App().Instance(), MAKEINTRESOURCEA(glyph), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bmp) return;
     BITMAP info{};
     GetObjectA(bmp, sizeof(info), &info);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    COLORREF transparent = GetPixel(dc, 0, info.bmHeight - 1);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    COLORREF transparent = CLR_INVALID;
+    {
+        MemoryDC dc;
+        SelectedObject selected(dc, bmp);
+        transparent = GetPixel(dc, 0, info.bmHeight - 1);
+    }
     if (!glyphs_) glyphs_ = ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0);
-    ImageList_AddMasked(glyphs_, bmp, transparent);
-    DeleteObject(bmp);
+    ImageList_AddMasked(glyphs_, static_cast<HBITMAP>(bmp.Get()), transparent);
     BUTTON_IMAGELIST list{};
     list.himl = glyphs_;
     list.margin = RECT{4, 0, 0, 0};
@@ -39,7 +39,7 @@ void Button::AfterCreate() {
 
 bool Button::OnCommand(WORD code) {
     if (code != BN_CLICKED) return false;
-    Click();
+    ClickFromWindow();
     return true;
 }
 
@@ -58,7 +58,7 @@ void CheckBox::AfterCreate() { SetChecked(checked_); }
 bool CheckBox::OnCommand(WORD code) {
     if (code != BN_CLICKED) return false;
     checked_ = Checked();
-    Click();
+    ClickFromWindow();
     return true;
 }
 
@@ -77,14 +77,54 @@ void RadioButton::AfterCreate() { SetChecked(checked_); }
 bool RadioButton::OnCommand(WORD code) {
     if (code != BN_CLICKED) return false;
     SetChecked(true);
-    Click();
+    ClickFromWindow();
     return true;
+}
+
+LRESULT RadioButton::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Space selects when pressed; the click event still follows its release.
+    if (msg == WM_KEYDOWN && wParam == VK_SPACE && !checked_) SetChecked(true);
+    return Control::WindowMessage(msg, wParam, lParam);
 }
 
 bool Label::OnCommand(WORD code) {
     if (code != STN_CLICKED) return false;
-    Click();
+    ClickFromWindow();
     return true;
+}
+
+void Label::SetCaption(const std::string& text) {
+    Control::SetCaption(text);
+    if (autoSize) FitToText();
+}
+
+void Label::AfterCreate() {
+    if (autoSize) FitToText();
+}
+
+void Label::FitToText() {
+    if (!hwnd_) return;
+    RECT text{0, 0, 0, 0};
+    {
+        ScreenDC dc;
+        SelectedObject font(dc, App().FontHandle(EffectiveFont()));
+        DrawTextA(dc, caption_.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+    }
+    RECT r = BoundsPx();
+    if (rightJustify)
+        r.left = r.right - text.right;
+    else
+        r.right = r.left + text.right;
+    r.bottom = r.top + text.bottom;
+    SetBoundsPx(r);
+}
+
+LRESULT Label::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SETCURSOR && handCursor) {
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+        return TRUE;
+    }
+    return Control::WindowMessage(msg, wParam, lParam);
 }
 
 void GroupBox::AfterCreate() {
@@ -119,7 +159,7 @@ const char* Panel::ClassName() {
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof(wc);
         wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.lpszClassName = kName;
         wc.lpfnWndProc = DefWindowProcA;
         RegisterClassExA(&wc);
@@ -255,7 +295,7 @@ void Timer::SetEnabled(bool on) {
 }
 
 void Timer::Tick() {
-    if (OnTimer) form_.App().Guard(OnTimer);
+    if (onTimer) form_.App().Guard(onTimer);
 }
 
 }  // namespace purgelet::ui

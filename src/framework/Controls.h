@@ -51,6 +51,8 @@ private:
 };
 
 // Radio buttons with the same parent form one group: selecting one clears the others.
+// The keyboard selects on the key press (an arrow key moving into the group's
+// next button, or Space), so a key-up handler already sees the new selection.
 class RadioButton : public Control {
 public:
     using Control::Control;
@@ -59,9 +61,10 @@ public:
 
 protected:
     const char* WindowClass() const override { return "BUTTON"; }
-    DWORD Style() const override { return BS_RADIOBUTTON; }
+    DWORD Style() const override { return BS_AUTORADIOBUTTON; }
     void AfterCreate() override;
     bool OnCommand(WORD code) override;
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     bool checked_ = false;
@@ -75,13 +78,24 @@ public:
     }
     bool wordWrap = true;
     bool rightJustify = false;
+    // Sized to its one-line text whenever the text changes; a right-justified
+    // label keeps its right edge.
+    bool autoSize = false;
+    // The hand cursor over the label, as over a link.
+    bool handCursor = false;
+    void SetCaption(const std::string& text) override;
 
 protected:
     const char* WindowClass() const override { return "STATIC"; }
     DWORD Style() const override {
         return SS_NOTIFY | (rightJustify ? SS_RIGHT : (wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP));
     }
+    void AfterCreate() override;
     bool OnCommand(WORD code) override;
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FitToText();
 };
 
 class GroupBox : public Control {
@@ -195,15 +209,14 @@ protected:
     Color DefaultColor() const override { return clWindow; }
 };
 
-// A timer of a form: OnTimer runs every interval while it is on.
+// A timer of a form: onTimer runs every interval while it is on.
 class Timer {
 public:
     Timer(Form& form, unsigned intervalMs);
     ~Timer();
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool on);
-    unsigned Interval() const { return interval_; }
-    std::function<void()> OnTimer;
+    std::function<void()> onTimer;
     void Tick();
 
 private:

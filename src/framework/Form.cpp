@@ -16,10 +16,10 @@ void RegisterFormClass(HINSTANCE inst) {
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.hInstance = inst;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;
     wc.lpszClassName = kFormClass;
-    wc.lpfnWndProc = DefWindowProcA;  // replaced per window by the form procedure
+    wc.lpfnWndProc = &Form::WindowProcedure;
     RegisterClassExA(&wc);
 }
 }  // namespace
@@ -31,7 +31,8 @@ Form::Form(Application& app, std::string name, DesignRect rect, std::string capt
 
 Form::~Form() {
     app_.UnregisterForm(this);
-    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    // The form hears nothing more while its window and controls go.
+    if (hwnd_) app_.UnregisterWindow(hwnd_);
     DestroyHandles();
 }
 
@@ -68,6 +69,12 @@ void Form::CreateWindowAndControls() {
     // The design gives the outer size at the design density; the position is in screen pixels.
     const DesignRect& d = Design();
     int w = Scale(d.width, app_.Dpi()), h = Scale(d.height, app_.Dpi());
+    if (designIsClientArea) {
+        RECT outer{0, 0, w, h};
+        AdjustWindowRectEx(&outer, Style(), FALSE, ExStyle());
+        w = outer.right - outer.left;
+        h = outer.bottom - outer.top;
+    }
     int x = d.left, y = d.top;
     if (position == FormPosition::ScreenCenter) {
         x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
@@ -79,9 +86,7 @@ void Form::CreateWindowAndControls() {
     hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), Style(), x, y, w, h, nullptr, nullptr,
                             app_.Instance(), nullptr);
     if (hwnd_) {
-        SetPropA(hwnd_, "PurgeletControl", static_cast<Control*>(this));
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::FormProc));
+        Register(app_);
         SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app_.Icon()));
         SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.Icon()));
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(app_.FontHandle(EffectiveFont())), FALSE);
@@ -89,7 +94,7 @@ void Form::CreateWindowAndControls() {
     for (Control* c : children) c->CreateHandles();
     LayoutChildren();
     app_.RegisterForm(this);
-    if (OnCreate) app_.Guard(OnCreate);
+    if (onCreate) app_.Guard(onCreate);
 }
 
 void Form::Show() {
@@ -100,17 +105,21 @@ void Form::Show() {
 
 void Form::Hide() {
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-    if (inModal_ && ModalResult == 0) ModalResult = IDCANCEL;
+    if (inModal_ && modalResult == 0) modalResult = IDCANCEL;
 }
 
 bool Form::IsShowing() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Form::Close() {
     bool canClose = true;
-    if (OnCloseQuery && !app_.Guard([&] { OnCloseQuery(canClose); })) return;
+    if (onCloseQuery && !app_.Guard([&] { onCloseQuery(canClose); })) return;
     if (!canClose) return;
-    if (OnClose) app_.Guard(OnClose);
-    if (inModal_ && ModalResult == 0) ModalResult = IDCANCEL;
+    if (onClose) app_.Guard(onClose);
+    if (inModal_) {
+        // The modal display ends and hides the window once the others are enabled again.
+        if (modalResult == 0) modalResult = IDCANCEL;
+        return;
+    }
     Hide();
 }
 
@@ -125,8 +134,9 @@ void Form::BringToFront() {
 
 int Form::ShowModal() {
     if (!hwnd_) return 0;
-    ModalResult = 0;
+    modalResult = 0;
     inModal_ = true;
+    HWND previouslyActive = GetActiveWindow();
     std::vector<HWND> disabled;
     for (Form* f : app_.Forms())
         if (f != this && f->Handle() && IsWindowEnabled(f->Handle())) {
@@ -134,23 +144,15 @@ int Form::ShowModal() {
             disabled.push_back(f->Handle());
         }
     Show();
-    MSG msg;
-    while (ModalResult == 0 && !app_.Terminated()) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-        if (top && IsDialogMessageA(top, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    app_.Run([this] { return modalResult != 0; });
     for (HWND h : disabled)
         if (IsWindow(h)) EnableWindow(h, TRUE);
     inModal_ = false;
+    if (previouslyActive && previouslyActive != hwnd_ && IsWindow(previouslyActive) && hwnd_ &&
+        GetActiveWindow() == hwnd_)
+        SetActiveWindow(previouslyActive);
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-    return ModalResult;
+    return modalResult;
 }
 
 int Form::Left() const {
@@ -187,9 +189,28 @@ bool Form::QueryEndSession() { return true; }
 void Form::EndSession(WPARAM, LPARAM) {}
 bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
+bool Form::ClickDialogButton(WORD command) {
+    const bool wantDefault = command == IDOK;
+    std::vector<Control*> pending(Children().rbegin(), Children().rend());
+    while (!pending.empty()) {
+        Control* c = pending.back();
+        pending.pop_back();
+        if (auto* b = dynamic_cast<Button*>(c); b && (wantDefault ? b->isDefault : b->isCancel)) {
+            if (b->Showing() && IsWindowEnabled(b->Handle())) b->Click();
+            return true;
+        }
+        pending.insert(pending.end(), c->Children().rbegin(), c->Children().rend());
+    }
+    return false;
+}
+
 LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleMessage(msg, wParam, lParam, result)) return result;
+    // The dialog keys come as commands from no control.
+    if (msg == WM_COMMAND && lParam == 0 && HIWORD(wParam) == 0 &&
+        (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
+        if (ClickDialogButton(LOWORD(wParam))) return 0;
     switch (msg) {
         case WM_CLOSE:
             Close();
@@ -208,7 +229,7 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
                 target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
             if (target && target != hwnd_) ::SetFocus(target);
-            if (OnActivate) app_.Guard(OnActivate);
+            if (onActivate) app_.Guard(onActivate);
             return r;
         }
         case WM_QUERYENDSESSION: {
@@ -243,12 +264,11 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);
+LRESULT CALLBACK Form::WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<Form*>(Application::FindControl(hwnd));
+    if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        self->hwnd_ = nullptr;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->Forget(hwnd);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     return self->WindowMessage(msg, wParam, lParam);

@@ -26,7 +26,7 @@ public:
 
     void Show();
     void Hide();
-    // Asks OnCloseQuery; when allowed, runs OnClose and hides the window.
+    // Asks onCloseQuery; when allowed, runs onClose and hides the window.
     void Close();
     // Destroys the form as soon as the message loop runs.
     void Release();
@@ -34,7 +34,7 @@ public:
     void BringToFront();
     // Shows the form modally; returns when it is closed.
     int ShowModal();
-    int ModalResult = 0;
+    int modalResult = 0;
 
     int Left() const;
     int Top() const;
@@ -46,12 +46,12 @@ public:
     bool IsShowing() const;
 
     // Named events of the form.
-    std::function<void()> OnCreate;
-    std::function<void(bool& canClose)> OnCloseQuery;
-    std::function<void()> OnClose;
-    std::function<void()> OnActivate;
+    std::function<void()> onCreate;
+    std::function<void(bool& canClose)> onCloseQuery;
+    std::function<void()> onClose;
+    std::function<void()> onActivate;
 
-    // Creates the window, its controls, then runs OnCreate (an error there is
+    // Creates the window, its controls, then runs onCreate (an error there is
     // shown and the form is created all the same).
     void CreateWindowAndControls();
 
@@ -64,6 +64,8 @@ public:
     bool minimizeBox = true;
     bool maximizeBox = false;
     bool systemMenu = true;
+    // The design's width and height are those of the client area, not of the whole window.
+    bool designIsClientArea = false;
 
 protected:
     const char* WindowClass() const override;
@@ -77,8 +79,17 @@ protected:
     // Any other message; return true when handled.
     virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+public:
+    // The window procedure of every form: a message reaches its form through
+    // the application's map of windows. Until the form is registered (while
+    // its window is being made) and after it is gone, the default procedure
+    // answers.
+    static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 private:
-    static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
+    // Enter and Esc reach a form as the commands IDOK and IDCANCEL: they
+    // click its default and its cancel button.
+    bool ClickDialogButton(WORD command);
     Application& app_;
     std::map<UINT_PTR, Timer*> timers_;
     bool inModal_ = false;

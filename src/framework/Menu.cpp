@@ -20,7 +20,7 @@ void MenuItem::SetEnabled(bool on) {
 }
 
 void MenuItem::Click() {
-    if (OnClick) menu_.OwnerForm().App().Guard(OnClick);
+    if (onClick) menu_.OwnerForm().App().Guard(onClick);
 }
 
 PopupMenu::PopupMenu(Form& form, std::string name) : form_(form), name_(std::move(name)), menu_(CreatePopupMenu()) {}
@@ -37,7 +37,7 @@ UINT PopupMenu::AddItem(MenuItem* item) {
 }
 
 void PopupMenu::DoPopup() {
-    if (OnPopup) form_.App().Guard(OnPopup);
+    if (onPopup) form_.App().Guard(onPopup);
 }
 
 void PopupMenu::Popup(int screenX, int screenY) {

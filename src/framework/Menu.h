@@ -1,6 +1,6 @@
 #pragma once
 // Popup menus: a menu of a form with captioned items, attached to a control
-// (a right click on the control opens it). OnPopup runs before it shows.
+// (a right click on the control opens it). onPopup runs before it shows.
 #include <windows.h>
 
 #include <functional>
@@ -25,7 +25,7 @@ public:
     void SetEnabled(bool on);
     UINT Id() const { return id_; }
 
-    std::function<void()> OnClick;
+    std::function<void()> onClick;
     // Runs the click handler, whatever the item's enabled state.
     void Click();
 
@@ -49,11 +49,11 @@ public:
     Form& OwnerForm() { return form_; }
     const std::vector<MenuItem*>& Items() const { return items_; }
 
-    std::function<void()> OnPopup;
-    // Runs OnPopup, shows the menu at a screen point and runs the click of
+    std::function<void()> onPopup;
+    // Runs onPopup, shows the menu at a screen point and runs the click of
     // the item chosen, if any.
     void Popup(int screenX, int screenY);
-    // Runs OnPopup only (what happens before the menu shows).
+    // Runs onPopup only (what happens before the menu shows).
     void DoPopup();
 
     // Called by the items.

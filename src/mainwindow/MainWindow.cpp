@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include "about/AboutBox.h"
 #include "core/HelpFile.h"
 #include "core/Texts.h"
 #include "cleaner/FolderDiscovery.h"
@@ -61,20 +62,24 @@ const std::vector<std::string>& HelpTextLines() {
 TForm1::TForm1(ui::Application& app, ProgramState& state)
     : Form(app, "Form1", {179, 94, 612, 496}, "Ovk"), state_(state) {
     state_.Form1 = this;
+    state_.autoColResizeBox = &chkAutoColResize;
     ApplyDesignLook();
-    OnCreate = [this] { FormCreate(); };
-    OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
-    btnAbout.OnClick = [this] { btnAboutClick(); };
-    btnHelp.OnClick = [this] { btnHelpClick(); };
-    btnExit.OnClick = [this] { btnExitClick(); };
+    ConnectOptionHandlers();
+    onCreate = [this] { FormCreate(); };
+    onCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+    btnAbout.onClick = [this] { btnAboutClick(); };
+    btnHelp.onClick = [this] { btnHelpClick(); };
+    btnExit.onClick = [this] { btnExitClick(); };
+    BindClearingHandlers();
     // The "Info Of" buttons do nothing.
     for (ui::Button* b :
          {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache, &btnInfoOfOnlineCache})
-        b->OnClick = [] {};
+        b->onClick = [] {};
 }
 
 TForm1::~TForm1() {
     if (state_.Form1 == this) state_.Form1 = nullptr;
+    if (state_.autoColResizeBox == &chkAutoColResize) state_.autoColResizeBox = nullptr;
 }
 
 void TForm1::ApplyDesignLook() {
@@ -168,23 +173,32 @@ void TForm1::DiscoverUserFolders() {
     lblCurUserDir.SetCaption(labels.curUserDir);
 }
 
+// A stored value that cannot be read (no whole number, a wrong registry type)
+// is reported in the error box; its edge or control keeps its design state
+// and the loading goes on with the next value.
 void TForm1::RestorePosition() {
-    const std::string top = state_.Read("MainTop");
-    if (!top.empty()) {
-        int y = ui::StrToInt(top);
-        if (y >= 0 && y < GetSystemMetrics(SM_CYSCREEN)) SetTop(y);
-    }
-    const std::string left = state_.Read("MainLeft");
-    if (!left.empty()) {
-        int x = ui::StrToInt(left);
-        if (x >= 0 && x < GetSystemMetrics(SM_CXSCREEN)) SetLeft(x);
-    }
+    App().Guard([this] {
+        const std::string top = state_.Read("MainTop");
+        if (!top.empty()) {
+            int y = ui::StrToInt(top);
+            if (y >= 0 && y < GetSystemMetrics(SM_CYSCREEN)) SetTop(y);
+        }
+    });
+    App().Guard([this] {
+        const std::string left = state_.Read("MainLeft");
+        if (!left.empty()) {
+            int x = ui::StrToInt(left);
+            if (x >= 0 && x < GetSystemMetrics(SM_CXSCREEN)) SetLeft(x);
+        }
+    });
 }
 
 void TForm1::LoadStatusOfOptions() {
     RestorePosition();
     const auto load = [this](auto& control, const std::string& name) {
-        if (IsSwitchOn(state_.Read(name))) control.SetChecked(true);
+        App().Guard([&] {
+            if (IsSwitchOn(state_.Read(name))) control.SetChecked(true);
+        });
     };
     load(chkClearHistory, texts::ValClearHistory.Text());
     load(chkTempInternet, texts::ValTempInternet.Text());
@@ -211,7 +225,9 @@ void TForm1::LoadStatusOfOptions() {
     load(rbtnClearNotSelected, texts::ValClearNotSelectedMode.Text());
     load(rbtnCustom, texts::ValCustomMode.Text());
 
-    if (!IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) chkXPmenu.SetChecked(false);
+    App().Guard([this] {
+        if (!IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) chkXPmenu.SetChecked(false);
+    });
     load(chkInTray, "Check In Tray");
     load(chkAutoColResize, texts::ValAutoColResize.Text());
 }
@@ -230,10 +246,7 @@ void TForm1::SwitchOfCustomChecks() {
         c->SetEnabled(on);
 }
 
-void TForm1::btnAboutClick() {
-    // The About box arrives with its own window; until then the button only beeps.
-    App().Beep(0);
-}
+void TForm1::btnAboutClick() { ShowAboutBox(state_); }
 
 void TForm1::btnHelpClick() {
     OpenHelpFile(state_, state_.app.MainForm() ? state_.app.MainForm()->Handle() : Handle());
@@ -246,10 +259,6 @@ void TForm1::FormCloseQuery(bool& canClose) {
     state_.Write("MainLeft", std::to_string(Left()));
     if (!state_.TrayMode) App().Terminate();
     canClose = true;
-}
-
-void TForm1::ExecuteClearChosen() {
-    // The clearing modes are run from here once the clearing engine is in place.
 }
 
 }  // namespace purgelet

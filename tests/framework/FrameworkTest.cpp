@@ -16,7 +16,7 @@ class SampleForm : public Form {
 public:
     SampleForm(Application& app, std::string caption = "Sample", bool failOnCreate = false)
         : Form(app, "Sample", {10, 10, 300, 200}, std::move(caption)) {
-        OnCreate = [this, failOnCreate] {
+        onCreate = [this, failOnCreate] {
             created = true;
             if (failOnCreate) throw Error("Creation went wrong");
             afterThrow = true;
@@ -37,7 +37,7 @@ TEST(Framework, TriggeredClickRunsEvenWhenDisabledOrHidden) {
     ProgramFixture fx;
     auto& form = fx.app.CreateForm<SampleForm>();
     int clicks = 0;
-    form.button.OnClick = [&] { ++clicks; };
+    form.button.onClick = [&] { ++clicks; };
     form.button.SetEnabled(false);
     form.button.Click();
     form.button.SetVisible(false);
@@ -50,7 +50,7 @@ TEST(Framework, HandlerErrorIsShownInTheErrorBoxAndTheWindowStaysUsable) {
     ProgramFixture fx;
     auto& form = fx.app.CreateForm<SampleForm>();
     int clicks = 0;
-    form.button.OnClick = [&] {
+    form.button.onClick = [&] {
         if (++clicks == 1) throw Error("Failed to set data for 'MainTop'");
     };
     form.button.Click();
@@ -65,6 +65,22 @@ TEST(Framework, HandlerErrorIsShownInTheErrorBoxAndTheWindowStaysUsable) {
     SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(form.button.Handle()));
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(fx.recorded.boxes.size(), 2u);
+}
+
+TEST(Framework, ErrorInAClickTriggeredByAHandlerEndsThatHandlerToo) {
+    ProgramFixture fx;
+    auto& form = fx.app.CreateForm<SampleForm>();
+    int after = 0;
+    form.check.onClick = [] { throw Error("Inner failure"); };
+    form.button.onClick = [&] {
+        form.check.Click();
+        ++after;
+    };
+    form.button.Click();
+    EXPECT_EQ(after, 0);
+    ASSERT_EQ(fx.recorded.boxes.size(), 1u);
+    EXPECT_EQ(fx.recorded.boxes[0].text, "Inner failure.");
+    EXPECT_FALSE(fx.app.InHandler());
 }
 
 TEST(Framework, ErrorDuringCreationEndsTheHandlerButTheFormExists) {
@@ -123,7 +139,7 @@ TEST(Framework, RadioButtonsOfOneParentFormAGroup) {
     EXPECT_EQ(SendMessageA(form.radioA.Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     // A click selects the clicked one and clears the others.
     int clicks = 0;
-    form.radioB.OnClick = [&] { ++clicks; };
+    form.radioB.onClick = [&] { ++clicks; };
     SendMessageA(form.group.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form.radioB.Handle()));
     EXPECT_TRUE(form.radioB.Checked());
@@ -140,11 +156,11 @@ TEST(Framework, MouseUpSeesTheNewStateAndKeyUpRunsBeforeTheToggle) {
     form.Show();
     std::vector<bool> seenOnMouseUp, seenOnKeyUp;
     std::vector<MouseButton> buttons;
-    form.check.OnMouseUp = [&](MouseButton b, int, int) {
+    form.check.onMouseUp = [&](MouseButton b, int, int) {
         buttons.push_back(b);
         seenOnMouseUp.push_back(form.check.Checked());
     };
-    form.check.OnKeyUp = [&](WORD key) {
+    form.check.onKeyUp = [&](WORD key) {
         if (key == VK_SPACE) seenOnKeyUp.push_back(form.check.Checked());
     };
     HWND h = form.check.Handle();
@@ -196,4 +212,30 @@ TEST(Framework, ActivationFocusesTheFirstControlThenTheOneLastFocused) {
     form.Show();
     fx.app.ProcessMessages();
     EXPECT_EQ(GetFocus(), form.button.Handle());
+}
+
+TEST(Framework, KeyboardSelectsARadioButtonOnTheKeyPress) {
+    ProgramFixture fx;
+    auto& form = fx.app.CreateForm<SampleForm>();
+    form.Show();
+    std::vector<std::string> selectedAtKeyUp;
+    for (RadioButton* r : {&form.radioA, &form.radioB, &form.radioC})
+        r->onKeyUp = [&](WORD) {
+            for (RadioButton* s : {&form.radioA, &form.radioB, &form.radioC})
+                if (s->Checked()) selectedAtKeyUp.push_back(s->Name());
+        };
+    const auto press = [&](Control& c, WORD key) {
+        c.SetFocus();
+        PostMessageA(c.Handle(), WM_KEYDOWN, key, 1);
+        fx.app.ProcessMessages();
+        PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+        fx.app.ProcessMessages();
+    };
+    form.radioA.SetChecked(true);
+    press(form.radioA, VK_DOWN);  // moves to the next button and selects it
+    EXPECT_EQ(GetFocus(), form.radioB.Handle());
+    press(form.radioC, VK_SPACE);
+    EXPECT_EQ(selectedAtKeyUp, (std::vector<std::string>{"radioB", "radioC"}));
+    EXPECT_FALSE(form.radioA.Checked());
+    EXPECT_EQ(SendMessageA(form.radioB.Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
