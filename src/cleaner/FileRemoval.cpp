@@ -394,7 +394,7 @@ private:
         if (file.elsewhere) return;
         if (file.handle && MarkForDeletion(file.handle.Get())) return;  // gone as the handle closes
         // Read-only, or held by another program: archive only, then once more.
-        if (!ResetToArchive(folder, name, file.handle.Get(), Kind::File)) return;
+        if (!ResetToArchive(folder, name, &file.handle, Kind::File)) return;
         if (!file.handle) file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
         if (file.handle) MarkForDeletion(file.handle.Get());
     }
@@ -402,10 +402,10 @@ private:
     // Replaces the entry's attributes by archive only, through opened (when
     // given) or a handle of its own. False when the entry turned out to lie
     // elsewhere or to share its attributes with other names.
-    bool ResetToArchive(HANDLE folder, std::wstring_view name, HANDLE opened, Kind kind) {
-        if (opened) {
-            if (kind == Kind::File && HasOtherNames(opened)) return false;
-            if (SetArchiveOnly(opened)) return true;
+    bool ResetToArchive(HANDLE folder, std::wstring_view name, const Handle* opened, Kind kind) {
+        if (opened && *opened) {
+            if (kind == Kind::File && HasOtherNames(opened->Get())) return false;
+            if (SetArchiveOnly(opened->Get())) return true;
         }
         // Windows wants the right to write attributes; Wine changes them
         // through any handle, but grants that right on a read-only file to

@@ -398,13 +398,14 @@ TEST(FileRemovalLinks, SubFolderSwappedForALinkMeanwhileLosesNothingOutside) {
     MakeDir(race / "outside\\deeper");
     makeFiles(race / "outside\\", "keep");
     makeFiles(race / "outside\\deeper\\", "keep");
-    const std::map<std::string, DWORD> before = Sentinels(race / "outside\\");
-    ASSERT_EQ(before.size(), 2u * kFiles);
+    const std::map<std::string, DWORD> outside = Sentinels(race / "outside\\");
+    ASSERT_EQ(outside.size(), 2u * kFiles);
 
     MakeDir(race / "work");
     HostSwapper swapper(race.Path(), "work\\sub", "../outside", 120, 10.0);
     ASSERT_TRUE(swapper.Ready()) << "the host-side script did not start";
     long swaps = 0;
+    int swappedRounds = 0;
     for (int round = 0; round < kRounds; ++round) {
         RemoveTree(race / "work");
         MakeDir(race / "work\\sub\\deeper");
@@ -412,9 +413,11 @@ TEST(FileRemovalLinks, SubFolderSwappedForALinkMeanwhileLosesNothingOutside) {
         makeFiles(race / "work\\sub\\deeper\\", "x");
         ASSERT_TRUE(swapper.Go());
         Clear(race / "work\\");
+        long before = swaps;
         swaps = swapper.Pause();
         ASSERT_GE(swaps, 0) << "the host-side script stopped answering";
-        ASSERT_EQ(Changes(before, Sentinels(race / "outside\\")), "") << "round " << round;
+        swappedRounds += swaps > before;
+        ASSERT_EQ(Changes(outside, Sentinels(race / "outside\\")), "") << "round " << round;
     }
-    EXPECT_GT(swaps, kRounds) << "the folder was hardly swapped; the race proves little";
+    EXPECT_GE(swappedRounds, kRounds / 2) << "the folder was hardly swapped; the race proves little";
 }
