@@ -64,6 +64,7 @@ void TFirstInitial::OpenHelpFile() { purgelet::OpenHelpFile(state_, Handle()); }
 
 void StartProgram(ProgramState& state) {
     ui::Application& app = state.app;
+    state.CreateTrayWindow = [&state] { state.app.CreateForm<TForm2>(state); };
     app.ShowMainForm = false;
     app.CreateForm<TFirstInitial>(state);
     if (state.SecondInstance) return;
@@ -74,7 +75,7 @@ void StartProgram(ProgramState& state) {
         app.CreateForm<TMainForm>(state);
         return;
     }
-    app.CreateForm<TForm2>(state);
+    state.CreateTrayWindow();
     TForm1& main = app.CreateForm<TForm1>(state);
     // The start-up clearing works through the cookie manager, so it exists first.
     app.CreateForm<TMainForm>(state);
@@ -92,6 +93,8 @@ int RunProgram(HINSTANCE instance) {
     ProgramState state(app);
     StartProgram(state);
     if (!app.Terminated()) app.Run();
+    // The windows and the tray icon go while the program state they use still exists.
+    app.DestroyAll();
     return 0;
 }
 

@@ -37,6 +37,22 @@ struct Platform {
     // present attributes that Wine does not store (normal, not indexed, ...).
     std::function<DWORD(const std::wstring& path, DWORD attributes)> listedAttributes =
         [](const std::wstring&, DWORD attributes) { return attributes; };
+    // ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy of user32,
+    // looked up at run time (Windows before Vista has neither); false when
+    // absent or refused.
+    std::function<bool(HWND, const std::wstring& reason)> shutdownBlockReasonCreate = [](HWND window,
+                                                                                         const std::wstring& reason) {
+        using Fn = BOOL(WINAPI*)(HWND, LPCWSTR);
+        auto fn = reinterpret_cast<Fn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonCreate")));
+        return fn && fn(window, reason.c_str());
+    };
+    std::function<bool(HWND)> shutdownBlockReasonDestroy = [](HWND window) {
+        using Fn = BOOL(WINAPI*)(HWND);
+        auto fn = reinterpret_cast<Fn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonDestroy")));
+        return fn && fn(window);
+    };
 };
 
 }  // namespace purgelet

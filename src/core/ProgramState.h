@@ -3,6 +3,7 @@
 // the clearing flags, the cookie manager's filter, and the open windows.
 // One object of it exists per program run; tests make a fresh one each.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/Platform.h"
@@ -17,6 +18,7 @@ class TFirstInitial;
 class TForm1;
 class TForm2;
 class TMainForm;
+class TTrayIcon;
 
 // Where the current user's traces lie.
 struct FolderSet {
@@ -84,6 +86,10 @@ struct ProgramState {
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
     TMainForm* MainForm = nullptr;
+    std::function<void()> CreateTrayWindow;  // filled by the start-up code: creates the tray window
+    // The newest tray icon (owned by the application; only it has an icon in
+    // the notification area).
+    TTrayIcon* TrayIcon = nullptr;
 
     // Settings helpers bound to the settings key.
     std::string Read(const std::string& name) const { return settings.ReadIniFromReg(SettingsKey, name); }

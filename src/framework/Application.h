@@ -17,6 +17,13 @@ namespace purgelet::ui {
 
 class Form;
 
+// A non-visual part of the program that the application owns and frees when
+// it ends (after the components created later, before the forms).
+class Component {
+public:
+    virtual ~Component() = default;
+};
+
 // Message boxes and the beep go through here, so tests can see and answer them.
 struct UiHooks {
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)> messageBox;
@@ -60,6 +67,23 @@ public:
     Form* FindFormByCaption(const std::string& caption) const;
     Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front(); }
 
+    // Creates a component owned by the application: Args are passed after the
+    // application itself. Nothing is kept when its construction fails.
+    template <class T, class... Args>
+    T& CreateComponent(Args&&... args) {
+        auto component = std::make_unique<T>(*this, std::forward<Args>(args)...);
+        T& ref = *component;
+        components_.push_back(std::move(component));
+        return ref;
+    }
+    // Frees every component and form now, newest first (also done at the end).
+    void DestroyAll();
+
+    // The application as a whole: minimises its shown windows, or restores
+    // those that are minimised.
+    void Minimize();
+    void Restore();
+
     void Terminate();
     bool Terminated() const { return terminated_; }
     // Runs the message loop until Terminate.
@@ -90,6 +114,8 @@ public:
     // Fonts and brushes are made once per look and kept for the run.
     HFONT FontHandle(const Font& font);
     HBRUSH Brush(Color color);
+    // The system's menu font.
+    HFONT MenuFont();
 
     // Called by forms themselves.
     void RegisterForm(Form* form);
@@ -103,11 +129,13 @@ private:
     HICON icon_ = nullptr;
     int dpi_ = 96;
     bool terminated_ = false;
+    std::vector<std::unique_ptr<Component>> components_;
     std::vector<std::unique_ptr<Form>> owned_;
     std::vector<Form*> forms_;
     std::vector<Form*> releasing_;
     std::map<std::tuple<std::string, int, bool>, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
+    HFONT menuFont_ = nullptr;
 };
 
 }  // namespace purgelet::ui

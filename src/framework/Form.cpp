@@ -2,8 +2,11 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/Menu.h"
 
 namespace purgelet::ui {
 
@@ -82,8 +85,10 @@ void Form::CreateWindowAndControls() {
         SetPropA(hwnd_, "PurgeletControl", static_cast<Control*>(this));
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::FormProc));
-        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app_.Icon()));
-        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.Icon()));
+        HICON windowIcon = icon ? icon : app_.Icon();
+        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
+        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
+        if (mainMenu) SetMenu(hwnd_, mainMenu->Handle());
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(app_.FontHandle(EffectiveFont())), FALSE);
     }
     for (Control* c : children) c->CreateHandles();
@@ -183,6 +188,21 @@ void Form::SetSize(int width, int height) {
     if (hwnd_) SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+UINT Form::AddMenuItem(MenuItem* item) {
+    menuItems_.push_back(item);
+    return nextMenuId_++;
+}
+
+void Form::RemoveMenuItem(MenuItem* item) {
+    menuItems_.erase(std::remove(menuItems_.begin(), menuItems_.end(), item), menuItems_.end());
+}
+
+MenuItem* Form::FindMenuItem(UINT id) const {
+    for (MenuItem* item : menuItems_)
+        if (item->Id() == id) return item;
+    return nullptr;
+}
+
 bool Form::QueryEndSession() { return true; }
 void Form::EndSession(WPARAM, LPARAM) {}
 bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
@@ -190,6 +210,7 @@ bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleMessage(msg, wParam, lParam, result)) return result;
+    if (HandleMenuMessage(*this, msg, wParam, lParam, result)) return result;
     switch (msg) {
         case WM_CLOSE:
             Close();

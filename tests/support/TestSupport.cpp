@@ -155,7 +155,10 @@ ProgramFixture::ProgramFixture() {
     app.hooks.beep = [this](UINT) { ++recorded.beeps; };
 }
 
-ProgramFixture::~ProgramFixture() = default;
+ProgramFixture::~ProgramFixture() {
+    // The windows and components use the program state, which goes first.
+    app.DestroyAll();
+}
 
 HANDLE Start(const std::string& commandLine) {
     STARTUPINFOA si{};
