@@ -37,6 +37,10 @@ struct Platform {
     // present attributes that Wine does not store (normal, not indexed, ...).
     std::function<DWORD(const std::wstring& path, DWORD attributes)> listedAttributes =
         [](const std::wstring&, DWORD attributes) { return attributes; };
+    // Shell_NotifyIconA, so a refused icon can be provoked and the calls seen.
+    std::function<BOOL(DWORD, NOTIFYICONDATAA*)> notifyIcon = [](DWORD message, NOTIFYICONDATAA* data) {
+        return Shell_NotifyIconA(message, data);
+    };
     // ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy of user32,
     // looked up at run time (Windows before Vista has neither); false when
     // absent or refused.

@@ -32,12 +32,13 @@ TTrayIcon::TTrayIcon(ui::Application& owner, ProgramState& state) : app_(owner),
     if (!app_.Title().empty()) IconData.uFlags |= NIF_TIP;
     IconData.uCallbackMessage = kTrayCallbackMessage;
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-    if (!Shell_NotifyIconA(NIM_ADD, &IconData)) throw ui::OutOfResources("Cannot create shell notification icon");
+    if (!state_.platform.notifyIcon(NIM_ADD, &IconData))
+        throw ui::OutOfResources("Cannot create shell notification icon");
 }
 
 TTrayIcon::~TTrayIcon() {
     if (state_.TrayIcon == this) state_.TrayIcon = nullptr;
-    Shell_NotifyIconA(NIM_DELETE, &IconData);
+    state_.platform.notifyIcon(NIM_DELETE, &IconData);
     // The hidden window goes with the component, so no message reaches it afterwards.
     messageWindow_.reset();
 }
@@ -72,7 +73,7 @@ void TTrayIcon::DoDblClick() {
 
 void TTrayIcon::RemoveIcon() {
     removed_ = true;
-    Shell_NotifyIconA(NIM_DELETE, &IconData);
+    state_.platform.notifyIcon(NIM_DELETE, &IconData);
 }
 
 void TTrayIcon::DoMouseMove(ui::ShiftState shift, int x, int y) {
@@ -115,12 +116,12 @@ void TTrayIcon::IconWndProc(ui::Message& message) {
             // The notification area was made anew (the shell restarted): an
             // icon that is not added again would be gone for good.
             if (message.msg == taskbarCreated_ && taskbarCreated_ != 0 && !removed_)
-                Shell_NotifyIconA(NIM_ADD, &IconData);
+                state_.platform.notifyIcon(NIM_ADD, &IconData);
             return;
     }
 }
 
-void TTrayIcon::UpdateIcon() { Shell_NotifyIconA(NIM_MODIFY, &IconData); }
+void TTrayIcon::UpdateIcon() { state_.platform.notifyIcon(NIM_MODIFY, &IconData); }
 
 void TTrayIcon::DoMinimize() {
     app_.Minimize();
