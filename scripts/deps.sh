@@ -3,6 +3,8 @@
 # what is already there.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64 googletest libjpeg62-turbo-dev wine wine64 xvfb xauth xdotool imagemagick clang-format)
+# Packaging: makensis for the installer, zip for the portable archive.
+packages+=(nsis zip unzip)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
