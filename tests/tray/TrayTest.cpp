@@ -49,9 +49,7 @@ protected:
     bool refuseAdd = false;
 };
 
-TForm1* OpenMainWindow(ui::Application& app) {
-    return dynamic_cast<TForm1*>(app.FindFormByCaption(kMainCaption));
-}
+TForm1* OpenMainWindow(ui::Application& app) { return dynamic_cast<TForm1*>(app.FindFormByCaption(kMainCaption)); }
 }  // namespace
 
 TEST_F(TrayTest, IconComesWithTheTrayWindowAndGoesOnRemovalAtSessionEndAndWithTheApplication) {
@@ -176,14 +174,13 @@ TEST_F(TrayTest, MouseMovesAreReportedButClicksAndReleasesDoNothing) {
         events.push_back("move " + std::to_string(x) + "," + std::to_string(y));
     };
     icon.OnClick = icon.OnDblClick = [&](TTrayIcon&) { events.push_back("click"); };
-    icon.OnMouseDown = icon.OnMouseUp = [&](TTrayIcon&, ui::MouseButton, ui::ShiftState, int, int) {
-        events.push_back("button");
-    };
+    icon.OnMouseDown =
+        icon.OnMouseUp = [&](TTrayIcon&, ui::MouseButton, ui::ShiftState, int, int) { events.push_back("button"); };
     tray.PopupMenu1.OnPopup = [&] { events.push_back("menu"); };
     SetCursorPos(300, 200);
     HWND window = icon.MessageWindowHandle();
-    for (UINT m : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_RBUTTONDBLCLK,
-                   WM_MBUTTONDOWN})
+    for (UINT m :
+         {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_RBUTTONDBLCLK, WM_MBUTTONDOWN})
         SendMessageA(window, kTrayCallbackMessage, 0, m);
     EXPECT_EQ(events, (std::vector<std::string>{"move 300,200"}));
 }
@@ -241,8 +238,8 @@ TEST_F(TrayTest, TheMenuIsDrawnByTheXpPainterUnlessTheValueIsExactly0) {
     for (ui::MenuItem* item : tray.PopupMenu1.Items())
         items.push_back(item->Caption() + " " + std::to_string(item->GetBitmap().Width()) + "x" +
                         std::to_string(item->GetBitmap().Height()));
-    EXPECT_EQ(items, (std::vector<std::string>{"  About 16x16", "  Help 16x16", "- 0x0", "  Open 16x16",
-                                               "  Remove 16x15"}));
+    EXPECT_EQ(items,
+              (std::vector<std::string>{"  About 16x16", "  Help 16x16", "- 0x0", "  Open 16x16", "  Remove 16x15"}));
 }
 
 TEST_F(TrayTest, OpenShowsTheMainWindowMakingOrRestoringItHelpOpensTheHelpFile) {
