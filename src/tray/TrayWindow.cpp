@@ -46,13 +46,14 @@ TForm2::TForm2(ui::Application& app, ProgramState& state)
 }
 
 TForm2::~TForm2() {
+    if (trayIcon_ && state_.TrayIcon == trayIcon_) trayIcon_->RemoveIcon();
     if (state_.Form2 == this) state_.Form2 = nullptr;
 }
 
 void TForm2::FormCreate() {
     // The icon belongs to the application; a refusal by the shell ends the
     // handler here, and the previous tray icon stays the current one.
-    state_.TrayIcon = &App().CreateComponent<TTrayIcon>(state_);
+    trayIcon_ = state_.TrayIcon = &App().CreateComponent<TTrayIcon>(state_);
     if (IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) XpMenu1.HookMenuItems();
 }
 

@@ -13,6 +13,7 @@
 namespace purgelet {
 
 class TForm1;
+class TTrayIcon;
 
 // The text Windows shows while the shutdown clearing holds the session.
 inline constexpr wchar_t kShutdownBlockReason[] = L"Clearing privacy traces\u2026";
@@ -20,6 +21,8 @@ inline constexpr wchar_t kShutdownBlockReason[] = L"Clearing privacy traces\u202
 class TForm2 : public ui::Form {
 public:
     TForm2(ui::Application& app, ProgramState& state);
+    // Takes the icon this window made out of the notification area, if it is
+    // still the current one; the tray icon itself lives on with the application.
     ~TForm2() override;
 
     void FormCreate();
@@ -56,6 +59,7 @@ private:
     TForm1* FindMainWindow();
     ProgramState& state_;
     ui::Icon trayImage_;
+    TTrayIcon* trayIcon_ = nullptr;  // the tray icon this window made
 };
 
 // Runs the shutdown clearing with a shutdown block reason registered on
