@@ -30,9 +30,16 @@ void Bitmap::Assign(HBITMAP bitmap) {
     if (handle_ && handle_ != bitmap) DeleteObject(handle_);
     handle_ = bitmap;
     BITMAP info{};
+    transparent_ = CLR_INVALID;
     if (handle_ && GetObjectA(handle_, sizeof(info), &info)) {
         width_ = info.bmWidth;
         height_ = info.bmHeight;
+        HDC screen = GetDC(nullptr);
+        {
+            BitmapDC dc(screen, handle_);
+            transparent_ = GetPixel(dc.Handle(), 0, height_ - 1);
+        }
+        ReleaseDC(nullptr, screen);
     } else {
         width_ = height_ = 0;
     }
@@ -59,18 +66,6 @@ void Bitmap::AssignFromImageList(HIMAGELIST images, int index) {
     }
     ReleaseDC(nullptr, screen);
     Assign(bitmap);
-}
-
-COLORREF Bitmap::TransparentColor() const {
-    if (!handle_) return CLR_INVALID;
-    HDC screen = GetDC(nullptr);
-    COLORREF c;
-    {
-        BitmapDC dc(screen, handle_);
-        c = GetPixel(dc.Handle(), 0, height_ - 1);
-    }
-    ReleaseDC(nullptr, screen);
-    return c;
 }
 
 Icon::~Icon() {

@@ -32,11 +32,13 @@ public:
     // Copies one image of an image list; outside the image it has the colour
     // of its bottom-left pixel, so it draws transparently there.
     void AssignFromImageList(HIMAGELIST images, int index);
-    // The colour drawn as transparent: the bottom-left pixel's.
-    COLORREF TransparentColor() const;
+    // The colour drawn as transparent: the bottom-left pixel's (read once,
+    // when the bitmap is put in, so drawing reads no pixel).
+    COLORREF TransparentColor() const { return transparent_; }
 
 private:
     HBITMAP handle_ = nullptr;
+    COLORREF transparent_ = CLR_INVALID;
     int width_ = 0;
     int height_ = 0;
 };
