@@ -6,6 +6,7 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/deps.sh"
 format_status=0
 "$here/scripts/check-format.sh" || format_status=$?
+"$here/scripts/check-layers.sh" || format_status=$?
 "$here/scripts/build.sh"
 build="${PURGELET_BUILD:-$here/build}"
 # Prepare the prefix, the display and the wineserver once, before ctest starts.
@@ -21,6 +22,6 @@ if [ -f "$build/.xvfb" ]; then
     [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
     rm -f "$build/.xvfb"
 fi
-[ $format_status -ne 0 ] && echo "Sources are not formatted (see above)." >&2
+[ $format_status -ne 0 ] && echo "Sources are not formatted, or include a layer above their own (see above)." >&2
 [ $status -eq 0 ] && status=$format_status
 exit $status

@@ -17,7 +17,7 @@ constexpr UINT kWindowsFolderBufferSize = 255;
 TFirstInitial::TFirstInitial(ui::Application& app, ProgramState& state)
     : Form(app, "FirstInitial", {0, 0, 400, 120}, "FirstInitial"), state_(state) {
     state_.FirstInitial = this;
-    OnCreate = [this] { FormCreate(); };
+    onCreate = [this] { FormCreate(); };
 }
 
 TFirstInitial::~TFirstInitial() {
@@ -65,7 +65,7 @@ void TFirstInitial::OpenHelpFile() { purgelet::OpenHelpFile(state_, Handle()); }
 void StartProgram(ProgramState& state) {
     ui::Application& app = state.app;
     state.CreateTrayWindow = [&state] { state.app.CreateForm<TForm2>(state); };
-    app.ShowMainForm = false;
+    app.showMainForm = false;
     app.CreateForm<TFirstInitial>(state);
     if (state.SecondInstance) return;
     if (!state.TrayMode) {
@@ -88,14 +88,18 @@ void StartProgram(ProgramState& state) {
         main.Release();
 }
 
+int RunProgram(ProgramState& state) {
+    ui::Application& app = state.app;
+    return app.Execute([&] {
+        StartProgram(state);
+        if (!app.Terminated()) app.Run();
+    });
+}
+
 int RunProgram(HINSTANCE instance) {
     ui::Application app(instance);
     ProgramState state(app);
-    StartProgram(state);
-    if (!app.Terminated()) app.Run();
-    // The windows and the tray icon go while the program state they use still exists.
-    app.DestroyAll();
-    return 0;
+    return RunProgram(state);
 }
 
 }  // namespace purgelet

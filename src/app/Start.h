@@ -44,7 +44,9 @@ private:
 // The caller then runs the message loop.
 void StartProgram(ProgramState& state);
 
-// The whole program: start-up, message loop, end. Returns the exit code.
+// The whole program: start-up, message loop, end, with an error that escaped
+// every handler shown in the standard error box. Returns the exit code.
+int RunProgram(ProgramState& state);
 int RunProgram(HINSTANCE instance);
 
 }  // namespace purgelet

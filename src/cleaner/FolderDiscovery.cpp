@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Texts.h"
+#include "framework/Handles.h"
 
 namespace purgelet {
 
@@ -133,8 +134,8 @@ DiscoveryFacts SystemFacts(const ProgramState& state) {
     facts.directoryExists = DirectoryExists;
     facts.readAppData = [] {
         // The key is named "\Volatile Environment"; the registry wants it without the leading "\".
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        ui::RegKey key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
             return std::string();
         DWORD type = 0, size = 0;
         std::string value;
@@ -146,7 +147,6 @@ DiscoveryFacts SystemFacts(const ProgramState& state) {
                 ERROR_SUCCESS)
                 value = data.data();
         }
-        RegCloseKey(key);
         return value;
     };
     facts.fullPath = [](const std::string& p) {

@@ -3,7 +3,6 @@
 #include "cookies/CookieListRules.h"
 #include "framework/Application.h"
 #include "framework/Errors.h"
-#include "mainwindow/MainWindow.h"
 
 namespace purgelet {
 
@@ -66,18 +65,18 @@ TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     edCookieCount.readOnly = true;
     edCookieCount.SetTabStop(false);
 
-    OnCreate = [this] { FormCreate(); };
-    OnActivate = [this] { FormActivate(); };
-    btnRefresh.OnClick = [this] { btnRefreshClick(); };
-    btnCheck.OnClick = [this] { btnCheckClick(); };
-    btnUncheck.OnClick = [this] { btnUncheckClick(); };
-    btnDelete.OnClick = [this] { btnDeleteClick(); };
-    btnClose.OnClick = [this] { btnCloseClick(); };
-    lvCookies.OnColumnClick = [this](int column) { lvCookiesColumnClick(column); };
-    lvCookies.OnCompare = [this](const ui::ListItem& a, const ui::ListItem& b) { return lvCookiesCompare(a, b); };
-    pmCookies.OnPopup = [this] { pmCookiesPopup(); };
-    smSetYes.OnClick = [this] { smSetYesClick(); };
-    smSetNo.OnClick = [this] { smSetNoClick(); };
+    onCreate = [this] { FormCreate(); };
+    onActivate = [this] { FormActivate(); };
+    btnRefresh.onClick = [this] { btnRefreshClick(); };
+    btnCheck.onClick = [this] { btnCheckClick(); };
+    btnUncheck.onClick = [this] { btnUncheckClick(); };
+    btnDelete.onClick = [this] { btnDeleteClick(); };
+    btnClose.onClick = [this] { btnCloseClick(); };
+    lvCookies.onColumnClick = [this](int column) { lvCookiesColumnClick(column); };
+    lvCookies.onCompare = [this](const ui::ListItem& a, const ui::ListItem& b) { return lvCookiesCompare(a, b); };
+    pmCookies.onPopup = [this] { pmCookiesPopup(); };
+    smSetYes.onClick = [this] { smSetYesClick(); };
+    smSetNo.onClick = [this] { smSetNoClick(); };
 }
 
 TMainForm::~TMainForm() {
@@ -153,23 +152,18 @@ void TMainForm::DeleteCacheEntry(const std::string& name) {
 // Buttons --------------------------------------------------------------------------
 
 void TMainForm::btnRefreshClick() {
-    lvCookies.BeginUpdate();
-    try {
+    {
+        ui::ListView::UpdateBracket update(lvCookies);
         lvCookies.Clear();
         GetEntries();
-    } catch (...) {
-        lvCookies.EndUpdate();
-        throw;
     }
-    lvCookies.EndUpdate();
     if (IsShowing()) SelectCurrentRow();
     Restore_StatusOf_ColKeep_OnList();
 }
 
 void TMainForm::SetAllChecked(bool on) {
-    lvCookies.BeginUpdate();
+    ui::ListView::UpdateBracket update(lvCookies);
     for (int i = 0; i < lvCookies.Count(); ++i) lvCookies.SetChecked(i, on);
-    lvCookies.EndUpdate();
 }
 
 void TMainForm::btnCheckClick() { SetAllChecked(true); }
@@ -200,19 +194,15 @@ void TMainForm::btnCloseClick() {
 // Deletion passes -------------------------------------------------------------------
 
 void TMainForm::DeleteCheckedRows(const std::function<void(const CookieRow&)>& deleteEntry) {
-    lvCookies.BeginUpdate();
-    try {
+    {
+        ui::ListView::UpdateBracket update(lvCookies);
         for (int i = lvCookies.Count() - 1; i >= 0; --i) {
             const CookieRow& row = lvCookies.Item(i);
             if (!RowToBeDeleted(lvCookies.Checked(i), row.Text(kColKeep))) continue;
             deleteEntry(row);
             lvCookies.DeleteItem(i);
         }
-    } catch (...) {
-        lvCookies.EndUpdate();
-        throw;
     }
-    lvCookies.EndUpdate();
     if (lvCookies.Count() == 0) UpdateButtonsAndCount();
 }
 
@@ -288,7 +278,7 @@ void TMainForm::smSetNoClick() { SetKeepOfSelectedRows(kKeepNo); }
 
 // Column widths --------------------------------------------------------------------------------
 
-bool TMainForm::AutoColumnResizeOn() const { return state_.Form1 && state_.Form1->chkAutoColResize.Checked(); }
+bool TMainForm::AutoColumnResizeOn() const { return state_.autoColResizeBox && state_.autoColResizeBox->Checked(); }
 
 void TMainForm::ApplyColumnWidths() {
     if (AutoColumnResizeOn())

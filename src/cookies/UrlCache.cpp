@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "framework/Handles.h"
+
 namespace purgelet {
 
 namespace {
@@ -35,22 +37,6 @@ bool WithinDosRange(const FILETIME& local) {
     const std::uint64_t t = Ticks(local);
     return t >= kFirst && t < kEnd;
 }
-
-// Releases a find handle when the enumeration ends, however it ends.
-class FindHandle {
-public:
-    FindHandle(const UrlCacheSource& source, HANDLE handle) : source_(source), handle_(handle) {}
-    ~FindHandle() {
-        if (handle_) source_.findClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    const UrlCacheSource& source_;
-    HANDLE handle_;
-};
 
 INTERNET_CACHE_ENTRY_INFOA* AsEntry(std::unique_ptr<char[]>& buffer) {
     return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.get());
@@ -171,10 +157,11 @@ void EnumerateUrlCache(const UrlCacheSource& source,
                        const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& onEntry) {
     // The first entry: its size, then the entry itself.
     DWORD size = 0;
-    if (HANDLE unexpected = source.findFirst(nullptr, &size)) source.findClose(unexpected);
+    // A handle the size query should not give is closed at once.
+    ui::CacheFindHandle(source.findFirst(nullptr, &size), ui::CacheFindCloser{source.findClose}).Reset();
     std::unique_ptr<char[]> buffer(size ? new char[size] : nullptr);
-    FindHandle handle(source, source.findFirst(AsEntry(buffer), &size));
-    if (!handle.Get()) return;  // no entry at all; without a handle there is nothing to go on with
+    ui::CacheFindHandle handle(source.findFirst(AsEntry(buffer), &size), ui::CacheFindCloser{source.findClose});
+    if (!handle) return;  // no entry at all; without a handle there is nothing to go on with
     onEntry(*AsEntry(buffer));
     buffer.reset();
 

@@ -13,7 +13,8 @@ namespace purgelet {
 
 namespace ui {
 class Application;
-}
+class CheckBox;
+}  // namespace ui
 class TFirstInitial;
 class TForm1;
 class TForm2;
@@ -80,6 +81,10 @@ struct ProgramState {
     // WinInet's cache deletion function was found.
     std::uint32_t cacheEntryTypeFilter = kCookieCacheEntry;
     bool deleteUrlCacheEntryFound = true;
+
+    // The main window's box for fitting the cookie list's columns, while that
+    // window exists; the cookie manager reads it.
+    ui::CheckBox* autoColResizeBox = nullptr;
 
     // The windows, each kept in one reference (null when not open).
     TFirstInitial* FirstInitial = nullptr;

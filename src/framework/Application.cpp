@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/Form.h"
+#include "framework/Handles.h"
 #include "resource_ids.h"
 
 namespace purgelet::ui {
@@ -19,10 +20,16 @@ std::string ProgramTitle() {
     return name;
 }
 
+// The applications alive now, so that the static window procedures reach
+// their maps; a program has one, a test may have several at once.
+std::vector<Application*>& LiveApplications() {
+    static std::vector<Application*> apps;
+    return apps;
+}
+
 int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
+    ScreenDC dc;
     int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
     return dpi > 0 ? dpi : 96;
 }
 }  // namespace
@@ -33,16 +40,19 @@ Application::Application(HINSTANCE instance)
                              ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     icon_ = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_MAINICON));
-    if (!icon_) icon_ = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+    if (!icon_) icon_ = LoadIconA(nullptr, IDI_APPLICATION);
     dpi_ = ScreenDpi();
     hooks.messageBox = [](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
         return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
     };
     hooks.beep = [](UINT type) { MessageBeep(type); };
+    LiveApplications().push_back(this);
 }
 
 Application::~Application() {
     DestroyAll();
+    auto& live = LiveApplications();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
     for (auto& [key, font] : fonts_) DeleteObject(font);
     for (auto& [key, brush] : brushes_) DeleteObject(brush);
     if (menuFont_) DeleteObject(menuFont_);
@@ -55,6 +65,11 @@ void Application::DestroyAll() {
         components_.pop_back();
         component.reset();
     }
+    DestroyForms();
+}
+
+void Application::DestroyForms() {
+    // Newest first, as an owner frees what it owns.
     releasing_.clear();
     while (!owned_.empty()) {
         auto form = std::move(owned_.back());
@@ -94,22 +109,27 @@ void Application::Terminate() {
     PostQuitMessage(0);
 }
 
-void Application::Run() {
-    MSG msg;
-    while (!terminated_) {
-        ReleasePending();
+void Application::Dispatch(MSG& msg) {
+    HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+    if (top && IsDialogMessageA(top, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+void Application::Run(const std::function<bool()>& done) {
+    const bool outermost = !done;
+    while (!terminated_ && !(done && done())) {
+        if (outermost) ReleasePending();
+        MSG msg;
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) {
             terminated_ = true;
             break;
         }
         if (got < 0) break;
-        HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-        if (top && IsDialogMessageA(top, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        Dispatch(msg);
     }
-    ReleasePending();
+    if (outermost) ReleasePending();
 }
 
 void Application::ProcessMessages() {
@@ -119,12 +139,33 @@ void Application::ProcessMessages() {
             terminated_ = true;
             break;
         }
-        HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-        if (top && IsDialogMessageA(top, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        Dispatch(msg);
     }
     ReleasePending();
+}
+
+void Application::RegisterWindow(HWND hwnd, Control* control) {
+    if (hwnd && control) windows_[hwnd] = control;
+}
+
+void Application::UnregisterWindow(HWND hwnd) { windows_.erase(hwnd); }
+
+Control* Application::ControlOf(HWND hwnd) const {
+    if (auto it = windows_.find(hwnd); it != windows_.end()) return it->second;
+    return nullptr;
+}
+
+Control* Application::FindControl(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    for (Application* app : LiveApplications())
+        if (Control* c = app->ControlOf(hwnd)) return c;
+    return nullptr;
+}
+
+int Application::Execute(const std::function<void()>& program) {
+    const bool ran = Guard(program);
+    DestroyAll();
+    return ran ? 0 : 1;
 }
 
 void Application::ShowException(const std::exception& e) {

@@ -9,12 +9,14 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/Types.h"
 
 namespace purgelet::ui {
 
+class Control;
 class Form;
 
 // A non-visual part of the program that the application owns and frees when
@@ -47,8 +49,8 @@ public:
     void SetDpi(int dpi) { dpi_ = dpi; }
 
     // The main form is the first form created; it is never shown when
-    // ShowMainForm is off.
-    bool ShowMainForm = true;
+    // showMainForm is off.
+    bool showMainForm = true;
 
     // Creates a form owned by the application; its creation handler runs
     // inside. Forms are kept in creation order.
@@ -67,6 +69,9 @@ public:
     Form* FindFormByCaption(const std::string& caption) const;
     Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front(); }
 
+    // Destroys every form, newest first.
+    void DestroyForms();
+
     // Creates a component owned by the application: Args are passed after the
     // application itself. Nothing is kept when its construction fails.
     template <class T, class... Args>
@@ -76,7 +81,7 @@ public:
         components_.push_back(std::move(component));
         return ref;
     }
-    // Frees every component and form now, newest first (also done at the end).
+    // Frees every component, newest first, then every form (also done at the end).
     void DestroyAll();
 
     // The application as a whole: minimises its shown windows, or restores
@@ -86,10 +91,25 @@ public:
 
     void Terminate();
     bool Terminated() const { return terminated_; }
-    // Runs the message loop until Terminate.
-    void Run();
-    // Handles every pending message, then returns.
+    // The message loop: runs until Terminate, or until `done` answers true
+    // (a modal form's loop). Forms released meanwhile are destroyed by the
+    // outermost loop only.
+    void Run(const std::function<bool()>& done = {});
+    // Handles every pending message, then returns; for work that waits with
+    // messages processed.
     void ProcessMessages();
+
+    // The one map from window handle to object. A form or control registers
+    // its window when it is made and unregisters it before the window goes;
+    // a message for a handle that is not here reaches no object and goes to
+    // the default procedure.
+    void RegisterWindow(HWND hwnd, Control* control);
+    void UnregisterWindow(HWND hwnd);
+    Control* ControlOf(HWND hwnd) const;
+    std::size_t WindowCount() const { return windows_.size(); }
+    // The object of a window of any running application; for the window
+    // procedures, which are static.
+    static Control* FindControl(HWND hwnd);
 
     // Runs one event handler; an error it raises ends it and is shown in the
     // standard error box. Returns false when the handler failed.
@@ -106,6 +126,12 @@ public:
         return false;
     }
     void ShowException(const std::exception& e);
+
+    // Runs the whole program as the last resort for errors: one that escaped
+    // every handler is shown in the standard error box instead of ending the
+    // program silently. Afterwards every form is destroyed, while what the
+    // forms refer to still exists. Returns the exit code: 0, or 1 after an error.
+    int Execute(const std::function<void()>& program);
 
     int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
     void Beep(UINT type = 0);
@@ -124,6 +150,8 @@ public:
     void ReleasePending();
 
 private:
+    void Dispatch(MSG& msg);
+
     HINSTANCE instance_;
     std::string title_;
     HICON icon_ = nullptr;
@@ -136,6 +164,7 @@ private:
     std::map<std::tuple<std::string, int, bool>, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
     HFONT menuFont_ = nullptr;
+    std::unordered_map<HWND, Control*> windows_;
 };
 
 }  // namespace purgelet::ui

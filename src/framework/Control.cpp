@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "framework/Application.h"
 #include "framework/Form.h"
@@ -13,16 +12,6 @@
 namespace purgelet::ui {
 
 namespace {
-constexpr char kControlProp[] = "PurgeletControl";
-
-// The child controls by window, so that messages reflected from a parent
-// find their control without asking for a window property (a round trip to
-// the window server under Wine).
-std::unordered_map<HWND, Control*>& ChildControls() {
-    static std::unordered_map<HWND, Control*> map;
-    return map;
-}
-
 MouseButton ButtonOf(UINT msg) {
     switch (msg) {
         case WM_RBUTTONDOWN:
@@ -58,13 +47,6 @@ Form* Control::OwnerForm() {
 }
 
 Application& Control::App() { return OwnerForm()->App(); }
-
-Control* Control::FromHandle(HWND hwnd) {
-    if (!hwnd) return nullptr;
-    const auto& children = ChildControls();
-    if (auto it = children.find(hwnd); it != children.end()) return it->second;
-    return static_cast<Control*>(GetPropA(hwnd, kControlProp));
-}
 
 std::string Control::Caption() const { return caption_; }
 
@@ -137,7 +119,7 @@ void Control::Fire(const std::function<void()>& f) {
     if (f) App().Guard(f);
 }
 
-void Control::Click() { Fire(OnClick); }
+void Control::Click() { Fire(onClick); }
 
 void Control::CreateHandles() {
     if (!hwnd_) {
@@ -146,16 +128,14 @@ void Control::CreateHandles() {
         DWORD style = Style() | (parent_ ? WS_CHILD : 0) | (visible_ && parent_ ? WS_VISIBLE : 0) |
                       (tabStop_ ? WS_TABSTOP : 0) | (enabled_ ? 0 : WS_DISABLED);
         hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), style, r.left, r.top, r.right - r.left,
-                                r.bottom - r.top, parentWnd, nullptr, App().Instance(), this);
+                                r.bottom - r.top, parentWnd, nullptr, App().Instance(), nullptr);
         if (!hwnd_) return;
-        SetPropA(hwnd_, kControlProp, this);
-        ChildControls()[hwnd_] = this;
+        Register(App());
         if (Subclassed() && HooksWindowProcedure()) {
-            SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             originalProc_ = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::HookedProc)));
         } else if (Subclassed()) {
-            SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+            SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, 0);
         }
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(App().FontHandle(EffectiveFont())), FALSE);
         AfterCreate();
@@ -172,10 +152,21 @@ void Control::DestroyHandles() {
             Unhook(h);
         else if (Subclassed())
             RemoveWindowSubclass(h, &Control::SubclassProc, 1);
-        RemovePropA(h, kControlProp);
-        ChildControls().erase(h);
-        hwnd_ = nullptr;
+        Forget(h);
         if (IsWindow(h)) DestroyWindow(h);
+    }
+}
+
+void Control::Register(Application& app) {
+    registry_ = &app;
+    app.RegisterWindow(hwnd_, this);
+}
+
+void Control::Forget(HWND h) {
+    if (registry_) registry_->UnregisterWindow(h);
+    if (hwnd_ == h) {
+        hwnd_ = nullptr;
+        registry_ = nullptr;
     }
 }
 
@@ -229,7 +220,7 @@ bool Control::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
             break;
         case WM_NOTIFY: {
             auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-            Control* c = FromHandle(hdr->hwndFrom);
+            Control* c = Application::FindControl(hdr->hwndFrom);
             return c && c->OnNotify(hdr, result);
         }
         case WM_CTLCOLORSTATIC:
@@ -241,7 +232,7 @@ bool Control::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         default:
             return false;
     }
-    Control* c = FromHandle(child);
+    Control* c = Application::FindControl(child);
     return c && c != this && c->Reflect(msg, wParam, lParam, result);
 }
 
@@ -264,10 +255,10 @@ LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN: {
-            if (OnMouseDown) {
+            if (onMouseDown) {
                 auto b = ButtonOf(msg);
                 int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-                Fire([&] { OnMouseDown(b, x, y); });
+                Fire([&] { onMouseDown(b, x, y); });
             }
             return DefaultMessage(msg, wParam, lParam);
         }
@@ -277,18 +268,18 @@ LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // The control reacts to the release first (a check box toggles),
             // so the handler sees the new state.
             LRESULT r = DefaultMessage(msg, wParam, lParam);
-            if (OnMouseUp) {
+            if (onMouseUp) {
                 auto b = ButtonOf(msg);
                 int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-                Fire([&] { OnMouseUp(b, x, y); });
+                Fire([&] { onMouseUp(b, x, y); });
             }
             return r;
         }
         case WM_KEYUP: {
             // The handler runs before the control's own reaction to the key.
-            if (OnKeyUp) {
+            if (onKeyUp) {
                 WORD key = static_cast<WORD>(wParam);
-                Fire([&] { OnKeyUp(key); });
+                Fire([&] { onKeyUp(key); });
             }
             if (!hwnd_) return 0;
             return DefaultMessage(msg, wParam, lParam);
@@ -316,31 +307,34 @@ LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<Control*>(data);
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    Control* self = Application::FindControl(hwnd);
     if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &Control::SubclassProc, 1);
-        ChildControls().erase(hwnd);
-        if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+        if (self) self->Forget(hwnd);
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
+    if (!self) return DefSubclassProc(hwnd, msg, wParam, lParam);
     return self->WindowMessage(msg, wParam, lParam);
 }
 
 void Control::Unhook(HWND h) {
     SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
-    SetWindowLongPtrA(h, GWLP_USERDATA, 0);
     originalProc_ = nullptr;
 }
 
 LRESULT CALLBACK Control::HookedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || !self->originalProc_) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    Control* self = Application::FindControl(hwnd);
+    if (!self || !self->originalProc_) {
+        // No object: the procedure of the window's class.
+        auto classProc = reinterpret_cast<WNDPROC>(GetClassLongPtrA(hwnd, GCLP_WNDPROC));
+        return classProc ? CallWindowProcA(classProc, hwnd, msg, wParam, lParam)
+                         : DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
     if (msg == WM_NCDESTROY) {
         WNDPROC original = self->originalProc_;
         self->Unhook(hwnd);
-        ChildControls().erase(hwnd);
-        if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+        self->Forget(hwnd);
         return CallWindowProcA(original, hwnd, msg, wParam, lParam);
     }
     return self->WindowMessage(msg, wParam, lParam);

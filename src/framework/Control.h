@@ -48,9 +48,7 @@ public:
     void SetColor(Color c);
     Color EffectiveColor() const;
     void SetTabStop(bool on) { tabStop_ = on; }
-    bool TabStop() const { return tabStop_; }
     void SetAlign(Align a) { align_ = a; }
-    Align GetAlign() const { return align_; }
 
     const DesignRect& Design() const { return design_; }
     // The rectangle in pixels at the current density, relative to the parent's client area.
@@ -59,10 +57,10 @@ public:
     void SetFocus();
 
     // Named events. Each runs under the application's error guard.
-    std::function<void()> OnClick;
-    std::function<void(MouseButton, int x, int y)> OnMouseDown;
-    std::function<void(MouseButton, int x, int y)> OnMouseUp;
-    std::function<void(WORD key)> OnKeyUp;
+    std::function<void()> onClick;
+    std::function<void(MouseButton, int x, int y)> onMouseDown;
+    std::function<void(MouseButton, int x, int y)> onMouseUp;
+    std::function<void(WORD key)> onKeyUp;
     // Opened by a right click on the control (or the menu key).
     PopupMenu* popupMenu = nullptr;
 
@@ -80,8 +78,6 @@ public:
     void LayoutChildren();
     // The area children are placed in, in this control's client coordinates.
     virtual RECT ChildArea() const;
-
-    static Control* FromHandle(HWND hwnd);
 
 protected:
     virtual const char* WindowClass() const = 0;
@@ -109,6 +105,11 @@ protected:
     // controls that handle many messages (a list with thousands of rows).
     virtual bool HooksWindowProcedure() const { return false; }
 
+    // Enters the window in the application's map of windows, and takes it out
+    // again (the object forgets the handle too when it is its own).
+    void Register(Application& app);
+    void Forget(HWND h);
+
     HWND hwnd_ = nullptr;
     std::string caption_;
 
@@ -119,7 +120,8 @@ private:
     void AddChild(Control* c) { children_.push_back(c); }
     void RemoveChild(Control* c);
 
-    WNDPROC originalProc_ = nullptr;  // when the window procedure is hooked
+    WNDPROC originalProc_ = nullptr;   // when the window procedure is hooked
+    Application* registry_ = nullptr;  // where the window is registered
     Control* parent_;
     std::string name_;
     DesignRect design_;

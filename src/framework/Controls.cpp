@@ -5,6 +5,7 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
+#include "framework/Handles.h"
 
 namespace purgelet::ui {
 
@@ -17,19 +18,18 @@ Button::~Button() {
 
 void Button::AfterCreate() {
     if (!glyph) return;
-    HBITMAP bmp = static_cast<HBITMAP>(
-        LoadImageA(App().Instance(), MAKEINTRESOURCEA(glyph), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    GdiObject bmp(LoadImageA(App().Instance(), MAKEINTRESOURCEA(glyph), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bmp) return;
     BITMAP info{};
     GetObjectA(bmp, sizeof(info), &info);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    COLORREF transparent = GetPixel(dc, 0, info.bmHeight - 1);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    COLORREF transparent = CLR_INVALID;
+    {
+        MemoryDC dc;
+        SelectedObject selected(dc, bmp);
+        transparent = GetPixel(dc, 0, info.bmHeight - 1);
+    }
     if (!glyphs_) glyphs_ = ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0);
-    ImageList_AddMasked(glyphs_, bmp, transparent);
-    DeleteObject(bmp);
+    ImageList_AddMasked(glyphs_, static_cast<HBITMAP>(bmp.Get()), transparent);
     BUTTON_IMAGELIST list{};
     list.himl = glyphs_;
     list.margin = RECT{4, 0, 0, 0};
@@ -119,7 +119,7 @@ const char* Panel::ClassName() {
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof(wc);
         wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.lpszClassName = kName;
         wc.lpfnWndProc = DefWindowProcA;
         RegisterClassExA(&wc);
@@ -255,7 +255,7 @@ void Timer::SetEnabled(bool on) {
 }
 
 void Timer::Tick() {
-    if (OnTimer) form_.App().Guard(OnTimer);
+    if (onTimer) form_.App().Guard(onTimer);
 }
 
 }  // namespace purgelet::ui

@@ -18,7 +18,6 @@ public:
     using Control::Control;
     ~Button() override;
     bool isDefault = false;
-    bool isCancel = false;
     // A bitmap resource shown left of the caption; its bottom-left pixel's
     // colour is transparent. 0 for none.
     int glyph = 0;
@@ -195,15 +194,14 @@ protected:
     Color DefaultColor() const override { return clWindow; }
 };
 
-// A timer of a form: OnTimer runs every interval while it is on.
+// A timer of a form: onTimer runs every interval while it is on.
 class Timer {
 public:
     Timer(Form& form, unsigned intervalMs);
     ~Timer();
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool on);
-    unsigned Interval() const { return interval_; }
-    std::function<void()> OnTimer;
+    std::function<void()> onTimer;
     void Tick();
 
 private:

@@ -19,10 +19,10 @@ void RegisterFormClass(HINSTANCE inst) {
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.hInstance = inst;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;
     wc.lpszClassName = kFormClass;
-    wc.lpfnWndProc = DefWindowProcA;  // replaced per window by the form procedure
+    wc.lpfnWndProc = &Form::WindowProcedure;
     RegisterClassExA(&wc);
 }
 }  // namespace
@@ -34,7 +34,8 @@ Form::Form(Application& app, std::string name, DesignRect rect, std::string capt
 
 Form::~Form() {
     app_.UnregisterForm(this);
-    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    // The form hears nothing more while its window and controls go.
+    if (hwnd_) app_.UnregisterWindow(hwnd_);
     DestroyHandles();
 }
 
@@ -82,9 +83,7 @@ void Form::CreateWindowAndControls() {
     hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), Style(), x, y, w, h, nullptr, nullptr,
                             app_.Instance(), nullptr);
     if (hwnd_) {
-        SetPropA(hwnd_, "PurgeletControl", static_cast<Control*>(this));
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::FormProc));
+        Register(app_);
         HICON windowIcon = icon ? icon : app_.Icon();
         SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
         SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
@@ -94,7 +93,7 @@ void Form::CreateWindowAndControls() {
     for (Control* c : children) c->CreateHandles();
     LayoutChildren();
     app_.RegisterForm(this);
-    if (OnCreate) app_.Guard(OnCreate);
+    if (onCreate) app_.Guard(onCreate);
 }
 
 void Form::Show() {
@@ -105,17 +104,17 @@ void Form::Show() {
 
 void Form::Hide() {
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-    if (inModal_ && ModalResult == 0) ModalResult = IDCANCEL;
+    if (inModal_ && modalResult == 0) modalResult = IDCANCEL;
 }
 
 bool Form::IsShowing() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Form::Close() {
     bool canClose = true;
-    if (OnCloseQuery && !app_.Guard([&] { OnCloseQuery(canClose); })) return;
+    if (onCloseQuery && !app_.Guard([&] { onCloseQuery(canClose); })) return;
     if (!canClose) return;
-    if (OnClose) app_.Guard(OnClose);
-    if (inModal_ && ModalResult == 0) ModalResult = IDCANCEL;
+    if (onClose) app_.Guard(onClose);
+    if (inModal_ && modalResult == 0) modalResult = IDCANCEL;
     Hide();
 }
 
@@ -130,7 +129,7 @@ void Form::BringToFront() {
 
 int Form::ShowModal() {
     if (!hwnd_) return 0;
-    ModalResult = 0;
+    modalResult = 0;
     inModal_ = true;
     std::vector<HWND> disabled;
     for (Form* f : app_.Forms())
@@ -139,23 +138,12 @@ int Form::ShowModal() {
             disabled.push_back(f->Handle());
         }
     Show();
-    MSG msg;
-    while (ModalResult == 0 && !app_.Terminated()) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-        if (top && IsDialogMessageA(top, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    app_.Run([this] { return modalResult != 0; });
     for (HWND h : disabled)
         if (IsWindow(h)) EnableWindow(h, TRUE);
     inModal_ = false;
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-    return ModalResult;
+    return modalResult;
 }
 
 int Form::Left() const {
@@ -229,7 +217,7 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
                 target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
             if (target && target != hwnd_) ::SetFocus(target);
-            if (OnActivate) app_.Guard(OnActivate);
+            if (onActivate) app_.Guard(onActivate);
             return r;
         }
         case WM_QUERYENDSESSION: {
@@ -264,12 +252,11 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);
+LRESULT CALLBACK Form::WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<Form*>(Application::FindControl(hwnd));
+    if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        self->hwnd_ = nullptr;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->Forget(hwnd);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     return self->WindowMessage(msg, wParam, lParam);

@@ -29,7 +29,7 @@ public:
 
     void Show();
     void Hide();
-    // Asks OnCloseQuery; when allowed, runs OnClose and hides the window.
+    // Asks onCloseQuery; when allowed, runs onClose and hides the window.
     void Close();
     // Destroys the form as soon as the message loop runs.
     void Release();
@@ -37,7 +37,7 @@ public:
     void BringToFront();
     // Shows the form modally; returns when it is closed.
     int ShowModal();
-    int ModalResult = 0;
+    int modalResult = 0;
 
     int Left() const;
     int Top() const;
@@ -49,12 +49,12 @@ public:
     bool IsShowing() const;
 
     // Named events of the form.
-    std::function<void()> OnCreate;
-    std::function<void(bool& canClose)> OnCloseQuery;
-    std::function<void()> OnClose;
-    std::function<void()> OnActivate;
+    std::function<void()> onCreate;
+    std::function<void(bool& canClose)> onCloseQuery;
+    std::function<void()> onClose;
+    std::function<void()> onActivate;
 
-    // Creates the window, its controls, then runs OnCreate (an error there is
+    // Creates the window, its controls, then runs onCreate (an error there is
     // shown and the form is created all the same).
     void CreateWindowAndControls();
 
@@ -91,8 +91,14 @@ protected:
     // Any other message; return true when handled.
     virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+public:
+    // The window procedure of every form: a message reaches its form through
+    // the application's map of windows. Until the form is registered (while
+    // its window is being made) and after it is gone, the default procedure
+    // answers.
+    static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 private:
-    static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
     Application& app_;
     std::map<UINT_PTR, Timer*> timers_;
     bool inModal_ = false;

@@ -21,10 +21,6 @@ const std::string& ListItem::Text(int column) const {
     return subItems[static_cast<std::size_t>(column) - 1];
 }
 
-bool ListItem::HasText(int column) const {
-    return column == 0 || (column > 0 && static_cast<std::size_t>(column) <= subItems.size());
-}
-
 ListView::ListView(Control* parent, std::string name, DesignRect rect) : Control(parent, std::move(name), rect) {}
 
 ListView::~ListView() { DestroyHandles(); }
@@ -60,10 +56,6 @@ void ListView::InsertColumnWindow(int column) {
     SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
 }
 
-const std::string& ListView::ColumnCaption(int column) const {
-    return columns_.at(static_cast<std::size_t>(column)).caption;
-}
-
 int ListView::ColumnWidth(int column) const {
     const Column& c = columns_.at(static_cast<std::size_t>(column));
     if (hwnd_) return static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
@@ -78,8 +70,6 @@ void ListView::SetColumnWidth(int column, int width) {
         c.width = width;
     }
 }
-
-bool ListView::ColumnAutoSize(int column) const { return columns_.at(static_cast<std::size_t>(column)).autoSize; }
 
 void ListView::SetColumnAutoSize(int column, bool on) { columns_.at(static_cast<std::size_t>(column)).autoSize = on; }
 
@@ -220,13 +210,13 @@ int CALLBACK ListView::CompareRanks(LPARAM a, LPARAM b, LPARAM) {
 }
 
 void ListView::Sort() {
-    if (!OnCompare || rows_.size() < 2) return;
+    if (!onCompare || rows_.size() < 2) return;
     // The order is worked out on our own copy first; the window then takes
     // it over, each row carrying its place.
     std::vector<Row*> order;
     order.reserve(rows_.size());
     for (auto& r : rows_) order.push_back(r.get());
-    std::stable_sort(order.begin(), order.end(), [this](const Row* a, const Row* b) { return OnCompare(*a, *b) < 0; });
+    std::stable_sort(order.begin(), order.end(), [this](const Row* a, const Row* b) { return onCompare(*a, *b) < 0; });
     for (std::size_t i = 0; i < order.size(); ++i) order[i]->rank = i;
     std::sort(rows_.begin(), rows_.end(), [](const auto& a, const auto& b) { return a->rank < b->rank; });
     if (hwnd_) SendMessageA(hwnd_, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&ListView::CompareRanks));
@@ -264,7 +254,7 @@ bool ListView::OnNotify(NMHDR* hdr, LRESULT& result) {
         }
         case LVN_COLUMNCLICK: {
             int column = reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem;
-            if (OnColumnClick) Fire([&] { OnColumnClick(column); });
+            if (onColumnClick) Fire([&] { onColumnClick(column); });
             result = 0;
             return true;
         }

@@ -21,7 +21,6 @@ struct ListItem {
 
     // Column 0 is the caption; a column the row has no text for reads as empty.
     const std::string& Text(int column) const;
-    bool HasText(int column) const;
 };
 
 class ListView : public Control {
@@ -43,12 +42,10 @@ public:
     // real pixels.
     int AddColumn(const std::string& caption, int designWidth);
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
-    const std::string& ColumnCaption(int column) const;
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
     // A column with automatic sizing is fitted to its contents and header
     // again each time an update bracket closes.
-    bool ColumnAutoSize(int column) const;
     void SetColumnAutoSize(int column, bool on);
 
     // Rows.
@@ -75,17 +72,19 @@ public:
     void EnsureVisible(int index);
 
     // No redraw between the outermost BeginUpdate and its EndUpdate.
+    // UpdateBracket pairs them, however the work in between ends.
     void BeginUpdate();
     void EndUpdate();
     int UpdateDepth() const { return updateDepth_; }
+    class UpdateBracket;
 
-    // Orders every row once by OnCompare (rows that compare equal keep their
-    // order). An error raised by OnCompare ends the sort with the order unchanged.
+    // Orders every row once by onCompare (rows that compare equal keep their
+    // order). An error raised by onCompare ends the sort with the order unchanged.
     void Sort();
 
     // Events.
-    std::function<void(int column)> OnColumnClick;
-    std::function<int(const ListItem&, const ListItem&)> OnCompare;
+    std::function<void(int column)> onColumnClick;
+    std::function<int(const ListItem&, const ListItem&)> onCompare;
 
 protected:
     const char* WindowClass() const override { return WC_LISTVIEWA; }
@@ -114,6 +113,18 @@ private:
     std::vector<Column> columns_;
     std::vector<std::unique_ptr<Row>> rows_;  // in the order the window shows them
     int updateDepth_ = 0;
+};
+
+// Opens a list view's update bracket and closes it when it goes out of scope.
+class ListView::UpdateBracket {
+public:
+    explicit UpdateBracket(ListView& list) : list_(list) { list_.BeginUpdate(); }
+    ~UpdateBracket() { list_.EndUpdate(); }
+    UpdateBracket(const UpdateBracket&) = delete;
+    UpdateBracket& operator=(const UpdateBracket&) = delete;
+
+private:
+    ListView& list_;
 };
 
 }  // namespace purgelet::ui

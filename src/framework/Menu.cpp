@@ -158,21 +158,21 @@ bool MenuItem::InPopupMenu() const { return parent_ && !parent_->parent_ && !men
 bool MenuItem::InMainMenu() const { return parent_ && !parent_->parent_ && menu_.IsBar(); }
 
 void MenuItem::Click() {
-    if (OnClick) menu_.OwnerForm().App().Guard(OnClick);
+    if (onClick) menu_.OwnerForm().App().Guard(onClick);
 }
 
 void MenuItem::MeasureItem(Canvas& canvas, int& width, int& height) {
     DefaultMeasure(canvas, width, height);
-    if (OnMeasureItem) OnMeasureItem(*this, canvas, width, height);
+    if (onMeasureItem) onMeasureItem(*this, canvas, width, height);
 }
 
 void MenuItem::DrawItem(Canvas& canvas, const RECT& rect, UINT state) {
-    if (!OnDrawItem && !OnAdvancedDrawItem) {
+    if (!onDrawItem && !onAdvancedDrawItem) {
         DefaultDraw(canvas, rect, state);
         return;
     }
-    if (OnDrawItem) OnDrawItem(*this, canvas, rect, (state & ODS_SELECTED) != 0);
-    if (OnAdvancedDrawItem) OnAdvancedDrawItem(*this, canvas, rect, state);
+    if (onDrawItem) onDrawItem(*this, canvas, rect, (state & ODS_SELECTED) != 0);
+    if (onAdvancedDrawItem) onAdvancedDrawItem(*this, canvas, rect, state);
 }
 
 void MenuItem::DefaultMeasure(Canvas& canvas, int& width, int& height) {
@@ -183,7 +183,7 @@ void MenuItem::DefaultMeasure(Canvas& canvas, int& width, int& height) {
         return;
     }
     int imageWidth = kImageSize, imageHeight = kImageSize;
-    if (menu_.Images) ImageList_GetIconSize(menu_.Images, &imageWidth, &imageHeight);
+    if (menu_.images) ImageList_GetIconSize(menu_.images, &imageWidth, &imageHeight);
     if (IsLine()) {
         width = imageWidth + kImageGap + kTextGap;
         height = kLineHeight + kHeightGap;
@@ -210,10 +210,10 @@ void MenuItem::DefaultDraw(Canvas& canvas, const RECT& r, UINT state) {
         return;
     }
     int imageWidth = kImageSize, imageHeight = kImageSize;
-    if (menu_.Images) ImageList_GetIconSize(menu_.Images, &imageWidth, &imageHeight);
+    if (menu_.images) ImageList_GetIconSize(menu_.images, &imageWidth, &imageHeight);
     const int imageTop = r.top + (r.bottom - r.top - imageHeight) / 2;
-    if (menu_.Images && ImageIndex >= 0) {
-        ImageList_Draw(menu_.Images, ImageIndex, canvas.Handle(), r.left + 2, imageTop, ILD_TRANSPARENT);
+    if (menu_.images && imageIndex >= 0) {
+        ImageList_Draw(menu_.images, imageIndex, canvas.Handle(), r.left + 2, imageTop, ILD_TRANSPARENT);
     } else if (!bitmap_.Empty()) {
         canvas.Draw(r.left + 2, r.top + (r.bottom - r.top - bitmap_.Height()) / 2, bitmap_);
     }
@@ -246,7 +246,7 @@ void Menu::UpdateAll(MenuItem& item) {
 PopupMenu::PopupMenu(Form& form, std::string name) : Menu(form, std::move(name), CreatePopupMenu()) {}
 
 void PopupMenu::DoPopup() {
-    if (OnPopup) OwnerForm().App().Guard(OnPopup);
+    if (onPopup) OwnerForm().App().Guard(onPopup);
 }
 
 void PopupMenu::Popup(int screenX, int screenY) {

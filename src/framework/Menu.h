@@ -59,22 +59,22 @@ public:
     HMENU SubMenu() const { return subMenu_; }
 
     // Index into the menu's image list; -1 for none.
-    int ImageIndex = -1;
+    int imageIndex = -1;
     // The item's own picture (empty unless given one).
     Bitmap& GetBitmap() { return bitmap_; }
     WORD ShortCut() const { return shortCut_; }
     void SetShortCut(WORD shortCut);
     std::string ShortCutText() const { return ShortCutToText(shortCut_); }
 
-    std::function<void()> OnClick;
+    std::function<void()> onClick;
     // Painting and measuring of owner-drawn items. When either draw handler
     // is set, the draw handler runs first with the selected flag and then the
     // state handler with the whole item state (ODS_*), on the same canvas;
     // otherwise the framework paints the item itself. The measure handler
     // may change the size the framework computed.
-    std::function<void(MenuItem& sender, Canvas& canvas, const RECT& rect, bool selected)> OnDrawItem;
-    std::function<void(MenuItem& sender, Canvas& canvas, int& width, int& height)> OnMeasureItem;
-    std::function<void(MenuItem& sender, Canvas& canvas, const RECT& rect, UINT state)> OnAdvancedDrawItem;
+    std::function<void(MenuItem& sender, Canvas& canvas, const RECT& rect, bool selected)> onDrawItem;
+    std::function<void(MenuItem& sender, Canvas& canvas, int& width, int& height)> onMeasureItem;
+    std::function<void(MenuItem& sender, Canvas& canvas, const RECT& rect, UINT state)> onAdvancedDrawItem;
 
     // Runs the click handler, whatever the item's enabled state.
     void Click();
@@ -122,8 +122,8 @@ public:
     // Owner-drawn items are measured and painted by the program.
     bool OwnerDraw() const { return ownerDraw_; }
     void SetOwnerDraw(bool on);
-    // Images the items' ImageIndex refers to (not owned); null for none.
-    HIMAGELIST Images = nullptr;
+    // Images the items' imageIndex refers to (not owned); null for none.
+    HIMAGELIST images = nullptr;
 
 protected:
     Menu(Form& form, std::string name, HMENU handle);
@@ -146,11 +146,11 @@ public:
 
     // Where the menu opens relative to the point: its left edge, right edge or middle there.
     PopupAlignment alignment = PopupAlignment::Left;
-    std::function<void()> OnPopup;
-    // Runs OnPopup, shows the menu at a screen point, and once it has closed
+    std::function<void()> onPopup;
+    // Runs onPopup, shows the menu at a screen point, and once it has closed
     // runs the click of the item chosen, if any.
     void Popup(int screenX, int screenY);
-    // Runs OnPopup only (what happens before the menu shows).
+    // Runs onPopup only (what happens before the menu shows).
     void DoPopup();
 };
 

@@ -1,12 +1,16 @@
 #pragma once
 // A hidden top-level window that hands every message to one handler: what a
 // non-visual component needs to hear the shell's notifications, broadcasts
-// and the session messages. Only the messages that create the window get
-// default processing; every other result is the handler's (0 unless set).
-// The handler runs behind the application's error guard.
+// and the session messages. Like every window of the framework it is found
+// through the application's map of windows; only the messages that create
+// the window (before it is in the map) get default processing, and every
+// other result is the handler's (0 unless set). The handler runs behind the
+// application's error guard.
 #include <windows.h>
 
 #include <functional>
+
+#include "framework/Control.h"
 
 namespace purgelet::ui {
 
@@ -19,21 +23,21 @@ struct Message {
     LRESULT result = 0;
 };
 
-class UtilityWindow {
+class UtilityWindow : public Control {
 public:
     UtilityWindow(Application& app, std::function<void(Message&)> handler);
     // Destroys the window; no message reaches the handler afterwards.
-    ~UtilityWindow();
-    UtilityWindow(const UtilityWindow&) = delete;
-    UtilityWindow& operator=(const UtilityWindow&) = delete;
+    ~UtilityWindow() override;
 
-    HWND Handle() const { return hwnd_; }
+protected:
+    const char* WindowClass() const override;
+    bool Subclassed() const override { return false; }
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
     Application& app_;
     std::function<void(Message&)> handler_;
-    HWND hwnd_ = nullptr;
 };
 
 }  // namespace purgelet::ui

@@ -61,20 +61,22 @@ const std::vector<std::string>& HelpTextLines() {
 TForm1::TForm1(ui::Application& app, ProgramState& state)
     : Form(app, "Form1", {179, 94, 612, 496}, "Ovk"), state_(state) {
     state_.Form1 = this;
+    state_.autoColResizeBox = &chkAutoColResize;
     ApplyDesignLook();
-    OnCreate = [this] { FormCreate(); };
-    OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
-    btnAbout.OnClick = [this] { btnAboutClick(); };
-    btnHelp.OnClick = [this] { btnHelpClick(); };
-    btnExit.OnClick = [this] { btnExitClick(); };
+    onCreate = [this] { FormCreate(); };
+    onCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+    btnAbout.onClick = [this] { btnAboutClick(); };
+    btnHelp.onClick = [this] { btnHelpClick(); };
+    btnExit.onClick = [this] { btnExitClick(); };
     // The "Info Of" buttons do nothing.
     for (ui::Button* b :
          {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache, &btnInfoOfOnlineCache})
-        b->OnClick = [] {};
+        b->onClick = [] {};
 }
 
 TForm1::~TForm1() {
     if (state_.Form1 == this) state_.Form1 = nullptr;
+    if (state_.autoColResizeBox == &chkAutoColResize) state_.autoColResizeBox = nullptr;
 }
 
 void TForm1::ApplyDesignLook() {

@@ -28,10 +28,10 @@ TForm2::TForm2(ui::Application& app, ProgramState& state)
     Help1.GetBitmap().LoadFromResource(app.Instance(), IDB_TRAY_HELP);
     Open1.GetBitmap().LoadFromResource(app.Instance(), IDB_TRAY_OPEN);
     Remove1.GetBitmap().LoadFromResource(app.Instance(), IDB_TRAY_REMOVE);
-    About1.OnClick = [this] { About1Click(); };
-    Help1.OnClick = [this] { Help1Click(); };
-    Open1.OnClick = [this] { Open1Click(); };
-    Remove1.OnClick = [this] { Remove1Click(); };
+    About1.onClick = [this] { About1Click(); };
+    Help1.onClick = [this] { Help1Click(); };
+    Open1.onClick = [this] { Open1Click(); };
+    Remove1.onClick = [this] { Remove1Click(); };
 
     XpMenu1.SelectionColor = 16695504;
     XpMenu1.SelectionFontColor = ui::clWhite;
@@ -41,7 +41,7 @@ TForm2::TForm2(ui::Application& app, ProgramState& state)
     XpMenu1.BackColor = ui::clWhite;
     XpMenu1.StripWidth = 20;
 
-    OnCreate = [this] { FormCreate(); };
+    onCreate = [this] { FormCreate(); };
     state_.Form2 = this;
 }
 

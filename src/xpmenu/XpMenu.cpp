@@ -57,8 +57,8 @@ void TXpMenu::DefMenuAdvancedDrawItem(ui::MenuItem& sender, ui::Canvas& canvas, 
     } else if (popup) {
         canvas.brushColor = BackColor;
         canvas.FillRect(TextRect(r, StripWidth));
-        if (sender.ImageIndex >= 0 && sender.ParentMenu().Images)
-            bitmap.AssignFromImageList(sender.ParentMenu().Images, sender.ImageIndex);
+        if (sender.imageIndex >= 0 && sender.ParentMenu().images)
+            bitmap.AssignFromImageList(sender.ParentMenu().images, sender.imageIndex);
         canvas.Draw(r.left + 2, r.top + 2, bitmap);
     } else {
         canvas.brushColor = ui::clBtnFace;
@@ -94,8 +94,8 @@ void TXpMenu::DefMenuDrawItem(ui::MenuItem& sender, ui::Canvas& canvas, const RE
     // An image of the menu's image list is drawn through a bitmap of its own,
     // freed however the drawing ends.
     ui::Bitmap image;
-    const bool fromList = sender.ImageIndex >= 0;
-    if (fromList) image.AssignFromImageList(sender.ParentMenu().Images, sender.ImageIndex);
+    const bool fromList = sender.imageIndex >= 0;
+    if (fromList) image.AssignFromImageList(sender.ParentMenu().images, sender.imageIndex);
     ui::Bitmap& own = sender.GetBitmap();
     if (selected) {
         canvas.brushColor = SelectionColor;
@@ -125,13 +125,13 @@ void TXpMenu::DefMenuDrawItem(ui::MenuItem& sender, ui::Canvas& canvas, const RE
 
 void TXpMenu::HookMenuItems() {
     for (ui::MenuItem* item : owner_.MenuItems()) {
-        item->OnDrawItem = [this](ui::MenuItem& s, ui::Canvas& c, const RECT& r, bool selected) {
+        item->onDrawItem = [this](ui::MenuItem& s, ui::Canvas& c, const RECT& r, bool selected) {
             DefMenuDrawItem(s, c, r, selected);
         };
-        item->OnMeasureItem = [this](ui::MenuItem& s, ui::Canvas& c, int& w, int& h) {
+        item->onMeasureItem = [this](ui::MenuItem& s, ui::Canvas& c, int& w, int& h) {
             DefMenuMeasureItem(s, c, w, h);
         };
-        item->OnAdvancedDrawItem = [this](ui::MenuItem& s, ui::Canvas& c, const RECT& r, UINT state) {
+        item->onAdvancedDrawItem = [this](ui::MenuItem& s, ui::Canvas& c, const RECT& r, UINT state) {
             DefMenuAdvancedDrawItem(s, c, r, state);
         };
     }

@@ -7,41 +7,34 @@ using namespace testing_support;
 
 namespace {
 constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
-
-DWORD ProcessIdOf(HANDLE process) { return GetProcessId(process); }
-
-void EndProgram(HANDLE process, HWND main) {
-    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-    CloseHandle(process);
-}
 }  // namespace
 
 TEST(ProgramExe, SecondCopyShowsOneInformationBoxAndEndsWhileTheFirstRuns) {
     RegDeleteTree(SettingsKey());
-    HANDLE first = Start(ProgramExe());
-    ASSERT_NE(first, nullptr);
-    HWND main = WaitForWindow(kMainCaption, nullptr, 30000, ProcessIdOf(first));
+    StartedProgram first(ProgramExe());
+    ASSERT_TRUE(first);
+    HWND main = WaitForWindow(kMainCaption, nullptr, 30000, first.Id());
     ASSERT_NE(main, nullptr) << "the main window did not appear";
     // The caption is set during creation, a moment before the window is shown.
     for (int i = 0; i < 100 && !IsWindowVisible(main); ++i) Sleep(100);
     EXPECT_TRUE(IsWindowVisible(main));
 
-    HANDLE second = Start(ProgramExe());
-    ASSERT_NE(second, nullptr);
-    HWND box = WaitForWindow("Purgelet", "#32770", 30000, ProcessIdOf(second));
+    StartedProgram second(ProgramExe());
+    ASSERT_TRUE(second);
+    HWND box = WaitForWindow("Purgelet", "#32770", 30000, second.Id());
     ASSERT_NE(box, nullptr) << "the second copy showed no message box";
+    // The box exists a moment before its text does.
+    for (int i = 0; i < 50 && DialogText(box).empty(); ++i) Sleep(100);
     EXPECT_EQ(DialogText(box), "Ovk Purgelet v2.0.3 is already running.");
     // The second copy made no main window of its own.
-    EXPECT_EQ(WaitForWindow(kMainCaption, nullptr, 500, ProcessIdOf(second)), nullptr);
+    EXPECT_EQ(WaitForWindow(kMainCaption, nullptr, 500, second.Id()), nullptr);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_EQ(WaitForSingleObject(second, 20000), WAIT_OBJECT_0);
-    CloseHandle(second);
+    ASSERT_EQ(WaitForSingleObject(second.Handle(), 20000), WAIT_OBJECT_0);
 
     // The first copy is undisturbed.
-    EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(first.Handle(), 0), WAIT_TIMEOUT);
     EXPECT_TRUE(IsWindow(main));
-    EndProgram(first, main);
+    EXPECT_TRUE(first.End(main));
     EXPECT_EQ(RegGetString(SettingsKey(), "MainTop").empty(), false) << "closing stores the position";
     RegDeleteTree(SettingsKey());
 }

@@ -45,6 +45,13 @@ TEST_F(StartupTest, NormalStartShowsTheMainWindowAndCreatesNoTrayWindow) {
     EXPECT_TRUE(fx.recorded.boxes.empty());
 }
 
+TEST_F(StartupTest, TrayStartCreatesTheTrayWindowThenTheMainWindowThenTheCookieManager) {
+    RegSetString(SettingsKey(), "Check In Tray", "1");
+    StartProgram(fx.state);
+    EXPECT_TRUE(fx.state.TrayMode);
+    EXPECT_EQ(FormNames(), (std::vector<std::string>{"FirstInitial", "Form2", "Form1", "MainForm"}));
+}
+
 TEST_F(StartupTest, TrayDecisionTable) {
     struct Row {
         const char* runOnStartup;

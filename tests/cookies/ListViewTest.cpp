@@ -94,7 +94,7 @@ TEST(ListView, SortingIsStableMovesCheckMarksAlongAndAFailingCompareChangesNothi
     const char* rows[][2] = {{"a", "2"}, {"b", "1"}, {"c", "2"}, {"d", "1"}, {"e", "0"}};
     for (auto& r : rows) f.lv.AddItem(r[0], {r[1]});
     f.lv.SetChecked(2, true);  // "c"
-    f.lv.OnCompare = [](const ui::ListItem& x, const ui::ListItem& y) {
+    f.lv.onCompare = [](const ui::ListItem& x, const ui::ListItem& y) {
         return x.Text(1) < y.Text(1) ? -1 : (y.Text(1) < x.Text(1) ? 1 : 0);
     };
     f.lv.Sort();
@@ -105,7 +105,7 @@ TEST(ListView, SortingIsStableMovesCheckMarksAlongAndAFailingCompareChangesNothi
     EXPECT_FALSE(f.lv.Checked(2));
 
     int calls = 0;
-    f.lv.OnCompare = [&](const ui::ListItem&, const ui::ListItem&) -> int {
+    f.lv.onCompare = [&](const ui::ListItem&, const ui::ListItem&) -> int {
         if (++calls == 3) throw ui::ConvertError("bad cell");
         return 1;
     };
@@ -119,7 +119,7 @@ TEST(ListView, HeaderClicksAndUpdateBrackets) {
     auto& f = fx.app.CreateForm<ListForm>();
     f.Show();
     std::vector<int> clicked;
-    f.lv.OnColumnClick = [&](int column) { clicked.push_back(column); };
+    f.lv.onColumnClick = [&](int column) { clicked.push_back(column); };
     HWND header = reinterpret_cast<HWND>(SendMessageA(f.lv.Handle(), LVM_GETHEADER, 0, 0));
     for (int column : {2, 0}) {
         RECT r{};
@@ -148,13 +148,13 @@ TEST(PopupMenu, ARightClickRunsOnPopupShowsTheMenuAndRunsTheChosenItem) {
     f.Show();
     f.lv.AddItem("row");
     std::vector<std::string> events;
-    f.pm.OnPopup = [&] {
+    f.pm.onPopup = [&] {
         events.push_back("popup");
         // Chooses the first item from the keyboard once the menu runs.
         PostMessageA(f.lv.Handle(), WM_KEYDOWN, VK_DOWN, 0);
         PostMessageA(f.lv.Handle(), WM_KEYDOWN, VK_RETURN, 0);
     };
-    f.first.OnClick = [&] { events.push_back("first"); };
+    f.first.onClick = [&] { events.push_back("first"); };
     // Should the menu not take the keys, it is closed after a while.
     std::atomic<bool> done{false};
     std::thread watchdog([&] {

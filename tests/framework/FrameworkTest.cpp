@@ -16,7 +16,7 @@ class SampleForm : public Form {
 public:
     SampleForm(Application& app, std::string caption = "Sample", bool failOnCreate = false)
         : Form(app, "Sample", {10, 10, 300, 200}, std::move(caption)) {
-        OnCreate = [this, failOnCreate] {
+        onCreate = [this, failOnCreate] {
             created = true;
             if (failOnCreate) throw Error("Creation went wrong");
             afterThrow = true;
@@ -37,7 +37,7 @@ TEST(Framework, TriggeredClickRunsEvenWhenDisabledOrHidden) {
     ProgramFixture fx;
     auto& form = fx.app.CreateForm<SampleForm>();
     int clicks = 0;
-    form.button.OnClick = [&] { ++clicks; };
+    form.button.onClick = [&] { ++clicks; };
     form.button.SetEnabled(false);
     form.button.Click();
     form.button.SetVisible(false);
@@ -50,7 +50,7 @@ TEST(Framework, HandlerErrorIsShownInTheErrorBoxAndTheWindowStaysUsable) {
     ProgramFixture fx;
     auto& form = fx.app.CreateForm<SampleForm>();
     int clicks = 0;
-    form.button.OnClick = [&] {
+    form.button.onClick = [&] {
         if (++clicks == 1) throw Error("Failed to set data for 'MainTop'");
     };
     form.button.Click();
@@ -123,7 +123,7 @@ TEST(Framework, RadioButtonsOfOneParentFormAGroup) {
     EXPECT_EQ(SendMessageA(form.radioA.Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     // A click selects the clicked one and clears the others.
     int clicks = 0;
-    form.radioB.OnClick = [&] { ++clicks; };
+    form.radioB.onClick = [&] { ++clicks; };
     SendMessageA(form.group.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                  reinterpret_cast<LPARAM>(form.radioB.Handle()));
     EXPECT_TRUE(form.radioB.Checked());
@@ -140,11 +140,11 @@ TEST(Framework, MouseUpSeesTheNewStateAndKeyUpRunsBeforeTheToggle) {
     form.Show();
     std::vector<bool> seenOnMouseUp, seenOnKeyUp;
     std::vector<MouseButton> buttons;
-    form.check.OnMouseUp = [&](MouseButton b, int, int) {
+    form.check.onMouseUp = [&](MouseButton b, int, int) {
         buttons.push_back(b);
         seenOnMouseUp.push_back(form.check.Checked());
     };
-    form.check.OnKeyUp = [&](WORD key) {
+    form.check.onKeyUp = [&](WORD key) {
         if (key == VK_SPACE) seenOnKeyUp.push_back(form.check.Checked());
     };
     HWND h = form.check.Handle();

@@ -36,17 +36,17 @@ public:
 
 // Records every measure and draw call of the items as text.
 void Record(MenuItem& item, std::vector<std::string>& events) {
-    item.OnMeasureItem = [&events](MenuItem& s, Canvas&, int& w, int& h) {
+    item.onMeasureItem = [&events](MenuItem& s, Canvas&, int& w, int& h) {
         events.push_back("measure " + s.Name());
         EXPECT_GT(w, 0);
         EXPECT_GT(h, 0);
     };
     auto last = std::make_shared<std::pair<Canvas*, RECT>>();
-    item.OnDrawItem = [&events, last](MenuItem& s, Canvas& c, const RECT& r, bool selected) {
+    item.onDrawItem = [&events, last](MenuItem& s, Canvas& c, const RECT& r, bool selected) {
         *last = {&c, r};
         events.push_back("draw " + s.Name() + (selected ? " selected" : ""));
     };
-    item.OnAdvancedDrawItem = [&events, last](MenuItem& s, Canvas& c, const RECT& r, UINT state) {
+    item.onAdvancedDrawItem = [&events, last](MenuItem& s, Canvas& c, const RECT& r, UINT state) {
         EXPECT_EQ(last->first, &c) << "the same canvas for both handlers";
         EXPECT_TRUE(EqualRect(&last->second, &r));
         events.push_back("state " + s.Name() + ((state & ODS_SELECTED) ? " selected" : ""));
@@ -59,8 +59,8 @@ TEST(OwnerDrawnMenu, PopupItemsAreMeasuredAndDrawnByTheirHandlersAndTheChosenOne
     auto& form = fx.app.CreateForm<MenuForm>();
     std::vector<std::string> events;
     for (MenuItem* item : form.popup.Items()) Record(*item, events);
-    form.first.OnClick = [&] { events.push_back("click first"); };
-    form.popup.OnPopup = [&] {
+    form.first.onClick = [&] { events.push_back("click first"); };
+    form.popup.onPopup = [&] {
         PostMessageA(form.Handle(), WM_KEYDOWN, VK_DOWN, 0);
         PostMessageA(form.Handle(), WM_KEYDOWN, VK_RETURN, 0);
     };
@@ -134,8 +134,8 @@ TEST(OwnerDrawnMenu, MenuBarItemsAreOwnerDrawnAndTheirCommandsRunTheirClicks) {
     }
 
     int clicks = 0;
-    form.fileOpen.OnClick = [&] { ++clicks; };
-    form.first.OnClick = [&] { clicks += 100; };
+    form.fileOpen.onClick = [&] { ++clicks; };
+    form.first.onClick = [&] { clicks += 100; };
     SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(form.fileOpen.Id(), 0), 0);
     EXPECT_EQ(clicks, 1);
     form.fileOpen.SetEnabled(false);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/Texts.h"
+#include "framework/Handles.h"
 
 namespace testing_support {
 
@@ -155,10 +156,8 @@ ProgramFixture::ProgramFixture() {
     app.hooks.beep = [this](UINT) { ++recorded.beeps; };
 }
 
-ProgramFixture::~ProgramFixture() {
-    // The windows and components use the program state, which goes first.
-    app.DestroyAll();
-}
+// The windows and components refer to the program state, so they go before it.
+ProgramFixture::~ProgramFixture() { app.DestroyAll(); }
 
 HANDLE Start(const std::string& commandLine) {
     STARTUPINFOA si{};
@@ -183,6 +182,24 @@ int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
     }
     CloseHandle(p);
     return code;
+}
+
+StartedProgram::~StartedProgram() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 10000);
+    }
+    CloseHandle(process_);
+}
+
+bool StartedProgram::End(HWND window, DWORD timeoutMs) {
+    if (!process_) return false;
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0) return true;
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 10000);
+    return false;
 }
 
 std::string ProgramExe() {
@@ -303,11 +320,12 @@ double SecondsNow() {
 }
 
 bool SaveWindowBitmap(HWND window, const std::string& path) {
+    using namespace purgelet::ui;
     RECT r;
     if (!GetWindowRect(window, &r)) return false;
     const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
+    ScreenDC screen;
+    MemoryDC mem(screen);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = w;
@@ -316,30 +334,24 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
+    GdiObject bmp(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    {
+        SelectedObject selected(mem, bmp);
+        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    }
     const DWORD stride = ((w * 3 + 3) / 4) * 4;
     const DWORD imageSize = stride * h;
     BITMAPFILEHEADER fh{};
     fh.bfType = 0x4D42;
     fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
     fh.bfSize = fh.bfOffBits + imageSize;
-    bool ok = false;
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-        DWORD n = 0;
-        bi.bmiHeader.biSizeImage = imageSize;
-        ok = ::WriteFile(f, &fh, sizeof(fh), &n, nullptr) &&
-             ::WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &n, nullptr) &&
-             ::WriteFile(f, bits, imageSize, &n, nullptr);
-        CloseHandle(f);
-    }
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return ok;
+    FileHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
+    DWORD n = 0;
+    bi.bmiHeader.biSizeImage = imageSize;
+    return ::WriteFile(f, &fh, sizeof(fh), &n, nullptr) &&
+           ::WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &n, nullptr) &&
+           ::WriteFile(f, bits, imageSize, &n, nullptr);
 }
 
 }  // namespace testing_support

@@ -80,6 +80,25 @@ public:
 int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000);
 // Starts a program; the caller owns the handle.
 HANDLE Start(const std::string& commandLine);
+// A program a test started. However the test ends (an assertion that fails
+// included), the program is ended when the guard goes: terminated if End has
+// not ended it before.
+class StartedProgram {
+public:
+    explicit StartedProgram(const std::string& commandLine) : process_(Start(commandLine)) {}
+    ~StartedProgram();
+    StartedProgram(const StartedProgram&) = delete;
+    StartedProgram& operator=(const StartedProgram&) = delete;
+    explicit operator bool() const { return process_ != nullptr; }
+    HANDLE Handle() const { return process_; }
+    DWORD Id() const { return process_ ? GetProcessId(process_) : 0; }
+    // Asks the window to close and waits for the program to end; terminates
+    // it after the time limit. True when it ended by itself.
+    bool End(HWND window, DWORD timeoutMs = 20000);
+
+private:
+    HANDLE process_;
+};
 // The Windows path of the built program.
 std::string ProgramExe();
 // Waits for a top-level window with this caption (and class, when given).

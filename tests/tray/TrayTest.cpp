@@ -142,7 +142,7 @@ TEST_F(TrayTest, ARefusedIconIsReportedAndThePreviousInstanceStays) {
     EXPECT_EQ(fx.recorded.boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
     EXPECT_EQ(fx.state.TrayIcon, first);
     EXPECT_EQ(fx.state.Form2, &second);
-    EXPECT_FALSE(second.Open1.OnDrawItem) << "no XP painter after the failure";
+    EXPECT_FALSE(second.Open1.onDrawItem) << "no XP painter after the failure";
     EXPECT_EQ(TrayIconCount(), base + 1);
 }
 
@@ -185,7 +185,7 @@ TEST_F(TrayTest, MouseMovesAreReportedButClicksAndReleasesDoNothing) {
     icon.OnClick = icon.OnDblClick = [&](TTrayIcon&) { events.push_back("click"); };
     icon.OnMouseDown =
         icon.OnMouseUp = [&](TTrayIcon&, ui::MouseButton, ui::ShiftState, int, int) { events.push_back("button"); };
-    tray.PopupMenu1.OnPopup = [&] { events.push_back("menu"); };
+    tray.PopupMenu1.onPopup = [&] { events.push_back("menu"); };
     SetCursorPos(300, 200);
     HWND window = icon.MessageWindowHandle();
     for (UINT m :
@@ -238,8 +238,8 @@ TEST_F(TrayTest, TheMenuIsDrawnByTheXpPainterUnlessTheValueIsExactly0) {
         TForm2& tray = CreateTray();
         EXPECT_TRUE(tray.PopupMenu1.OwnerDraw());
         for (ui::MenuItem* item : tray.PopupMenu1.Items()) {
-            EXPECT_EQ(bool(item->OnDrawItem), row.hooked) << item->Name();
-            EXPECT_EQ(bool(item->OnMeasureItem), row.hooked) << item->Name();
+            EXPECT_EQ(bool(item->onDrawItem), row.hooked) << item->Name();
+            EXPECT_EQ(bool(item->onMeasureItem), row.hooked) << item->Name();
         }
         fx.app.DestroyForm(tray);
     }
