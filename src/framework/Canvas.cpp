@@ -1,25 +1,10 @@
 #include "framework/Canvas.h"
 
+#include "framework/Handles.h"
+
 namespace purgelet::ui {
 
 namespace {
-// A memory device context holding one bitmap for the life of a block.
-class BitmapDC {
-public:
-    BitmapDC(HDC like, HBITMAP bitmap) : dc_(CreateCompatibleDC(like)), old_(SelectObject(dc_, bitmap)) {}
-    ~BitmapDC() {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    BitmapDC(const BitmapDC&) = delete;
-    BitmapDC& operator=(const BitmapDC&) = delete;
-    HDC Handle() const { return dc_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 // A bitmap's key colour outside an image copied from an image list.
 constexpr COLORREF kImageKeyColor = RGB(255, 0, 255);
 }  // namespace
@@ -34,12 +19,9 @@ void Bitmap::Assign(HBITMAP bitmap) {
     if (handle_ && GetObjectA(handle_, sizeof(info), &info)) {
         width_ = info.bmWidth;
         height_ = info.bmHeight;
-        HDC screen = GetDC(nullptr);
-        {
-            BitmapDC dc(screen, handle_);
-            transparent_ = GetPixel(dc.Handle(), 0, height_ - 1);
-        }
-        ReleaseDC(nullptr, screen);
+        MemoryDC dc;
+        SelectedObject selected(dc, handle_);
+        transparent_ = GetPixel(dc, 0, height_ - 1);
     } else {
         width_ = height_ = 0;
     }
@@ -55,16 +37,17 @@ void Bitmap::AssignFromImageList(HIMAGELIST images, int index) {
         Assign(nullptr);
         return;
     }
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HBITMAP bitmap = nullptr;
     {
-        BitmapDC dc(screen, bitmap);
+        ScreenDC screen;
+        bitmap = CreateCompatibleBitmap(screen, w, h);
+        MemoryDC dc(screen);
+        SelectedObject selected(dc, bitmap);
         RECT all{0, 0, w, h};
-        SetBkColor(dc.Handle(), kImageKeyColor);
-        ExtTextOutA(dc.Handle(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
-        ImageList_Draw(images, index, dc.Handle(), 0, 0, ILD_TRANSPARENT);
+        SetBkColor(dc, kImageKeyColor);
+        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+        ImageList_Draw(images, index, dc, 0, 0, ILD_TRANSPARENT);
     }
-    ReleaseDC(nullptr, screen);
     Assign(bitmap);
 }
 
@@ -100,17 +83,16 @@ void Canvas::FillRect(const RECT& r) {
 
 void Canvas::Rectangle(const RECT& r) {
     SetDCBrushColor(dc_, ColorToRGB(brushColor));
-    HGDIOBJ old = SelectObject(dc_, GetStockObject(DC_BRUSH));
+    SelectedObject brush(dc_, GetStockObject(DC_BRUSH));
     ::Rectangle(dc_, r.left, r.top, r.right, r.bottom);
-    SelectObject(dc_, old);
 }
 
 void Canvas::Draw(int x, int y, const Bitmap& bitmap) {
     if (bitmap.Empty() || bitmap.Width() <= 0 || bitmap.Height() <= 0) return;
-    const COLORREF key = bitmap.TransparentColor();
-    BitmapDC source(dc_, bitmap.Handle());
-    TransparentBlt(dc_, x, y, bitmap.Width(), bitmap.Height(), source.Handle(), 0, 0, bitmap.Width(), bitmap.Height(),
-                   key);
+    MemoryDC source(dc_);
+    SelectedObject selected(source, bitmap.Handle());
+    TransparentBlt(dc_, x, y, bitmap.Width(), bitmap.Height(), source, 0, 0, bitmap.Width(), bitmap.Height(),
+                   bitmap.TransparentColor());
 }
 
 int Canvas::TextWidth(const std::string& text) {

@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
+#include "framework/Handles.h"
 
 namespace purgelet::ui {
 
@@ -283,16 +284,13 @@ bool HandleMenuMessage(Form& form, UINT msg, WPARAM wParam, LPARAM lParam, LRESU
             if (wParam != 0 || !m || m->CtlType != ODT_MENU) return false;
             MenuItem* item = FindByData(form, m->itemData);
             if (!item) return false;
-            HDC dc = GetDC(form.Handle());
-            {
-                Canvas canvas(dc);
-                canvas.SetFont(form.App().MenuFont());
-                int width = static_cast<int>(m->itemWidth), height = static_cast<int>(m->itemHeight);
-                form.App().Guard([&] { item->MeasureItem(canvas, width, height); });
-                m->itemWidth = static_cast<UINT>(std::max(width, 0));
-                m->itemHeight = static_cast<UINT>(std::max(height, 0));
-            }
-            ReleaseDC(form.Handle(), dc);
+            ScreenDC dc;
+            Canvas canvas(dc);
+            canvas.SetFont(form.App().MenuFont());
+            int width = static_cast<int>(m->itemWidth), height = static_cast<int>(m->itemHeight);
+            form.App().Guard([&] { item->MeasureItem(canvas, width, height); });
+            m->itemWidth = static_cast<UINT>(std::max(width, 0));
+            m->itemHeight = static_cast<UINT>(std::max(height, 0));
             result = TRUE;
             return true;
         }
