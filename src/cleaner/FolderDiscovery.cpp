@@ -31,6 +31,8 @@ std::string ExtractFileDrive(const std::string& path) {
 }
 
 std::string FindProfileFolder(const DiscoveryFacts& facts, std::uint8_t winMajor) {
+    // Without the Windows folder every base below would be a relative path.
+    if (facts.windowsFolder.empty()) return {};
     std::string base;
     if (winMajor < 5) {
         base = facts.windowsFolder + "Profiles\\";
@@ -44,14 +46,19 @@ std::string FindProfileFolder(const DiscoveryFacts& facts, std::uint8_t winMajor
     }
     if (base.empty()) return {};
 
-    std::string first = base + facts.userName + "\\";
-    if (facts.directoryExists(first)) return first;
+    // Without a name a candidate would be the profiles root itself: no candidate.
+    const auto usable = [](const std::string& name) { return !name.empty() && name != "." && name != ".."; };
+    if (usable(facts.userName)) {
+        std::string first = base + facts.userName + "\\";
+        if (facts.directoryExists(first)) return first;
+    }
 
     std::string appData = facts.readAppData ? facts.readAppData() : std::string();
     appData = facts.fullPath ? facts.fullPath(appData) : appData;
     appData = RemoveAll(appData, "\\Application Data");
     std::string name;
     if (auto slash = appData.find_last_of('\\'); slash != std::string::npos) name = appData.substr(slash + 1);
+    if (!usable(name)) return {};
     std::string second = base + name + "\\";
     if (facts.directoryExists(second)) return second;
     return {};

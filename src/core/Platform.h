@@ -2,6 +2,7 @@
 // The few platform calls that tests must be able to steer. Everything else
 // calls Win32 directly.
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <functional>
@@ -33,10 +34,42 @@ struct Platform {
     std::function<INT_PTR(HWND, const std::string& file)> shellOpen = [](HWND owner, const std::string& file) {
         return reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", file.c_str(), "", "", SW_SHOW));
     };
+    // The registry calls on the current user's Run key (start at logon), so
+    // tests can make them fail: Wine grants every registry access.
+    struct RunKeyCalls {
+        // RegCreateKeyExA below HKEY_CURRENT_USER with full access.
+        std::function<LONG(const char* path, HKEY* key)> create = [](const char* path, HKEY* key) {
+            return RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                   nullptr, key, nullptr);
+        };
+        // RegOpenKeyExA below HKEY_CURRENT_USER with full access.
+        std::function<LONG(const char* path, HKEY* key)> open = [](const char* path, HKEY* key) {
+            return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, key);
+        };
+        // RegSetValueExA with REG_SZ.
+        std::function<LONG(HKEY key, const char* name, const std::string& text)> setValue =
+            [](HKEY key, const char* name, const std::string& text) {
+                return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                      static_cast<DWORD>(text.size() + 1));
+            };
+        // RegDeleteValueA.
+        std::function<LONG(HKEY key, const char* name)> deleteValue = [](HKEY key, const char* name) {
+            return RegDeleteValueA(key, name);
+        };
+    };
+    RunKeyCalls runKey;
     // A listed entry's attribute word as the file removal sees it; lets tests
     // present attributes that Wine does not store (normal, not indexed, ...).
     std::function<DWORD(const std::wstring& path, DWORD attributes)> listedAttributes =
         [](const std::wstring&, DWORD attributes) { return attributes; };
+    // CoCreateInstance for an in-process or local server.
+    std::function<HRESULT(REFCLSID, REFIID, void**)> createComObject = [](REFCLSID clsid, REFIID iid, void** out) {
+        return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, out);
+    };
+    // RegDeleteValueW, so a value that will not go can be provoked.
+    std::function<LONG(HKEY, const wchar_t*)> regDeleteValue = [](HKEY key, const wchar_t* name) {
+        return RegDeleteValueW(key, name);
+    };
     // Shell_NotifyIconA, so a refused icon can be provoked and the calls seen.
     std::function<BOOL(DWORD, NOTIFYICONDATAA*)> notifyIcon = [](DWORD message, NOTIFYICONDATAA* data) {
         return Shell_NotifyIconA(message, data);

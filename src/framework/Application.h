@@ -116,6 +116,11 @@ public:
     template <class F>
     bool Guard(F&& handler) {
         try {
+            ++handlerDepth_;
+            struct Leave {
+                int& depth;
+                ~Leave() { --depth; }
+            } leave{handlerDepth_};
             handler();
             return true;
         } catch (const std::exception& e) {
@@ -125,6 +130,8 @@ public:
         }
         return false;
     }
+    // Whether a handler is running (inside Guard).
+    bool InHandler() const { return handlerDepth_ > 0; }
     void ShowException(const std::exception& e);
 
     // Runs the whole program as the last resort for errors: one that escaped
@@ -158,6 +165,7 @@ private:
     int dpi_ = 96;
     bool terminated_ = false;
     std::vector<std::unique_ptr<Component>> components_;
+    int handlerDepth_ = 0;
     std::vector<std::unique_ptr<Form>> owned_;
     std::vector<Form*> forms_;
     std::vector<Form*> releasing_;

@@ -119,7 +119,13 @@ void Control::Fire(const std::function<void()>& f) {
     if (f) App().Guard(f);
 }
 
-void Control::Click() { Fire(onClick); }
+void Control::Click() {
+    if (!onClick) return;
+    if (App().InHandler())
+        onClick();
+    else
+        Fire(onClick);
+}
 
 void Control::CreateHandles() {
     if (!hwnd_) {

@@ -65,6 +65,9 @@ public:
     PopupMenu* popupMenu = nullptr;
 
     // Runs the click handler, whatever the control's enabled or visible state.
+    // Triggered from inside another handler it is a plain call, so an error
+    // it raises ends the calling handler too; on its own it runs under the
+    // error guard.
     void Click();
 
     // Creates this control's window and those of its children.
@@ -99,6 +102,8 @@ protected:
     // Reflects child messages to child controls; used by containers.
     bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void Fire(const std::function<void()>& f);
+    // A click the control itself reports: always its own handler boundary.
+    void ClickFromWindow() { Fire(onClick); }
     virtual bool Subclassed() const { return true; }
     // Hooks the window procedure itself instead of going through comctl32's
     // subclass chain, which costs a good deal per message under Wine; for

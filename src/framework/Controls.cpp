@@ -39,7 +39,7 @@ void Button::AfterCreate() {
 
 bool Button::OnCommand(WORD code) {
     if (code != BN_CLICKED) return false;
-    Click();
+    ClickFromWindow();
     return true;
 }
 
@@ -58,7 +58,7 @@ void CheckBox::AfterCreate() { SetChecked(checked_); }
 bool CheckBox::OnCommand(WORD code) {
     if (code != BN_CLICKED) return false;
     checked_ = Checked();
-    Click();
+    ClickFromWindow();
     return true;
 }
 
@@ -77,13 +77,19 @@ void RadioButton::AfterCreate() { SetChecked(checked_); }
 bool RadioButton::OnCommand(WORD code) {
     if (code != BN_CLICKED) return false;
     SetChecked(true);
-    Click();
+    ClickFromWindow();
     return true;
+}
+
+LRESULT RadioButton::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Space selects when pressed; the click event still follows its release.
+    if (msg == WM_KEYDOWN && wParam == VK_SPACE && !checked_) SetChecked(true);
+    return Control::WindowMessage(msg, wParam, lParam);
 }
 
 bool Label::OnCommand(WORD code) {
     if (code != STN_CLICKED) return false;
-    Click();
+    ClickFromWindow();
     return true;
 }
 

@@ -50,6 +50,8 @@ private:
 };
 
 // Radio buttons with the same parent form one group: selecting one clears the others.
+// The keyboard selects on the key press (an arrow key moving into the group's
+// next button, or Space), so a key-up handler already sees the new selection.
 class RadioButton : public Control {
 public:
     using Control::Control;
@@ -58,9 +60,10 @@ public:
 
 protected:
     const char* WindowClass() const override { return "BUTTON"; }
-    DWORD Style() const override { return BS_RADIOBUTTON; }
+    DWORD Style() const override { return BS_AUTORADIOBUTTON; }
     void AfterCreate() override;
     bool OnCommand(WORD code) override;
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     bool checked_ = false;

@@ -71,6 +71,8 @@ void ListView::SetColumnWidth(int column, int width) {
     }
 }
 
+bool ListView::ColumnAutoSize(int column) const { return columns_.at(static_cast<std::size_t>(column)).autoSize; }
+
 void ListView::SetColumnAutoSize(int column, bool on) { columns_.at(static_cast<std::size_t>(column)).autoSize = on; }
 
 // Rows -----------------------------------------------------------------------

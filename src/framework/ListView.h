@@ -46,6 +46,7 @@ public:
     void SetColumnWidth(int column, int width);
     // A column with automatic sizing is fitted to its contents and header
     // again each time an update bracket closes.
+    bool ColumnAutoSize(int column) const;
     void SetColumnAutoSize(int column, bool on);
 
     // Rows.

@@ -63,11 +63,13 @@ TForm1::TForm1(ui::Application& app, ProgramState& state)
     state_.Form1 = this;
     state_.autoColResizeBox = &chkAutoColResize;
     ApplyDesignLook();
+    ConnectOptionHandlers();
     onCreate = [this] { FormCreate(); };
     onCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
     btnAbout.onClick = [this] { btnAboutClick(); };
     btnHelp.onClick = [this] { btnHelpClick(); };
     btnExit.onClick = [this] { btnExitClick(); };
+    BindClearingHandlers();
     // The "Info Of" buttons do nothing.
     for (ui::Button* b :
          {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache, &btnInfoOfOnlineCache})
@@ -170,23 +172,32 @@ void TForm1::DiscoverUserFolders() {
     lblCurUserDir.SetCaption(labels.curUserDir);
 }
 
+// A stored value that cannot be read (no whole number, a wrong registry type)
+// is reported in the error box; its edge or control keeps its design state
+// and the loading goes on with the next value.
 void TForm1::RestorePosition() {
-    const std::string top = state_.Read("MainTop");
-    if (!top.empty()) {
-        int y = ui::StrToInt(top);
-        if (y >= 0 && y < GetSystemMetrics(SM_CYSCREEN)) SetTop(y);
-    }
-    const std::string left = state_.Read("MainLeft");
-    if (!left.empty()) {
-        int x = ui::StrToInt(left);
-        if (x >= 0 && x < GetSystemMetrics(SM_CXSCREEN)) SetLeft(x);
-    }
+    App().Guard([this] {
+        const std::string top = state_.Read("MainTop");
+        if (!top.empty()) {
+            int y = ui::StrToInt(top);
+            if (y >= 0 && y < GetSystemMetrics(SM_CYSCREEN)) SetTop(y);
+        }
+    });
+    App().Guard([this] {
+        const std::string left = state_.Read("MainLeft");
+        if (!left.empty()) {
+            int x = ui::StrToInt(left);
+            if (x >= 0 && x < GetSystemMetrics(SM_CXSCREEN)) SetLeft(x);
+        }
+    });
 }
 
 void TForm1::LoadStatusOfOptions() {
     RestorePosition();
     const auto load = [this](auto& control, const std::string& name) {
-        if (IsSwitchOn(state_.Read(name))) control.SetChecked(true);
+        App().Guard([&] {
+            if (IsSwitchOn(state_.Read(name))) control.SetChecked(true);
+        });
     };
     load(chkClearHistory, texts::ValClearHistory.Text());
     load(chkTempInternet, texts::ValTempInternet.Text());
@@ -213,7 +224,9 @@ void TForm1::LoadStatusOfOptions() {
     load(rbtnClearNotSelected, texts::ValClearNotSelectedMode.Text());
     load(rbtnCustom, texts::ValCustomMode.Text());
 
-    if (!IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) chkXPmenu.SetChecked(false);
+    App().Guard([this] {
+        if (!IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) chkXPmenu.SetChecked(false);
+    });
     load(chkInTray, "Check In Tray");
     load(chkAutoColResize, texts::ValAutoColResize.Text());
 }
@@ -248,10 +261,6 @@ void TForm1::FormCloseQuery(bool& canClose) {
     state_.Write("MainLeft", std::to_string(Left()));
     if (!state_.TrayMode) App().Terminate();
     canClose = true;
-}
-
-void TForm1::ExecuteClearChosen() {
-    // The clearing modes are run from here once the clearing engine is in place.
 }
 
 }  // namespace purgelet

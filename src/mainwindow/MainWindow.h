@@ -1,12 +1,14 @@
 #pragma once
 // The main window: the activity log and clearing buttons, the options, a
 // brief help text and the button bar.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ProgramState.h"
 #include "cleaner/ActivityLog.h"
+#include "cleaner/Clearing.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
 
@@ -33,7 +35,88 @@ public:
     void DiscoverUserFolders();
     std::string UserID();
     std::string ProfileFolderSearch();
+
+    // Clearing (MainWindowClearing.cpp).
+    void btnClearHistoryClick();
+    void Button2Click();
+    void btnClearCookiesClick();
+    void btnClearTypedURLsClick();
+    void btnClearTypedWordsInRunClick();
+    void btnTemporaryClick();
+    void btnClearRecentClick();
+    void btnClearTypedURLsMouseDown();
+    void btnClearTypedWordsInRunMouseDown();
+    void btnClearAllClick();
+    void btnClearSelectedClick();
+    void btnClearNotSelectedClick();
+    void DeleteValuesInRegistry(const std::string& key, const std::string& failure, const std::string& success);
+    void WinNTDocNSettings();
     void ExecuteClearChosen();
+    // Whether the hourglass is up over the Main page (a clearing is running).
+    bool HourglassShown() const { return hourglassDepth_ > 0; }
+
+    // Option controls (Options.cpp): a release of a mouse button over a control,
+    // Space released on a check box or any key released on a radio button
+    // stores the option at once.
+    void chkClearHistoryMouseUp(ui::MouseButton button, int x, int y);
+    void chkClearHistoryKeyUp(WORD key);
+    void chkTempInternetMouseUp(ui::MouseButton button, int x, int y);
+    void chkTempInternetKeyUp(WORD key);
+    void chkClearCookiesMouseUp(ui::MouseButton button, int x, int y);
+    void chkClearCookiesKeyUp(WORD key);
+    void chkClearTypedURLsMouseUp(ui::MouseButton button, int x, int y);
+    void chkClearTypedURLsKeyUp(WORD key);
+    void chkClearTypedWordsInRunMouseUp(ui::MouseButton button, int x, int y);
+    void chkClearTypedWordsInRunKeyUp(WORD key);
+    void chkClearTempMouseUp(ui::MouseButton button, int x, int y);
+    void chkClearTempKeyUp(WORD key);
+    void chkRecentLinksMouseUp(ui::MouseButton button, int x, int y);
+    void chkRecentLinksKeyUp(WORD key);
+    void chkRunWhenWinStartsMouseUp(ui::MouseButton button, int x, int y);
+    void chkRunWhenWinStartsKeyUp(WORD key);
+    void chkInTrayMouseUp(ui::MouseButton button, int x, int y);
+    void chkInTrayKeyUp(WORD key);
+    void chkExecuteClearStartMouseUp(ui::MouseButton button, int x, int y);
+    void chkExecuteClearStartKeyUp(WORD key);
+    void chkExecuteClearShutDownMouseUp(ui::MouseButton button, int x, int y);
+    void chkExecuteClearShutDownKeyUp(WORD key);
+    void rbtnClearAllMouseUp(ui::MouseButton button, int x, int y);
+    void rbtnClearAllKeyUp(WORD key);
+    void rbtnClearSelectedMouseUp(ui::MouseButton button, int x, int y);
+    void rbtnClearSelectedKeyUp(WORD key);
+    void rbtnClearNotSelectedMouseUp(ui::MouseButton button, int x, int y);
+    void rbtnClearNotSelectedKeyUp(WORD key);
+    void rbtnCustomMouseUp(ui::MouseButton button, int x, int y);
+    void rbtnCustomKeyUp(WORD key);
+    void chkCustom_HistoryLinksWebMouseUp(ui::MouseButton button, int x, int y);
+    void chkCustom_HistoryLinksWebKeyUp(WORD key);
+    void chkCustom_CookiesMouseUp(ui::MouseButton button, int x, int y);
+    void chkCustom_CookiesKeyUp(WORD key);
+    void chkCustom_TypedURLsMouseUp(ui::MouseButton button, int x, int y);
+    void chkCustom_TypedURLsKeyUp(WORD key);
+    void chkCustom_TempInternetFilesMouseUp(ui::MouseButton button, int x, int y);
+    void chkCustom_TempInternetFilesKeyUp(WORD key);
+    void chkCustom_TemporaryMouseUp(ui::MouseButton button, int x, int y);
+    void chkCustom_TemporaryKeyUp(WORD key);
+    void chkCustom_HistoryLinksDocMouseUp(ui::MouseButton button, int x, int y);
+    void chkCustom_HistoryLinksDocKeyUp(WORD key);
+    void chkCustom_TypedWordsInRunMouseUp(ui::MouseButton button, int x, int y);
+    void chkCustom_TypedWordsInRunKeyUp(WORD key);
+    void chkXPmenuMouseUp(ui::MouseButton button, int x, int y);
+    void chkXPmenuKeyUp(WORD key);
+    void chkAutoColResizeMouseUp(ui::MouseButton button, int x, int y);
+    void chkAutoColResizeKeyUp(WORD key);
+
+    // Save routines of the options (Options.cpp) and the Run key (RunKey.cpp).
+    void SaveStatusOfOption(ui::CheckBox& box);
+    void SaveStatusOfCheck(ui::CheckBox& box);
+    void SaveStatusOfExecution(ui::CheckBox& box);
+    void SaveStatusOfRunWhenWinStarts();
+    void SaveStatusOfInTray();
+    void SaveStatusOfAutoColResize();
+    void SaveStatusOfRadioBtn();
+    bool ExeWinStartWriteDelReg();
+    bool WriteExeToRunKey(const std::string& name);
 
     ActivityLog& Log() { return log_; }
     ProgramState& State() { return state_; }
@@ -120,10 +203,26 @@ public:
     // Brief help page.
     ui::Memo Memo1{&TabHelp, "Memo1", {0, 0, 0, 0}};
 
+protected:
+    // Windows asks whether the session may end: closed like the title-bar button, answered yes.
+    bool QueryEndSession() override;
+
 private:
     void ApplyDesignLook();
+    void ConnectOptionHandlers();
+    void CheckBoxKeyUp(ui::CheckBox& box, WORD key);
+    void RadioBtnReleased();
+    void ShowRunKeyFailure();
+    // Clearing (MainWindowClearing.cpp).
+    void BindClearingHandlers();
+    void ClearHistoryOfWebSites();
+    void RunCookieManager(std::uint8_t kind);
+    void RunMode(ClearMode mode);
+    void BeginHourglass();
+    void EndHourglass();
     ProgramState& state_;
     ActivityLog log_{ListBox1};
+    int hourglassDepth_ = 0;
 };
 
 // The brief help text, line by line.

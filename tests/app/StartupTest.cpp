@@ -176,3 +176,25 @@ TEST_F(StartupTest, HelpOpenerReportsAMissingFileAndAMissingAssociation) {
     EXPECT_EQ(fx.recorded.boxes[1].flags, UINT(MB_OK | MB_ICONERROR));
     EXPECT_EQ(fx.recorded.beeps, 2);
 }
+
+TEST_F(StartupTest, TrayStartWithABadPositionStillShowsTheMainWindow) {
+    RegSetString(SettingsKey(), "Check In Tray", "1");
+    RegSetString(SettingsKey(), "MainTop", "top");
+    StartProgram(fx.state);
+    fx.app.ProcessMessages();
+    EXPECT_EQ(fx.recorded.boxes.size(), 1u);
+    auto* main = fx.app.FindFormByCaption("Ovk Purgelet v2.0.3");
+    ASSERT_NE(main, nullptr) << "the main window was released";
+    EXPECT_TRUE(main->IsShowing());
+}
+
+TEST_F(StartupTest, TrayOptionInANormalStartCreatesTheTrayWindow) {
+    StartProgram(fx.state);
+    ASSERT_NE(fx.state.Form1, nullptr);
+    HWND box = fx.state.Form1->chkInTray.Handle();
+    SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    SendMessageA(box, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    EXPECT_TRUE(fx.state.TrayMode);
+    EXPECT_NE(dynamic_cast<TForm2*>(fx.app.FindFormByCaption("Form2")), nullptr);
+    EXPECT_EQ(fx.state.Form2, fx.app.FindFormByCaption("Form2"));
+}

@@ -107,16 +107,18 @@ TEST(FolderDiscovery, WindowsXpProfileFolderFirstCandidateThenAppData) {
     DiscoverFolders(sys.Facts("D:\\WINNT\\", "user1", 5, 0, 2), f);
     EXPECT_EQ(f.ProfileFolder, "D:\\Documents and Settings\\user1\\");
 
-    // No logon name: the first candidate is the base folder and a backslash.
-    sys.folders = {"C:\\Documents and Settings\\\\"};
+    // No logon name, or no name after APPDATA's last backslash: never the
+    // profiles root itself, but APPDATA may still name the profile.
+    sys.folders = {"C:\\Documents and Settings\\\\", "C:\\Documents and Settings\\",
+                   "C:\\Documents and Settings\\user1.OFFICE\\"};
+    for (const char* appData : {"nothing", "", "C:\\Documents and Settings\\"}) {
+        sys.appData = appData;
+        DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "", 5, 1, 2), f);
+        EXPECT_EQ(f.ProfileFolder, "") << appData;
+    }
+    sys.appData = "C:\\Documents and Settings\\user1.OFFICE\\Application Data";
     DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "", 5, 1, 2), f);
-    EXPECT_EQ(f.ProfileFolder, "C:\\Documents and Settings\\\\");
-
-    // APPDATA without any backslash gives an empty name.
-    sys.folders = {"C:\\Documents and Settings\\\\"};
-    sys.appData = "nothing";
-    DiscoverFolders(sys.Facts("C:\\WINDOWS\\", "user1", 5, 1, 2), f);
-    EXPECT_EQ(f.ProfileFolder, "C:\\Documents and Settings\\\\");
+    EXPECT_EQ(f.ProfileFolder, "C:\\Documents and Settings\\user1.OFFICE\\");
 }
 
 TEST(FolderDiscovery, WindowsNt4UsesProfilesUnderTheWindowsFolder) {
@@ -125,6 +127,9 @@ TEST(FolderDiscovery, WindowsNt4UsesProfilesUnderTheWindowsFolder) {
     FolderSet f;
     auto labels = DiscoverFolders(sys.Facts("C:\\WINNT\\", "admin", 4, 0, 2), f);
     EXPECT_EQ(f.ProfileFolder, "C:\\WINNT\\Profiles\\admin\\");
+    // Without the Windows folder the base would be relative: no profile.
+    sys.folders.insert("Profiles\\admin\\");
+    EXPECT_EQ(FindProfileFolder(sys.Facts("", "admin", 4, 0, 2), 4), "");
     EXPECT_EQ(labels.curUserDir,
               "Current User Dir : C:\\WINNT\\Profiles\\admin\\\r\n"
               "User Cookies Dir : C:\\WINNT\\Profiles\\admin\\Cookies\\\r\n"

@@ -67,6 +67,22 @@ TEST(Framework, HandlerErrorIsShownInTheErrorBoxAndTheWindowStaysUsable) {
     EXPECT_EQ(fx.recorded.boxes.size(), 2u);
 }
 
+TEST(Framework, ErrorInAClickTriggeredByAHandlerEndsThatHandlerToo) {
+    ProgramFixture fx;
+    auto& form = fx.app.CreateForm<SampleForm>();
+    int after = 0;
+    form.check.onClick = [] { throw Error("Inner failure"); };
+    form.button.onClick = [&] {
+        form.check.Click();
+        ++after;
+    };
+    form.button.Click();
+    EXPECT_EQ(after, 0);
+    ASSERT_EQ(fx.recorded.boxes.size(), 1u);
+    EXPECT_EQ(fx.recorded.boxes[0].text, "Inner failure.");
+    EXPECT_FALSE(fx.app.InHandler());
+}
+
 TEST(Framework, ErrorDuringCreationEndsTheHandlerButTheFormExists) {
     ProgramFixture fx;
     auto& form = fx.app.CreateForm<SampleForm>("Broken", true);
@@ -196,4 +212,30 @@ TEST(Framework, ActivationFocusesTheFirstControlThenTheOneLastFocused) {
     form.Show();
     fx.app.ProcessMessages();
     EXPECT_EQ(GetFocus(), form.button.Handle());
+}
+
+TEST(Framework, KeyboardSelectsARadioButtonOnTheKeyPress) {
+    ProgramFixture fx;
+    auto& form = fx.app.CreateForm<SampleForm>();
+    form.Show();
+    std::vector<std::string> selectedAtKeyUp;
+    for (RadioButton* r : {&form.radioA, &form.radioB, &form.radioC})
+        r->onKeyUp = [&](WORD) {
+            for (RadioButton* s : {&form.radioA, &form.radioB, &form.radioC})
+                if (s->Checked()) selectedAtKeyUp.push_back(s->Name());
+        };
+    const auto press = [&](Control& c, WORD key) {
+        c.SetFocus();
+        PostMessageA(c.Handle(), WM_KEYDOWN, key, 1);
+        fx.app.ProcessMessages();
+        PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+        fx.app.ProcessMessages();
+    };
+    form.radioA.SetChecked(true);
+    press(form.radioA, VK_DOWN);  // moves to the next button and selects it
+    EXPECT_EQ(GetFocus(), form.radioB.Handle());
+    press(form.radioC, VK_SPACE);
+    EXPECT_EQ(selectedAtKeyUp, (std::vector<std::string>{"radioB", "radioC"}));
+    EXPECT_FALSE(form.radioA.Checked());
+    EXPECT_EQ(SendMessageA(form.radioB.Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }

@@ -256,18 +256,29 @@ TEST_F(MainWindowTest, PositionRestoreBounds) {
     EXPECT_TRUE(fx.recorded.boxes.empty());
 }
 
-TEST_F(MainWindowTest, PositionThatIsNoNumberStopsTheLoadingWithAnError) {
+TEST_F(MainWindowTest, BadStoredValuesAreReportedAndTheLoadingGoesOn) {
     const std::string key = SettingsKey();
     fx.state.SettingsKey = key;
     RegSetString(key, "MainTop", "abc");
+    RegSetString(key, "MainLeft", "25");
     RegSetString(key, texts::ValClearCookies.Text(), "1");
+    RegSetDword(key, texts::ValClearTemp.Text(), 1);
+    RegSetString(key, texts::ValExecuteClearStart.Text(), "1");
+    RegSetString(key, "Check In Tray", "1");
     TForm1& w = Create();
-    ASSERT_EQ(fx.recorded.boxes.size(), 1u);
+    ASSERT_EQ(fx.recorded.boxes.size(), 2u);
     EXPECT_EQ(fx.recorded.boxes[0].text, "'abc' is not a valid integer value.");
     EXPECT_EQ(fx.recorded.boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(fx.recorded.boxes[1].text, "Invalid data type for '" + texts::ValClearTemp.Text() + "'.");
     EXPECT_EQ(fx.app.FindFormByCaption("Ovk Purgelet v2.0.3"), &w);
-    EXPECT_FALSE(w.chkClearCookies.Checked());
-    EXPECT_TRUE(w.rbtnClearAll.Enabled());  // the enabling rules were not applied
+    EXPECT_EQ(w.Top(), 94);
+    EXPECT_EQ(w.Left(), 25);
+    EXPECT_TRUE(w.chkClearCookies.Checked());
+    EXPECT_FALSE(w.chkClearTemp.Checked());
+    EXPECT_TRUE(w.chkExecuteClearStart.Checked());
+    EXPECT_TRUE(w.chkInTray.Checked());
+    EXPECT_TRUE(w.rbtnClearAll.Enabled());  // the enabling rules were applied
+    EXPECT_FALSE(w.chkCustom_Cookies.Enabled());
     EXPECT_EQ(w.PageControl1.ActivePage(), &w.TabMain);
 }
 

@@ -319,3 +319,22 @@ TEST_F(TrayTest, EndOfSessionMakesAHiddenMainWindowRunsTheChosenClearingUnderABl
                  std::runtime_error);
     EXPECT_EQ(events, (std::vector<std::string>{"create", "clearing", "destroy"}));
 }
+
+TEST_F(TrayTest, TheTrayOptionShowsAndRemovesTheIconAtOnce) {
+    fx.state.CreateTrayWindow = [this] { CreateTray(); };
+    TForm1& main = fx.app.CreateForm<TForm1>(fx.state);
+    main.Show();
+    main.PageControl1.SetActivePage(&main.TabSettings);
+    const auto clickInTray = [&] {
+        SendMessageA(main.chkInTray.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        SendMessageA(main.chkInTray.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        Pump();
+    };
+    clickInTray();
+    ASSERT_TRUE(main.chkInTray.Checked());
+    EXPECT_EQ(TrayIconCount(), base + 1);
+    EXPECT_NE(fx.app.FindFormByCaption("Form2"), nullptr);
+    clickInTray();
+    EXPECT_EQ(TrayIconCount(), base);
+    EXPECT_EQ(fx.app.FindFormByCaption("Form2"), nullptr);
+}

@@ -1,0 +1,264 @@
+// "Clear All" on the Windows XP family, through the main window and the hidden
+// cookie manager, against the bare loops that do the same work, measured in
+// the same run: a FindFirstFileA/DeleteFileA loop over the same folder trees
+// and one FindFirst/FindNextUrlCacheEntryA loop deleting the same cookie and
+// history entries. A third contender runs bare loops in the clearing's own
+// steps (three cache passes with a size query per entry), which shows what
+// the windows add. The contenders take turns going first.
+//
+//   scripts/bench.sh bench_clear_all [folders [files-per-folder [entries [rounds]]]]
+//
+// Defaults: 20 folders of 1,000 files, split between the user's and the
+// Windows temporary folders; 5,000 cookie and 5,000 history entries; 3 rounds.
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cleaner/FileRemoval.h"
+#include "cookies/CookieListWindow.h"
+#include "mainwindow/MainWindow.h"
+#include "support/TestSupport.h"
+
+using namespace purgelet;
+
+namespace {
+
+const std::string kRoot = "C:\\purgelet-bench-clear\\";
+const std::string kWindows = kRoot + "WINDOWS\\";
+const std::string kProfile = kRoot + "profile\\";
+const std::string kUserTemp = kProfile + "Local Settings\\Temp\\";
+const std::string kWindowsTemp = kWindows + "Temp\\";
+
+bool MakeFolders(const std::string& top, int folders, int files) {
+    testing_support::MakeDir(top);
+    char name[64];
+    for (int d = 0; d < folders; ++d) {
+        std::snprintf(name, sizeof(name), "folder%03d\\", d);
+        const std::string folder = top + name;
+        if (!CreateDirectoryA(folder.c_str(), nullptr)) return false;
+        for (int f = 0; f < files; ++f) {
+            std::snprintf(name, sizeof(name), "file%05d.tmp", f);
+            HANDLE h = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+            if (h == INVALID_HANDLE_VALUE) return false;
+            CloseHandle(h);
+        }
+    }
+    return true;
+}
+
+int Commit(int count, const char* pattern, DWORD type) {
+    FILETIME zero{};
+    char name[128];
+    int made = 0;
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof(name), pattern, i);
+        if (CommitUrlCacheEntryA(name, nullptr, zero, zero, type, nullptr, 0, nullptr, nullptr)) ++made;
+    }
+    return made;
+}
+
+// Both temporary folders get half the folders; the cache gets the entries.
+bool Fill(int folders, int files, int entries) {
+    const int userFolders = folders / 2;
+    return MakeFolders(kUserTemp, userFolders, files) && MakeFolders(kWindowsTemp, folders - userFolders, files) &&
+           Commit(entries, "Cookie:bench@site%05d.example/", COOKIE_CACHE_ENTRY) == entries &&
+           Commit(entries, "Visited: bench@http://site%05d.example/", URLHISTORY_CACHE_ENTRY) == entries;
+}
+
+void BareFileLoop(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!std::strcmp(data.cFileName, ".") || !std::strcmp(data.cFileName, "..")) continue;
+        const std::string path = folder + data.cFileName;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            BareFileLoop(path + "\\");
+            RemoveDirectoryA(path.c_str());
+        } else {
+            DeleteFileA(path.c_str());
+        }
+    } while (FindNextFileA(h, &data));
+    FindClose(h);
+}
+
+// One pass over the cache with one reused buffer, deleting cookies and history.
+void BareCacheLoop() {
+    std::vector<char> buffer(4096);
+    auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
+    DWORD size = static_cast<DWORD>(buffer.size());
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+    if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        buffer.resize(size);
+        find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+    }
+    if (!find) return;
+    for (;;) {
+        if (entry()->CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY))
+            DeleteUrlCacheEntryA(entry()->lpszSourceUrlName);
+        size = static_cast<DWORD>(buffer.size());
+        if (FindNextUrlCacheEntryA(find, entry(), &size)) continue;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        buffer.resize(size);
+        if (!FindNextUrlCacheEntryA(find, entry(), &size)) break;
+    }
+    FindCloseUrlCache(find);
+}
+
+// The cache part as the clearing prescribes it, without the windows: three
+// passes (history, ordinary entries, cookies), each reading every entry with a
+// size query and a read, then deleting what it kept.
+void StepwiseCacheLoops() {
+    for (DWORD kind : {DWORD(URLHISTORY_CACHE_ENTRY), DWORD(0), DWORD(COOKIE_CACHE_ENTRY)}) {
+        std::vector<std::string> kept;
+        DWORD size = 0;
+        FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
+        std::vector<char> buffer(size);
+        auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
+        HANDLE find = size ? FindFirstUrlCacheEntryA(nullptr, entry(), &size) : nullptr;
+        while (find) {
+            const DWORD type = entry()->CacheEntryType;
+            const bool keep = kind ? (type & kind) == kind : !(type & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY));
+            if (keep) kept.emplace_back(entry()->lpszSourceUrlName);
+            size = 0;
+            if (FindNextUrlCacheEntryA(find, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+            buffer.assign(size, 0);
+            if (!FindNextUrlCacheEntryA(find, entry(), &size)) break;
+        }
+        if (find) FindCloseUrlCache(find);
+        for (auto it = kept.rbegin(); it != kept.rend(); ++it) DeleteUrlCacheEntryA(it->c_str());
+    }
+}
+
+long CountEntries(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    long n = 0;
+    do {
+        if (!std::strcmp(data.cFileName, ".") || !std::strcmp(data.cFileName, "..")) continue;
+        ++n;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) n += CountEntries(folder + data.cFileName + "\\");
+    } while (FindNextFileA(h, &data));
+    FindClose(h);
+    return n;
+}
+
+bool AllCleared() {
+    return CountEntries(kUserTemp) == 0 && CountEntries(kWindowsTemp) == 0 &&
+           testing_support::CacheEntryNames().empty();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void RemoveAll() {
+    Platform platform;
+    ReadFileAndDelete(kRoot, platform);
+    KillSubFolderFiles(kRoot, platform);
+    RemoveDirectoryA(kRoot.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int folders = argc > 1 ? std::atoi(argv[1]) : 20;
+    const int files = argc > 2 ? std::atoi(argv[2]) : 1000;
+    const int entries = argc > 3 ? std::atoi(argv[3]) : 5000;
+    const int rounds = argc > 4 ? std::atoi(argv[4]) : 3;
+    if (folders <= 0 || files <= 0 || entries <= 0 || rounds <= 0) {
+        std::fprintf(stderr, "usage: bench_clear_all [folders [files-per-folder [entries [rounds]]]]\n");
+        return 2;
+    }
+
+    ui::Application app;
+    ProgramState state(app);
+    state.SettingsKey = testing_support::SettingsKey() + "\\bench";
+    state.WindowsFolder = kWindows;
+    state.platform.getVersion = [](OSVERSIONINFOA* v) {
+        v->dwMajorVersion = 5;
+        v->dwMinorVersion = 1;
+        v->dwPlatformId = VER_PLATFORM_WIN32_NT;
+        return TRUE;
+    };
+    int errors = 0;
+    app.hooks.messageBox = [&](HWND, const std::string& text, const std::string&, UINT) {
+        std::printf("  error box: %s\n", text.c_str());
+        ++errors;
+        return IDOK;
+    };
+    TForm1& main = app.CreateForm<TForm1>(state);
+    app.CreateForm<TMainForm>(state);
+    RemoveAll();
+    testing_support::MakeDir(kProfile);
+    state.folders.ProfileFolder = kProfile;
+    testing_support::ClearUrlCache();
+
+    std::printf("Clear All on Windows XP: %d folders of %d files, %d cookie and %d history entries\n", folders, files,
+                entries, entries);
+    std::vector<double> bareFiles, bareCache, stepwise, clearAll, ratios, stepwiseRatios;
+    bool cleared = true;
+    for (int round = 0; round < rounds; ++round) {
+        for (int turn = 0; turn < 3; ++turn) {
+            if (!Fill(folders, files, entries)) {
+                std::fprintf(stderr, "could not lay out the traces\n");
+                RemoveAll();
+                return 1;
+            }
+            const double t0 = testing_support::SecondsNow();
+            switch ((round + turn) % 3) {
+                case 0: {
+                    BareFileLoop(kUserTemp);
+                    BareFileLoop(kWindowsTemp);
+                    const double t1 = testing_support::SecondsNow();
+                    BareCacheLoop();
+                    bareFiles.push_back(t1 - t0);
+                    bareCache.push_back(testing_support::SecondsNow() - t1);
+                    break;
+                }
+                case 1:
+                    BareFileLoop(kUserTemp);
+                    BareFileLoop(kWindowsTemp);
+                    StepwiseCacheLoops();
+                    stepwise.push_back(testing_support::SecondsNow() - t0);
+                    break;
+                default:
+                    main.btnClearAll.Click();
+                    clearAll.push_back(testing_support::SecondsNow() - t0);
+                    break;
+            }
+            if (!AllCleared()) cleared = false;
+        }
+        const double bare = bareFiles.back() + bareCache.back();
+        ratios.push_back(clearAll.back() / bare);
+        stepwiseRatios.push_back(clearAll.back() / stepwise.back());
+        std::printf(
+            "round %d: bare files %.2f s + bare cache %.2f s = %.2f s; stepwise bare %.2f s; Clear All %.2f s; "
+            "ratios %.2f, %.2f\n",
+            round + 1, bareFiles.back(), bareCache.back(), bare, stepwise.back(), clearAll.back(), ratios.back(),
+            stepwiseRatios.back());
+        std::fflush(stdout);
+    }
+    std::printf("\nbench_clear_all, median of %d rounds\n", rounds);
+    std::printf("  bare FindFirstFileA/DeleteFileA loop:           %.2f s\n", Median(bareFiles));
+    std::printf("  bare cache enumerate/delete loop (one pass):    %.2f s\n", Median(bareCache));
+    std::printf("  bare loops in the clearing's steps (3 passes):  %.2f s\n", Median(stepwise));
+    std::printf("  Clear All:                                      %.2f s\n", Median(clearAll));
+    std::printf("  ratio Clear All / sum of bare loops:            %.2f (goal <= 1.20)\n", Median(ratios));
+    std::printf("  ratio Clear All / bare loops in its steps:      %.2f\n", Median(stepwiseRatios));
+    std::printf("  log: ");
+    for (const std::string& line : main.Log().Lines()) std::printf("[%s] ", line.c_str());
+    std::printf("\n  everything cleared: %s; error boxes: %d\n", cleared ? "yes" : "NO", errors);
+    testing_support::ClearUrlCache();
+    testing_support::RegDeleteTree(state.SettingsKey);
+    RemoveAll();
+    return cleared && errors == 0 ? 0 : 1;
+}

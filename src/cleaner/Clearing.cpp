@@ -1,0 +1,182 @@
+#include "cleaner/Clearing.h"
+
+#include <objbase.h>
+#include <urlhist.h>
+
+#include <cstdio>
+
+#include "core/Texts.h"
+#include "framework/Errors.h"
+
+namespace purgelet {
+
+namespace {
+// The URL history store; the MinGW headers name its interface but not the class.
+constexpr CLSID kClsidCUrlHistory = {0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
+
+// The system's text for a COM failure, as the standard error box shows it.
+std::string ComErrorText(HRESULT hr) {
+    char* buffer = nullptr;
+    DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = n && buffer ? std::string(buffer, n) : std::string();
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    if (text.empty()) {
+        char fallback[32];
+        std::snprintf(fallback, sizeof(fallback), "OLE error %08lX", static_cast<unsigned long>(hr));
+        text = fallback;
+    }
+    return text;
+}
+
+// COM for the calling thread, for as long as the object lives.
+class ComApartment {
+public:
+    ComApartment() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (initialized_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialized_;
+};
+
+struct KeyCloser {
+    HKEY key;
+    ~KeyCloser() { RegCloseKey(key); }
+};
+}  // namespace
+
+bool& NtFlagOf(NtCategoryFlags& flags, Category category) {
+    switch (category) {
+        case Category::HistoryLinksWeb:
+            return flags.historyLinksWeb;
+        case Category::TempInternetFiles:
+            return flags.tempInternetFiles;
+        case Category::Cookies:
+            return flags.cookies;
+        case Category::TypedURLs:
+            return flags.typedURLs;
+        case Category::TypedWordsOnRun:
+            return flags.typedWordsOnRun;
+        case Category::TemporaryFiles:
+            return flags.temporaryFiles;
+        case Category::HistoryLinksDoc:
+            break;
+    }
+    return flags.historyLinksDoc;
+}
+
+bool ModeTakes(ClearMode mode, bool selected) {
+    switch (mode) {
+        case ClearMode::Selected:
+            return selected;
+        case ClearMode::NotSelected:
+            return !selected;
+        case ClearMode::All:
+            break;
+    }
+    return true;
+}
+
+Execution ChosenExecution(bool clearAll, bool clearSelected, bool clearNotSelected, bool custom) {
+    if (clearAll) return Execution::ClearAll;
+    if (clearSelected) return Execution::ClearSelected;
+    if (clearNotSelected) return Execution::ClearNotSelected;
+    if (custom) return Execution::Custom;
+    return Execution::None;
+}
+
+std::string FolderBelow(const std::string& base, const std::string& name) {
+    if (base.empty() || name.empty()) return {};
+    return base + name;
+}
+
+std::vector<FolderLine> Win9xTempInternetFolders(const std::string& windowsFolder, const FolderSet& folders) {
+    std::vector<FolderLine> out;
+    if (!folders.UserName.empty())
+        out.push_back({FolderBelow(windowsFolder, folders.UserTempInternetFolder), logline::UserTempInternet});
+    out.push_back({FolderBelow(windowsFolder, texts::Win9xTempInternetName.Text()), logline::TempInternet});
+    return out;
+}
+
+std::vector<FolderLine> Win9xRecentFolders(const std::string& windowsFolder, const FolderSet& folders) {
+    std::vector<FolderLine> out;
+    out.push_back({FolderBelow(windowsFolder, texts::Win9xRecentName.Text()), logline::Recent});
+    if (!folders.UserName.empty())
+        out.push_back({FolderBelow(windowsFolder, folders.UserRecentFolder), logline::UserRecent});
+    return out;
+}
+
+FolderLine Win9xTempFolder(const std::string& windowsFolder) {
+    return {FolderBelow(windowsFolder, texts::WindowsTempName.Text()), logline::WindowsTemp9x};
+}
+
+NtFolders NtFoldersOf(const std::string& windowsFolder, const FolderSet& folders) {
+    const bool nt5 = folders.WinMajor >= 5;
+    const std::string& profile = folders.ProfileFolder;
+    NtFolders out;
+    out.tempInternet =
+        FolderBelow(profile, nt5 ? texts::Nt5TempInternetName.Text() : texts::Nt4TempInternetName.Text());
+    out.userTemp = FolderBelow(profile, nt5 ? texts::Nt5TempName.Text() : texts::Nt4TempName.Text());
+    out.windowsTemp = FolderBelow(windowsFolder, texts::WindowsTempName.Text());
+    out.recent = FolderBelow(profile, texts::NtRecentName.Text());
+    return out;
+}
+
+RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& platform) {
+    RegistryValuesCleared result;
+    HKEY h = nullptr;
+    if (key.empty() ||
+        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &h) != ERROR_SUCCESS)
+        return result;
+    KeyCloser closer{h};
+    result.opened = true;
+
+    // The wide names, so a name outside the code page is deleted as well.
+    DWORD longest = 0;
+    RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr, nullptr,
+                     nullptr);
+    std::vector<wchar_t> buffer(longest + 1 > 256 ? longest + 1 : 256);
+    std::vector<std::wstring> names;
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        LONG rc = RegEnumValueW(h, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA && buffer.size() < 32768) {
+            buffer.resize(32768);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;
+        names.emplace_back(buffer.data(), length);
+        ++index;
+    }
+    for (const std::wstring& name : names)
+        if (platform.regDeleteValue(h, name.c_str()) != ERROR_SUCCESS) ++result.failures;
+    return result;
+}
+
+std::string RegistryOutcomeLine(const RegistryValuesCleared& result, const std::string& failure,
+                                const std::string& success) {
+    if (!result.opened) return failure;
+    if (result.failures > 0) return failure + ". Count = " + std::to_string(result.failures);
+    return success;
+}
+
+void ClearUrlHistoryStore(const Platform& platform) {
+    ComApartment com;
+    IUrlHistoryStg2* store = nullptr;
+    const HRESULT hr =
+        platform.createComObject(kClsidCUrlHistory, IID_IUrlHistoryStg2, reinterpret_cast<void**>(&store));
+    if (FAILED(hr) || !store) {
+        if (store) store->Release();
+        throw ui::Error(ComErrorText(FAILED(hr) ? hr : E_NOINTERFACE));
+    }
+    store->ClearHistory();
+    store->Release();
+}
+
+}  // namespace purgelet

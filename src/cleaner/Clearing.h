@@ -1,0 +1,121 @@
+#pragma once
+// What the seven clearing categories need apart from the window: their log
+// lines, the folders each family empties, the two registry lists, the URL
+// history store, and the rules of the clearing modes.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Platform.h"
+#include "core/ProgramState.h"
+
+namespace purgelet {
+
+// Lines the clearing writes to the activity log.
+namespace logline {
+inline constexpr char HistoryOfWebSites[] = "Executed clearing of user's history links of web sites";
+inline constexpr char TempInternetNoWininet[] =
+    "Failing to IE temp internet files. Necessary file \"wininet.dll\" not found.";
+inline constexpr char UserTempInternet[] = "Executed clearing of user's temporary internet files";
+inline constexpr char TempInternet[] = "Executed clearing of temporary internet files";
+inline constexpr char CookiesNoWininet[] = "Failing to clear IE cookies. Necessary file \"wininet.dll\" not found.";
+inline constexpr char UserCookies[] = "Executed clearing of user's cookies";
+inline constexpr char NtCookies[] = "Executed clearing of Cookies";
+inline constexpr char TypedUrlsFailed[] = "Failing to remove Typed URLs";
+inline constexpr char TypedUrls[] = "Executed clearing of typed URLs";
+inline constexpr char RunWordsFailed[] = "Failing to remove typed words on Run";
+inline constexpr char RunWords[] = "Executed clearing of typed words on Run";
+inline constexpr char WindowsTemp9x[] = "Executed clearing of Windows temp";
+inline constexpr char UserTempNt[] = "Executed clearing of user's Temp";
+inline constexpr char WindowsTempNt[] = "Executed clearing of Windows Temp";
+inline constexpr char Recent[] = "Executed clearing of history links of documents";
+inline constexpr char UserRecent[] = "Executed clearing of user's history links of documents";
+inline constexpr char NoProfileFolder[] = "Failing to get root directory under NT or XP system.";
+inline constexpr char NtRunStopped[] = "Stop process without executing clearing.";
+}  // namespace logline
+
+// The registry value lists, below HKEY_CURRENT_USER.
+inline constexpr char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+inline constexpr char kRunMruKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+
+// The kinds of URL cache entries the cookie manager is set to.
+inline constexpr std::uint8_t kOrdinaryEntriesKind = 0;
+inline constexpr std::uint8_t kCookieEntriesKind = 1;
+inline constexpr std::uint8_t kHistoryEntriesKind = 2;
+
+// The categories, in the order a mode run on Windows 9x clicks them.
+enum class Category {
+    HistoryLinksWeb,
+    TempInternetFiles,
+    Cookies,
+    TypedURLs,
+    TypedWordsOnRun,
+    TemporaryFiles,
+    HistoryLinksDoc,
+};
+inline constexpr std::array<Category, 7> kModeOrder = {
+    Category::HistoryLinksWeb, Category::TempInternetFiles, Category::Cookies,        Category::TypedURLs,
+    Category::TypedWordsOnRun, Category::TemporaryFiles,    Category::HistoryLinksDoc};
+// The order of the custom execution mode.
+inline constexpr std::array<Category, 7> kCustomOrder = {
+    Category::Cookies,   Category::HistoryLinksDoc, Category::HistoryLinksWeb, Category::TempInternetFiles,
+    Category::TypedURLs, Category::TypedWordsOnRun, Category::TemporaryFiles};
+
+// The pending flag of a category.
+bool& NtFlagOf(NtCategoryFlags& flags, Category category);
+
+// The three mode buttons: which categories a run takes, by the category's
+// selection box.
+enum class ClearMode { All, Selected, NotSelected };
+bool ModeTakes(ClearMode mode, bool selected);
+
+// What the unattended clearing runs: the first checked radio button decides.
+enum class Execution { None, ClearAll, ClearSelected, ClearNotSelected, Custom };
+Execution ChosenExecution(bool clearAll, bool clearSelected, bool clearNotSelected, bool custom);
+
+// base + name, or nothing when either is missing: a folder whose base was not
+// found is never acted on (its name alone would be a relative path).
+std::string FolderBelow(const std::string& base, const std::string& name);
+
+// A folder a Windows 9x category empties, with the line it logs when the
+// folder exists.
+struct FolderLine {
+    std::string folder;  // empty: nothing to empty
+    const char* line;
+};
+// The user's folder (with a logon name) first, then the shared one.
+std::vector<FolderLine> Win9xTempInternetFolders(const std::string& windowsFolder, const FolderSet& folders);
+// The shared folder first, then the user's (with a logon name).
+std::vector<FolderLine> Win9xRecentFolders(const std::string& windowsFolder, const FolderSet& folders);
+FolderLine Win9xTempFolder(const std::string& windowsFolder);
+
+// The folders the NT run empties; empty where their base is missing.
+struct NtFolders {
+    std::string tempInternet;
+    std::string userTemp;
+    std::string windowsTemp;
+    std::string recent;
+};
+NtFolders NtFoldersOf(const std::string& windowsFolder, const FolderSet& folders);
+
+// Deletes every value of a key below HKEY_CURRENT_USER: the names are listed
+// first, then deleted in that order. The key itself stays.
+struct RegistryValuesCleared {
+    bool opened = false;
+    int failures = 0;  // values that could not be deleted
+};
+RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& platform);
+// The log line of such a clearing: the failure text (with ". Count = " and
+// the number when values stay), or the success text.
+std::string RegistryOutcomeLine(const RegistryValuesCleared& result, const std::string& failure,
+                                const std::string& success);
+
+// Empties the user's URL history store. When the store cannot be created an
+// error is raised (ui::Error, with the system's text for the failure); what
+// its ClearHistory answers is not looked at.
+void ClearUrlHistoryStore(const Platform& platform);
+
+}  // namespace purgelet

@@ -1,0 +1,308 @@
+// The main window's clearing: the seven category buttons of the group
+// " Clear ", the NT run, the three mode buttons and the unattended clearing.
+#include <utility>
+
+#include "cleaner/FileRemoval.h"
+#include "cleaner/FolderDiscovery.h"
+#include "cookies/CookieListWindow.h"
+#include "framework/Application.h"
+#include "framework/Errors.h"
+#include "mainwindow/MainWindow.h"
+
+namespace purgelet {
+
+namespace {
+
+// Runs a step when the scope is left, also when an error leaves it.
+template <class F>
+class AtExit {
+public:
+    explicit AtExit(F f) : f_(std::move(f)) {}
+    ~AtExit() { f_(); }
+    AtExit(const AtExit&) = delete;
+    AtExit& operator=(const AtExit&) = delete;
+
+private:
+    F f_;
+};
+
+// Each category's button, selection box (Main page) and custom box (Settings page).
+struct CategoryControls {
+    Category category;
+    ui::Button TForm1::*button;
+    ui::CheckBox TForm1::*selection;
+    ui::CheckBox TForm1::*custom;
+};
+const CategoryControls kCategoryControls[] = {
+    {Category::HistoryLinksWeb, &TForm1::btnClearHistory, &TForm1::chkClearHistory, &TForm1::chkCustom_HistoryLinksWeb},
+    {Category::TempInternetFiles, &TForm1::Button2, &TForm1::chkTempInternet, &TForm1::chkCustom_TempInternetFiles},
+    {Category::Cookies, &TForm1::btnClearCookies, &TForm1::chkClearCookies, &TForm1::chkCustom_Cookies},
+    {Category::TypedURLs, &TForm1::btnClearTypedURLs, &TForm1::chkClearTypedURLs, &TForm1::chkCustom_TypedURLs},
+    {Category::TypedWordsOnRun, &TForm1::btnClearTypedWordsInRun, &TForm1::chkClearTypedWordsInRun,
+     &TForm1::chkCustom_TypedWordsInRun},
+    {Category::TemporaryFiles, &TForm1::btnTemporary, &TForm1::chkClearTemp, &TForm1::chkCustom_Temporary},
+    {Category::HistoryLinksDoc, &TForm1::btnClearRecent, &TForm1::chkRecentLinks, &TForm1::chkCustom_HistoryLinksDoc},
+};
+
+const CategoryControls& ControlsOf(Category category) {
+    for (const CategoryControls& c : kCategoryControls)
+        if (c.category == category) return c;
+    return kCategoryControls[0];
+}
+
+TMainForm& CookieManagerOf(const ProgramState& state) {
+    if (!state.MainForm) throw ui::Error("The cookie manager window is not open");
+    return *state.MainForm;
+}
+
+// Windows 9x: a folder's sub-folders go only when the folder is there.
+bool Empty9xFolder(const std::string& folder, const Platform& platform) {
+    if (folder.empty() || !ReadFileAndDelete(folder, platform)) return false;
+    KillSubFolderFiles(folder, platform);
+    return true;
+}
+
+// The NT run: both passes, whether the folder is there or not.
+void EmptyNtFolder(const std::string& folder, const Platform& platform) {
+    if (folder.empty()) return;
+    ReadFileAndDelete(folder, platform);
+    KillSubFolderFiles(folder, platform);
+}
+
+// Sets the cursor at once when the mouse is over the page (nothing repaints
+// during a run, so the next mouse move would come too late).
+void SetCursorOver(const ui::Control& page, const char* cursor) {
+    HWND pageWindow = page.Handle();
+    if (!pageWindow || !page.Showing()) return;
+    POINT at;
+    if (!GetCursorPos(&at)) return;
+    HWND below = WindowFromPoint(at);
+    if (below == pageWindow || IsChild(pageWindow, below)) SetCursor(LoadCursorA(nullptr, cursor));
+}
+
+}  // namespace
+
+void TForm1::BindClearingHandlers() {
+    btnClearHistory.onClick = [this] { btnClearHistoryClick(); };
+    Button2.onClick = [this] { Button2Click(); };
+    btnClearCookies.onClick = [this] { btnClearCookiesClick(); };
+    btnClearTypedURLs.onClick = [this] { btnClearTypedURLsClick(); };
+    btnClearTypedWordsInRun.onClick = [this] { btnClearTypedWordsInRunClick(); };
+    btnTemporary.onClick = [this] { btnTemporaryClick(); };
+    btnClearRecent.onClick = [this] { btnClearRecentClick(); };
+    btnClearTypedURLs.onMouseDown = [this](ui::MouseButton, int, int) { btnClearTypedURLsMouseDown(); };
+    btnClearTypedWordsInRun.onMouseDown = [this](ui::MouseButton, int, int) { btnClearTypedWordsInRunMouseDown(); };
+    btnClearAll.onClick = [this] { btnClearAllClick(); };
+    btnClearSelected.onClick = [this] { btnClearSelectedClick(); };
+    btnClearNotSelected.onClick = [this] { btnClearNotSelectedClick(); };
+}
+
+// The hourglass over the Main page; runs inside runs keep it up until the
+// outermost one ends.
+void TForm1::BeginHourglass() {
+    ++hourglassDepth_;
+    SetCursorOver(TabMain, IDC_WAIT);
+}
+
+void TForm1::EndHourglass() {
+    if (hourglassDepth_ > 0 && --hourglassDepth_ == 0) SetCursorOver(TabMain, IDC_ARROW);
+}
+
+// The cookie manager as an engine: choose the kind, list it, check every row,
+// delete the checked rows. Every listed entry goes, as each refresh marks
+// every row "No" to keep.
+void TForm1::RunCookieManager(std::uint8_t kind) {
+    TMainForm& manager = CookieManagerOf(state_);
+    manager.SetVar_CacheEntryType(kind);
+    manager.btnRefresh.Click();
+    manager.btnCheck.Click();
+    manager.btnDelete.Click();
+    // Its listing puts the program's cursor back to the arrow.
+    if (HourglassShown()) SetCursorOver(TabMain, IDC_WAIT);
+}
+
+// Categories ----------------------------------------------------------------
+
+void TForm1::ClearHistoryOfWebSites() {
+    ClearUrlHistoryStore(state_.platform);
+    RunCookieManager(kHistoryEntriesKind);
+    log_.Add(logline::HistoryOfWebSites);
+}
+
+void TForm1::btnClearHistoryClick() {
+    if (state_.ClearLogPerCategory) log_.Clear();
+    ClearHistoryOfWebSites();
+}
+
+void TForm1::Button2Click() {
+    if (state_.ClearLogPerCategory) log_.Clear();
+    if (!CookieManagerOf(state_).Is_WininetDll_Exist()) {
+        log_.Add(logline::TempInternetNoWininet);
+        return;
+    }
+    RunCookieManager(kOrdinaryEntriesKind);
+    if (state_.folders.IsWin9x) {
+        for (const FolderLine& f : Win9xTempInternetFolders(state_.WindowsFolder, state_.folders))
+            if (Empty9xFolder(f.folder, state_.platform)) log_.Add(f.line);
+        return;
+    }
+    state_.ntFlags.tempInternetFiles = true;
+    WinNTDocNSettings();
+}
+
+void TForm1::btnClearCookiesClick() {
+    if (state_.ClearLogPerCategory) log_.Clear();
+    if (!CookieManagerOf(state_).Is_WininetDll_Exist()) {
+        log_.Add(logline::CookiesNoWininet);
+        return;
+    }
+    RunCookieManager(kCookieEntriesKind);
+    log_.Add(logline::UserCookies);
+}
+
+void TForm1::btnClearTypedURLsClick() {
+    if (state_.ClearLogPerCategory) log_.Clear();
+    DeleteValuesInRegistry(kTypedUrlsKey, logline::TypedUrlsFailed, logline::TypedUrls);
+}
+
+void TForm1::btnClearTypedWordsInRunClick() {
+    if (state_.ClearLogPerCategory) log_.Clear();
+    DeleteValuesInRegistry(kRunMruKey, logline::RunWordsFailed, logline::RunWords);
+}
+
+// A press on either registry button empties the log at once, whether or not
+// it becomes a click.
+void TForm1::btnClearTypedURLsMouseDown() { log_.Clear(); }
+
+void TForm1::btnClearTypedWordsInRunMouseDown() { log_.Clear(); }
+
+void TForm1::DeleteValuesInRegistry(const std::string& key, const std::string& failure, const std::string& success) {
+    log_.Add(RegistryOutcomeLine(DeleteAllValues(key, state_.platform), failure, success));
+}
+
+void TForm1::btnTemporaryClick() {
+    BeginHourglass();
+    AtExit restoreCursor{[this] { EndHourglass(); }};
+    if (state_.ClearLogPerCategory) log_.Clear();
+    if (state_.folders.IsWin9x) {
+        const FolderLine temp = Win9xTempFolder(state_.WindowsFolder);
+        if (Empty9xFolder(temp.folder, state_.platform)) log_.Add(temp.line);
+        return;
+    }
+    state_.ntFlags.temporaryFiles = true;
+    WinNTDocNSettings();
+}
+
+void TForm1::btnClearRecentClick() {
+    if (state_.ClearLogPerCategory) log_.Clear();
+    if (state_.folders.IsWin9x) {
+        for (const FolderLine& f : Win9xRecentFolders(state_.WindowsFolder, state_.folders))
+            if (Empty9xFolder(f.folder, state_.platform)) log_.Add(f.line);
+        return;
+    }
+    state_.ntFlags.historyLinksDoc = true;
+    WinNTDocNSettings();
+}
+
+// The NT run --------------------------------------------------------------------
+
+void TForm1::WinNTDocNSettings() {
+    const std::string& profile = state_.folders.ProfileFolder;
+    if (profile.empty() || !DirectoryExists(profile)) {
+        // Nothing is cleared; the pending categories wait for a run that finds the profile.
+        log_.Add(logline::NoProfileFolder);
+        log_.Add(logline::NtRunStopped);
+        return;
+    }
+    log_.Clear();
+    BeginHourglass();
+    // The pending categories are done with when the run ends, also when an
+    // error ends it: a later run clears only what it is asked to.
+    AtExit finish{[this] {
+        EndHourglass();
+        state_.ntFlags.SetAll(false);
+    }};
+    const NtCategoryFlags& pending = state_.ntFlags;
+    const NtFolders folders = NtFoldersOf(state_.WindowsFolder, state_.folders);
+    const Platform& platform = state_.platform;
+
+    if (pending.historyLinksWeb) ClearHistoryOfWebSites();
+    if (pending.tempInternetFiles) {
+        RunCookieManager(kOrdinaryEntriesKind);
+        EmptyNtFolder(folders.tempInternet, platform);
+        log_.Add(logline::TempInternet);
+    }
+    if (pending.cookies) {
+        RunCookieManager(kCookieEntriesKind);
+        log_.Add(logline::NtCookies);
+    }
+    if (pending.typedURLs) btnClearTypedURLs.Click();
+    if (pending.typedWordsOnRun) btnClearTypedWordsInRun.Click();
+    if (pending.temporaryFiles) {
+        EmptyNtFolder(folders.userTemp, platform);
+        log_.Add(logline::UserTempNt);
+        EmptyNtFolder(folders.windowsTemp, platform);
+        log_.Add(logline::WindowsTempNt);
+    }
+    if (pending.historyLinksDoc) {
+        EmptyNtFolder(folders.recent, platform);
+        log_.Add(logline::Recent);
+    }
+}
+
+// Modes -------------------------------------------------------------------------------
+
+void TForm1::RunMode(ClearMode mode) {
+    BeginHourglass();
+    AtExit restoreCursor{[this] { EndHourglass(); }};
+    log_.Clear();
+    state_.ClearLogPerCategory = false;
+    // Restored however the run ends, so later categories empty the log again.
+    AtExit restoreLogRule{[this] { state_.ClearLogPerCategory = true; }};
+    if (state_.folders.IsWin9x) {
+        for (Category category : kModeOrder) {
+            const CategoryControls& c = ControlsOf(category);
+            if (ModeTakes(mode, (this->*c.selection).Checked())) (this->*c.button).Click();
+        }
+        return;
+    }
+    for (Category category : kModeOrder)
+        NtFlagOf(state_.ntFlags, category) = ModeTakes(mode, (this->*ControlsOf(category).selection).Checked());
+    WinNTDocNSettings();
+}
+
+void TForm1::btnClearAllClick() { RunMode(ClearMode::All); }
+
+void TForm1::btnClearSelectedClick() { RunMode(ClearMode::Selected); }
+
+void TForm1::btnClearNotSelectedClick() { RunMode(ClearMode::NotSelected); }
+
+// The unattended clearing: the chosen execution mode, as one run. An error
+// ends it and is shown; it never leaves here.
+void TForm1::ExecuteClearChosen() {
+    App().Guard([this] {
+        switch (ChosenExecution(rbtnClearAll.Checked(), rbtnClearSelected.Checked(), rbtnClearNotSelected.Checked(),
+                                rbtnCustom.Checked())) {
+            case Execution::ClearAll:
+                btnClearAll.Click();
+                break;
+            case Execution::ClearSelected:
+                btnClearSelected.Click();
+                break;
+            case Execution::ClearNotSelected:
+                btnClearNotSelected.Click();
+                break;
+            case Execution::Custom:
+                // No mode run around these: each category empties the log first.
+                for (Category category : kCustomOrder) {
+                    const CategoryControls& c = ControlsOf(category);
+                    if ((this->*c.custom).Checked()) (this->*c.button).Click();
+                }
+                break;
+            case Execution::None:
+                break;
+        }
+    });
+}
+
+}  // namespace purgelet

@@ -1,0 +1,325 @@
+// The clearing's edge cases, each with the Windows family given through the
+// version seam and the folders of a test folder of its own.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cleaner/Clearing.h"
+#include "cookies/CookieListWindow.h"
+#include "mainwindow/MainWindow.h"
+#include "support/TestSupport.h"
+
+using namespace purgelet;
+using namespace testing_support;
+namespace L = purgelet::logline;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class ClearingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Forget();
+        fx.state.SettingsKey = SettingsKey();
+        fx.state.WindowsFolder = Windows();
+        MakeDir(Windows());
+    }
+    void TearDown() override { Forget(); }
+    static void Forget() {
+        RegDeleteTree(SettingsKey());
+        RegDeleteTree(kTypedUrlsKey);
+        RegDeleteTree(kRunMruKey);
+        ClearUrlCache();
+    }
+
+    // The main window and the cookie manager on a Windows of this version.
+    TForm1& Create(DWORD major, DWORD platformId, const std::string& user = "user1") {
+        fx.state.platform.getVersion = [=](OSVERSIONINFOA* v) {
+            v->dwMajorVersion = major;
+            v->dwMinorVersion = major == 4 && platformId == VER_PLATFORM_WIN32_WINDOWS ? 10 : 0;
+            v->dwPlatformId = platformId;
+            return TRUE;
+        };
+        fx.state.platform.getUserName = [user](char* buffer, DWORD* size) {
+            if (user.empty() || *size <= user.size()) return FALSE;
+            std::strcpy(buffer, user.c_str());
+            return TRUE;
+        };
+        TForm1& w = fx.app.CreateForm<TForm1>(fx.state);
+        fx.app.CreateForm<TMainForm>(fx.state);
+        return w;
+    }
+    TForm1& Create98() { return Create(4, VER_PLATFORM_WIN32_WINDOWS); }
+    TForm1& CreateXp() { return Create(5, VER_PLATFORM_WIN32_NT); }
+
+    // An NT profile folder for the run (discovery found none in the prefix).
+    std::string UseProfile() {
+        const std::string profile = dir / "profile\\";
+        MakeDir(profile);
+        fx.state.folders.ProfileFolder = profile;
+        return profile;
+    }
+    std::string Windows() const { return dir / "WINDOWS\\"; }
+    static void LayTypedUrls() {
+        for (const char* n : {"url1", "url2", "url3"}) RegSetString(kTypedUrlsKey, n, "http://example.com/");
+    }
+
+    ProgramFixture fx;
+    TempDir dir;
+};
+
+bool Empty(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    int entries = 0;
+    do {
+        if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0) ++entries;
+    } while (FindNextFileA(h, &data));
+    FindClose(h);
+    return entries == 0;
+}
+
+bool NoFlagSet(NtCategoryFlags flags) {
+    NtCategoryFlags none;
+    return std::memcmp(&flags, &none, sizeof(flags)) == 0;
+}
+
+}  // namespace
+
+TEST_F(ClearingTest, FolderCategoriesOn98WithAMissingFolderOrWindowsFolderLogAndRemoveNothing) {
+    TForm1& w = Create98();
+    // No Windows temp folder: not a line.
+    w.btnTemporary.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{});
+
+    // The Windows folder unknown: the folder names alone would be relative
+    // paths, here leading into the current folder.
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    SetCurrentDirectoryA(dir.Path().c_str());
+    const std::vector<std::string> decoys = {"Temp\\keep.txt", "Recent\\keep.txt", "Temporary Internet Files\\keep.txt",
+                                             "Profiles\\user1\\Recent\\keep.txt"};
+    for (const std::string& d : decoys) {
+        MakeDir(dir / d.substr(0, d.rfind('\\')));
+        WriteFile(dir / d);
+    }
+    fx.state.WindowsFolder.clear();
+    w.btnTemporary.Click();
+    w.btnClearRecent.Click();
+    w.Button2.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{});
+    // On the NT family the run writes its lines, but still empties nothing there.
+    fx.state.folders.IsWin9x = false;
+    UseProfile();
+    w.btnTemporary.Click();
+    EXPECT_EQ(w.Log().Lines(), (Lines{L::UserTempNt, L::WindowsTempNt}));
+    SetCurrentDirectoryA(previous);
+    for (const std::string& d : decoys) EXPECT_TRUE(Exists(dir / d)) << d;
+}
+
+TEST_F(ClearingTest, XpTemporaryFilesAloneLogsBothLinesInOrderWithTheUserFolderMissing) {
+    TForm1& w = CreateXp();
+    const std::string profile = UseProfile();
+    const std::string temp = Windows() + "Temp\\";
+    MakeDir(temp + "sub");
+    WriteFile(temp + "a.txt");
+    WriteFile(temp + "sub\\b.txt", "x", FILE_ATTRIBUTE_READONLY);
+    w.btnTemporary.Click();
+    EXPECT_EQ(w.Log().Lines(), (Lines{L::UserTempNt, L::WindowsTempNt}));
+    EXPECT_TRUE(Empty(temp));
+    EXPECT_FALSE(IsDir(profile + "Local Settings"));
+    EXPECT_TRUE(NoFlagSet(fx.state.ntFlags));
+    EXPECT_FALSE(w.HourglassShown());
+}
+
+TEST_F(ClearingTest, RegistryListsLoseEveryValueButKeepTheirKey) {
+    TForm1& w = Create98();
+    // Three typed commands and the order value.
+    for (const char* n : {"a", "b", "c"}) RegSetString(kRunMruKey, n, std::string(n) + "\\1");
+    RegSetString(kRunMruKey, "MRUList", "cba");
+    w.btnClearTypedWordsInRun.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{L::RunWords});
+    EXPECT_TRUE(RegKeyExists(kRunMruKey));
+    EXPECT_TRUE(RegValueNames(kRunMruKey).empty());
+    // No values: done all the same; no key: the failure text alone.
+    w.btnClearTypedWordsInRun.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{L::RunWords});
+    RegDeleteTree(kRunMruKey);
+    w.btnClearTypedWordsInRun.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{L::RunWordsFailed});
+    EXPECT_FALSE(RegKeyExists(kRunMruKey));
+
+    // A name outside the code page goes too; values that stay are counted.
+    LayTypedUrls();
+    const wchar_t wide[] = L"\x4E2D\x6587";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExW(key, wide, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 2 * sizeof(wchar_t));
+    RegCloseKey(key);
+    fx.state.platform.regDeleteValue = [](HKEY k, const wchar_t* name) {
+        if (std::wstring(name) == L"url1" || std::wstring(name) == L"url3") return LONG(ERROR_ACCESS_DENIED);
+        return RegDeleteValueW(k, name);
+    };
+    w.btnClearTypedURLs.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{"Failing to remove Typed URLs. Count = 2"});
+    EXPECT_EQ(RegValueNames(kTypedUrlsKey), (Lines{"url1", "url3"}));
+
+    // A press on either button empties the log at once; released outside, it clicks nothing.
+    for (ui::Button* b : {&w.btnClearTypedURLs, &w.btnClearTypedWordsInRun}) {
+        w.Log().Add("line");
+        SendMessageA(b->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        EXPECT_EQ(w.Log().Lines(), Lines{});
+        SendMessageA(b->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(0xFFF0, 0xFFF0));
+        ReleaseCapture();
+        EXPECT_EQ(w.Log().Lines(), Lines{});
+    }
+    EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 2u);
+}
+
+TEST_F(ClearingTest, NtRunWithoutAProfileFolderKeepsItsFlagsForARunThatFindsOne) {
+    // NT 4 without a logon name: no profile folder, even though the profiles
+    // folder itself is there.
+    const std::string profiles = Windows() + "Profiles\\";
+    MakeDir(profiles + "Recent");
+    WriteFile(profiles + "Recent\\keep.txt");
+    TForm1& w = Create(4, VER_PLATFORM_WIN32_NT, "");
+    ASSERT_EQ(fx.state.folders.ProfileFolder, "");
+    const Lines stopped = {L::NoProfileFolder, L::NtRunStopped};
+    w.btnTemporary.Click();
+    EXPECT_EQ(w.Log().Lines(), stopped);
+    w.btnClearRecent.Click();
+    EXPECT_EQ(w.Log().Lines(), stopped);
+    EXPECT_TRUE(fx.state.ntFlags.temporaryFiles && fx.state.ntFlags.historyLinksDoc);
+    EXPECT_TRUE(Exists(profiles + "Recent\\keep.txt"));
+    EXPECT_FALSE(w.HourglassShown());
+
+    // A later run that finds the profile does what was left pending as well.
+    const std::string profile = UseProfile();
+    for (const char* folder : {"Temp\\", "Recent\\"}) {
+        MakeDir(profile + folder);
+        WriteFile(profile + folder + "a.txt");
+    }
+    w.btnClearRecent.Click();
+    EXPECT_EQ(w.Log().Lines(), (Lines{L::UserTempNt, L::WindowsTempNt, L::Recent}));
+    EXPECT_TRUE(Empty(profile + "Temp\\") && Empty(profile + "Recent\\"));
+    EXPECT_TRUE(NoFlagSet(fx.state.ntFlags));
+}
+
+TEST_F(ClearingTest, ClearSelectedWithNothingCheckedAndTheCustomExecutionMode) {
+    TForm1& w = Create98();
+    LayTypedUrls();
+    w.btnClearSelected.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{});
+    EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 3u);
+    fx.state.folders.IsWin9x = false;
+    w.btnClearSelected.Click();
+    EXPECT_EQ(w.Log().Lines(), (Lines{L::NoProfileFolder, L::NtRunStopped}));
+    UseProfile();
+    w.btnClearSelected.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{});
+    EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 3u);
+
+    // Custom: cookies, then temporary files, each emptying the log first.
+    w.rbtnCustom.SetChecked(true);
+    w.chkCustom_Cookies.SetChecked(true);
+    w.chkCustom_Temporary.SetChecked(true);
+    for (bool win9x : {true, false}) {
+        fx.state.folders.IsWin9x = win9x;
+        AddCookieEntry("Cookie:user1@custom.example/");
+        MakeDir(Windows() + "Temp");
+        WriteFile(Windows() + "Temp\\a.txt");
+        w.ExecuteClearChosen();
+        EXPECT_EQ(w.Log().Lines(), (win9x ? Lines{L::WindowsTemp9x} : Lines{L::UserTempNt, L::WindowsTempNt}));
+        EXPECT_TRUE(CacheEntryNames().empty());
+        EXPECT_TRUE(Empty(Windows() + "Temp\\"));
+    }
+    EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 3u);
+    EXPECT_TRUE(fx.recorded.boxes.empty());
+}
+
+TEST_F(ClearingTest, AnErrorFromTheHistoryStoreEndsTheRunAndRestoresTheCursorAndTheLogRule) {
+    TForm1& w = Create98();
+    w.Show();
+    RECT page;
+    GetWindowRect(w.TabMain.Handle(), &page);
+    SetCursorPos((page.left + page.right) / 2, page.bottom - 10);
+    const HCURSOR hourglass = LoadCursorA(nullptr, IDC_WAIT);
+    // What each attempt saw: the hourglass (up and shown) and the log rule off.
+    std::vector<std::string> seen;
+    fx.state.platform.createComObject = [&](REFCLSID, REFIID, void** out) {
+        *out = nullptr;
+        seen.push_back(std::string(w.HourglassShown() ? "up" : "-") + (GetCursor() == hourglass ? " shown" : " -") +
+                       (fx.state.ClearLogPerCategory ? " -" : " off"));
+        return REGDB_E_CLASSNOTREG;
+    };
+    const auto errorShown = [&](std::size_t boxes) {
+        ASSERT_EQ(fx.recorded.boxes.size(), boxes);
+        EXPECT_EQ(fx.recorded.boxes.back().flags, UINT(MB_OK | MB_ICONERROR));
+        EXPECT_FALSE(fx.recorded.boxes.back().text.empty());
+        EXPECT_FALSE(w.HourglassShown());
+        EXPECT_NE(GetCursor(), hourglass);
+        EXPECT_TRUE(fx.state.ClearLogPerCategory);
+        EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 3u);  // the run ended before them
+    };
+    LayTypedUrls();
+    w.btnClearAll.Click();
+    errorShown(1);
+    EXPECT_EQ(w.Log().Lines(), Lines{});
+    // The next category empties the log before it runs, as usual.
+    w.Log().Add("line");
+    w.btnClearTypedURLs.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{L::TypedUrls});
+
+    // The NT run ends there too, and what it had pending is dropped with it.
+    fx.state.folders.IsWin9x = false;
+    UseProfile();
+    LayTypedUrls();
+    w.btnClearAll.Click();
+    errorShown(2);
+    EXPECT_TRUE(NoFlagSet(fx.state.ntFlags));
+
+    // The unattended clearing shows the error and stops: as a mode run, and
+    // in the custom mode, where the history comes before the typed URLs.
+    w.rbtnClearAll.SetChecked(true);
+    w.ExecuteClearChosen();
+    errorShown(3);
+    w.rbtnCustom.SetChecked(true);
+    w.chkCustom_HistoryLinksWeb.SetChecked(true);
+    w.chkCustom_TypedURLs.SetChecked(true);
+    w.ExecuteClearChosen();
+    errorShown(4);
+    // The custom mode is no mode run: no hourglass, the log rule as usual.
+    EXPECT_EQ(seen, (Lines{"up shown off", "up shown off", "up shown off", "- - -"}));
+}
+
+TEST_F(ClearingTest, CacheCategoriesTakeEveryRowAndOnlyReportAMissingDeleteFunction) {
+    TForm1& w = Create98();
+    TMainForm& manager = *fx.state.MainForm;
+    for (const char* site : {"a", "b", "c"}) AddCookieEntry(std::string("Cookie:user1@") + site + ".example/");
+    // Rows set to Keep before the run: its refresh gives every row "No" again.
+    manager.SetVar_CacheEntryType(kCookieEntriesKind);
+    manager.btnRefresh.Click();
+    for (int i = 0; i < manager.lvCookies.Count(); ++i) manager.lvCookies.SetSelected(i, true);
+    manager.smSetYes.Click();
+    w.btnClearCookies.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{L::UserCookies});
+    EXPECT_TRUE(CacheEntryNames().empty());
+
+    // Without the cache deletion function: the failure line and nothing else.
+    fx.state.deleteUrlCacheEntryFound = false;
+    AddCookieEntry("Cookie:user1@kept.example/");
+    const std::string shared = Windows() + "Temporary Internet Files\\";
+    MakeDir(shared);
+    WriteFile(shared + "page.htm");
+    w.Button2.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{L::TempInternetNoWininet});
+    w.btnClearCookies.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{L::CookiesNoWininet});
+    EXPECT_TRUE(Exists(shared + "page.htm"));
+    EXPECT_EQ(CacheEntryNames().size(), 1u);
+}

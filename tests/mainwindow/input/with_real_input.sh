@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Runs a test program under Wine (scripts/winerun.sh) and carries out its
+# requests for real X input with xdotool on the same display.
+#
+#   with_real_input.sh BUILD_DIR test_program.exe [arguments...]
+#
+# The test program writes one request per file into BUILD_DIR/input-requests
+# (drive T: inside the prefix): "<n>.req" holding "click X Y BUTTON" or
+# "key KEYS"; the answer "<n>.done" holds xdotool's exit status. Nothing else
+# is ever run.
+set -euo pipefail
+build="$(cd "$1" && pwd)"; shift
+here="$(cd "$(dirname "$0")/../../.." && pwd)"
+command -v xdotool >/dev/null || { echo "with_real_input: xdotool is missing" >&2; exit 1; }
+
+# The display the program's windows go to: the caller's, else the build's Xvfb.
+"$here/scripts/winerun.sh" --build "$build"
+if [ -z "${DISPLAY:-}" ]; then
+    read -r _ num < "$build/.xvfb"
+    export DISPLAY=":$num"
+fi
+
+queue="$build/input-requests"
+rm -rf "$queue"
+mkdir -p "$queue"
+
+serve() {
+    local req words status base
+    while :; do
+        for req in "$queue"/*.req; do
+            [ -e "$req" ] || continue
+            base="${req%.req}"
+            read -r -a words < "$req" || true
+            status=2
+            case "${words[0]:-}" in
+                click)
+                    if [[ "${words[1]:-}" =~ ^[0-9]+$ && "${words[2]:-}" =~ ^[0-9]+$ && "${words[3]:-}" =~ ^[1-3]$ ]]; then
+                        status=0
+                        xdotool mousemove "${words[1]}" "${words[2]}" && xdotool click "${words[3]}" || status=$?
+                    fi ;;
+                key)
+                    if [[ "${words[1]:-}" =~ ^[A-Za-z0-9_+]+$ ]]; then
+                        status=0
+                        xdotool key "${words[1]}" || status=$?
+                    fi ;;
+            esac
+            rm -f "$req"
+            echo "$status" > "$base.tmp"
+            mv "$base.tmp" "$base.done"
+        done
+        sleep 0.05
+    done
+}
+
+cleanup() {
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+    rm -rf "$queue"
+    # A registration left behind would start the program whenever Wine boots this prefix.
+    "$here/scripts/winerun.sh" --build "$build" reg delete \
+        'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Ovk Purgelet v2.0.3' /f >/dev/null 2>&1 || true
+}
+
+serve &
+server=$!
+trap cleanup EXIT
+status=0
+"$here/scripts/winerun.sh" --build "$build" "$@" || status=$?
+exit $status
