@@ -281,13 +281,21 @@ TEST_F(TrayTest, OpenShowsTheMainWindowMakingOrRestoringItHelpOpensTheHelpFile) 
 }
 
 TEST_F(TrayTest, EndOfSessionMakesAHiddenMainWindowRunsTheChosenClearingUnderABlockReasonAndEnds) {
+    // The chosen clearing: the typed URLs only.
+    const std::string typedURLs = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+    RegDeleteTree(typedURLs);
+    RegSetString(typedURLs, "url1", "http://purgelet-tray.example/");
+    RegSetString(SettingsKey(), texts::ValCustomMode.Text(), "1");
+    RegSetString(SettingsKey(), texts::ValCustomTypedURLs.Text(), "1");
     std::vector<std::string> events;
+    const auto left = [&] { return std::to_string(RegValueNames(typedURLs).size()) + " left"; };
     fx.state.platform.shutdownBlockReasonCreate = [&](HWND, const std::wstring& reason) {
-        events.push_back(reason == L"Clearing privacy traces\u2026" ? "create" : "create with another text");
+        events.push_back((reason == L"Clearing privacy traces\u2026" ? "create, " : "create with another text, ") +
+                         left());
         return true;
     };
     fx.state.platform.shutdownBlockReasonDestroy = [&](HWND) {
-        events.push_back("destroy");
+        events.push_back("destroy, " + left());
         return true;
     };
     TForm2& tray = CreateTray();
@@ -302,12 +310,14 @@ TEST_F(TrayTest, EndOfSessionMakesAHiddenMainWindowRunsTheChosenClearingUnderABl
     EXPECT_FALSE(main->IsShowing());
     EXPECT_TRUE(fx.app.Terminated());
     EXPECT_TRUE(events.empty());
+    EXPECT_EQ(left(), "1 left");
 
-    // On: the reason is registered around the clearing.
+    // On: the reason is registered before the clearing starts and goes after it ends.
     main->chkExecuteClearShutDown.SetChecked(true);
     SendMessageA(tray.Handle(), WM_ENDSESSION, 1, 0);
-    EXPECT_EQ(events, (std::vector<std::string>{"create", "destroy"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"create, 1 left", "destroy, 0 left"}));
     EXPECT_EQ(OpenMainWindow(fx.app), main);
+    RegDeleteTree(typedURLs);
 
     // Also when the clearing ends by an error.
     events.clear();
@@ -317,7 +327,7 @@ TEST_F(TrayTest, EndOfSessionMakesAHiddenMainWindowRunsTheChosenClearingUnderABl
                                          throw std::runtime_error("failed");
                                      }),
                  std::runtime_error);
-    EXPECT_EQ(events, (std::vector<std::string>{"create", "clearing", "destroy"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"create, 0 left", "clearing", "destroy, 0 left"}));
 }
 
 TEST_F(TrayTest, TheTrayOptionShowsAndRemovesTheIconAtOnce) {
