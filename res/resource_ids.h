@@ -9,3 +9,4 @@
 #define IDB_TRAY_HELP 112
 #define IDB_TRAY_OPEN 113
 #define IDB_TRAY_REMOVE 114
+#define IDR_LOGO_JPEG 201

@@ -2,7 +2,7 @@
 # Installs what the build and the tests need on a Debian machine, skipping
 # what is already there.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64 googletest libjpeg62-turbo-dev wine wine64 xvfb xauth xdotool imagemagick clang-format)
+packages=(cmake make dpkg-dev gcc g++-mingw-w64-x86-64 googletest libjpeg62-turbo-dev wine wine64 xvfb xauth xdotool imagemagick clang-format)
 # Packaging: makensis for the installer, zip for the portable archive.
 packages+=(nsis zip unzip)
 missing=()

@@ -77,6 +77,8 @@ TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     pmCookies.onPopup = [this] { pmCookiesPopup(); };
     smSetYes.onClick = [this] { smSetYesClick(); };
     smSetNo.onClick = [this] { smSetNoClick(); };
+    btnPrivacy.onClick = [this] { btnPrivacyClick(); };
+    Timer.onTimer = [this] { TimerTimer(); };
 }
 
 TMainForm::~TMainForm() {

@@ -34,6 +34,10 @@ public:
     void pmCookiesPopup();
     void smSetYesClick();
     void smSetNoClick();
+    // Opens Internet Explorer's per-site privacy dialog for the selected row's
+    // address, then watches Internet Options to refresh the list once it closes.
+    void btnPrivacyClick();
+    void TimerTimer();
 
     // The URL cache.
     // Chooses the entries the next refresh lists: 0 ordinary entries,

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace purgelet {
 
@@ -33,6 +34,19 @@ struct Platform {
     // ShellExecuteA with the verb "open"; returns its result code.
     std::function<INT_PTR(HWND, const std::string& file)> shellOpen = [](HWND owner, const std::string& file) {
         return reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", file.c_str(), "", "", SW_SHOW));
+    };
+    // WinExec: starts a command line with a show mode; returns its result.
+    std::function<UINT(const std::string& commandLine, UINT show)> winExec =
+        [](const std::string& commandLine, UINT show) { return WinExec(commandLine.c_str(), show); };
+    // The bytes of one of the program's RCDATA resources (empty when missing).
+    std::function<std::string_view(int id)> resourceData = [](int id) -> std::string_view {
+        HMODULE module = GetModuleHandleA(nullptr);
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+        if (!found) return {};
+        HGLOBAL loaded = LoadResource(module, found);
+        const void* bytes = loaded ? LockResource(loaded) : nullptr;
+        if (!bytes) return {};
+        return std::string_view(static_cast<const char*>(bytes), SizeofResource(module, found));
     };
     // The registry calls on the current user's Run key (start at logon), so
     // tests can make them fail: Wine grants every registry access.

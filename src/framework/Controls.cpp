@@ -93,6 +93,40 @@ bool Label::OnCommand(WORD code) {
     return true;
 }
 
+void Label::SetCaption(const std::string& text) {
+    Control::SetCaption(text);
+    if (autoSize) FitToText();
+}
+
+void Label::AfterCreate() {
+    if (autoSize) FitToText();
+}
+
+void Label::FitToText() {
+    if (!hwnd_) return;
+    RECT text{0, 0, 0, 0};
+    {
+        ScreenDC dc;
+        SelectedObject font(dc, App().FontHandle(EffectiveFont()));
+        DrawTextA(dc, caption_.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+    }
+    RECT r = BoundsPx();
+    if (rightJustify)
+        r.left = r.right - text.right;
+    else
+        r.right = r.left + text.right;
+    r.bottom = r.top + text.bottom;
+    SetBoundsPx(r);
+}
+
+LRESULT Label::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SETCURSOR && handCursor) {
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+        return TRUE;
+    }
+    return Control::WindowMessage(msg, wParam, lParam);
+}
+
 void GroupBox::AfterCreate() {
     // Drawn unthemed, so the caption shows in its font colour.
     SetWindowTheme(hwnd_, L" ", L" ");

@@ -18,6 +18,7 @@ public:
     using Control::Control;
     ~Button() override;
     bool isDefault = false;
+    bool isCancel = false;
     // A bitmap resource shown left of the caption; its bottom-left pixel's
     // colour is transparent. 0 for none.
     int glyph = 0;
@@ -77,13 +78,24 @@ public:
     }
     bool wordWrap = true;
     bool rightJustify = false;
+    // Sized to its one-line text whenever the text changes; a right-justified
+    // label keeps its right edge.
+    bool autoSize = false;
+    // The hand cursor over the label, as over a link.
+    bool handCursor = false;
+    void SetCaption(const std::string& text) override;
 
 protected:
     const char* WindowClass() const override { return "STATIC"; }
     DWORD Style() const override {
         return SS_NOTIFY | (rightJustify ? SS_RIGHT : (wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP));
     }
+    void AfterCreate() override;
     bool OnCommand(WORD code) override;
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FitToText();
 };
 
 class GroupBox : public Control {

@@ -72,6 +72,12 @@ void Form::CreateWindowAndControls() {
     // The design gives the outer size at the design density; the position is in screen pixels.
     const DesignRect& d = Design();
     int w = Scale(d.width, app_.Dpi()), h = Scale(d.height, app_.Dpi());
+    if (designIsClientArea) {
+        RECT outer{0, 0, w, h};
+        AdjustWindowRectEx(&outer, Style(), FALSE, ExStyle());
+        w = outer.right - outer.left;
+        h = outer.bottom - outer.top;
+    }
     int x = d.left, y = d.top;
     if (position == FormPosition::ScreenCenter) {
         x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
@@ -114,7 +120,11 @@ void Form::Close() {
     if (onCloseQuery && !app_.Guard([&] { onCloseQuery(canClose); })) return;
     if (!canClose) return;
     if (onClose) app_.Guard(onClose);
-    if (inModal_ && modalResult == 0) modalResult = IDCANCEL;
+    if (inModal_) {
+        // The modal display ends and hides the window once the others are enabled again.
+        if (modalResult == 0) modalResult = IDCANCEL;
+        return;
+    }
     Hide();
 }
 
@@ -131,6 +141,7 @@ int Form::ShowModal() {
     if (!hwnd_) return 0;
     modalResult = 0;
     inModal_ = true;
+    HWND previouslyActive = GetActiveWindow();
     std::vector<HWND> disabled;
     for (Form* f : app_.Forms())
         if (f != this && f->Handle() && IsWindowEnabled(f->Handle())) {
@@ -142,6 +153,9 @@ int Form::ShowModal() {
     for (HWND h : disabled)
         if (IsWindow(h)) EnableWindow(h, TRUE);
     inModal_ = false;
+    if (previouslyActive && previouslyActive != hwnd_ && IsWindow(previouslyActive) && hwnd_ &&
+        GetActiveWindow() == hwnd_)
+        SetActiveWindow(previouslyActive);
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
     return modalResult;
 }
@@ -195,9 +209,28 @@ bool Form::QueryEndSession() { return true; }
 void Form::EndSession(WPARAM, LPARAM) {}
 bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
+bool Form::ClickDialogButton(WORD command) {
+    const bool wantDefault = command == IDOK;
+    std::vector<Control*> pending(Children().rbegin(), Children().rend());
+    while (!pending.empty()) {
+        Control* c = pending.back();
+        pending.pop_back();
+        if (auto* b = dynamic_cast<Button*>(c); b && (wantDefault ? b->isDefault : b->isCancel)) {
+            if (b->Showing() && IsWindowEnabled(b->Handle())) b->Click();
+            return true;
+        }
+        pending.insert(pending.end(), c->Children().rbegin(), c->Children().rend());
+    }
+    return false;
+}
+
 LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleMessage(msg, wParam, lParam, result)) return result;
+    // The dialog keys come as commands from no control.
+    if (msg == WM_COMMAND && lParam == 0 && HIWORD(wParam) == 0 &&
+        (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
+        if (ClickDialogButton(LOWORD(wParam))) return 0;
     if (HandleMenuMessage(*this, msg, wParam, lParam, result)) return result;
     switch (msg) {
         case WM_CLOSE:

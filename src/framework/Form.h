@@ -78,6 +78,8 @@ public:
     UINT AddMenuItem(MenuItem* item);
     void RemoveMenuItem(MenuItem* item);
     MenuItem* FindMenuItem(UINT id) const;
+    // The design's width and height are those of the client area, not of the whole window.
+    bool designIsClientArea = false;
 
 protected:
     const char* WindowClass() const override;
@@ -99,6 +101,9 @@ public:
     static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
+    // Enter and Esc reach a form as the commands IDOK and IDCANCEL: they
+    // click its default and its cancel button.
+    bool ClickDialogButton(WORD command);
     Application& app_;
     std::map<UINT_PTR, Timer*> timers_;
     bool inModal_ = false;

@@ -133,4 +133,11 @@ struct GdiObjectCloser {
 };
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectCloser>;
 
+// An icon of our own (CopyIcon, CreateIconIndirect), destroyed on scope exit.
+struct IconCloser {
+    static HICON None() { return nullptr; }
+    void operator()(HICON h) const { DestroyIcon(h); }
+};
+using IconHandle = UniqueHandle<HICON, IconCloser>;
+
 }  // namespace purgelet::ui

@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include "about/AboutBox.h"
 #include "core/HelpFile.h"
 #include "core/Texts.h"
 #include "cleaner/FolderDiscovery.h"
@@ -245,10 +246,7 @@ void TForm1::SwitchOfCustomChecks() {
         c->SetEnabled(on);
 }
 
-void TForm1::btnAboutClick() {
-    // The About box arrives with its own window; until then the button only beeps.
-    App().Beep(0);
-}
+void TForm1::btnAboutClick() { ShowAboutBox(state_); }
 
 void TForm1::btnHelpClick() {
     OpenHelpFile(state_, state_.app.MainForm() ? state_.app.MainForm()->Handle() : Handle());

@@ -1,0 +1,177 @@
+// The About box of the built program, opened from its main window's "&About"
+// button and driven from outside like a user would.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "AboutTestHelpers.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+using namespace about_tests;
+
+namespace {
+constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
+constexpr char kAboutCaption[] = "Ovk Purgelet Version 2.0.3 - About";
+
+struct Found {
+    const char* cls;
+    std::string text;
+    HWND window = nullptr;
+};
+BOOL CALLBACK FindChildProc(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<Found*>(lp);
+    char cls[64] = {}, text[256] = {};
+    GetClassNameA(h, cls, sizeof(cls));
+    GetWindowTextA(h, text, sizeof(text));
+    if (lstrcmpiA(cls, f->cls) != 0 || f->text != text) return TRUE;
+    f->window = h;
+    return FALSE;
+}
+// A child at any depth, by class and text.
+HWND FindChild(HWND parent, const char* cls, const std::string& text) {
+    Found f{cls, text};
+    EnumChildWindows(parent, FindChildProc, reinterpret_cast<LPARAM>(&f));
+    return f.window;
+}
+
+BOOL CALLBACK CollectTexts(HWND h, LPARAM lp) {
+    char text[256] = {};
+    GetWindowTextA(h, text, sizeof(text));
+    if (*text) reinterpret_cast<std::set<std::string>*>(lp)->insert(text);
+    return TRUE;
+}
+
+struct CountCtx {
+    DWORD pid;
+    int count = 0;
+};
+BOOL CALLBACK CountAboutBoxes(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<CountCtx*>(lp);
+    char text[128] = {};
+    GetWindowTextA(h, text, sizeof(text));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == c->pid && std::string(text) == kAboutCaption) ++c->count;
+    return TRUE;
+}
+int AboutBoxesOf(DWORD pid) {
+    CountCtx c{pid};
+    EnumWindows(CountAboutBoxes, reinterpret_cast<LPARAM>(&c));
+    return c.count;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD ms = 10000) {
+    for (DWORD waited = 0; !done(); waited += 50) {
+        if (waited >= ms) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+class AboutBoxProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteTree(SettingsKey());
+        process = Start(ProgramExe());
+        ASSERT_NE(process, nullptr);
+        pid = GetProcessId(process);
+        main = WaitForWindow(kMainCaption, nullptr, 30000, pid);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
+        aboutButton = FindChild(main, "Button", "&About");
+        ASSERT_NE(aboutButton, nullptr);
+    }
+    void TearDown() override {
+        if (HWND box = FindWindowA(nullptr, kAboutCaption)) PostMessageA(box, WM_CLOSE, 0, 0);
+        if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+        if (process && WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        if (process) CloseHandle(process);
+        RegDeleteTree(SettingsKey());
+    }
+    HWND OpenAbout() {
+        PostMessageA(aboutButton, BM_CLICK, 0, 0);
+        HWND box = WaitForWindow(kAboutCaption, nullptr, 10000, pid);
+        if (box) WaitUntil([&] { return IsWindowVisible(box) != FALSE; });
+        return box;
+    }
+
+    HANDLE process = nullptr;
+    DWORD pid = 0;
+    HWND main = nullptr, aboutButton = nullptr;
+};
+}  // namespace
+
+TEST_F(AboutBoxProgramTest, OpensWithItsTextsAndLogoStaysSingleAndClosesOnEnterAndEsc) {
+    HWND box = OpenAbout();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(main)) << "the main window takes input while the box is shown";
+    std::set<std::string> texts;
+    EnumChildWindows(box, CollectTexts, reinterpret_cast<LPARAM>(&texts));
+    EXPECT_EQ(texts,
+              (std::set<std::string>{"Privacy freeware.", "Free to use and share. Use it at your own risk, please.",
+                                     "Ovk Purgelet Version 2.0.3", "(c) 2003-2005 Ovk Software Studio",
+                                     "support@ovksoft.com", "http://www.ovksoft.com/", "&OK"}));
+
+    // The logo as shown on the screen, against the same JPEG decoded on the host.
+    const purgelet::RgbPicture host = HostDecodedLogo();
+    ASSERT_EQ(host.width, 178);
+    HWND logo = nullptr;
+    for (HWND c = GetWindow(box, GW_CHILD); c && !logo; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        if (r.right - r.left == 178 && r.bottom - r.top == 71) logo = c;
+    }
+    ASSERT_NE(logo, nullptr) << "no picture of the logo's size";
+    RECT at;
+    GetWindowRect(logo, &at);
+    const auto samplesEqual = [&] {
+        HDC screen = GetDC(nullptr);
+        int sampled = 0, equal = 0;
+        for (int y = 3; y < host.height; y += 17)
+            for (int x = 5; x < host.width; x += 29) {
+                const std::uint8_t* p = &host.rgb[(static_cast<std::size_t>(y) * host.width + x) * 3];
+                ++sampled;
+                equal += GetPixel(screen, at.left + x, at.top + y) == RGB(p[0], p[1], p[2]);
+            }
+        ReleaseDC(nullptr, screen);
+        return equal == sampled;
+    };
+    EXPECT_TRUE(WaitUntil(samplesEqual, 5000)) << "the logo on the screen differs from the host's decoding";
+
+    // A second "&About" brings the open box forward and opens no other.
+    PostMessageA(aboutButton, BM_CLICK, 0, 0);
+    Sleep(1000);
+    EXPECT_EQ(AboutBoxesOf(pid), 1);
+    EXPECT_TRUE(IsWindow(box));
+
+    HWND ok = FindChild(box, "Button", "&OK");
+    ASSERT_NE(ok, nullptr);
+    PostMessageA(ok, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); })) << "Enter did not close the box";
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
+
+    box = OpenAbout();
+    ASSERT_NE(box, nullptr);
+    PostMessageA(FindChild(box, "Button", "&OK"), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); })) << "Esc did not close the box";
+    EXPECT_EQ(AboutBoxesOf(pid), 0);
+}
+
+TEST_F(AboutBoxProgramTest, TheMailLinkWithoutAMailProgramSaysSoAndTheBoxStays) {
+    NoMailProgram noMail;
+    ASSERT_TRUE(NoMailProgram::Gone()) << "a mail program is still registered; the link would start it";
+    HWND box = OpenAbout();
+    ASSERT_NE(box, nullptr);
+    HWND mail = FindChild(box, "Static", "support@ovksoft.com");
+    ASSERT_NE(mail, nullptr);
+    PostMessageA(mail, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    HWND error = WaitForWindow("Error", "#32770", 15000, pid);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(DialogText(error), "Failing to open e-mail client application.");
+    PostMessageA(error, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(error); }));
+    EXPECT_TRUE(IsWindow(box)) << "the box stays open";
+}
