@@ -61,15 +61,21 @@ protected:
         program = Start(ProgramExe());
         ASSERT_NE(program, nullptr);
         ASSERT_TRUE(WaitForTrayIcons(base + 1, 30000)) << "no icon in the notification area";
-        HWND main = WaitForWindow("Ovk Purgelet v2.0.3", nullptr, mainShown ? 30000 : 0, GetProcessId(program));
+        WaitForInputIdle(program, 10000);
+        const DWORD pid = GetProcessId(program);
+        HWND main = WaitForWindow("Ovk Purgelet v2.0.3", nullptr, mainShown ? 30000 : 0, pid);
         if (mainShown) {
             ASSERT_NE(main, nullptr);
             for (int i = 0; i < 100 && !IsWindowVisible(main); ++i) Sleep(100);
             EXPECT_TRUE(IsWindowVisible(main));
         } else {
+            // Released as soon as the message loop runs.
+            for (int i = 0; i < 100 && main; ++i) {
+                Sleep(100);
+                main = WaitForWindow("Ovk Purgelet v2.0.3", nullptr, 0, pid);
+            }
             EXPECT_EQ(main, nullptr) << "the main window should have been released at start";
         }
-        WaitForInputIdle(program, 10000);
         ASSERT_EQ(RunAndWait("wineboot.exe --end-session --shutdown", 120000), 0);
         ASSERT_EQ(WaitForSingleObject(program, 30000), WAIT_OBJECT_0) << "the program outlived the session";
         EXPECT_EQ(TrayIconCount(), base);
