@@ -1,5 +1,7 @@
 #include "tray/TrayWindow.h"
 
+#include "about/AboutBox.h"
+
 #include "core/HelpFile.h"
 #include "core/Texts.h"
 #include "framework/Application.h"
@@ -73,10 +75,7 @@ void TForm2::Open1Click() {
     App().CreateForm<TForm1>(state_).Show();
 }
 
-void TForm2::About1Click() {
-    // The About box replaces this beep.
-    App().Beep(0);
-}
+void TForm2::About1Click() { ShowAboutBox(state_); }
 
 void TForm2::Help1Click() { OpenHelpFile(state_, App().MainForm() ? App().MainForm()->Handle() : Handle()); }
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <thread>
 
+#include "about/AboutBox.h"
 #include "core/Texts.h"
 #include "mainwindow/MainWindow.h"
 #include "support/TestSupport.h"
@@ -48,6 +49,30 @@ protected:
     std::vector<DWORD> calls;
     bool refuseAdd = false;
 };
+
+int OpenAboutBoxes(ui::Application& app) {
+    int n = 0;
+    for (ui::Form* f : app.Forms()) n += dynamic_cast<TAboutBox*>(f) != nullptr;
+    return n;
+}
+
+// Seen from inside the modal About box: how many boxes a second "  About" leaves open.
+struct AboutWhileShown {
+    TForm2* tray = nullptr;
+    int boxes = -1, boxesAfterSecondAbout = -1;
+};
+AboutWhileShown* aboutWhileShown = nullptr;
+
+void CALLBACK LookAtAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    AboutWhileShown& seen = *aboutWhileShown;
+    ui::Application& app = seen.tray->App();
+    seen.boxes = OpenAboutBoxes(app);
+    seen.tray->About1Click();
+    seen.boxesAfterSecondAbout = OpenAboutBoxes(app);
+    for (ui::Form* f : app.Forms())
+        if (auto* box = dynamic_cast<TAboutBox*>(f)) PostMessageA(box->OKButton.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+}
 
 TForm1* OpenMainWindow(ui::Application& app) { return dynamic_cast<TForm1*>(app.FindFormByCaption(kMainCaption)); }
 }  // namespace
@@ -278,6 +303,21 @@ TEST_F(TrayTest, OpenShowsTheMainWindowMakingOrRestoringItHelpOpensTheHelpFile) 
     };
     tray.Help1.Click();
     EXPECT_EQ(opened, (std::vector<std::string>{dir / "PurgeletHlp.htm"}));
+}
+
+TEST_F(TrayTest, AboutOpensOneModalAboutBoxAndFreesItWhenItCloses) {
+    TForm2& tray = CreateTray();
+    AboutWhileShown seen;
+    seen.tray = &tray;
+    aboutWhileShown = &seen;
+    const int beepsBefore = fx.recorded.beeps;
+    SetTimer(nullptr, 0, 300, &LookAtAboutBox);
+    tray.About1Click();
+    aboutWhileShown = nullptr;
+    EXPECT_EQ(seen.boxes, 1);
+    EXPECT_EQ(seen.boxesAfterSecondAbout, 1) << "an open box is brought forward, no second one opens";
+    EXPECT_EQ(fx.recorded.beeps - beepsBefore, 2) << "one beep on opening, one as the box is created";
+    EXPECT_EQ(OpenAboutBoxes(fx.app), 0) << "the box is freed when it closes";
 }
 
 TEST_F(TrayTest, EndOfSessionMakesAHiddenMainWindowRunsTheChosenClearingUnderABlockReasonAndEnds) {
