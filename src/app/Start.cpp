@@ -64,8 +64,8 @@ void TFirstInitial::OpenHelpFile() { purgelet::OpenHelpFile(state_, Handle()); }
 
 void StartProgram(ProgramState& state) {
     ui::Application& app = state.app;
-    app.showMainForm = false;
     state.CreateTrayWindow = [&state] { state.app.CreateForm<TForm2>(state); };
+    app.showMainForm = false;
     app.CreateForm<TFirstInitial>(state);
     if (state.SecondInstance) return;
     if (!state.TrayMode) {
@@ -75,7 +75,7 @@ void StartProgram(ProgramState& state) {
         app.CreateForm<TMainForm>(state);
         return;
     }
-    app.CreateForm<TForm2>(state);
+    state.CreateTrayWindow();
     TForm1& main = app.CreateForm<TForm1>(state);
     // The start-up clearing works through the cookie manager, so it exists first.
     app.CreateForm<TMainForm>(state);

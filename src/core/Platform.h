@@ -84,6 +84,26 @@ struct Platform {
     std::function<LONG(HKEY, const wchar_t*)> regDeleteValue = [](HKEY key, const wchar_t* name) {
         return RegDeleteValueW(key, name);
     };
+    // Shell_NotifyIconA, so a refused icon can be provoked and the calls seen.
+    std::function<BOOL(DWORD, NOTIFYICONDATAA*)> notifyIcon = [](DWORD message, NOTIFYICONDATAA* data) {
+        return Shell_NotifyIconA(message, data);
+    };
+    // ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy of user32,
+    // looked up at run time (Windows before Vista has neither); false when
+    // absent or refused.
+    std::function<bool(HWND, const std::wstring& reason)> shutdownBlockReasonCreate = [](HWND window,
+                                                                                         const std::wstring& reason) {
+        using Fn = BOOL(WINAPI*)(HWND, LPCWSTR);
+        auto fn = reinterpret_cast<Fn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonCreate")));
+        return fn && fn(window, reason.c_str());
+    };
+    std::function<bool(HWND)> shutdownBlockReasonDestroy = [](HWND window) {
+        using Fn = BOOL(WINAPI*)(HWND);
+        auto fn = reinterpret_cast<Fn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonDestroy")));
+        return fn && fn(window);
+    };
 };
 
 }  // namespace purgelet

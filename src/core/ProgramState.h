@@ -19,6 +19,7 @@ class TFirstInitial;
 class TForm1;
 class TForm2;
 class TMainForm;
+class TTrayIcon;
 
 // Where the current user's traces lie.
 struct FolderSet {
@@ -91,6 +92,9 @@ struct ProgramState {
     TForm2* Form2 = nullptr;
     TMainForm* MainForm = nullptr;
     std::function<void()> CreateTrayWindow;  // filled by the start-up code: creates the tray window
+    // The newest tray icon (owned by the application; only it has an icon in
+    // the notification area).
+    TTrayIcon* TrayIcon = nullptr;
 
     // Settings helpers bound to the settings key.
     std::string Read(const std::string& name) const { return settings.ReadIniFromReg(SettingsKey, name); }

@@ -50,11 +50,22 @@ Application::Application(HINSTANCE instance)
 }
 
 Application::~Application() {
-    DestroyForms();
+    DestroyAll();
     auto& live = LiveApplications();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
     for (auto& [key, font] : fonts_) DeleteObject(font);
     for (auto& [key, brush] : brushes_) DeleteObject(brush);
+    if (menuFont_) DeleteObject(menuFont_);
+}
+
+void Application::DestroyAll() {
+    // Newest first, as an owner frees what it owns.
+    while (!components_.empty()) {
+        auto component = std::move(components_.back());
+        components_.pop_back();
+        component.reset();
+    }
+    DestroyForms();
 }
 
 void Application::DestroyForms() {
@@ -65,6 +76,16 @@ void Application::DestroyForms() {
         owned_.pop_back();
         form.reset();
     }
+}
+
+void Application::Minimize() {
+    for (Form* f : forms_)
+        if (f->Handle() && IsWindowVisible(f->Handle()) && !IsIconic(f->Handle())) ShowWindow(f->Handle(), SW_MINIMIZE);
+}
+
+void Application::Restore() {
+    for (Form* f : forms_)
+        if (f->Handle() && IsIconic(f->Handle())) ShowWindow(f->Handle(), SW_RESTORE);
 }
 
 void Application::DestroyForm(Form& form) {
@@ -143,7 +164,7 @@ Control* Application::FindControl(HWND hwnd) {
 
 int Application::Execute(const std::function<void()>& program) {
     const bool ran = Guard(program);
-    DestroyForms();
+    DestroyAll();
     return ran ? 0 : 1;
 }
 
@@ -183,6 +204,16 @@ HBRUSH Application::Brush(Color color) {
     HBRUSH b = CreateSolidBrush(rgb);
     brushes_[rgb] = b;
     return b;
+}
+
+HFONT Application::MenuFont() {
+    if (!menuFont_) {
+        NONCLIENTMETRICSA metrics{};
+        metrics.cbSize = sizeof(metrics);
+        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+            menuFont_ = CreateFontIndirectA(&metrics.lfMenuFont);
+    }
+    return menuFont_ ? menuFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void Application::RegisterForm(Form* form) { forms_.push_back(form); }

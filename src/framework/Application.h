@@ -19,6 +19,13 @@ namespace purgelet::ui {
 class Control;
 class Form;
 
+// A non-visual part of the program that the application owns and frees when
+// it ends (after the components created later, before the forms).
+class Component {
+public:
+    virtual ~Component() = default;
+};
+
 // Message boxes and the beep go through here, so tests can see and answer them.
 struct UiHooks {
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)> messageBox;
@@ -64,6 +71,23 @@ public:
 
     // Destroys every form, newest first.
     void DestroyForms();
+
+    // Creates a component owned by the application: Args are passed after the
+    // application itself. Nothing is kept when its construction fails.
+    template <class T, class... Args>
+    T& CreateComponent(Args&&... args) {
+        auto component = std::make_unique<T>(*this, std::forward<Args>(args)...);
+        T& ref = *component;
+        components_.push_back(std::move(component));
+        return ref;
+    }
+    // Frees every component, newest first, then every form (also done at the end).
+    void DestroyAll();
+
+    // The application as a whole: minimises its shown windows, or restores
+    // those that are minimised.
+    void Minimize();
+    void Restore();
 
     void Terminate();
     bool Terminated() const { return terminated_; }
@@ -123,6 +147,8 @@ public:
     // Fonts and brushes are made once per look and kept for the run.
     HFONT FontHandle(const Font& font);
     HBRUSH Brush(Color color);
+    // The system's menu font.
+    HFONT MenuFont();
 
     // Called by forms themselves.
     void RegisterForm(Form* form);
@@ -138,12 +164,14 @@ private:
     HICON icon_ = nullptr;
     int dpi_ = 96;
     bool terminated_ = false;
+    std::vector<std::unique_ptr<Component>> components_;
     int handlerDepth_ = 0;
     std::vector<std::unique_ptr<Form>> owned_;
     std::vector<Form*> forms_;
     std::vector<Form*> releasing_;
     std::map<std::tuple<std::string, int, bool>, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
+    HFONT menuFont_ = nullptr;
     std::unordered_map<HWND, Control*> windows_;
 };
 

@@ -17,6 +17,12 @@ public:
     using Error::Error;
 };
 
+// The system could not give a resource (a window, an icon, a handle).
+class OutOfResources : public Error {
+public:
+    using Error::Error;
+};
+
 // Replaces the first "%s" of a message pattern with a value.
 inline std::string FormatMessage1(const std::string& pattern, const std::string& value) {
     std::string out = pattern;

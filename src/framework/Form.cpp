@@ -2,8 +2,11 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/Menu.h"
 
 namespace purgelet::ui {
 
@@ -87,8 +90,10 @@ void Form::CreateWindowAndControls() {
                             app_.Instance(), nullptr);
     if (hwnd_) {
         Register(app_);
-        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app_.Icon()));
-        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app_.Icon()));
+        HICON windowIcon = icon ? icon : app_.Icon();
+        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
+        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
+        if (mainMenu) SetMenu(hwnd_, mainMenu->Handle());
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(app_.FontHandle(EffectiveFont())), FALSE);
     }
     for (Control* c : children) c->CreateHandles();
@@ -185,6 +190,21 @@ void Form::SetSize(int width, int height) {
     if (hwnd_) SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+UINT Form::AddMenuItem(MenuItem* item) {
+    menuItems_.push_back(item);
+    return nextMenuId_++;
+}
+
+void Form::RemoveMenuItem(MenuItem* item) {
+    menuItems_.erase(std::remove(menuItems_.begin(), menuItems_.end(), item), menuItems_.end());
+}
+
+MenuItem* Form::FindMenuItem(UINT id) const {
+    for (MenuItem* item : menuItems_)
+        if (item->Id() == id) return item;
+    return nullptr;
+}
+
 bool Form::QueryEndSession() { return true; }
 void Form::EndSession(WPARAM, LPARAM) {}
 bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
@@ -211,6 +231,7 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_COMMAND && lParam == 0 && HIWORD(wParam) == 0 &&
         (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
         if (ClickDialogButton(LOWORD(wParam))) return 0;
+    if (HandleMenuMessage(*this, msg, wParam, lParam, result)) return result;
     switch (msg) {
         case WM_CLOSE:
             Close();

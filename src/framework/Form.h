@@ -4,12 +4,15 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "framework/Control.h"
 
 namespace purgelet::ui {
 
 class Timer;
+class MenuItem;
+class MainMenu;
 
 enum class FormBorder { Sizeable, Dialog, None };
 enum class FormPosition { Designed, ScreenCenter };
@@ -64,6 +67,17 @@ public:
     bool minimizeBox = true;
     bool maximizeBox = false;
     bool systemMenu = true;
+    // The window's icon; the application's when null.
+    HICON icon = nullptr;
+    // Shown as the window's menu bar.
+    MainMenu* mainMenu = nullptr;
+
+    // The items of the form's menus, in creation order.
+    const std::vector<MenuItem*>& MenuItems() const { return menuItems_; }
+    // Called by the items: registers one and gives it its command number.
+    UINT AddMenuItem(MenuItem* item);
+    void RemoveMenuItem(MenuItem* item);
+    MenuItem* FindMenuItem(UINT id) const;
     // The design's width and height are those of the client area, not of the whole window.
     bool designIsClientArea = false;
 
@@ -94,6 +108,8 @@ private:
     std::map<UINT_PTR, Timer*> timers_;
     bool inModal_ = false;
     HWND lastFocus_ = nullptr;
+    std::vector<MenuItem*> menuItems_;
+    UINT nextMenuId_ = 100;  // above the dialog command numbers (IDOK, IDCANCEL, ...)
 };
 
 }  // namespace purgelet::ui

@@ -56,4 +56,14 @@ inline int Scale(int designValue, int dpi) { return MulDiv(designValue, dpi, kDe
 
 enum class MouseButton { Left, Right, Middle };
 
+// The keys and mouse buttons held during a mouse event, as a set of flags.
+using ShiftState = unsigned;
+inline constexpr ShiftState ssShift = 1;
+inline constexpr ShiftState ssAlt = 2;
+inline constexpr ShiftState ssCtrl = 4;
+inline constexpr ShiftState ssLeft = 8;
+inline constexpr ShiftState ssRight = 16;
+inline constexpr ShiftState ssMiddle = 32;
+inline constexpr ShiftState ssDouble = 64;
+
 }  // namespace purgelet::ui

@@ -1,16 +1,112 @@
 #include "tray/TrayWindow.h"
 
+#include "about/AboutBox.h"
+
+#include "core/HelpFile.h"
+#include "core/Texts.h"
+#include "framework/Application.h"
+#include "mainwindow/MainWindow.h"
+#include "resource_ids.h"
+#include "tray/TrayIcon.h"
+
 namespace purgelet {
+
+namespace {
+constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
+constexpr int kTrayImageSize = 32;
+}  // namespace
 
 TForm2::TForm2(ui::Application& app, ProgramState& state)
     : Form(app, "Form2", {0, 0, 208, 145}, "Form2"), state_(state) {
     border = ui::FormBorder::None;
     formColor = ui::clWindow;
+    SetFont(ui::Font{"MS Sans Serif", -13});
+    trayImage_.Load(app.Instance(), IDI_TRAYICON, kTrayImageSize);
+    icon = trayImage_.Handle();
+
+    PopupMenu1.alignment = ui::PopupAlignment::Right;
+    PopupMenu1.SetOwnerDraw(true);
+    About1.GetBitmap().LoadFromResource(app.Instance(), IDB_TRAY_ABOUT);
+    Help1.GetBitmap().LoadFromResource(app.Instance(), IDB_TRAY_HELP);
+    Open1.GetBitmap().LoadFromResource(app.Instance(), IDB_TRAY_OPEN);
+    Remove1.GetBitmap().LoadFromResource(app.Instance(), IDB_TRAY_REMOVE);
+    About1.onClick = [this] { About1Click(); };
+    Help1.onClick = [this] { Help1Click(); };
+    Open1.onClick = [this] { Open1Click(); };
+    Remove1.onClick = [this] { Remove1Click(); };
+
+    XpMenu1.SelectionColor = 16695504;
+    XpMenu1.SelectionFontColor = ui::clWhite;
+    XpMenu1.NotSelectedFontColor = ui::clBlack;
+    XpMenu1.NotActiveColor = ui::clGray;
+    XpMenu1.StripColor = ui::clSilver;
+    XpMenu1.BackColor = ui::clWhite;
+    XpMenu1.StripWidth = 20;
+
+    onCreate = [this] { FormCreate(); };
     state_.Form2 = this;
 }
 
 TForm2::~TForm2() {
+    if (trayIcon_ && state_.TrayIcon == trayIcon_) trayIcon_->RemoveIcon();
     if (state_.Form2 == this) state_.Form2 = nullptr;
+}
+
+void TForm2::FormCreate() {
+    // The icon belongs to the application; a refusal by the shell ends the
+    // handler here, and the previous tray icon stays the current one.
+    trayIcon_ = state_.TrayIcon = &App().CreateComponent<TTrayIcon>(state_);
+    if (IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) XpMenu1.HookMenuItems();
+}
+
+TForm1* TForm2::FindMainWindow() {
+    for (ui::Form* f : App().Forms())
+        if (f->Caption() == kMainCaption) return dynamic_cast<TForm1*>(f);
+    return nullptr;
+}
+
+void TForm2::Open1Click() {
+    if (TForm1* main = FindMainWindow()) {
+        App().Restore();
+        if (IsIconic(main->Handle()) || IsZoomed(main->Handle())) ShowWindow(main->Handle(), SW_RESTORE);
+        main->Show();
+        return;
+    }
+    App().CreateForm<TForm1>(state_).Show();
+}
+
+void TForm2::About1Click() { ShowAboutBox(state_); }
+
+void TForm2::Help1Click() { OpenHelpFile(state_, App().MainForm() ? App().MainForm()->Handle() : Handle()); }
+
+void TForm2::Remove1Click() { App().Terminate(); }
+
+void TForm2::RemoveSysTrayIcon() {
+    if (state_.TrayIcon) state_.TrayIcon->RemoveIcon();
+}
+
+void TForm2::WMEndSession(WPARAM wParam, LPARAM) {
+    if (wParam == 0) return;  // the session goes on
+    TForm1* main = FindMainWindow();
+    if (!main) {
+        // Only in the tray: a hidden main window loads the options.
+        main = &App().CreateForm<TForm1>(state_);
+        main->Hide();
+    }
+    if (main->chkExecuteClearShutDown.Checked())
+        RunShutdownClearing(state_, Handle(), [main] { main->ExecuteClearChosen(); });
+    App().Terminate();
+}
+
+void RunShutdownClearing(ProgramState& state, HWND window, const std::function<void()>& clearing) {
+    struct Reason {
+        ProgramState& state;
+        HWND window;
+        ~Reason() { state.platform.shutdownBlockReasonDestroy(window); }
+    };
+    state.platform.shutdownBlockReasonCreate(window, kShutdownBlockReason);
+    Reason registered{state, window};
+    clearing();
 }
 
 }  // namespace purgelet

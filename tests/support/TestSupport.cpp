@@ -156,8 +156,8 @@ ProgramFixture::ProgramFixture() {
     app.hooks.beep = [this](UINT) { ++recorded.beeps; };
 }
 
-// The windows refer to the program state, so they go before it.
-ProgramFixture::~ProgramFixture() { app.DestroyForms(); }
+// The windows and components refer to the program state, so they go before it.
+ProgramFixture::~ProgramFixture() { app.DestroyAll(); }
 
 HANDLE Start(const std::string& commandLine) {
     STARTUPINFOA si{};
