@@ -1,70 +1,107 @@
 // Times the file removal routines against two ways of emptying the same tree
-// in the same run: a bare FindFirstFileA/DeleteFileA loop and the command
-// interpreter's "rd /s /q". Each gets its own identical tree of empty files
-// below C:\purgelet-bench\.
+// in the same run: a bare wide-character FindFirstFileW/DeleteFileW loop and
+// the command interpreter's "rd /s /q". Two shapes: a flat tree (folders of
+// empty files) and a deep one (one folder and one file per level). Each
+// contender gets its own identical tree below C:\purgelet-bench\ in every
+// round; the order of the contenders rotates from round to round, and the
+// median of the per-round ratios is reported.
 //
-//   bench_file_removal [folders [files-per-folder]] [--no-rd]
+// Then a soak of the swap race: a host-side process keeps swapping a
+// sub-folder for a link to an outside folder of same-named files while the
+// routines empty the tree, round after round; every file outside is counted
+// with its attributes after each round.
 //
-// Defaults: 100 folders of 1,000 files.
+//   bench_file_removal [--rounds N] [--flat FOLDERS FILES] [--deep LEVELS]
+//                      [--soak ROUNDS] [--soak-pause MS] [--no-rd]
+//
+// Defaults: 3 rounds, 100 folders of 1,000 files, 1,000 levels, 200 soak
+// rounds with each state of the swapped folder lasting up to 10 ms (as in the
+// test suite). A size of 0 skips that part.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "cleaner/FileRemoval.h"
+#include "support/HostSwapper.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 const std::string kRoot = "C:\\purgelet-bench\\";
 
-bool MakeTree(const std::string& top, int folders, int files) {
-    if (!CreateDirectoryA(top.c_str(), nullptr)) return false;
-    char name[64];
+std::wstring Long(const std::string& path) { return L"\\\\?\\" + std::wstring(path.begin(), path.end()); }
+
+bool MakeFile(const std::wstring& path, DWORD attributes = 0) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+bool MakeFlat(const std::string& top, int folders, int files) {
+    if (!CreateDirectoryW(Long(top).c_str(), nullptr)) return false;
+    wchar_t name[64];
     for (int d = 0; d < folders; ++d) {
-        std::snprintf(name, sizeof(name), "folder%03d\\", d);
-        std::string folder = top + name;
-        if (!CreateDirectoryA(folder.c_str(), nullptr)) return false;
+        std::swprintf(name, 64, L"folder%03d\\", d);
+        std::wstring folder = Long(top) + name;
+        if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
         for (int f = 0; f < files; ++f) {
-            std::snprintf(name, sizeof(name), "file%05d.tmp", f);
-            HANDLE h = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-            if (h == INVALID_HANDLE_VALUE) return false;
-            CloseHandle(h);
+            std::swprintf(name, 64, L"file%05d.tmp", f);
+            if (!MakeFile(folder + name)) return false;
         }
     }
     return true;
 }
 
+// One sub-folder and one file on every level.
+bool MakeDeep(const std::string& top, int levels) {
+    std::wstring folder = Long(top);
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+    for (int level = 0; level < levels; ++level) {
+        if (!MakeFile(folder + L"f.tmp")) return false;
+        folder += L"d\\";
+        if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+    }
+    return true;
+}
+
 // The plainest way to empty a tree: list, delete files, recurse into folders.
-void BareLoop(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &data);
+void BareLoop(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW((folder + L"*").c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return;
     do {
-        if (!std::strcmp(data.cFileName, ".") || !std::strcmp(data.cFileName, "..")) continue;
-        std::string path = folder + data.cFileName;
+        if (!std::wcscmp(data.cFileName, L".") || !std::wcscmp(data.cFileName, L"..")) continue;
+        std::wstring path = folder + data.cFileName;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            BareLoop(path + "\\");
-            RemoveDirectoryA(path.c_str());
+            BareLoop(path + L"\\");
+            RemoveDirectoryW(path.c_str());
         } else {
-            DeleteFileA(path.c_str());
+            DeleteFileW(path.c_str());
         }
-    } while (FindNextFileA(h, &data));
+    } while (FindNextFileW(h, &data));
     FindClose(h);
 }
 
-long CountEntries(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &data);
+long CountEntries(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW((folder + L"*").c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return 0;
     long n = 0;
     do {
-        if (!std::strcmp(data.cFileName, ".") || !std::strcmp(data.cFileName, "..")) continue;
+        if (!std::wcscmp(data.cFileName, L".") || !std::wcscmp(data.cFileName, L"..")) continue;
         ++n;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) n += CountEntries(folder + data.cFileName + "\\");
-    } while (FindNextFileA(h, &data));
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            n += CountEntries(folder + data.cFileName + L"\\");
+    } while (FindNextFileW(h, &data));
     FindClose(h);
     return n;
 }
@@ -80,30 +117,202 @@ bool RunCommand(std::string command) {
     return true;
 }
 
-void RemoveAll() {
+void Clear(const std::string& folder) {
     purgelet::Platform platform;
-    purgelet::ReadFileAndDelete(kRoot, platform);
-    purgelet::KillSubFolderFiles(kRoot, platform);
+    purgelet::ReadFileAndDelete(folder, platform);
+    purgelet::KillSubFolderFiles(folder, platform);
+}
+
+void RemoveAll() {
+    Clear(kRoot);
     RemoveDirectoryA(kRoot.c_str());
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Contender {
+    const char* label;
+    std::function<void(const std::string& top)> run;
+    std::vector<double> seconds;
+    long left = 0;
+};
+
+// Times the contenders on identical trees, round after round, each round in
+// another order. Returns false when a tree could not be built.
+bool Compare(const char* shape, const std::function<bool(const std::string&)>& build, int rounds, bool withRd,
+             double goal) {
+    std::vector<Contender> contenders;
+    contenders.push_back({"file removal routines", [](const std::string& top) { Clear(top); }, {}});
+    contenders.push_back({"bare FindFirstFileW loop", [](const std::string& top) { BareLoop(Long(top)); }, {}});
+    if (withRd)
+        contenders.push_back({"cmd /c rd /s /q",
+                              [](const std::string& top) {
+                                  RunCommand("cmd /c rd /s /q " + top.substr(0, top.size() - 1));
+                                  CreateDirectoryA(top.c_str(), nullptr);  // rd removes the folder itself too
+                              },
+                              {}});
+    const std::size_t n = contenders.size();
+    std::vector<double> toBare, toRd;
+    for (int round = 0; round < rounds; ++round) {
+        double t0 = testing_support::SecondsNow();
+        for (std::size_t i = 0; i < n; ++i) {
+            std::string top = kRoot + shape + std::to_string(i) + "\\";
+            Clear(top);
+            RemoveDirectoryW(Long(top).c_str());
+            if (!build(top)) {
+                std::fprintf(stderr, "could not build the %s trees\n", shape);
+                return false;
+            }
+        }
+        std::printf("%s round %d: trees built in %.1f s; order", shape, round + 1, testing_support::SecondsNow() - t0);
+        for (std::size_t k = 0; k < n; ++k) {
+            std::size_t i = (k + round) % n;
+            std::printf("%s %s", k ? "," : "", contenders[i].label);
+            std::fflush(stdout);
+            std::string top = kRoot + shape + std::to_string(i) + "\\";
+            t0 = testing_support::SecondsNow();
+            contenders[i].run(top);
+            contenders[i].seconds.push_back(testing_support::SecondsNow() - t0);
+            contenders[i].left += CountEntries(Long(top));
+        }
+        std::printf("\n");
+        for (auto& c : contenders) std::printf("    %-26s %9.2f s\n", c.label, c.seconds.back());
+        toBare.push_back(contenders[0].seconds.back() / contenders[1].seconds.back());
+        if (withRd) toRd.push_back(contenders[0].seconds.back() / contenders[2].seconds.back());
+        std::printf("    routines / bare loop       %9.3f\n", toBare.back());
+        std::fflush(stdout);
+    }
+    std::printf("%s: median of %d rounds\n", shape, rounds);
+    for (auto& c : contenders)
+        std::printf("    %-26s %9.2f s  (%ld entries left over all rounds)\n", c.label, Median(c.seconds), c.left);
+    std::printf("    routines / bare loop       %9.3f  (goal: at most %.1f)\n", Median(toBare), goal);
+    if (withRd) std::printf("    routines / rd /s /q        %9.3f\n", Median(toRd));
+    std::fflush(stdout);
+    for (std::size_t i = 0; i < n; ++i) Clear(kRoot + shape + std::to_string(i) + "\\");
+    return contenders[0].left == 0 && contenders[1].left == 0;
+}
+
+// Every file below folder (links not followed) with its attributes.
+void Sentinels(const std::wstring& folder, std::map<std::wstring, DWORD>& files) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW((folder + L"*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            Sentinels(folder + name + L"\\", files);
+        } else {
+            files[folder + name] = data.dwFileAttributes;
+        }
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+}
+
+// Files named f000.txt ... in folder, a quarter read-only and a quarter hidden and system.
+bool MakeRaceFiles(const std::string& folder, int files) {
+    wchar_t name[32];
+    for (int i = 0; i < files; ++i) {
+        std::swprintf(name, 32, L"f%03d.txt", i);
+        DWORD attributes = i % 4 == 0   ? FILE_ATTRIBUTE_READONLY
+                           : i % 4 == 1 ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
+                                        : 0;
+        if (!MakeFile(Long(folder) + name, attributes)) return false;
+    }
+    return true;
+}
+
+// Returns the number of files outside that went or changed.
+long Soak(int rounds, int files, double pauseMs) {
+    const std::string race = kRoot + "race\\";
+    Clear(race);
+    CreateDirectoryA(race.c_str(), nullptr);
+    CreateDirectoryA((race + "outside").c_str(), nullptr);
+    CreateDirectoryA((race + "outside\\deeper").c_str(), nullptr);
+    CreateDirectoryA((race + "work").c_str(), nullptr);
+    if (!MakeRaceFiles(race + "outside\\", files) || !MakeRaceFiles(race + "outside\\deeper\\", files)) return -1;
+    std::map<std::wstring, DWORD> before;
+    Sentinels(Long(race + "outside\\"), before);
+
+    long lost = 0, swaps = 0, roundsWithLoss = 0;
+    double t0 = testing_support::SecondsNow();
+    {
+        testing_support::HostSwapper swapper(race, "work\\sub", "../outside", 3600, pauseMs);
+        if (!swapper.Ready()) {
+            std::fprintf(stderr, "the host-side swapper did not start\n");
+            return -1;
+        }
+        for (int round = 0; round < rounds; ++round) {
+            Clear(race + "work\\");
+            CreateDirectoryA((race + "work\\sub").c_str(), nullptr);
+            CreateDirectoryA((race + "work\\sub\\deeper").c_str(), nullptr);
+            MakeRaceFiles(race + "work\\sub\\", files);
+            MakeRaceFiles(race + "work\\sub\\deeper\\", files);
+            if (!swapper.Go()) break;
+            Clear(race + "work\\");
+            swaps = swapper.Pause();
+            if (swaps < 0) break;
+            std::map<std::wstring, DWORD> after;
+            Sentinels(Long(race + "outside\\"), after);
+            long changed = 0;
+            for (const auto& [path, attributes] : before) {
+                auto now = after.find(path);
+                changed += now == after.end() || now->second != attributes;
+            }
+            if (changed) {
+                ++roundsWithLoss;
+                lost += changed;
+                std::printf("    round %d: %ld files outside gone or changed\n", round + 1, changed);
+                // Put them back for the next round.
+                Clear(race + "outside\\");
+                CreateDirectoryA((race + "outside\\deeper").c_str(), nullptr);
+                MakeRaceFiles(race + "outside\\", files);
+                MakeRaceFiles(race + "outside\\deeper\\", files);
+            }
+        }
+    }
+    std::printf(
+        "swap race soak, each state up to %.1f ms: %d rounds of %d files, %ld swaps, %.1f s: %ld files outside gone "
+        "or changed in %ld rounds\n",
+        pauseMs, rounds, 2 * files, swaps, testing_support::SecondsNow() - t0, lost, roundsWithLoss);
+    std::fflush(stdout);
+    Clear(race);
+    return lost;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int folders = 100, files = 1000;
+    int rounds = 3, folders = 100, files = 1000, levels = 1000, soakRounds = 200;
+    double soakPause = 10.0;
     bool withRd = true;
-    int positional = 0;
+    auto number = [&](int& i) { return i + 1 < argc ? std::atoi(argv[++i]) : -1; };
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--no-rd")) {
             withRd = false;
-        } else if (positional == 0) {
-            folders = std::atoi(argv[i]), ++positional;
+        } else if (!std::strcmp(argv[i], "--rounds")) {
+            rounds = number(i);
+        } else if (!std::strcmp(argv[i], "--flat")) {
+            folders = number(i);
+            files = number(i);
+        } else if (!std::strcmp(argv[i], "--deep")) {
+            levels = number(i);
+        } else if (!std::strcmp(argv[i], "--soak")) {
+            soakRounds = number(i);
+        } else if (!std::strcmp(argv[i], "--soak-pause") && i + 1 < argc) {
+            soakPause = std::atof(argv[++i]);
         } else {
-            files = std::atoi(argv[i]), ++positional;
+            rounds = -1;
         }
     }
-    if (folders <= 0 || files <= 0) {
-        std::fprintf(stderr, "usage: bench_file_removal [folders [files-per-folder]] [--no-rd]\n");
+    if (rounds <= 0 || folders < 0 || files < 0 || levels < 0 || soakRounds < 0 || soakPause <= 0) {
+        std::fprintf(stderr,
+                     "usage: bench_file_removal [--rounds N] [--flat FOLDERS FILES] [--deep LEVELS] [--soak ROUNDS] "
+                     "[--soak-pause MS] [--no-rd]\n");
         return 2;
     }
 
@@ -112,54 +321,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create %s\n", kRoot.c_str());
         return 1;
     }
-    const std::string bare = kRoot + "bare\\", routines = kRoot + "routines\\", rd = kRoot + "rd\\";
-    std::printf("Tree: %d folders of %d empty files (%ld entries) per contender\n", folders, files,
-                static_cast<long>(folders) * (files + 1));
-    std::fflush(stdout);
-
-    double t0 = testing_support::SecondsNow();
-    bool made = MakeTree(bare, folders, files) && MakeTree(routines, folders, files) &&
-                (!withRd || MakeTree(rd, folders, files));
-    double made_s = testing_support::SecondsNow() - t0;
-    if (!made) {
-        std::fprintf(stderr, "could not build the trees\n");
-        RemoveAll();
-        return 1;
+    bool ok = true;
+    if (folders > 0 && files > 0) {
+        std::printf("Flat tree: %d folders of %d empty files\n", folders, files);
+        ok &= Compare(
+            "flat", [&](const std::string& top) { return MakeFlat(top, folders, files); }, rounds, withRd, 1.0);
     }
-    std::printf("building the trees          %8.2f s\n", made_s);
-    std::fflush(stdout);
-
-    t0 = testing_support::SecondsNow();
-    BareLoop(bare);
-    double bare_s = testing_support::SecondsNow() - t0;
-    long bareLeft = CountEntries(bare);
-
-    purgelet::Platform platform;
-    t0 = testing_support::SecondsNow();
-    purgelet::ReadFileAndDelete(routines, platform);
-    purgelet::KillSubFolderFiles(routines, platform);
-    double routines_s = testing_support::SecondsNow() - t0;
-    long routinesLeft = CountEntries(routines);
-
-    std::printf("bare FindFirstFileA loop    %8.2f s  (%ld entries left)\n", bare_s, bareLeft);
-    std::printf("file removal routines       %8.2f s  (%ld entries left)\n", routines_s, routinesLeft);
-    std::fflush(stdout);
-
-    double rd_s = 0;
-    long rdLeft = 0;
-    if (withRd) {
-        std::string command = "cmd /c rd /s /q " + rd.substr(0, rd.size() - 1);
-        t0 = testing_support::SecondsNow();
-        bool ran = RunCommand(command);
-        rd_s = testing_support::SecondsNow() - t0;
-        rdLeft = CountEntries(rd);
-        std::printf("cmd /c rd /s /q             %8.2f s  (%ld entries left%s)\n", rd_s, rdLeft,
-                    ran ? "" : ", cmd did not start");
+    if (levels > 0) {
+        std::printf("Deep tree: %d levels, one folder and one file each\n", levels);
+        ok &= Compare(
+            "deep", [&](const std::string& top) { return MakeDeep(top, levels); }, rounds, withRd, 1.2);
     }
-
-    std::printf("routines / bare loop        %8.3f  (goal: at most 1.1)\n", routines_s / bare_s);
-    if (withRd) std::printf("routines / rd /s /q         %8.3f\n", routines_s / rd_s);
-
+    if (soakRounds > 0) ok &= Soak(soakRounds, 150, soakPause) == 0;
     RemoveAll();
-    return bareLeft == 0 && routinesLeft == 0 && rdLeft == 0 ? 0 : 1;
+    return ok ? 0 : 1;
 }

@@ -6,6 +6,12 @@
 // (read-only, hidden, system, volume label, directory, archive) are touched;
 // anything else - reparse points above all - is skipped and stays, together
 // with everything below it. Nothing is counted or logged here.
+//
+// Nothing outside the folder handed in is deleted or changed: the folder is
+// opened once, and every entry is opened through its folder's handle and
+// checked to lie where the listing put it before anything is done through it,
+// so links (to files too), links put in a folder's place meanwhile and
+// second names of outside files lead nowhere.
 #include <string>
 
 #include "core/Platform.h"
@@ -15,18 +21,21 @@ namespace purgelet {
 // The classic attribute bits; an entry with any other bit is left alone.
 inline constexpr unsigned long kHandledAttributes = 0x3F;
 
-// Deletes the files directly inside folder (a full path, drive-rooted like
-// "C:\x\" or UNC like "\\server\share\x\", in the ANSI code page). A file that
-// resists is given the archive attribute only and deleted once more; sub-folders
-// get the same attribute reset and are left for KillSubFolderFiles.
+// Deletes the files directly inside folder (a full path below a drive's root,
+// like "C:\x\", or below a share's root, like "\\server\share\x\", in the ANSI
+// code page). A file that resists is given the archive attribute only and
+// deleted once more - unless it has other names, whose attributes it shares;
+// sub-folders get the same attribute reset and are left for
+// KillSubFolderFiles.
 // Returns false only when the folder doesn't exist; an empty or relative
-// folder counts as missing.
+// folder, a drive's or a share's root (or a folder that leads to one) and a
+// folder written with a "." or ".." component count as missing.
 bool ReadFileAndDelete(const std::string& folder, const Platform& platform);
 
-// Empties and removes every sub-folder of folder, depth first. A sub-folder
-// is checked again right before it is entered and right before it is removed:
-// anything that has become a reparse point by then is left untouched.
-// Does nothing for a missing, empty or relative folder.
+// Empties and removes every sub-folder of folder, depth first. Each sub-folder
+// is held open while it is emptied; anything that has become a reparse point
+// or lies elsewhere by the time it is opened is left untouched.
+// Does nothing for a folder that ReadFileAndDelete counts as missing.
 void KillSubFolderFiles(const std::string& folder, const Platform& platform);
 
 }  // namespace purgelet

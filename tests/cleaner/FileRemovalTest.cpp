@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <map>
 #include <string>
 
 #include "cleaner/FileRemoval.h"
+#include "support/HostSwapper.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -49,6 +52,41 @@ bool Clear(const std::string& folder, const Platform& platform = Platform()) {
 void ExpectTargetIntact(const std::string& target) {
     EXPECT_TRUE(Exists(kLinks + target + "\\keep.txt")) << target;
     EXPECT_TRUE(Exists(kLinks + target + "\\inner\\keep2.txt")) << target;
+}
+
+// Every file below folder (links not followed) with its attributes.
+std::map<std::string, DWORD> Sentinels(const std::string& folder) {
+    std::map<std::string, DWORD> files;
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return files;
+    do {
+        const std::string name = data.cFileName, path = folder + name;
+        if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            files.merge(Sentinels(path + "\\"));
+        } else {
+            files[path] = data.dwFileAttributes;
+        }
+    } while (FindNextFileA(h, &data));
+    FindClose(h);
+    return files;
+}
+
+// What differs between two sets of sentinels: missing files and changed attributes.
+std::string Changes(const std::map<std::string, DWORD>& before, const std::map<std::string, DWORD>& after) {
+    std::string changes;
+    for (const auto& [path, attributes] : before) {
+        auto now = after.find(path);
+        if (now == after.end()) {
+            changes += path + " gone; ";
+        } else if (now->second != attributes) {
+            changes += path + " " + std::to_string(attributes) + " -> " + std::to_string(now->second) + "; ";
+        }
+    }
+    for (const auto& [path, attributes] : after)
+        if (!before.count(path)) changes += path + " added; ";
+    return changes;
 }
 
 #define REQUIRE_LINK_FIXTURE() \
@@ -107,7 +145,7 @@ TEST(FileRemoval, WhatCannotGoStaysAndAMissingFolderIsReported) {
 
 // Only absolute folders are acted on: anything else would be resolved against
 // whatever the current folder happens to be. An absolute one is read in the
-// ANSI code page and its "." and ".." are resolved before its entries are named.
+// ANSI code page.
 TEST(FileRemoval, OnlyAbsoluteFoldersAreCleared) {
     TempDir dir;
     MakeDir(dir / "rel\\sub");
@@ -125,7 +163,7 @@ TEST(FileRemoval, OnlyAbsoluteFoldersAreCleared) {
     EXPECT_TRUE(Exists(dir / "rel\\f.txt"));
     EXPECT_TRUE(Exists(dir / "rel\\sub\\g.txt"));
 
-    EXPECT_TRUE(Clear(dir / "rel\\sub\\..\\/sub"));  // no final "\" needed either
+    EXPECT_TRUE(Clear(dir / "rel/sub"));  // no final "\" needed, and "/" separates too
     EXPECT_TRUE(IsEmptyFolder(dir / "rel\\sub\\"));
     EXPECT_TRUE(Exists(dir / "rel\\f.txt"));
 
@@ -277,4 +315,109 @@ TEST(FileRemovalLinks, FolderHandedInThroughALinkOrAShareIsCleared) {
     ASSERT_TRUE(Exists(unc + "one.txt"));
     EXPECT_TRUE(Clear(unc));
     EXPECT_TRUE(IsEmptyFolder(dir.Path()));
+}
+
+// Roots, and folders given with a "." or ".." component, count as missing:
+// nothing is even listed. (Every entry listed is made to look untouchable, so
+// that a fault here can't empty the drive.)
+TEST(FileRemovalLinks, RootsAndDotFormsCountAsMissing) {
+    REQUIRE_LINK_FIXTURE();
+    ASSERT_TRUE(IsLink(kLinks + "c-root"));
+    TempDir dir;
+    MakeDir(dir / "x\\sub");
+    MakeDir(dir / "y");
+    WriteFile(dir / "x\\sub\\s.txt");
+    WriteFile(dir / "y\\keep.txt");
+    int listed = 0;
+    Platform untouchable;
+    untouchable.listedAttributes = [&](const std::wstring&, DWORD attributes) -> DWORD {
+        ++listed;
+        return attributes | FILE_ATTRIBUTE_OFFLINE;
+    };
+    const std::string share = "\\\\purgelet\\tests";
+    ASSERT_TRUE(IsDir(share + "\\" + dir.Path().substr(std::string("C:\\purgelet-tests\\").size())));
+    for (const std::string& folder :
+         {std::string("C:\\"), std::string("c:/"), std::string("C:\\\\"), std::string("C:\\."), share + "\\", share,
+          share + "\\.\\", share + "\\x\\..\\", kLinks + "c-root\\", kLinks + "c-root", dir / "x\\sub\\..\\..\\",
+          dir / "x\\sub\\..\\..\\y\\", dir / "x\\.\\sub\\", dir / "x\\sub\\.", dir / "x\\sub\\...\\",
+          dir / "x\\sub\\.. \\", "\\\\?\\" + dir.Path(), "\\\\.\\" + dir.Path()}) {
+        EXPECT_FALSE(ReadFileAndDelete(folder, untouchable)) << folder;
+        KillSubFolderFiles(folder, untouchable);
+    }
+    EXPECT_EQ(listed, 0);
+    EXPECT_TRUE(Exists(dir / "x\\sub\\s.txt"));
+    EXPECT_TRUE(Exists(dir / "y\\keep.txt"));
+}
+
+// Links to files and folders outside the tree (read-only targets among them),
+// links to the tree's own ancestors and second names of outside files: after
+// the run every file outside is there with its attributes. The folder links
+// are also shown to the routines as plain folders, as a listing taken just
+// before a link was put in a folder's place shows them, so the checks on each
+// opened entry are what stops them.
+TEST(FileRemovalLinks, HostileTreeDeletesAndChangesNothingOutside) {
+    REQUIRE_LINK_FIXTURE();
+    const std::string tree = kLinks + "hostile\\tree\\", outside = kLinks + "hostile\\outside\\";
+    for (const char* link : {"dir-link", "sub\\up", "sub\\ro-dir-link", "sub\\deeper\\top"})
+        ASSERT_TRUE(IsLink(tree + link)) << link;
+    SetFileAttributesA((outside + "sentinel.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA((outside + "dir\\inner.txt").c_str(), kHS);
+    const std::map<std::string, DWORD> before = Sentinels(outside);
+    ASSERT_EQ(before.size(), 7u);
+    ASSERT_EQ(before.at(outside + "read-only.txt") & kRO, kRO);
+
+    Platform platform;
+    platform.listedAttributes = [](const std::wstring&, DWORD attributes) -> DWORD {
+        return attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT);
+    };
+    EXPECT_TRUE(Clear(tree, platform));
+    EXPECT_TRUE(Clear(tree));
+    EXPECT_EQ(Changes(before, Sentinels(outside)), "");
+
+    for (const char* gone : {"plain.txt", "sub\\plain2.txt", "sub\\deeper\\plain3.txt", "hard-rw.txt"})
+        EXPECT_FALSE(Exists(tree + gone)) << gone;
+    // A read-only file with a second name outside keeps its attributes, so it can't go.
+    EXPECT_EQ(Attributes(tree + "hard-ro.txt") & kRO, kRO);
+    for (const char* link : {"dir-link", "sub\\up", "sub\\ro-dir-link", "sub\\deeper\\top"})
+        EXPECT_TRUE(IsLink(tree + link)) << link;
+}
+
+// A host process keeps swapping a sub-folder for a link to a folder outside
+// that holds files of the same names (read-only ones among them), while the
+// routines empty the tree: in no round may a file outside go or change.
+TEST(FileRemovalLinks, SubFolderSwappedForALinkMeanwhileLosesNothingOutside) {
+    TempDir race;
+    constexpr int kRounds = 10, kFiles = 150;
+    auto makeFiles = [](const std::string& folder, const char* content) {
+        char name[32];
+        for (int i = 0; i < kFiles; ++i) {
+            std::snprintf(name, sizeof(name), "f%03d.txt", i);
+            WriteFile(folder + name, content, i % 4 == 0 ? kRO : i % 4 == 1 ? kHS : 0);
+        }
+    };
+    MakeDir(race / "outside\\deeper");
+    makeFiles(race / "outside\\", "keep");
+    makeFiles(race / "outside\\deeper\\", "keep");
+    const std::map<std::string, DWORD> outside = Sentinels(race / "outside\\");
+    ASSERT_EQ(outside.size(), 2u * kFiles);
+
+    MakeDir(race / "work");
+    HostSwapper swapper(race.Path(), "work\\sub", "../outside", 120, 10.0);
+    ASSERT_TRUE(swapper.Ready()) << "the host-side script did not start";
+    long swaps = 0;
+    int swappedRounds = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        RemoveTree(race / "work");
+        MakeDir(race / "work\\sub\\deeper");
+        makeFiles(race / "work\\sub\\", "x");
+        makeFiles(race / "work\\sub\\deeper\\", "x");
+        ASSERT_TRUE(swapper.Go());
+        Clear(race / "work\\");
+        long before = swaps;
+        swaps = swapper.Pause();
+        ASSERT_GE(swaps, 0) << "the host-side script stopped answering";
+        swappedRounds += swaps > before;
+        ASSERT_EQ(Changes(outside, Sentinels(race / "outside\\")), "") << "round " << round;
+    }
+    EXPECT_GE(swappedRounds, kRounds / 2) << "the folder was hardly swapped; the race proves little";
 }
