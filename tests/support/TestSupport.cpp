@@ -112,6 +112,25 @@ bool IsDir(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+// Whether the entry really lies at `path`. Under Wine a host link to a file
+// lists as a plain file, and attribute changes or deletion by name act on its
+// target; its final path names where the target lies, so such an entry (and
+// any reparse point) is left alone.
+bool LiesWhereListed(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    char final[1024];
+    DWORD n = GetFinalPathNameByHandleA(h, final, sizeof(final), FILE_NAME_NORMALIZED);
+    CloseHandle(h);
+    if (n == 0 || n >= sizeof(final)) return false;
+    std::string got(final, n);
+    if (got.rfind("\\\\?\\", 0) == 0) got.erase(0, 4);
+    return lstrcmpiA(got.c_str(), path.c_str()) == 0;
+}
+}  // namespace
+
 void RemoveTree(const std::string& path) {
     std::string base = path;
     if (!base.empty() && base.back() != '\\') base += '\\';
@@ -122,12 +141,11 @@ void RemoveTree(const std::string& path) {
             std::string name = fd.cFileName;
             if (name == "." || name == "..") continue;
             std::string full = base + name;
+            // Links are never followed, reset or removed here.
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !LiesWhereListed(full)) continue;
             SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(full);
-            else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveDirectoryA(full.c_str());
             else
                 DeleteFileA(full.c_str());
         } while (FindNextFileA(h, &fd));
