@@ -90,25 +90,11 @@ void BareFileLoop(const std::string& folder) {
 
 // One pass over the cache with one reused buffer, deleting cookies and history.
 void BareCacheLoop() {
-    std::vector<char> buffer(4096);
-    auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
-    DWORD size = static_cast<DWORD>(buffer.size());
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
-    if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-        buffer.resize(size);
-        find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
-    }
-    if (!find) return;
-    for (;;) {
-        if (entry()->CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY))
-            DeleteUrlCacheEntryA(entry()->lpszSourceUrlName);
-        size = static_cast<DWORD>(buffer.size());
-        if (FindNextUrlCacheEntryA(find, entry(), &size)) continue;
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        buffer.resize(size);
-        if (!FindNextUrlCacheEntryA(find, entry(), &size)) break;
-    }
-    FindCloseUrlCache(find);
+    testing_support::WalkUrlCacheOneBuffer([](const INTERNET_CACHE_ENTRY_INFOA& e) {
+        if (!(e.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY))) return false;
+        DeleteUrlCacheEntryA(e.lpszSourceUrlName);
+        return true;
+    });
 }
 
 // The cache part as the clearing prescribes it, without the windows: three

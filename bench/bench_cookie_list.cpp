@@ -48,26 +48,8 @@ int DeleteIfCookie(const INTERNET_CACHE_ENTRY_INFOA& entry) {
 // The plainest loop that does the same work: one reusable buffer, grown when
 // an entry does not fit, and each cookie deleted as it is found.
 int BareLoop() {
-    std::vector<char> buffer(4096);
-    auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
-    DWORD size = static_cast<DWORD>(buffer.size());
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
-    if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-        buffer.resize(size);
-        find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
-    }
-    if (!find) return 0;
-    int deleted = 0;
-    for (;;) {
-        deleted += DeleteIfCookie(*entry());
-        size = static_cast<DWORD>(buffer.size());
-        if (FindNextUrlCacheEntryA(find, entry(), &size)) continue;
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        buffer.resize(size);
-        if (!FindNextUrlCacheEntryA(find, entry(), &size)) break;
-    }
-    FindCloseUrlCache(find);
-    return deleted;
+    return testing_support::WalkUrlCacheOneBuffer(
+        [](const INTERNET_CACHE_ENTRY_INFOA& e) { return DeleteIfCookie(e) != 0; });
 }
 
 // The same loop reading each entry the way the window does: a size query

@@ -24,6 +24,14 @@ void TXpMenu::DefMenuMeasureItem(ui::MenuItem& sender, ui::Canvas& canvas, int& 
     width += StripWidth + canvas.TextWidth(sender.ShortCutText());
 }
 
+// A separator: the back colour right of the strip, crossed by one line in the strip's colour.
+void TXpMenu::PaintSeparator(ui::Canvas& canvas, const RECT& r) const {
+    canvas.brushColor = BackColor;
+    canvas.FillRect(TextRect(r, StripWidth));
+    canvas.brushColor = StripColor;
+    canvas.FillRect(SeparatorLine(r, StripWidth));
+}
+
 void TXpMenu::DefMenuAdvancedDrawItem(ui::MenuItem& sender, ui::Canvas& canvas, const RECT& r, UINT state) {
     const bool popup = sender.InPopupMenu();
     if (popup) {
@@ -31,10 +39,7 @@ void TXpMenu::DefMenuAdvancedDrawItem(ui::MenuItem& sender, ui::Canvas& canvas, 
         canvas.FillRect(StripRect(r, StripWidth));
     }
     if (sender.IsLine()) {
-        canvas.brushColor = BackColor;
-        canvas.FillRect(TextRect(r, StripWidth));
-        canvas.brushColor = StripColor;
-        canvas.FillRect(SeparatorLine(r, StripWidth));
+        PaintSeparator(canvas, r);
         return;
     }
     if (!IsTopItem(sender)) return;
@@ -85,10 +90,7 @@ void TXpMenu::DefMenuDrawItem(ui::MenuItem& sender, ui::Canvas& canvas, const RE
     canvas.brushColor = StripColor;
     canvas.FillRect(StripRect(r, StripWidth));
     if (sender.IsLine()) {
-        canvas.brushColor = BackColor;
-        canvas.FillRect(TextRect(r, StripWidth));
-        canvas.brushColor = StripColor;
-        canvas.FillRect(SeparatorLine(r, StripWidth));
+        PaintSeparator(canvas, r);
         return;
     }
     // An image of the menu's image list is drawn through a bitmap of its own,

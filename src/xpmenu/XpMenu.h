@@ -34,6 +34,8 @@ public:
     void HookMenuItems();
 
 private:
+    void PaintSeparator(ui::Canvas& canvas, const RECT& r) const;
+
     ui::Form& owner_;
 };
 

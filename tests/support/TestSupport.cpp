@@ -372,4 +372,27 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
            ::WriteFile(f, bits, imageSize, &n, nullptr);
 }
 
+int WalkUrlCacheOneBuffer(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& visit) {
+    std::vector<char> buffer(4096);
+    auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
+    DWORD size = static_cast<DWORD>(buffer.size());
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+    if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        buffer.resize(size);
+        find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+    }
+    if (!find) return 0;
+    int answered = 0;
+    for (;;) {
+        answered += visit(*entry()) ? 1 : 0;
+        size = static_cast<DWORD>(buffer.size());
+        if (FindNextUrlCacheEntryA(find, entry(), &size)) continue;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        buffer.resize(size);
+        if (!FindNextUrlCacheEntryA(find, entry(), &size)) break;
+    }
+    FindCloseUrlCache(find);
+    return answered;
+}
+
 }  // namespace testing_support

@@ -2,7 +2,9 @@
 // Helpers shared by the tests. Every test runs inside the build's own Wine
 // prefix and creates the keys, folders, files and cache entries it uses.
 #include <windows.h>
+#include <wininet.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -122,4 +124,8 @@ namespace testing_support {
 double SecondsNow();
 // Saves what the screen shows of a window as a 24-bit BMP file.
 bool SaveWindowBitmap(HWND window, const std::string& path);
+// The plainest walk over every URL cache entry: one reused buffer, grown
+// when an entry does not fit. Returns how many entries `visit` answered true.
+int WalkUrlCacheOneBuffer(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& visit);
+
 }  // namespace testing_support
