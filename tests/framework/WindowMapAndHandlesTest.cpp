@@ -11,6 +11,7 @@
 #include "framework/Errors.h"
 #include "framework/Form.h"
 #include "framework/Handles.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet::ui;
@@ -80,8 +81,7 @@ TEST(WindowMap, AMessageForAGoneHandleReachesNoObject) {
     // procedure only: the box toggles, its object hears nothing.
     const HWND check = form.check.Handle();
     fx.app.UnregisterWindow(check);
-    SendMessageA(check, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(check, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    Click(check, {2, 2});
     EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(clicks, 0);
 

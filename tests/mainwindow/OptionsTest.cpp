@@ -11,6 +11,7 @@
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionRules.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -67,20 +68,7 @@ protected:
         w.PageControl1.SetActivePage(&w.TabSettings);
         return w;
     }
-    // A mouse button pressed and released over the control.
-    static void Release(ui::Control& c, ui::MouseButton button = ui::MouseButton::Left) {
-        const UINT down = button == ui::MouseButton::Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
-        SendMessageA(c.Handle(), down, button == ui::MouseButton::Left ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(4, 4));
-        SendMessageA(c.Handle(), down + 1, 0, MAKELPARAM(4, 4));
-    }
-    // A key pressed and released on the control with the focus, through the message loop.
-    void Press(ui::Control& c, WORD key) {
-        c.SetFocus();
-        PostMessageA(c.Handle(), WM_KEYDOWN, key, 1);
-        fx.app.ProcessMessages();
-        PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
-        fx.app.ProcessMessages();
-    }
+    void Press(ui::Control& c, WORD key) { PressKey(fx.app, c.Handle(), key); }
     static std::string Stored(const std::string& name) { return RegGetString(SettingsKey(), name); }
     static std::string RunEntry() { return RegGetString(kRunKeyPath, kRunEntryName); }
     static bool RunEntryExists() { return RegValueExists(kRunKeyPath, kRunEntryName); }
@@ -118,7 +106,7 @@ TEST(OptionRules, RunKeyEntryIsQuotedOnlyWhenThePathHoldsABlank) {
 TEST_F(OptionsTest, ExecutionBoxTurnsOnLoadWhenWindowsStarts) {
     TForm1& w = Create();
     EXPECT_FALSE(RunEntryExists());
-    Release(w.chkExecuteClearShutDown);
+    Click(w.chkExecuteClearShutDown.Handle());
     EXPECT_TRUE(w.chkRunWhenWinStarts.Checked());
     EXPECT_EQ(RunEntry(), "\"" + exe + "\"");
     EXPECT_EQ(Stored("RunOnStartup"), "1");
@@ -128,16 +116,16 @@ TEST_F(OptionsTest, ExecutionBoxTurnsOnLoadWhenWindowsStarts) {
     EXPECT_TRUE(boxes.empty());
 
     // Turning it off leaves the start at logon alone.
-    Release(w.chkExecuteClearShutDown);
+    Click(w.chkExecuteClearShutDown.Handle());
     EXPECT_EQ(Stored(texts::ValExecuteClearShutDown.Text()), "0");
     EXPECT_TRUE(w.chkRunWhenWinStarts.Checked());
     EXPECT_TRUE(RunEntryExists());
     EXPECT_FALSE(w.rbtnClearAll.Enabled());
 
     // It cannot be turned off while a clearing is on: the entry is written again.
-    Release(w.chkExecuteClearStart);
+    Click(w.chkExecuteClearStart.Handle());
     DeleteRunEntry();
-    Release(w.chkRunWhenWinStarts);
+    Click(w.chkRunWhenWinStarts.Handle());
     EXPECT_TRUE(w.chkRunWhenWinStarts.Checked());
     EXPECT_EQ(RunEntry(), "\"" + exe + "\"");
     EXPECT_EQ(Stored("RunOnStartup"), "1");
@@ -147,7 +135,7 @@ TEST_F(OptionsTest, ExecutionBoxTurnsOnLoadWhenWindowsStarts) {
 TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     TForm1& w = Create();
     fx.state.platform.runKey.create = [](const char*, HKEY*) { return LONG(ERROR_ACCESS_DENIED); };
-    Release(w.chkExecuteClearShutDown);
+    Click(w.chkExecuteClearShutDown.Handle());
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
     EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
@@ -158,7 +146,7 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     // The key opens but the value cannot be set: the box returns to its state before the click.
     fx.state.platform.runKey = Platform::RunKeyCalls{};
     fx.state.platform.runKey.setValue = [](HKEY, const char*, const std::string&) { return LONG(ERROR_ACCESS_DENIED); };
-    Release(w.chkRunWhenWinStarts);
+    Click(w.chkRunWhenWinStarts.Handle());
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
     EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
@@ -172,7 +160,7 @@ TEST_F(OptionsTest, RemovalRules) {
     const auto turnOff = [&] {
         w.chkRunWhenWinStarts.SetChecked(true);
         RegSetString(SettingsKey(), "RunOnStartup", "1");
-        Release(w.chkRunWhenWinStarts);
+        Click(w.chkRunWhenWinStarts.Handle());
     };
 
     // No entry: removed, no message.
@@ -226,10 +214,10 @@ TEST_F(OptionsTest, RadioButtonsAndCustomEnabling) {
         return Stored(texts::ValClearAllMode.Text()) + Stored(texts::ValClearSelectedMode.Text()) +
                Stored(texts::ValClearNotSelectedMode.Text()) + Stored(texts::ValCustomMode.Text());
     };
-    Release(w.rbtnCustom);
+    Click(w.rbtnCustom.Handle());
     EXPECT_EQ(modes(), "0001");
     EXPECT_TRUE(w.chkCustom_TypedWordsInRun.Enabled());
-    Release(w.rbtnClearAll);
+    Click(w.rbtnClearAll.Handle());
     EXPECT_EQ(modes(), "1000");
     EXPECT_FALSE(w.chkCustom_TypedWordsInRun.Enabled());
 
@@ -246,7 +234,7 @@ TEST_F(OptionsTest, RadioButtonsAndCustomEnabling) {
     EXPECT_EQ(modes(), "0001");
 
     // Both clearings off: buttons and boxes disabled, the choice kept.
-    Release(w.chkExecuteClearStart);
+    Click(w.chkExecuteClearStart.Handle());
     EXPECT_FALSE(w.rbtnCustom.Enabled());
     EXPECT_FALSE(w.chkCustom_Cookies.Enabled());
     EXPECT_TRUE(w.rbtnCustom.Checked());
@@ -283,13 +271,12 @@ TEST_F(OptionsTest, SpaceStoresTheStateEveryBoxShowsAfterwards) {
         SCOPED_TRACE(box->Name());
         const bool before = box->Checked();
         const auto valuesBefore = stored();
-        SendMessageA(box->Handle(), WM_KEYDOWN, VK_SPACE, 1);
-        SendMessageA(box->Handle(), WM_KEYUP, VK_SPACE, 0xC0000001);
+        Key(box->Handle(), VK_SPACE);
         EXPECT_NE(box->Checked(), before);
         const auto bySpace = stored();
         EXPECT_NE(bySpace, valuesBefore);
-        Release(*box);
-        Release(*box);
+        Click(box->Handle());
+        Click(box->Handle());
         EXPECT_NE(box->Checked(), before);
         EXPECT_EQ(stored(), bySpace);
         EXPECT_EQ(RunEntryExists(), w.chkRunWhenWinStarts.Checked());
@@ -300,20 +287,19 @@ TEST_F(OptionsTest, SpaceStoresTheStateEveryBoxShowsAfterwards) {
     SendMessageA(w.chkClearTemp.Handle(), WM_KEYUP, VK_SPACE, 0xC0000001);
     EXPECT_TRUE(w.chkClearTemp.Checked());
     EXPECT_EQ(Stored(texts::ValClearTemp.Text()), "1");
-    SendMessageA(w.chkClearCookies.Handle(), WM_KEYDOWN, 'X', 1);
-    SendMessageA(w.chkClearCookies.Handle(), WM_KEYUP, 'X', 0xC0000001);
+    Key(w.chkClearCookies.Handle(), 'X');
     EXPECT_FALSE(RegValueExists(SettingsKey(), texts::ValClearCookies.Text()));
     EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
     TForm1& w = Create();
-    Release(w.chkInTray);
+    Click(w.chkInTray.Handle());
     EXPECT_EQ(Stored("Check In Tray"), "1");
     EXPECT_TRUE(fx.state.TrayMode);
     EXPECT_EQ(TrayWindows(), 1);
     // A right-button release stores the same state again and changes nothing else.
-    Release(w.chkInTray, ui::MouseButton::Right);
+    Click(w.chkInTray.Handle(), {4, 4}, Mouse::Right);
     EXPECT_TRUE(w.chkInTray.Checked());
     EXPECT_EQ(TrayWindows(), 1);
     // Closing now only hides the main window.
@@ -321,7 +307,7 @@ TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
     EXPECT_FALSE(w.IsShowing());
     EXPECT_FALSE(fx.app.Terminated());
 
-    Release(w.chkInTray);
+    Click(w.chkInTray.Handle());
     fx.app.ProcessMessages();
     EXPECT_EQ(Stored("Check In Tray"), "0");
     EXPECT_FALSE(fx.state.TrayMode);
@@ -336,7 +322,7 @@ TEST_F(OptionsTest, TrayWindowOfALogonStartStaysWhenTheTrayOptionIsTurnedOn) {
     fx.state.TrayMode = true;
     fx.state.CreateTrayWindow();
     TForm1& w = Create();
-    Release(w.chkInTray);
+    Click(w.chkInTray.Handle());
     EXPECT_EQ(Stored("Check In Tray"), "1");
     EXPECT_EQ(TrayWindows(), 1);
     EXPECT_TRUE(fx.state.TrayMode);
@@ -347,11 +333,11 @@ TEST_F(OptionsTest, AutoColumnSizingActsOnTheCookieList) {
     TForm1& w = Create();
     RegSetString(SettingsKey(), "ColWidth0", "120");
     cookies.lvCookies.SetColumnWidth(0, 33);
-    Release(w.chkAutoColResize);  // never shown, so only code reaches it
+    Click(w.chkAutoColResize.Handle());  // never shown, so only code reaches it
     EXPECT_EQ(Stored(texts::ValAutoColResize.Text()), "1");
     for (int c = 0; c < 7; ++c) EXPECT_TRUE(cookies.lvCookies.ColumnAutoSize(c)) << c;
     EXPECT_NE(cookies.lvCookies.ColumnWidth(0), 33);
-    Release(w.chkAutoColResize);
+    Click(w.chkAutoColResize.Handle());
     EXPECT_EQ(Stored(texts::ValAutoColResize.Text()), "0");
     EXPECT_EQ(cookies.lvCookies.ColumnWidth(0), 120);
 }
