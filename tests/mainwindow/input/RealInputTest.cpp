@@ -1,13 +1,14 @@
 // The built program under the X display, driven by real mouse and keyboard
-// input (xdotool, carried out by with_real_input.sh).
+// input (xdotool, carried out by tests/support/with_real_input.sh).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "core/Texts.h"
+#include "support/Input.h"
+#include "support/RealInput.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -18,49 +19,11 @@ constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunEntry[] = "Ovk Purgelet v2.0.3";
 
-// Asks the wrapper to carry out one input request on the X display and waits until it is done.
-bool RealInput(const std::string& request) {
-    static int counter = 0;
-    const std::string base = "T:\\input-requests\\" + std::to_string(counter++);
-    WriteFile(base + ".tmp", request + "\n");
-    if (!MoveFileA((base + ".tmp").c_str(), (base + ".req").c_str())) return false;
-    for (int i = 0; i < 200; ++i) {
-        HANDLE h = CreateFileA((base + ".done").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            char status[8] = {};
-            DWORD got = 0;
-            ReadFile(h, status, sizeof(status) - 1, &got, nullptr);
-            CloseHandle(h);
-            DeleteFileA((base + ".done").c_str());
-            return status[0] == '0';
-        }
-        Sleep(50);
-    }
-    return false;
+void ClickAt(POINT at, int button = 1) {
+    ASSERT_TRUE(RealClick(at, button)) << "no input helper answered (run through with_real_input.sh)";
 }
 
-void Click(POINT at, int button = 1) {
-    ASSERT_TRUE(RealInput("click " + std::to_string(at.x) + " " + std::to_string(at.y) + " " + std::to_string(button)))
-        << "no input helper answered (run through with_real_input.sh)";
-}
-
-void Key(const std::string& keys) { ASSERT_TRUE(RealInput("key " + keys)) << "no input helper answered"; }
-
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
-}
-
-std::string TextOf(HWND h) {
-    char text[512] = {};
-    GetWindowTextA(h, text, sizeof(text));
-    return text;
-}
+void Keys(const std::string& keys) { ASSERT_TRUE(RealKey(keys)) << "no input helper answered"; }
 
 // A button-class control of the main window by its caption, its kind and the caption of the group it sits in.
 HWND FindControl(HWND main, const std::string& group, const std::string& caption, LONG kind) {
@@ -85,12 +48,6 @@ HWND FindControl(HWND main, const std::string& group, const std::string& caption
     return ctx.found;
 }
 
-POINT CenterOf(HWND h) {
-    RECT r{};
-    GetWindowRect(h, &r);
-    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 bool Checked(HWND h) { return SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 // Brings the page holding a control forward with real clicks along the tab row.
@@ -100,7 +57,7 @@ void ShowPageOf(HWND main, HWND control) {
     RECT r{};
     GetWindowRect(tabs, &r);
     for (int x = r.left + 12; x < r.left + 320 && !IsWindowVisible(control); x += 14) {
-        Click(POINT{x, r.top + 10});
+        ClickAt(POINT{x, r.top + 10});
         WaitUntil([&] { return IsWindowVisible(control) != FALSE; }, 500);
     }
     ASSERT_TRUE(IsWindowVisible(control)) << "its page could not be brought forward";
@@ -168,10 +125,10 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     ASSERT_NE(p.main, nullptr) << "the main window did not appear";
     HWND cookies = p.Control(" Selected Items ", "IE Cookies", BS_AUTOCHECKBOX);
     ASSERT_NE(cookies, nullptr);
-    Click(CenterOf(cookies));
+    ClickAt(CentreOf(cookies));
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValClearCookies.Text()) == "1"; }));
     EXPECT_TRUE(WaitUntil([&] { return Checked(cookies); }));
-    Key("space");
+    Keys("space");
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValClearCookies.Text()) == "0"; }));
     EXPECT_TRUE(WaitUntil([&] { return !Checked(cookies); }));
 
@@ -183,7 +140,7 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     ASSERT_TRUE(shutdown && runAtLogon && custom && customCookies);
     ShowPageOf(p.main, shutdown);
     EXPECT_FALSE(IsWindowEnabled(custom));
-    Click(CenterOf(shutdown));
+    ClickAt(CentreOf(shutdown));
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValExecuteClearShutDown.Text()) == "1"; }));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(custom) != FALSE; }));
     EXPECT_TRUE(Checked(runAtLogon));
@@ -192,10 +149,10 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     EXPECT_FALSE(IsWindowEnabled(customCookies));
 
     // "Custom" enables the custom boxes; an arrow key selects the next button up at once.
-    Click(CenterOf(custom));
+    ClickAt(CentreOf(custom));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(customCookies) != FALSE; }));
     EXPECT_EQ(Stored(texts::ValCustomMode.Text()), "1");
-    Key("Up");
+    Keys("Up");
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(customCookies); }));
     EXPECT_EQ(Stored(texts::ValClearNotSelectedMode.Text()), "1");
     EXPECT_EQ(Stored(texts::ValCustomMode.Text()), "0");
@@ -212,8 +169,8 @@ TEST_F(RealInputTest, ClosingStoresThePositionThenEndsOrHides) {
         HWND tabs = FindWindowExA(p.main, nullptr, "SysTabControl32", nullptr);
         RECT r{};
         GetWindowRect(tabs, &r);
-        Click(POINT{r.left + 12, r.top + 10});  // the "Main" tab: gives the window the keyboard
-        Key("alt+F4");
+        ClickAt(POINT{r.left + 12, r.top + 10});  // the "Main" tab: gives the window the keyboard
+        Keys("alt+F4");
         EXPECT_TRUE(p.Ended(20000)) << "the program did not end";
         EXPECT_EQ(Stored("MainTop"), "94");
         EXPECT_EQ(Stored("MainLeft"), "179");
@@ -227,7 +184,7 @@ TEST_F(RealInputTest, ClosingStoresThePositionThenEndsOrHides) {
         GetWindowRect(p.main, &r);
         EXPECT_EQ(r.left, 150);
         EXPECT_EQ(r.top, 200);
-        Click(CenterOf(p.Control("", "&Exit", BS_PUSHBUTTON)));
+        ClickAt(CentreOf(p.Control("", "&Exit", BS_PUSHBUTTON)));
         EXPECT_TRUE(p.Ended(20000)) << "the program did not end";
         EXPECT_EQ(Stored("MainTop"), "200");
         EXPECT_EQ(Stored("MainLeft"), "150");
@@ -241,10 +198,10 @@ TEST_F(RealInputTest, ClosingStoresThePositionThenEndsOrHides) {
         ASSERT_NE(inTray, nullptr);
         ShowPageOf(p.main, inTray);
         EXPECT_EQ(WaitForWindow("Form2", nullptr, 0, p.pid), nullptr);
-        Click(CenterOf(inTray));
+        ClickAt(CentreOf(inTray));
         EXPECT_TRUE(WaitUntil([&] { return Stored("Check In Tray") == "1"; }));
         EXPECT_NE(WaitForWindow("Form2", nullptr, 5000, p.pid), nullptr) << "no tray window";
-        Key("alt+F4");
+        Keys("alt+F4");
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(p.main); })) << "the main window is still shown";
         EXPECT_FALSE(p.Ended(1500)) << "the program ended instead of staying in the tray";
         EXPECT_TRUE(IsWindow(p.main));
@@ -265,10 +222,10 @@ TEST_F(RealInputTest, PathWithABlankIsRegisteredInQuotes) {
         HWND runAtLogon = p.Control("", "Load when Windows starts (minimize to tray)", BS_AUTOCHECKBOX);
         ASSERT_NE(runAtLogon, nullptr);
         ShowPageOf(p.main, runAtLogon);
-        Click(CenterOf(runAtLogon));
+        ClickAt(CentreOf(runAtLogon));
         EXPECT_TRUE(WaitUntil([&] { return Stored("RunOnStartup") == "1"; }));
         EXPECT_EQ(RegGetString(kRunKey, kRunEntry), "\"" + exe + "\"");
-        Click(CenterOf(runAtLogon));
+        ClickAt(CentreOf(runAtLogon));
         EXPECT_TRUE(WaitUntil([&] { return Stored("RunOnStartup") == "0"; }));
         EXPECT_FALSE(RegValueExists(kRunKey, kRunEntry));
         EXPECT_TRUE(WaitUntil([&] { return !Checked(runAtLogon); }));
