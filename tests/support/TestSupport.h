@@ -122,8 +122,10 @@ std::vector<std::string> CacheEntryNames();
 namespace testing_support {
 // A steady clock in seconds, for the benchmark programs.
 double SecondsNow();
-// Saves what the screen shows of a window as a 24-bit BMP file.
-bool SaveWindowBitmap(HWND window, const std::string& path);
+// Lets the shown window paint, then saves what the screen shows of it as a
+// 24-bit BMP file T:\shots\NAME.bmp (BUILD/shots; scripts/screenshots.sh
+// makes the pictures of docs/ from them).
+bool PictureWindow(purgelet::ui::Application& app, HWND window, const std::string& name);
 // The plainest walk over every URL cache entry: one reused buffer, grown
 // when an entry does not fit. Returns how many entries `visit` answered true.
 int WalkUrlCacheOneBuffer(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& visit);
