@@ -2,6 +2,7 @@
 // button and driven from outside like a user would.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 
 #include "AboutTestHelpers.h"
@@ -44,9 +45,9 @@ class AboutBoxProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegDeleteTree(SettingsKey());
-        process = Start(ProgramExe());
-        ASSERT_NE(process, nullptr);
-        pid = GetProcessId(process);
+        program.emplace(ProgramExe());
+        ASSERT_TRUE(*program);
+        pid = program->Id();
         main = WaitForWindow(kMainCaption, nullptr, 30000, pid);
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
@@ -55,9 +56,7 @@ protected:
     }
     void TearDown() override {
         if (HWND box = FindWindowA(nullptr, kAboutCaption)) PostMessageA(box, WM_CLOSE, 0, 0);
-        if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-        if (process && WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-        if (process) CloseHandle(process);
+        if (program) program->End(main);
         RegDeleteTree(SettingsKey());
     }
     HWND OpenAbout() {
@@ -67,7 +66,7 @@ protected:
         return box;
     }
 
-    HANDLE process = nullptr;
+    std::optional<StartedProgram> program;
     DWORD pid = 0;
     HWND main = nullptr, aboutButton = nullptr;
 };

@@ -3,59 +3,34 @@
 namespace testing_support {
 
 namespace {
-LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
-UINT Down(Mouse b) { return b == Mouse::Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN; }
-WPARAM Held(Mouse b) { return b == Mouse::Left ? MK_LBUTTON : MK_RBUTTON; }
-constexpr LPARAM kKeyDown = 1, kKeyUp = 0xC0000001;
-
 ModalWatch* current = nullptr;
 }  // namespace
 
-void ButtonDown(HWND window, POINT at, Mouse button) { SendMessageA(window, Down(button), Held(button), At(at)); }
-
-void ButtonUp(HWND window, POINT at, Mouse button) { SendMessageA(window, Down(button) + 1, 0, At(at)); }
-
-void Click(HWND window, POINT at, Mouse button) {
-    ButtonDown(window, at, button);
-    ButtonUp(window, at, button);
-}
-
 void PostClick(HWND window, POINT at, Mouse button) {
-    PostMessageA(window, Down(button), Held(button), At(at));
-    PostMessageA(window, Down(button) + 1, 0, At(at));
+    PostMessageA(window, button == Mouse::Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN,
+                 button == Mouse::Left ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(at.x, at.y));
+    PostMessageA(window, button == Mouse::Left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
 }
 
 void TrackedClick(HWND window, POINT at, Mouse button) {
-    const UINT up = Down(button) + 1;
-    PostMessageA(window, up, 0, At(at));
+    const UINT up = button == Mouse::Left ? WM_LBUTTONUP : WM_RBUTTONUP;
+    PostMessageA(window, up, 0, MAKELPARAM(at.x, at.y));
     ButtonDown(window, at, button);
     MSG msg;
     while (PeekMessageA(&msg, window, up, up, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
-void Key(HWND window, WORD key) {
-    SendMessageA(window, WM_KEYDOWN, key, kKeyDown);
-    SendMessageA(window, WM_KEYUP, key, kKeyUp);
-}
-
-void PostKeys(HWND window, std::initializer_list<WORD> keys) {
-    for (WORD key : keys) PostMessageA(window, WM_KEYDOWN, key, kKeyDown);
-}
-
 void PressKey(purgelet::ui::Application& app, HWND window, WORD key) {
     SetFocus(window);
-    PostMessageA(window, WM_KEYDOWN, key, kKeyDown);
+    PostMessageA(window, WM_KEYDOWN, key, 1);
     app.ProcessMessages();
-    PostMessageA(GetFocus(), WM_KEYUP, key, kKeyUp);
+    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
     app.ProcessMessages();
 }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
+    for (const DWORD start = GetTickCount(); !done(); Sleep(50))
         if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
     return true;
 }
 
@@ -65,24 +40,24 @@ std::string TextOf(HWND window) {
     return text;
 }
 
-HWND FindChild(HWND parent, const char* className, const std::string& text) {
-    struct Wanted {
-        const char* cls;
-        const std::string& text;
-        HWND found;
-    } wanted{className, text, nullptr};
+HWND FindChild(HWND parent, const std::function<bool(HWND)>& match) {
+    std::pair<const std::function<bool(HWND)>*, HWND> search{&match, nullptr};
     EnumChildWindows(
         parent,
         [](HWND h, LPARAM lp) -> BOOL {
-            auto* w = reinterpret_cast<Wanted*>(lp);
-            char cls[64] = {};
-            GetClassNameA(h, cls, sizeof(cls));
-            if (lstrcmpiA(cls, w->cls) != 0 || TextOf(h) != w->text) return TRUE;
-            w->found = h;
-            return FALSE;
+            auto* s = reinterpret_cast<decltype(search)*>(lp);
+            return (*s->first)(h) ? (s->second = h, FALSE) : TRUE;
         },
-        reinterpret_cast<LPARAM>(&wanted));
-    return wanted.found;
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+HWND FindChild(HWND parent, const char* className, const std::string& text) {
+    return FindChild(parent, [&](HWND h) {
+        char cls[64] = {};
+        GetClassNameA(h, cls, sizeof(cls));
+        return lstrcmpiA(cls, className) == 0 && TextOf(h) == text;
+    });
 }
 
 POINT CentreOf(HWND window) {
@@ -113,22 +88,18 @@ ModalWatch::~ModalWatch() {
 
 void CALLBACK ModalWatch::Fire(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    ModalWatch* watch = current;
-    if (!watch || watch->timer_ != id) return;
-    watch->timer_ = 0;
-    watch->look_();
+    if (!current || current->timer_ != id) return;
+    current->timer_ = 0;
+    current->look_();
 }
 
 MenuWatch::MenuWatch(std::function<void(HWND)> onOpen, DWORD limitMs)
     : thread_([this, onOpen = std::move(onOpen), limitMs] {
-          bool seen = false;
+          bool seen = !onOpen;
           for (DWORD waited = 0; waited < limitMs && !done_; waited += 50) {
-              if (onOpen && !seen) {
-                  if (HWND menu = VisibleMenu()) {
-                      seen = true;
-                      onOpen(menu);
-                      continue;
-                  }
+              if (HWND menu = seen ? nullptr : VisibleMenu()) {
+                  seen = true;
+                  onOpen(menu);
               }
               Sleep(50);
           }

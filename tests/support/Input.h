@@ -17,10 +17,18 @@ namespace testing_support {
 enum class Mouse { Left, Right };
 
 // A button pressed, or released, at a point of the window's client area (sent).
-void ButtonDown(HWND window, POINT at, Mouse button = Mouse::Left);
-void ButtonUp(HWND window, POINT at, Mouse button = Mouse::Left);
+inline void ButtonDown(HWND window, POINT at, Mouse button = Mouse::Left) {
+    SendMessageA(window, button == Mouse::Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN,
+                 button == Mouse::Left ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(at.x, at.y));
+}
+inline void ButtonUp(HWND window, POINT at, Mouse button = Mouse::Left) {
+    SendMessageA(window, button == Mouse::Left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
 // Pressed and released (sent): what a click on a control does.
-void Click(HWND window, POINT at = {4, 4}, Mouse button = Mouse::Left);
+inline void Click(HWND window, POINT at = {4, 4}, Mouse button = Mouse::Left) {
+    ButtonDown(window, at, button);
+    ButtonUp(window, at, button);
+}
 // Pressed and released through the window's queue: for another program's
 // window, or a click whose handler opens a modal box.
 void PostClick(HWND window, POINT at = {4, 4}, Mouse button = Mouse::Left);
@@ -29,10 +37,15 @@ void PostClick(HWND window, POINT at = {4, 4}, Mouse button = Mouse::Left);
 void TrackedClick(HWND window, POINT at, Mouse button = Mouse::Left);
 
 // A key pressed and released on the window (sent).
-void Key(HWND window, WORD key);
+inline void Key(HWND window, WORD key) {
+    SendMessageA(window, WM_KEYDOWN, key, 1);
+    SendMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
 // Key presses queued for the window, for the loop that will take them (a
 // menu's, a modal box's).
-void PostKeys(HWND window, std::initializer_list<WORD> keys);
+inline void PostKeys(HWND window, std::initializer_list<WORD> keys) {
+    for (WORD key : keys) PostMessageA(window, WM_KEYDOWN, key, 1);
+}
 // A key pressed and released on the window through the message loop, the
 // window having the focus.
 void PressKey(purgelet::ui::Application& app, HWND window, WORD key);
@@ -40,7 +53,8 @@ void PressKey(purgelet::ui::Application& app, HWND window, WORD key);
 // True once `done` answers true, false after the time limit.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 std::string TextOf(HWND window);
-// A child at any depth, by class and text.
+// A child at any depth that `match` accepts, or of this class and text.
+HWND FindChild(HWND parent, const std::function<bool(HWND)>& match);
 HWND FindChild(HWND parent, const char* className, const std::string& text);
 // The centre of a window on the screen.
 POINT CentreOf(HWND window);

@@ -27,25 +27,12 @@ void Keys(const std::string& keys) { ASSERT_TRUE(RealKey(keys)) << "no input hel
 
 // A button-class control of the main window by its caption, its kind and the caption of the group it sits in.
 HWND FindControl(HWND main, const std::string& group, const std::string& caption, LONG kind) {
-    struct Ctx {
-        std::string group, caption;
-        LONG kind;
-        HWND found;
-    } ctx{group, caption, kind, nullptr};
-    EnumChildWindows(
-        main,
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            char cls[32] = {};
-            GetClassNameA(h, cls, sizeof(cls));
-            if (lstrcmpiA(cls, "Button") != 0 || TextOf(h) != c->caption) return TRUE;
-            if ((GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK) != c->kind) return TRUE;
-            if (!c->group.empty() && TextOf(GetParent(h)) != c->group) return TRUE;
-            c->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
+    return FindChild(main, [&](HWND h) {
+        char cls[32] = {};
+        GetClassNameA(h, cls, sizeof(cls));
+        return lstrcmpiA(cls, "Button") == 0 && TextOf(h) == caption &&
+               (GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK) == kind && (group.empty() || TextOf(GetParent(h)) == group);
+    });
 }
 
 bool Checked(HWND h) { return SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -75,25 +62,19 @@ void DeleteRunEntry() {
 // The built program, started and shown; closed (or ended) when the test is done with it.
 class Program {
 public:
-    explicit Program(const std::string& exe = ProgramExe()) {
-        process_ = Start(exe);
-        if (!process_) return;
-        pid = GetProcessId(process_);
-        main = WaitForWindow(kMainCaption, nullptr, 30000, pid);
+    explicit Program(const std::string& exe = ProgramExe()) : program_(exe) {
+        pid = program_.Id();
+        main = program_ ? WaitForWindow(kMainCaption, nullptr, 30000, pid) : nullptr;
         if (main) WaitUntil([&] { return IsWindowVisible(main) != FALSE; });
     }
     ~Program() {
-        if (!process_) return;
-        if (!Ended(0) && main) PostMessageA(main, WM_CLOSE, 0, 0);
-        if (!Ended(15000)) TerminateProcess(process_, 1);
-        CloseHandle(process_);
+        if (!Ended(0)) program_.End(main, 15000);
     }
-    bool Ended(DWORD timeoutMs) { return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
+    bool Ended(DWORD timeoutMs) {
+        return !program_ || WaitForSingleObject(program_.Handle(), timeoutMs) == WAIT_OBJECT_0;
+    }
     // For a program that only hides when closed.
-    void Kill() {
-        TerminateProcess(process_, 1);
-        Ended(15000);
-    }
+    void Kill() { program_.End(nullptr, 0); }
     HWND Control(const std::string& group, const std::string& caption, LONG kind) const {
         return FindControl(main, group, caption, kind);
     }
@@ -104,7 +85,7 @@ public:
     HWND main = nullptr;
 
 private:
-    HANDLE process_ = nullptr;
+    StartedProgram program_;
 };
 
 class RealInputTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 
 #include "core/Texts.h"
 #include "support/Input.h"
@@ -79,19 +80,16 @@ protected:
         base = TrayIconCount();
     }
     void TearDown() override {
-        if (program) {
-            if (WaitForSingleObject(program, 0) == WAIT_TIMEOUT) TerminateProcess(program, 1);
-            CloseHandle(program);
-        }
+        program.reset();  // ended if still running
         WaitForTrayIcons(base);
         RegDeleteTree(SettingsKey());
     }
     void StartProgram() {
-        program = Start(ProgramExe());
-        ASSERT_NE(program, nullptr);
-        pid = GetProcessId(program);
+        program.emplace(ProgramExe());
+        ASSERT_TRUE(*program);
+        pid = program->Id();
         ASSERT_TRUE(WaitForTrayIcons(base + 1, 30000)) << "no icon in the notification area";
-        WaitForInputIdle(program, 10000);
+        WaitForInputIdle(program->Handle(), 10000);
         icon = CentreOf(IconWindow());
     }
     // A real right-button press on the icon; the menu's item centres.
@@ -113,11 +111,12 @@ protected:
     }
     void ChooseRemove(const MenuPoints& items) {
         ASSERT_TRUE(ClickAt(items.remove, 1));
-        EXPECT_EQ(WaitForSingleObject(program, 20000), WAIT_OBJECT_0) << "\"  Remove\" did not end the program";
+        EXPECT_EQ(WaitForSingleObject(program->Handle(), 20000), WAIT_OBJECT_0)
+            << "\"  Remove\" did not end the program";
         EXPECT_TRUE(WaitForTrayIcons(base)) << "the icon stayed";
     }
 
-    HANDLE program = nullptr;
+    std::optional<StartedProgram> program;
     DWORD pid = 0;
     int base = 0;
     POINT icon{};
