@@ -55,18 +55,16 @@ TMainForm& CookieManagerOf(const ProgramState& state) {
     return *state.MainForm;
 }
 
-// Windows 9x: a folder's sub-folders go only when the folder is there.
+// Windows 9x: a folder's sub-folders go only when the folder is there; true
+// when it was.
 bool Empty9xFolder(const std::string& folder, const Platform& platform) {
-    if (folder.empty() || !ReadFileAndDelete(folder, platform)) return false;
-    KillSubFolderFiles(folder, platform);
-    return true;
+    return !folder.empty() && EmptyFolder(folder, platform);
 }
 
-// The NT run: both passes, whether the folder is there or not.
+// The NT run: both passes, whether the folder is there or not (a missing
+// folder has no sub-folders to go either).
 void EmptyNtFolder(const std::string& folder, const Platform& platform) {
-    if (folder.empty()) return;
-    ReadFileAndDelete(folder, platform);
-    KillSubFolderFiles(folder, platform);
+    if (!folder.empty()) EmptyFolder(folder, platform);
 }
 
 // Sets the cursor at once when the mouse is over the page (nothing repaints
