@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <stdexcept>
 
@@ -288,6 +289,23 @@ LRESULT ListView::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Control::WindowMessage(msg, wParam, lParam);
 }
 
+int ListView::FindCaption(const std::string& text, UINT flags, int start) const {
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || Count() == 0) return -1;
+    const int count = Count();
+    if (start < 0 || start >= count) start = 0;
+    const int tried = (flags & LVFI_WRAP) ? count : count - start;
+    for (int k = 0; k < tried; ++k) {
+        const int i = (start + k) % count;
+        const std::string caption = rows_->Text(i, 0);
+        const int length = (flags & LVFI_PARTIAL) ? static_cast<int>(text.size()) : -1;
+        if ((flags & LVFI_PARTIAL) && caption.size() < text.size()) continue;
+        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.c_str(), length, text.c_str(), -1) ==
+            CSTR_EQUAL)
+            return i;
+    }
+    return -1;
+}
+
 template <class Info>
 void ListView::AnswerDisplayInfo(Info& item) {
     const bool known = item.iItem >= 0 && item.iItem < Count();
@@ -314,6 +332,23 @@ bool ListView::OnNotify(NMHDR* hdr, LRESULT& result) {
             AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(hdr)->item);
             result = 0;
             return true;
+        case LVN_ODFINDITEMA: {
+            const auto* find = reinterpret_cast<NMLVFINDITEMA*>(hdr);
+            result = FindCaption(find->lvfi.psz ? find->lvfi.psz : "", find->lvfi.flags, find->iStart);
+            return true;
+        }
+        case LVN_ODFINDITEMW: {
+            const auto* find = reinterpret_cast<NMLVFINDITEMW*>(hdr);
+            std::string text;
+            if (find->lvfi.psz) {
+                int n = WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, nullptr, 0, nullptr, nullptr);
+                text.resize(n > 0 ? static_cast<std::size_t>(n) : 1);
+                WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, text.data(), n, nullptr, nullptr);
+                text.resize(std::strlen(text.c_str()));
+            }
+            result = FindCaption(text, find->lvfi.flags, find->iStart);
+            return true;
+        }
         case LVN_COLUMNCLICK: {
             int column = reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem;
             if (onColumnClick) Fire([&] { onColumnClick(column); });

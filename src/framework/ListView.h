@@ -156,6 +156,10 @@ private:
     void SetState(int index, UINT state, UINT mask);
     void RedrawRow(int index);
     void ToggleChecked(int index);
+    // The first row from start on whose caption is text (or begins with it,
+    // for a partial search), ignoring case; -1 when there is none. Typing in
+    // the window searches this way.
+    int FindCaption(const std::string& text, UINT flags, int start) const;
     // The row's texts and check mark for the window's request.
     template <class Info>
     void AnswerDisplayInfo(Info& item);
