@@ -96,14 +96,18 @@ void BareLoop(const std::wstring& folder) {
     FindClose(h);
 }
 
-// Where an open entry really lies, as "\\?\C:\x\name": the answer of
-// GetFinalPathNameByHandleW, or, past the length it can give under Wine, the
-// handle's object name, as the routines ask it.
-std::wstring FinalPath(HANDLE handle) {
-    wchar_t buffer[MAX_PATH + 1];
-    DWORD n = GetFinalPathNameByHandleW(handle, buffer, MAX_PATH + 1, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n > 0 && n <= MAX_PATH) return std::wstring(buffer, n);
-    std::vector<LONGLONG> name(8192);
+// Where an open entry really lies, as "\\?\C:\x\name", expected to be about
+// expectedLength long: the answer of GetFinalPathNameByHandleW, or, for a path
+// longer than it can give under Wine, the handle's object name, as the
+// routines ask it.
+std::wstring FinalPath(HANDLE handle, std::size_t expectedLength) {
+    static std::vector<wchar_t> buffer(MAX_PATH + 1);
+    static std::vector<LONGLONG> name(8192);
+    if (expectedLength < MAX_PATH) {
+        DWORD n =
+            GetFinalPathNameByHandleW(handle, buffer.data(), MAX_PATH + 1, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n > 0 && n <= MAX_PATH) return std::wstring(buffer.data(), n);
+    }
     ULONG needed = 0;
     if (!NT_SUCCESS(NtQueryObject(handle, ObjectNameInformation, name.data(),
                                   static_cast<ULONG>(name.size() * sizeof(LONGLONG)), &needed)))
@@ -146,7 +150,7 @@ void CheckedEntry(const std::wstring& folder, const std::wstring& folderFinal, c
                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (entry == INVALID_HANDLE_VALUE) return;
     const std::wstring expected = folderFinal + L"\\" + name;
-    if (FinalPath(entry) == expected) {
+    if (FinalPath(entry, expected.size()) == expected) {
         if (isFolder) CheckedListing(entry, path + L"\\", expected);
         FILE_DISPOSITION_INFO dispose{TRUE};
         SetFileInformationByHandle(entry, FileDispositionInfo, &dispose, sizeof(dispose));
@@ -159,7 +163,7 @@ void CheckedLoop(const std::wstring& top) {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return;
-    const std::wstring final = FinalPath(folder);
+    const std::wstring final = FinalPath(folder, top.size());
     if (!final.empty()) CheckedListing(folder, top, final);
     CloseHandle(folder);
 }
