@@ -62,11 +62,18 @@ bool Empty9xFolder(const std::string& folder, const Platform& platform) {
     return true;
 }
 
-// The NT run: both passes, whether the folder is there or not.
-void EmptyNtFolder(const std::string& folder, const Platform& platform) {
-    if (folder.empty()) return;
-    ReadFileAndDelete(folder, platform);
-    KillSubFolderFiles(folder, platform);
+// One folder of the NT run: both passes, whether the folder is there or not,
+// and the category's line; or, for a folder that must not be emptied, the
+// line that says so instead. The line to log is returned.
+std::string EmptyNtFolder(const ProgramState& state, const NtFolders& folders, const std::wstring& folder,
+                          const char* what, const char* done) {
+    if (folder.empty()) return done;
+    const Refusal why = RefusalOf(folder, folders.profile, Widen(state.WindowsFolder), state.ProgramFolderWide);
+    if (why != Refusal::None) return SkippedLine(what, folder, why);
+    const std::string narrow = Narrow(folder);
+    ReadFileAndDelete(narrow, state.platform);
+    KillSubFolderFiles(narrow, state.platform);
+    return done;
 }
 
 // Sets the cursor at once when the mouse is over the page (nothing repaints
@@ -207,8 +214,8 @@ void TForm1::btnClearRecentClick() {
 // The NT run --------------------------------------------------------------------
 
 void TForm1::WinNTDocNSettings() {
-    const std::string& profile = state_.folders.ProfileFolder;
-    if (profile.empty() || !DirectoryExists(profile)) {
+    const NtFolders folders = NtFoldersOf(state_.WindowsFolder, state_.folders);
+    if (folders.profile.empty() || !DirectoryExists(folders.profile)) {
         // Nothing is cleared; the pending categories wait for a run that finds the profile.
         log_.Add(logline::NoProfileFolder);
         log_.Add(logline::NtRunStopped);
@@ -223,14 +230,14 @@ void TForm1::WinNTDocNSettings() {
         state_.ntFlags.SetAll(false);
     }};
     const NtCategoryFlags& pending = state_.ntFlags;
-    const NtFolders folders = NtFoldersOf(state_.WindowsFolder, state_.folders);
-    const Platform& platform = state_.platform;
+    const auto empty = [&](const std::wstring& folder, const char* what, const char* done) {
+        log_.Add(EmptyNtFolder(state_, folders, folder, what, done));
+    };
 
     if (pending.historyLinksWeb) ClearHistoryOfWebSites();
     if (pending.tempInternetFiles) {
         RunCookieManager(kOrdinaryEntriesKind);
-        EmptyNtFolder(folders.tempInternet, platform);
-        log_.Add(logline::TempInternet);
+        empty(folders.tempInternet, "temporary internet files", logline::TempInternet);
     }
     if (pending.cookies) {
         RunCookieManager(kCookieEntriesKind);
@@ -239,15 +246,10 @@ void TForm1::WinNTDocNSettings() {
     if (pending.typedURLs) btnClearTypedURLs.Click();
     if (pending.typedWordsOnRun) btnClearTypedWordsInRun.Click();
     if (pending.temporaryFiles) {
-        EmptyNtFolder(folders.userTemp, platform);
-        log_.Add(logline::UserTempNt);
-        EmptyNtFolder(folders.windowsTemp, platform);
-        log_.Add(logline::WindowsTempNt);
+        empty(folders.userTemp, "user's Temp", logline::UserTempNt);
+        empty(folders.windowsTemp, "Windows Temp", logline::WindowsTempNt);
     }
-    if (pending.historyLinksDoc) {
-        EmptyNtFolder(folders.recent, platform);
-        log_.Add(logline::Recent);
-    }
+    if (pending.historyLinksDoc) empty(folders.recent, "history links of documents", logline::Recent);
 }
 
 // Modes -------------------------------------------------------------------------------
