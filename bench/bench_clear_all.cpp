@@ -148,8 +148,7 @@ double Median(std::vector<double> v) {
 
 void RemoveAll() {
     Platform platform;
-    ReadFileAndDelete(kRoot, platform);
-    KillSubFolderFiles(kRoot, platform);
+    EmptyFolder(kRoot, platform);
     RemoveDirectoryA(kRoot.c_str());
 }
 

@@ -117,11 +117,7 @@ bool RunCommand(std::string command) {
     return true;
 }
 
-void Clear(const std::string& folder) {
-    purgelet::Platform platform;
-    purgelet::ReadFileAndDelete(folder, platform);
-    purgelet::KillSubFolderFiles(folder, platform);
-}
+void Clear(const std::string& folder) { purgelet::EmptyFolder(folder, purgelet::Platform()); }
 
 void RemoveAll() {
     Clear(kRoot);

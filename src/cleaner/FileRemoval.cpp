@@ -100,10 +100,8 @@ struct FolderArgument {
 // a share's root ("\\server\share\x\"). Roots themselves, relative and
 // drive-relative forms, device forms ("\\?\", "\\.\") and any "." or ".."
 // component are refused: the folder is taken as written, never resolved.
-std::optional<FolderArgument> ParseFolder(const std::string& folder) {
-    std::optional<std::wstring> wide = Widen(folder);
-    if (!wide || wide->find(L'\0') != std::wstring::npos) return std::nullopt;
-    const std::wstring& text = *wide;
+std::optional<FolderArgument> ParseFolder(const std::wstring& text) {
+    if (text.find(L'\0') != std::wstring::npos) return std::nullopt;
 
     FolderArgument arg;
     std::size_t pos = 0, rootParts = 0;
@@ -227,15 +225,46 @@ public:
 
     void DeleteFilesOfTop() { DeleteFiles(top_.Get(), nullptr); }
 
+    // Both passes on the one handle of the folder handed in: its files, then
+    // its sub-folders, so what is emptied is that folder as it was opened,
+    // whatever is put in its place meanwhile.
+    void EmptyTop() {
+        KeptFolders kept;
+        DeleteFiles(top_.Get(), &kept);
+        KillSubFoldersOfTop(std::move(kept));
+    }
+
     // Every sub-folder below the folder handed in, depth first: each is
     // emptied of its files, then of its sub-folders, then removed. The open
     // folders are kept on the heap, so the depth of the tree is limited
     // neither by the thread's stack nor by path lengths, and each entry costs
     // the same at any depth.
-    void KillSubFoldersOfTop() {
+    void KillSubFoldersOfTop() { KillSubFoldersOfTop(KeptFolders()); }
+
+private:
+    // A sub-folder held while it is emptied.
+    struct Held {
+        Handle handle;
+        bool removable = false;  // opened with the right to delete it
+    };
+
+    // Sub-folders that the file pass opened, checked and reset, kept for
+    // the folder pass that follows, so that each is opened and checked once.
+    using KeptFolders = std::vector<std::pair<std::wstring, Held>>;
+    static constexpr std::size_t kKeptPerFolder = 64, kKeptInAll = 1024;
+
+    struct Level {
+        Held folder;  // empty for the folder handed in, which is held as top_
+        std::size_t finalLength, usualFinalLength, shownLength;
+        std::vector<std::wstring> subFolders;  // those that passed the filter
+        std::size_t next;
+        KeptFolders kept;
+    };
+
+    void KillSubFoldersOfTop(KeptFolders keptOfTop) {
         std::vector<Level> levels;
-        levels.push_back(
-            {Held(), final_.size(), usualFinal_.size(), shown_.size(), SubFolders(top_.Get()), 0, KeptFolders()});
+        levels.push_back({Held(), final_.size(), usualFinal_.size(), shown_.size(), SubFolders(top_.Get()), 0,
+                          std::move(keptOfTop)});
         while (!levels.empty()) {
             Level& level = levels.back();
             HANDLE folder = levels.size() == 1 ? top_.Get() : level.folder.handle.Get();
@@ -266,26 +295,6 @@ public:
             }
         }
     }
-
-private:
-    // A sub-folder held while it is emptied.
-    struct Held {
-        Handle handle;
-        bool removable = false;  // opened with the right to delete it
-    };
-
-    // Sub-folders that the file pass opened, checked and reset, kept for
-    // the folder pass that follows, so that each is opened and checked once.
-    using KeptFolders = std::vector<std::pair<std::wstring, Held>>;
-    static constexpr std::size_t kKeptPerFolder = 64, kKeptInAll = 1024;
-
-    struct Level {
-        Held folder;  // empty for the folder handed in, which is held as top_
-        std::size_t finalLength, usualFinalLength, shownLength;
-        std::vector<std::wstring> subFolders;  // those that passed the filter
-        std::size_t next;
-        KeptFolders kept;
-    };
 
     static UNICODE_STRING Counted(std::wstring_view text) {
         USHORT bytes = static_cast<USHORT>(text.size() * sizeof(wchar_t));
@@ -510,10 +519,12 @@ private:
     std::size_t kept_ = 0;  // sub-folders kept open in all
 };
 
-}  // namespace
-
-bool ReadFileAndDelete(const std::string& folder, const Platform& platform) {
-    std::optional<FolderArgument> arg = ParseFolder(folder);
+// Opens the folder handed in and runs work on the open folder; false when the
+// folder counts as missing (a folder that is there but can't be opened is
+// left alone).
+template <typename Work>
+bool OnFolder(const std::optional<std::wstring>& folder, const Platform& platform, Work work) {
+    std::optional<FolderArgument> arg = folder ? ParseFolder(*folder) : std::nullopt;
     if (!arg) return false;
     Remover remover(platform);
     switch (remover.OpenTop(*arg)) {
@@ -524,16 +535,26 @@ bool ReadFileAndDelete(const std::string& folder, const Platform& platform) {
         case Remover::Top::Open:
             break;
     }
-    remover.DeleteFilesOfTop();
+    work(remover);
     return true;
 }
 
+}  // namespace
+
+bool EmptyFolder(const std::wstring& folder, const Platform& platform) {
+    return OnFolder(folder, platform, [](Remover& remover) { remover.EmptyTop(); });
+}
+
+bool EmptyFolder(const std::string& folder, const Platform& platform) {
+    return OnFolder(Widen(folder), platform, [](Remover& remover) { remover.EmptyTop(); });
+}
+
+bool ReadFileAndDelete(const std::string& folder, const Platform& platform) {
+    return OnFolder(Widen(folder), platform, [](Remover& remover) { remover.DeleteFilesOfTop(); });
+}
+
 void KillSubFolderFiles(const std::string& folder, const Platform& platform) {
-    std::optional<FolderArgument> arg = ParseFolder(folder);
-    if (!arg) return;
-    Remover remover(platform);
-    if (remover.OpenTop(*arg) != Remover::Top::Open) return;
-    remover.KillSubFoldersOfTop();
+    OnFolder(Widen(folder), platform, [](Remover& remover) { remover.KillSubFoldersOfTop(); });
 }
 
 }  // namespace purgelet

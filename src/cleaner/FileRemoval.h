@@ -21,6 +21,16 @@ namespace purgelet {
 // The classic attribute bits; an entry with any other bit is left alone.
 inline constexpr unsigned long kHandledAttributes = 0x3F;
 
+// Empties folder: its files, then its sub-folders, as ReadFileAndDelete and
+// KillSubFolderFiles do, but with the folder opened once for both, so both
+// passes work on the folder that was there when it was opened. A link handed
+// in as the folder itself is followed (a temporary folder may be a junction
+// to another drive); one put in its place meanwhile is not. Returns false,
+// having done nothing, when the folder counts as missing (see
+// ReadFileAndDelete). The narrow form takes a path in the ANSI code page.
+bool EmptyFolder(const std::wstring& folder, const Platform& platform);
+bool EmptyFolder(const std::string& folder, const Platform& platform);
+
 // Deletes the files directly inside folder (a full path below a drive's root,
 // like "C:\x\", or below a share's root, like "\\server\share\x\", in the ANSI
 // code page). A file that resists is given the archive attribute only and

@@ -55,24 +55,22 @@ TMainForm& CookieManagerOf(const ProgramState& state) {
     return *state.MainForm;
 }
 
-// Windows 9x: a folder's sub-folders go only when the folder is there.
+// Windows 9x: a folder's sub-folders go only when the folder is there; true
+// when it was.
 bool Empty9xFolder(const std::string& folder, const Platform& platform) {
-    if (folder.empty() || !ReadFileAndDelete(folder, platform)) return false;
-    KillSubFolderFiles(folder, platform);
-    return true;
+    return !folder.empty() && EmptyFolder(folder, platform);
 }
 
-// One folder of the NT run: both passes, whether the folder is there or not,
-// and the category's line; or, for a folder that must not be emptied, the
-// line that says so instead. The line to log is returned.
+// One folder of the NT run: both passes, whether the folder is there or not
+// (a missing folder has no sub-folders to go either), and the category's
+// line; or, for a folder that must not be emptied, the line that says so
+// instead. The line to log is returned.
 std::string EmptyNtFolder(const ProgramState& state, const NtFolders& folders, const std::wstring& folder,
                           const char* what, const char* done) {
     if (folder.empty()) return done;
     const Refusal why = RefusalOf(folder, folders.profile, Widen(state.WindowsFolder), state.ProgramFolderWide);
     if (why != Refusal::None) return SkippedLine(what, folder, why);
-    const std::string narrow = Narrow(folder);
-    ReadFileAndDelete(narrow, state.platform);
-    KillSubFolderFiles(narrow, state.platform);
+    EmptyFolder(folder, state.platform);
     return done;
 }
 

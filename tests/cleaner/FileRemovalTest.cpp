@@ -41,12 +41,8 @@ bool IsEmptyFolder(const std::string& folder) {
     return entries == 0;
 }
 
-// As the clearing operations call the routines: files first, then sub-folders.
-bool Clear(const std::string& folder, const Platform& platform = Platform()) {
-    bool found = ReadFileAndDelete(folder, platform);
-    KillSubFolderFiles(folder, platform);
-    return found;
-}
+// As the clearing operations empty a folder: files first, then sub-folders.
+bool Clear(const std::string& folder, const Platform& platform = Platform()) { return EmptyFolder(folder, platform); }
 
 // Every link target the host-side fixture makes holds these two files.
 void ExpectTargetIntact(const std::string& target) {
@@ -420,4 +416,29 @@ TEST(FileRemovalLinks, SubFolderSwappedForALinkMeanwhileLosesNothingOutside) {
         ASSERT_EQ(Changes(outside, Sentinels(race / "outside\\")), "") << "round " << round;
     }
     EXPECT_GE(swappedRounds, kRounds / 2) << "the folder was hardly swapped; the race proves little";
+}
+
+// The folder handed in is swapped for a link to an outside folder of the same
+// names while its files are being deleted: the sub-folder pass that follows
+// must not go through the link.
+TEST(FileRemovalLinks, FolderSwappedForALinkBetweenThePassesLosesNothingOutside) {
+    TempDir race;
+    for (const char* folder : {"work", "outside"}) {
+        MakeDir(race / folder + "\\sub\\deeper");
+        for (const char* file : {"\\a.txt", "\\sub\\b.txt", "\\sub\\deeper\\c.txt"}) WriteFile(race / folder + file);
+    }
+    const std::map<std::string, DWORD> outside = Sentinels(race / "outside\\");
+    HostSwapper swapper(race.Path(), "work", "outside", 60);
+    ASSERT_TRUE(swapper.Ready()) << "the host-side script did not start";
+    bool asked = false, held = false;
+    Platform platform;
+    platform.listedAttributes = [&](const std::wstring&, DWORD attributes) {
+        if (!asked) held = swapper.Hold();  // while the file pass lists the folder
+        asked = true;
+        return attributes;
+    };
+    EXPECT_TRUE(Clear(race / "work\\", platform));
+    ASSERT_TRUE(held) << "the host-side script did not swap the folder";
+    ASSERT_EQ(swapper.Pause(), 1);
+    EXPECT_EQ(Changes(outside, Sentinels(race / "outside\\")), "");
 }

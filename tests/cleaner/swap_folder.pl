@@ -13,8 +13,10 @@
 #   PAUSE    each state (link, real folder) lasts up to this many milliseconds, 1 by default
 #
 # The Windows side steers it through files in RACE: "go" present means swap;
-# "idle" is written (with the number of swaps so far in "cycles") each time the
-# script has stopped swapping and put the folder back; "stop" ends it. While
+# "hold" present means swap once and keep the link in place ("held" is written
+# once it is); "idle" is written (with the number of swaps so far in "cycles")
+# each time the script has stopped swapping and put the folder back; "stop"
+# ends it. While
 # the link is in place the real folder is parked as RACE\parked, outside the
 # tree. The script runs from the build folder and acts only inside that
 # build's prefix: every path is checked to lie below its drive_c.
@@ -73,7 +75,15 @@ my $cycles = 0;
 my $deadline = time + $seconds;
 my $idle = 0;
 while (time < $deadline && !-e "$race/stop" && -d $race) {
-    if (-e "$race/go") {
+    if (-e "$race/hold") {
+        if ($idle) { unlink "$race/idle"; $idle = 0; }
+        if (!-l $swapped && -d $swapped && rename $swapped, $parked) {
+            symlink $target_rel, $swapped;
+            ++$cycles;
+            if (open(my $out, '>', "$race/held")) { close $out; }
+        }
+        select(undef, undef, undef, 0.001);
+    } elsif (-e "$race/go") {
         if ($idle) { unlink "$race/idle"; $idle = 0; }
         unless (-d $swapped && !-l $swapped && rename $swapped, $parked) {
             select(undef, undef, undef, 0.0005);  # nothing to swap right now
@@ -87,6 +97,7 @@ while (time < $deadline && !-e "$race/stop" && -d $race) {
     } else {
         restore();
         unless ($idle) {
+            unlink "$race/held";
             if (open(my $out, '>', "$race/cycles")) { print $out "$cycles\n"; close $out; }
             if (open(my $out, '>', "$race/idle")) { close $out; }
             $idle = 1;

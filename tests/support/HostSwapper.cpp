@@ -20,7 +20,7 @@ void Touch(const std::string& path) {
 HostSwapper::HostSwapper(const std::string& race, const std::string& swapped, const std::string& target, int maxSeconds,
                          double pauseMs)
     : race_(race.back() == '\\' ? race : race + '\\') {
-    for (const char* file : {"go", "idle", "stop", "cycles"}) DeleteFileA((race_ + file).c_str());
+    for (const char* file : {"go", "hold", "held", "idle", "stop", "cycles"}) DeleteFileA((race_ + file).c_str());
     // Wine runs a host program handed to CreateProcess; the build folder is drive T:.
     std::string command = "T:\\host\\swap_folder.pl " + race_.substr(0, race_.size() - 1) + " " + swapped + " " +
                           target + " " + std::to_string(maxSeconds) + " " + std::to_string(pauseMs);
@@ -35,6 +35,7 @@ HostSwapper::HostSwapper(const std::string& race, const std::string& swapped, co
 
 HostSwapper::~HostSwapper() {
     DeleteFileA((race_ + "go").c_str());
+    DeleteFileA((race_ + "hold").c_str());
     Touch(race_ + "stop");
     // The script removes its idle mark as it ends, after putting the folder back.
     if (ready_) WaitFor("idle", false);
@@ -45,8 +46,14 @@ bool HostSwapper::Go() {
     return WaitFor("idle", false);
 }
 
+bool HostSwapper::Hold() {
+    Touch(race_ + "hold");
+    return WaitFor("held", true);
+}
+
 long HostSwapper::Pause() {
     DeleteFileA((race_ + "go").c_str());
+    DeleteFileA((race_ + "hold").c_str());
     if (!WaitFor("idle", true)) return -1;
     std::ifstream in(race_ + "cycles");
     long cycles = -1;

@@ -22,7 +22,9 @@ public:
     bool Ready() const { return ready_; }
     // Starts swapping; true once the script has left its idle state.
     bool Go();
-    // Stops swapping and waits until the real folder is back in place;
+    // Swaps once and keeps the link in place until Pause; true once it is.
+    bool Hold();
+    // Stops swapping (or holding) and waits until the real folder is back in place;
     // returns the number of swaps made so far, or -1 when the script did not answer.
     long Pause();
 
