@@ -57,8 +57,8 @@ TMainForm& CookieManagerOf(const ProgramState& state) {
 
 // Windows 9x: a folder's sub-folders go only when the folder is there; true
 // when it was.
-bool Empty9xFolder(const std::string& folder, const Platform& platform) {
-    return !folder.empty() && EmptyFolder(folder, platform);
+bool Empty9xFolder(const ProgramState& state, const std::string& folder, bool cache = false) {
+    return !folder.empty() && EmptyFolder(Widen(folder), state.platform, {state.ProgramFolderWide, cache});
 }
 
 // One folder of the NT run: both passes, whether the folder is there or not
@@ -66,11 +66,11 @@ bool Empty9xFolder(const std::string& folder, const Platform& platform) {
 // line; or, for a folder that must not be emptied, the line that says so
 // instead. The line to log is returned.
 std::string EmptyNtFolder(const ProgramState& state, const NtFolders& folders, const std::wstring& folder,
-                          const char* what, const char* done) {
+                          const char* what, const char* done, bool cache = false) {
     if (folder.empty()) return done;
     const Refusal why = RefusalOf(folder, folders.profile, Widen(state.WindowsFolder), state.ProgramFolderWide);
     if (why != Refusal::None) return SkippedLine(what, folder, why);
-    EmptyFolder(folder, state.platform);
+    EmptyFolder(folder, state.platform, {state.ProgramFolderWide, cache});
     return done;
 }
 
@@ -148,7 +148,7 @@ void TForm1::Button2Click() {
     RunCookieManager(kOrdinaryEntriesKind);
     if (state_.folders.IsWin9x) {
         for (const FolderLine& f : Win9xTempInternetFolders(state_.WindowsFolder, state_.folders))
-            if (Empty9xFolder(f.folder, state_.platform)) log_.Add(f.line);
+            if (Empty9xFolder(state_, f.folder, true)) log_.Add(f.line);
         return;
     }
     state_.ntFlags.tempInternetFiles = true;
@@ -191,7 +191,7 @@ void TForm1::btnTemporaryClick() {
     if (state_.ClearLogPerCategory) log_.Clear();
     if (state_.folders.IsWin9x) {
         const FolderLine temp = Win9xTempFolder(state_.WindowsFolder);
-        if (Empty9xFolder(temp.folder, state_.platform)) log_.Add(temp.line);
+        if (Empty9xFolder(state_, temp.folder)) log_.Add(temp.line);
         return;
     }
     state_.ntFlags.temporaryFiles = true;
@@ -202,7 +202,7 @@ void TForm1::btnClearRecentClick() {
     if (state_.ClearLogPerCategory) log_.Clear();
     if (state_.folders.IsWin9x) {
         for (const FolderLine& f : Win9xRecentFolders(state_.WindowsFolder, state_.folders))
-            if (Empty9xFolder(f.folder, state_.platform)) log_.Add(f.line);
+            if (Empty9xFolder(state_, f.folder)) log_.Add(f.line);
         return;
     }
     state_.ntFlags.historyLinksDoc = true;
@@ -228,14 +228,14 @@ void TForm1::WinNTDocNSettings() {
         state_.ntFlags.SetAll(false);
     }};
     const NtCategoryFlags& pending = state_.ntFlags;
-    const auto empty = [&](const std::wstring& folder, const char* what, const char* done) {
-        log_.Add(EmptyNtFolder(state_, folders, folder, what, done));
+    const auto empty = [&](const std::wstring& folder, const char* what, const char* done, bool cache = false) {
+        log_.Add(EmptyNtFolder(state_, folders, folder, what, done, cache));
     };
 
     if (pending.historyLinksWeb) ClearHistoryOfWebSites();
     if (pending.tempInternetFiles) {
         RunCookieManager(kOrdinaryEntriesKind);
-        empty(folders.tempInternet, "temporary internet files", logline::TempInternet);
+        empty(folders.tempInternet, "temporary internet files", logline::TempInternet, true);
     }
     if (pending.cookies) {
         RunCookieManager(kCookieEntriesKind);
