@@ -147,7 +147,7 @@ namespace {
 // "." or ".." name, which would make it name another folder than it seems to.
 std::optional<std::vector<std::wstring>> NamesOf(const std::wstring& path, std::size_t& rootNames) {
     std::size_t pos = 0;
-    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\' && std::iswalpha(path[0])) {
+    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/') && std::iswalpha(path[0])) {
         rootNames = 1;
     } else if (path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\' && path[2] != L'?' &&
                path[2] != L'.') {

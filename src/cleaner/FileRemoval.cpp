@@ -396,8 +396,8 @@ private:
     }
 
     static bool SameText(std::wstring_view a, std::wstring_view b) {
-        return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                    TRUE) == CSTR_EQUAL;
+        return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+               CSTR_EQUAL;
     }
 
     // Whether name in the current folder is the folder to leave.
@@ -561,7 +561,7 @@ private:
     std::vector<wchar_t> finalBuffer_ = std::vector<wchar_t>(MAX_PATH + 1);
     std::vector<LONGLONG> nameBuffer_ = std::vector<LONGLONG>(128);
     std::size_t shortAnswerLimit_ = SIZE_MAX;
-    std::size_t kept_ = 0;  // sub-folders kept open in all
+    std::size_t kept_ = 0;    // sub-folders kept open in all
     std::wstring leftFinal_;  // final path of the folder to leave, if any
     bool cacheIndexes_ = false;
 };
@@ -595,7 +595,8 @@ bool EmptyFolder(const std::wstring& folder, const Platform& platform) {
 }
 
 bool EmptyFolder(const std::wstring& folder, const Platform& platform, const LeaveAlso& also) {
-    return OnFolder(folder, platform, [](Remover& remover) { remover.EmptyTop(); }, also);
+    return OnFolder(
+        folder, platform, [](Remover& remover) { remover.EmptyTop(); }, also);
 }
 
 bool EmptyFolder(const std::string& folder, const Platform& platform) {
