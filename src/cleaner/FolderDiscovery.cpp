@@ -16,8 +16,11 @@ std::string RemoveAll(std::string text, const std::string& what) {
     for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos)) text.erase(pos, what.size());
     return text;
 }
+// A folder named by the system, ending in "\"; empty stays empty.
+std::wstring AsFolder(const std::wstring& path) { return path.empty() ? path : WithTrailingBackslash(path); }
+
 std::wstring Known(const DiscoveryFacts& facts, REFKNOWNFOLDERID id) {
-    return facts.knownFolder ? WithTrailingBackslash(facts.knownFolder(id)) : std::wstring();
+    return facts.knownFolder ? AsFolder(facts.knownFolder(id)) : std::wstring();
 }
 }  // namespace
 
@@ -75,7 +78,7 @@ std::string DiscoverShellFolders(const DiscoveryFacts& facts, FolderSet& f) {
     FolderSet::ShellFolders& shell = f.shell;
     shell.profile = Known(facts, FOLDERID_Profile);
     if (shell.profile.empty()) shell.profile = Widen(FindProfileFolder(facts, f.WinMajor));
-    shell.userTemp = facts.tempPath ? WithTrailingBackslash(facts.tempPath()) : std::wstring();
+    shell.userTemp = facts.tempPath ? AsFolder(facts.tempPath()) : std::wstring();
     shell.tempInternet = Known(facts, FOLDERID_InternetCache);
     shell.recent = Known(facts, FOLDERID_Recent);
     shell.cookies = Known(facts, FOLDERID_Cookies);

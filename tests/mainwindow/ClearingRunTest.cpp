@@ -220,7 +220,7 @@ Family FamilyOf(const std::string& name) {
         f.profile = ShellFolder(FOLDERID_Profile);
         wchar_t userTemp[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH + 1, userTemp);
-        folders({{kWindows + "Temp\\", temp}, {Narrow(userTemp), temp}, {f.profile + "Recent\\", none}});
+        folders({{kWindows + "Temp\\", temp}, {Narrow(userTemp), temp}});
         f.traces.push_back(FolderTrace(ShellFolder(FOLDERID_InternetCache), tif, {}, "Content.IE5"));
         f.traces.push_back(
             FolderTrace(ShellFolder(FOLDERID_Recent), doc, "AutomaticDestinations\\1.automaticDestinations-ms"));

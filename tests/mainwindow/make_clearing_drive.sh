@@ -59,6 +59,10 @@ for profile in "$drive_c"/users/*/; do
     link_in "Documents and Settings/$user/Local Settings/Temp"
     link_in "Documents and Settings/$user/Local Settings/Temporary Internet Files"
     [ -L "${profile%/}" ] && continue
+    # WinInet makes its cache index and containers afresh where none is: a
+    # cache that an earlier build's clearing left without its containers
+    # would otherwise fail every test that stores an entry.
+    rm -rf "${profile}AppData/Local/Microsoft/Windows/INetCache/Content.IE5"
     for shell_folder in Temp AppData/Local/Microsoft/Windows/INetCache AppData/Roaming/Microsoft/Windows/Recent; do
         mkdir -p "$profile$shell_folder"
         ln -sfnr "$q/sentinel" "$profile$shell_folder/sentinel-link"
