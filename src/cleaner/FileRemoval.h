@@ -11,7 +11,8 @@
 // opened once, and every entry is opened through its folder's handle and
 // checked to lie where the listing put it before anything is done through it,
 // so links (to files too), links put in a folder's place meanwhile and
-// second names of outside files lead nowhere.
+// second names of outside files lead nowhere (cleaner/ConfinedEntries.h holds
+// those checks; DeleteFileInside below offers them for a single file).
 #include <string>
 
 #include "core/Platform.h"
@@ -60,5 +61,15 @@ bool ReadFileAndDelete(const std::string& folder, const Platform& platform);
 // or lies elsewhere by the time it is opened is left untouched.
 // Does nothing for a folder that ReadFileAndDelete counts as missing.
 void KillSubFolderFiles(const std::string& folder, const Platform& platform);
+
+// Deletes one file below folder (both full paths, as for EmptyFolder) the way
+// these routines delete a file: folder is opened (a link handed in as folder
+// is followed), each folder between is opened through the one above it, and
+// it and the file must lie where their names say and be no links; a file
+// that resists is given the archive attribute only and deleted once more,
+// unless it has other names. Anything else - a link, an entry that lies
+// elsewhere, a missing file - is left alone. Returns false, having done
+// nothing, when file is not a path below folder.
+bool DeleteFileInside(const std::wstring& folder, const std::wstring& file);
 
 }  // namespace purgelet

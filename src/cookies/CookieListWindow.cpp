@@ -1,5 +1,11 @@
 #include "cookies/CookieListWindow.h"
 
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "cleaner/FileRemoval.h"
 #include "cookies/CookieListRules.h"
 #include "framework/Application.h"
 #include "framework/Errors.h"
@@ -23,16 +29,30 @@ std::string ColumnWidthValueName(int column) { return "ColWidth" + std::to_strin
 
 void SetCursorTo(const char* id) { SetCursor(LoadCursorA(nullptr, id)); }
 
-// A cookie's own file, when one is named and still there. A file that will
-// not go is retried once with its attributes reset to archive only; if it
-// still stays, it is left.
-void DeleteCookieFile(const std::string& path) {
+// The folders of the URL cache; a cookie's file is deleted only inside them.
+std::vector<std::wstring> CacheFolders() {
+    std::vector<std::wstring> folders;
+    for (int id : {CSIDL_COOKIES, CSIDL_INTERNET_CACHE, CSIDL_HISTORY}) {
+        wchar_t path[MAX_PATH] = {};
+        if (SUCCEEDED(SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
+            folders.emplace_back(path);
+    }
+    return folders;
+}
+
+// A cookie's own file, when one is named and still there, deleted the way
+// the folder routines delete a file: only where it lies inside the cache's
+// folders, and never through a link or what another name shares. A file that
+// will not go is retried once with its attributes reset to archive only; if
+// it still stays, it is left.
+void DeleteCookieFile(const std::string& path, const std::vector<std::wstring>& cacheFolders) {
     if (path.empty()) return;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-    if (DeleteFileA(path.c_str())) return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-    DeleteFileA(path.c_str());
+    const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (n <= 0) return;
+    std::wstring file(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), file.data(), n);
+    for (const std::wstring& folder : cacheFolders)
+        if (DeleteFileInside(folder, file)) return;
 }
 }  // namespace
 
@@ -209,9 +229,10 @@ void TMainForm::DeleteCheckedRows(const std::function<void(const CookieRow&)>& d
 }
 
 void TMainForm::DeleteCookieRows() {
-    DeleteCheckedRows([this](const CookieRow& row) {
+    const std::vector<std::wstring> cacheFolders = CacheFolders();
+    DeleteCheckedRows([&](const CookieRow& row) {
         DeleteCacheEntry(row.Text(kColFullAddress));
-        DeleteCookieFile(row.Text(kColLocalFilename));
+        DeleteCookieFile(row.Text(kColLocalFilename), cacheFolders);
     });
 }
 

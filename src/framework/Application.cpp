@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
+#include <string>
 
 #include "framework/Form.h"
 #include "framework/Handles.h"
@@ -25,6 +27,33 @@ std::string ProgramTitle() {
 std::vector<Application*>& LiveApplications() {
     static std::vector<Application*> apps;
     return apps;
+}
+
+// A message box never gets more than a few hundred characters: a message
+// may echo a stored or outside text of any length (a settings value, a
+// system's message), and the system's box fails on very long texts (Wine's
+// crashes). A longer text keeps its beginning and its end - where a message's
+// own wording after the echo lies - with "..." between.
+constexpr std::size_t kMessageHead = 240, kMessageTail = 80;
+
+std::string MessageExcerpt(const std::string& text) {
+    constexpr std::size_t longest = kMessageHead + 3 + kMessageTail;
+    // A character takes at least one byte in any ANSI code page.
+    if (text.size() <= longest) return text;
+    const int bytes = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, wide.data(), static_cast<int>(wide.size()));
+    if (wide.size() <= longest) return text;
+    std::size_t head = kMessageHead, tail = wide.size() - kMessageTail;
+    if (IS_HIGH_SURROGATE(wide[head - 1])) --head;  // never half a character
+    if (IS_LOW_SURROGATE(wide[tail])) ++tail;
+    const std::wstring cut = wide.substr(0, head) + L"..." + wide.substr(tail);
+    std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, cut.data(), static_cast<int>(cut.size()),
+                                                                 nullptr, 0, nullptr, nullptr)),
+                    '\0');
+    WideCharToMultiByte(CP_ACP, 0, cut.data(), static_cast<int>(cut.size()), out.data(), static_cast<int>(out.size()),
+                        nullptr, nullptr);
+    return out;
 }
 
 int ScreenDpi() {
@@ -177,7 +206,7 @@ void Application::ShowException(const std::exception& e) {
 }
 
 int Application::ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
-    return hooks.messageBox ? hooks.messageBox(owner, text, caption, flags) : IDOK;
+    return hooks.messageBox ? hooks.messageBox(owner, MessageExcerpt(text), caption, flags) : IDOK;
 }
 
 void Application::Beep(UINT type) {

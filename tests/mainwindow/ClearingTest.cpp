@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <wininet.h>
+
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -446,4 +449,83 @@ TEST_F(ClearingTest, VistaProfileOutsideTheCodePageIsEmptiedAndItsRunValueRoundT
     EXPECT_TRUE(w.ExeWinStartWriteDelReg());
     EXPECT_EQ(runValue(), L"(none)");
     EXPECT_TRUE(fx.recorded.boxes.empty());
+}
+
+namespace {
+
+// Gives a file a last-write time long past. Wine's cache deletes an entry's
+// file itself, through links too, when its time is the one the entry recorded.
+void MakeOld(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    FILETIME past{0, 0x01D00000};  // in 2014
+    SetFileTime(h, nullptr, nullptr, &past);
+    CloseHandle(h);
+}
+
+// Runs the host-side helper that replaces files by links (Wine makes none)
+// and waits for its mark; arguments as replace_with_links.pl takes them.
+bool ReplaceFromHost(const std::string& done, const std::string& arguments) {
+    std::string command = "T:\\host\\replace_with_links.pl " + done + " " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);  // a host program's handle can't be waited on
+    for (int i = 0; i < 500 && !Exists(done); ++i) Sleep(20);
+    return Exists(done);
+}
+
+}  // namespace
+
+// Persistent cookies whose files the host replaced by a link to an outside
+// read-only file, a link to an outside writable file and a second name of an
+// outside read-only file: "IE Cookies" takes every entry and leaves every
+// outside file with its content and attributes.
+TEST_F(ClearingTest, CookieFilesReplacedByLinksLeaveEveryOutsideFileAsItWas) {
+    const std::vector<std::string> sites = {"ro-link", "rw-link", "hard-ro", "plain"};
+    for (const std::string& site : sites)
+        ASSERT_TRUE(InternetSetCookieA(("http://" + site + ".example/").c_str(), nullptr,
+                                       "id=1; expires=Fri, 31-Dec-2037 23:59:59 GMT"));
+    std::map<std::string, std::string> files;  // site -> its cookie's file
+    WalkUrlCacheOneBuffer([&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+        for (const std::string& site : sites)
+            if (entry.lpszLocalFileName && std::strstr(entry.lpszSourceUrlName, (site + ".example").c_str()))
+                files[site] = entry.lpszLocalFileName;
+        return true;
+    });
+    ASSERT_EQ(files.size(), sites.size());
+    const std::string outside = dir / "outside\\";
+    MakeDir(outside);
+    std::map<std::string, DWORD> attributes = {
+        {"ro.txt", FILE_ATTRIBUTE_READONLY}, {"rw.txt", 0}, {"hard-ro.txt", FILE_ATTRIBUTE_READONLY}};
+    for (auto& [name, attribute] : attributes) {
+        WriteFile(outside + name, "keep");
+        MakeOld(outside + name);
+        if (attribute) SetFileAttributesA((outside + name).c_str(), attribute);
+        attribute = GetFileAttributesA((outside + name).c_str());
+    }
+    MakeOld(files["plain"]);  // so that the program, not the cache, deletes it
+    ASSERT_TRUE(ReplaceFromHost(dir / "done", "symlink " + files["ro-link"] + " " + outside + "ro.txt symlink " +
+                                                  files["rw-link"] + " " + outside + "rw.txt hardlink " +
+                                                  files["hard-ro"] + " " + outside + "hard-ro.txt"));
+
+    CreateXp().btnClearCookies.Click();
+
+    EXPECT_EQ(CacheEntryNames(), std::vector<std::string>{});
+    EXPECT_FALSE(Exists(files["plain"]));
+    for (const auto& [name, attribute] : attributes) {
+        EXPECT_EQ(GetFileAttributesA((outside + name).c_str()), attribute) << name;
+        char content[8] = {};
+        DWORD read = 0;
+        HANDLE h =
+            CreateFileA((outside + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ReadFile(h, content, sizeof(content) - 1, &read, nullptr);
+        CloseHandle(h);
+        EXPECT_STREQ(content, "keep") << name;
+    }
+    // The links stay in the cookie folder; the host takes them away.
+    ReplaceFromHost(dir / "removed", "remove " + files["ro-link"] + " - remove " + files["rw-link"] + " - remove " +
+                                         files["hard-ro"] + " -");
 }
