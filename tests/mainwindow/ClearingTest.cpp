@@ -88,34 +88,14 @@ bool Empty(const std::string& folder) {
     return entries == 0;
 }
 
-bool EmptyWide(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW((folder + L"*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    int entries = 0;
-    do {
-        if (lstrcmpW(data.cFileName, L".") != 0 && lstrcmpW(data.cFileName, L"..") != 0) ++entries;
-    } while (FindNextFileW(h, &data));
-    FindClose(h);
-    return entries == 0;
-}
-
-// Points TMP and TEMP of this process somewhere else until it goes.
-class TempVariables {
-public:
-    explicit TempVariables(const std::wstring& folder) {
-        for (int i = 0; i < 2; ++i) {
-            GetEnvironmentVariableW(kNames[i], saved_[i], MAX_PATH);
-            SetEnvironmentVariableW(kNames[i], folder.c_str());
-        }
+// Points TMP (which GetTempPath reads first) somewhere else until it goes.
+struct TmpVariable {
+    explicit TmpVariable(const std::wstring& folder) {
+        GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
+        SetEnvironmentVariableW(L"TMP", folder.c_str());
     }
-    ~TempVariables() {
-        for (int i = 0; i < 2; ++i) SetEnvironmentVariableW(kNames[i], saved_[i]);
-    }
-
-private:
-    static constexpr const wchar_t* kNames[2] = {L"TMP", L"TEMP"};
-    wchar_t saved_[2][MAX_PATH] = {};
+    ~TmpVariable() { SetEnvironmentVariableW(L"TMP", saved); }
+    wchar_t saved[MAX_PATH] = {};
 };
 
 bool NoFlagSet(NtCategoryFlags flags) {
@@ -390,7 +370,7 @@ TEST_F(ClearingTest, VistaTempAtARootTheProfileOrTheWindowsFolderIsSkippedAndSai
     for (const auto& [temp, why] : cases) {
         const std::string marker = Narrow(temp) + "purgelet-marker.txt";
         WriteFile(marker);
-        TempVariables variables(temp);
+        TmpVariable variable(temp);
         w.DiscoverUserFolders();
         LayTypedUrls();
         RegSetString(kRunMruKey, "a", "cmd\\1");
@@ -414,24 +394,24 @@ TEST_F(ClearingTest, VistaProfileOutsideTheCodePageIsEmptiedAndItsRunValueRoundT
     for (const std::wstring& folder : {profile, recent, recent + L"\u0421\u043f\u0438\u0441\u043e\u043a\\", temp})
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     const std::wstring exe = profile + L"Purgelet.exe";
-    for (const std::wstring& file :
-         {recent + L"\u0444\u0430\u0439\u043b.lnk", recent + L"\u0421\u043f\u0438\u0441\u043e\u043a\\\u6587\u4ef6.txt",
-          temp + L"\u0432\u0440\u0435\u043c.tmp", exe})
+    const std::wstring laid[] = {recent + L"\u0421\u043f\u0438\u0441\u043e\u043a\\\u6587\u4ef6.txt",
+                                 recent + L"\u0421\u043f\u0438\u0441\u043e\u043a",
+                                 recent + L"\u0444\u0430\u0439\u043b.lnk", temp + L"\u0432\u0440\u0435\u043c.tmp"};
+    for (const std::wstring& file : {laid[0], laid[2], laid[3], exe})
         CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_READONLY, nullptr));
     fx.state.platform.knownFolderPath = [&](REFKNOWNFOLDERID id) {
         if (IsEqualGUID(id, FOLDERID_Profile)) return profile;
         return IsEqualGUID(id, FOLDERID_Recent) ? recent : std::wstring();
     };
     fx.state.platform.moduleFileName = [exe] { return exe; };
-    TempVariables variables(temp);
+    TmpVariable variable(temp);
     TForm1& w = Create(6, VER_PLATFORM_WIN32_NT);
     EXPECT_EQ(fx.state.folders.shell.profile, profile);
     w.btnTemporary.Click();
     EXPECT_EQ(w.Log().Lines(), (Lines{L::UserTempNt, L::WindowsTempNt}));
     w.btnClearRecent.Click();
     EXPECT_EQ(w.Log().Lines(), Lines{L::Recent});
-    EXPECT_TRUE(EmptyWide(temp));
-    EXPECT_TRUE(EmptyWide(recent));
+    for (const std::wstring& gone : laid) EXPECT_EQ(GetFileAttributesW(gone.c_str()), INVALID_FILE_ATTRIBUTES);
 
     const auto runValue = [] {
         wchar_t data[MAX_PATH * 2] = {};
