@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <string_view>
 
 #include "framework/Form.h"
 #include "framework/Handles.h"
@@ -29,15 +30,17 @@ std::vector<Application*>& LiveApplications() {
     return apps;
 }
 
-// A message box never gets more than a few hundred characters: a message
+// A message box never gets more than about two hundred characters: a message
 // may echo a stored or outside text of any length (a settings value, a
-// system's message), and the system's box fails on very long texts (Wine's
-// crashes). A longer text keeps its beginning and its end - where a message's
-// own wording after the echo lies - with "..." between.
-constexpr std::size_t kMessageHead = 240, kMessageTail = 80;
+// system's message), the system's box fails on very long texts (Wine's
+// crashes), and a long run without blanks can't be wrapped to fit the
+// screen. A longer text keeps its beginning and its end - where a message's
+// own wording after the echo lies - with " ... " between.
+constexpr std::size_t kMessageHead = 120, kMessageTail = 80;
+constexpr std::wstring_view kMessageCut = L" ... ";
 
 std::string MessageExcerpt(const std::string& text) {
-    constexpr std::size_t longest = kMessageHead + 3 + kMessageTail;
+    constexpr std::size_t longest = kMessageHead + kMessageCut.size() + kMessageTail;
     // A character takes at least one byte in any ANSI code page.
     if (text.size() <= longest) return text;
     const int bytes = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
@@ -47,7 +50,7 @@ std::string MessageExcerpt(const std::string& text) {
     std::size_t head = kMessageHead, tail = wide.size() - kMessageTail;
     if (IS_HIGH_SURROGATE(wide[head - 1])) --head;  // never half a character
     if (IS_LOW_SURROGATE(wide[tail])) ++tail;
-    const std::wstring cut = wide.substr(0, head) + L"..." + wide.substr(tail);
+    const std::wstring cut = wide.substr(0, head).append(kMessageCut).append(wide, tail);
     std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, cut.data(), static_cast<int>(cut.size()),
                                                                  nullptr, 0, nullptr, nullptr)),
                     '\0');

@@ -140,8 +140,9 @@ public:
     // forms refer to still exists. Returns the exit code: 0, or 1 after an error.
     int Execute(const std::function<void()>& program);
 
-    // Every message box of the program: a text of more than a few hundred
-    // characters is shown as its beginning and its end with "..." between.
+    // Every message box of the program: a text of more than about two
+    // hundred characters is shown as its beginning and its end with " ... "
+    // between.
     int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
     void Beep(UINT type = 0);
     UiHooks hooks;

@@ -53,7 +53,7 @@ TEST(ProgramExe, OversizedStoredPositionIsEchoedShortAndEveryStartGoesOn) {
         ASSERT_NE(box, nullptr) << "no error box at start " << start;
         std::string text;
         for (int i = 0; i < 50 && (text = DialogText(box)).empty(); ++i) Sleep(100);
-        EXPECT_LE(text.size(), 400u) << "start " << start;
+        EXPECT_LE(text.size(), 300u) << "start " << start;
         EXPECT_TRUE(text.starts_with("'7777777777777777777")) << text;
         EXPECT_TRUE(text.ends_with("7' is not a valid integer value.")) << text;
         EXPECT_NE(text.find("..."), std::string::npos) << text;
