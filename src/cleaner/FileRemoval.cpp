@@ -338,4 +338,9 @@ bool DeleteFileInside(const std::wstring& folder, const std::wstring& file) {
     return true;
 }
 
+bool DeleteFileInside(const std::wstring& folder, const std::string& file) {
+    std::optional<std::wstring> wide = Widen(file);
+    return wide && DeleteFileInside(folder, *wide);
+}
+
 }  // namespace purgelet

@@ -69,7 +69,9 @@ void KillSubFolderFiles(const std::string& folder, const Platform& platform);
 // that resists is given the archive attribute only and deleted once more,
 // unless it has other names. Anything else - a link, an entry that lies
 // elsewhere, a missing file - is left alone. Returns false, having done
-// nothing, when file is not a path below folder.
+// nothing, when file is not a path below folder. The narrow form takes file
+// in the ANSI code page.
 bool DeleteFileInside(const std::wstring& folder, const std::wstring& file);
+bool DeleteFileInside(const std::wstring& folder, const std::string& file);
 
 }  // namespace purgelet

@@ -47,12 +47,8 @@ std::vector<std::wstring> CacheFolders() {
 // it still stays, it is left.
 void DeleteCookieFile(const std::string& path, const std::vector<std::wstring>& cacheFolders) {
     if (path.empty()) return;
-    const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    if (n <= 0) return;
-    std::wstring file(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), file.data(), n);
     for (const std::wstring& folder : cacheFolders)
-        if (DeleteFileInside(folder, file)) return;
+        if (DeleteFileInside(folder, path)) return;
 }
 }  // namespace
 
