@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <set>
@@ -115,7 +116,11 @@ Trace FolderTrace(const std::string& folder, std::optional<Category> clearedBy, 
                 MakeDir(folder + extra.substr(0, extra.rfind('\\')));
                 WriteFile(folder + extra, "x", FILE_ATTRIBUTE_HIDDEN);
             },
-            [folder, full] { return EntriesOf(folder) == full; },
+            [folder, full] {
+                // A folder of the system's (TEMP) may hold more than was laid.
+                const std::set<std::string> there = EntriesOf(folder);
+                return std::includes(there.begin(), there.end(), full.begin(), full.end());
+            },
             [folder, left, stays] {
                 return EntriesOf(folder) == left && IsLink(folder + kLink) &&
                        (stays.empty() || FilesBelow(folder + stays + "\\") == std::multiset<std::string>{"index.dat"});
