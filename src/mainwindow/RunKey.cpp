@@ -28,21 +28,24 @@ private:
     HKEY key_ = nullptr;
 };
 
-// A value's text; empty when it is missing or holds no text.
-std::string ReadText(HKEY key, const char* name) {
+// A value's text in full; empty when it is missing or holds no text.
+std::wstring ReadText(HKEY key, const char* name) {
+    const std::wstring wideName = Widen(name);
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0) return {};
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
-    std::string data(size + 1, '\0');
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
         return {};
-    data.resize(data.find('\0'));
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS)
+        return {};
+    data.resize(data.find(L'\0'));
     return data;
 }
 
-bool NamesExistingFile(const std::string& path) {
+bool NamesExistingFile(const std::wstring& path) {
     if (path.empty()) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 }  // namespace
@@ -61,7 +64,7 @@ bool TForm1::WriteExeToRunKey(const std::string& name) {
     }
     bool written = false;
     try {
-        const std::string exe = state_.platform.moduleFileName();
+        const std::wstring exe = state_.platform.moduleFileName();
         written =
             !exe.empty() && state_.platform.runKey.setValue(key.Get(), name.c_str(), RunKeyData(exe)) == ERROR_SUCCESS;
     } catch (...) {

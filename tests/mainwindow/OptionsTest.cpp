@@ -38,7 +38,7 @@ protected:
         // The program file the Run key names: a file of the test's own, in a folder with a blank.
         MakeDir(dir / "Ovk Purgelet");
         WriteFile(exe);
-        fx.state.platform.moduleFileName = [this] { return exe; };
+        fx.state.platform.moduleFileName = [this] { return Widen(exe); };
         fx.state.CreateTrayWindow = [this] {
             fx.app.CreateForm<ui::Form>("Form2", ui::DesignRect{0, 0, 208, 145}, "Form2");
         };
@@ -149,7 +149,9 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     EXPECT_TRUE(w.rbtnCustom.Enabled());
 
     // The key opens but the value cannot be set: the box returns to its state before the click.
-    fx.state.platform.runKey.setValue = [](HKEY, const char*, const std::string&) { return LONG(ERROR_ACCESS_DENIED); };
+    fx.state.platform.runKey.setValue = [](HKEY, const char*, const std::wstring&) {
+        return LONG(ERROR_ACCESS_DENIED);
+    };
     Click(w.chkRunWhenWinStarts.Handle());
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
