@@ -8,7 +8,7 @@
 #include <string>
 
 #include "framework/Control.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet::ui {
 
