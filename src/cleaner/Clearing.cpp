@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "core/Texts.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 
 namespace purgelet {
 
@@ -177,7 +177,7 @@ void ClearUrlHistoryStore(const Platform& platform) {
         platform.createComObject(kClsidCUrlHistory, IID_IUrlHistoryStg2, reinterpret_cast<void**>(&store));
     if (FAILED(hr) || !store) {
         if (store) store->Release();
-        throw ui::Error(ComErrorText(FAILED(hr) ? hr : E_NOINTERFACE));
+        throw Error(ComErrorText(FAILED(hr) ? hr : E_NOINTERFACE));
     }
     store->ClearHistory();
     store->Release();

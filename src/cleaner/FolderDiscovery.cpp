@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/Texts.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet {
 
@@ -141,7 +141,7 @@ DiscoveryFacts SystemFacts(const ProgramState& state) {
     facts.directoryExists = DirectoryExists;
     facts.readAppData = [] {
         // The key is named "\Volatile Environment"; the registry wants it without the leading "\".
-        ui::RegKey key;
+        RegKey key;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
             return std::string();
         DWORD type = 0, size = 0;

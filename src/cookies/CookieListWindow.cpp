@@ -8,7 +8,7 @@
 #include "cleaner/FileRemoval.h"
 #include "cookies/CookieListRules.h"
 #include "framework/Application.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 
 namespace purgelet {
 
@@ -319,7 +319,7 @@ void TMainForm::SetWidthOfMainListColumns() {
     // A text that is no whole number stops here with a conversion error; the
     // columns from it on keep their widths.
     for (int c = 0; c < kCookieColumnCount; ++c)
-        if (!stored[c].empty()) lvCookies.SetColumnWidth(c, ui::StrToInt(stored[c]));
+        if (!stored[c].empty()) lvCookies.SetColumnWidth(c, StrToInt(stored[c]));
 }
 
 void TMainForm::SaveColumnWidths() {

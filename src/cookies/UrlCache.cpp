@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet {
 
@@ -158,9 +158,9 @@ void EnumerateUrlCache(const UrlCacheSource& source,
     // The first entry: its size, then the entry itself.
     DWORD size = 0;
     // A handle the size query should not give is closed at once.
-    ui::CacheFindHandle(source.findFirst(nullptr, &size), ui::CacheFindCloser{source.findClose}).Reset();
+    CacheFindHandle(source.findFirst(nullptr, &size), CacheFindCloser{source.findClose}).Reset();
     std::unique_ptr<char[]> buffer(size ? new char[size] : nullptr);
-    ui::CacheFindHandle handle(source.findFirst(AsEntry(buffer), &size), ui::CacheFindCloser{source.findClose});
+    CacheFindHandle handle(source.findFirst(AsEntry(buffer), &size), CacheFindCloser{source.findClose});
     if (!handle) return;  // no entry at all; without a handle there is nothing to go on with
     onEntry(*AsEntry(buffer));
     buffer.reset();

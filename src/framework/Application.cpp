@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "framework/Form.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "resource_ids.h"
 
 namespace purgelet::ui {

@@ -1,6 +1,6 @@
 #include "framework/Canvas.h"
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet::ui {
 

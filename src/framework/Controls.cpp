@@ -5,7 +5,7 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet::ui {
 

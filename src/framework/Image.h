@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/Control.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet::ui {
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "framework/Application.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 
 namespace purgelet::ui {
 

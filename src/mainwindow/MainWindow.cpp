@@ -5,7 +5,7 @@
 #include "core/Texts.h"
 #include "cleaner/FolderDiscovery.h"
 #include "framework/Application.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 #include "resource_ids.h"
 
 namespace purgelet {
@@ -180,14 +180,14 @@ void TForm1::RestorePosition() {
     App().Guard([this] {
         const std::string top = state_.Read("MainTop");
         if (!top.empty()) {
-            int y = ui::StrToInt(top);
+            int y = StrToInt(top);
             if (y >= 0 && y < GetSystemMetrics(SM_CYSCREEN)) SetTop(y);
         }
     });
     App().Guard([this] {
         const std::string left = state_.Read("MainLeft");
         if (!left.empty()) {
-            int x = ui::StrToInt(left);
+            int x = StrToInt(left);
             if (x >= 0 && x < GetSystemMetrics(SM_CXSCREEN)) SetLeft(x);
         }
     });

@@ -6,7 +6,7 @@
 #include "cleaner/FolderDiscovery.h"
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 #include "mainwindow/MainWindow.h"
 
 namespace purgelet {
@@ -51,7 +51,7 @@ const CategoryControls& ControlsOf(Category category) {
 }
 
 TMainForm& CookieManagerOf(const ProgramState& state) {
-    if (!state.MainForm) throw ui::Error("The cookie manager window is not open");
+    if (!state.MainForm) throw Error("The cookie manager window is not open");
     return *state.MainForm;
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/Errors.h"
+#include "base/Errors.h"
 #include "framework/Menu.h"
 #include "tray/TrayWindow.h"
 
@@ -32,8 +32,7 @@ TTrayIcon::TTrayIcon(ui::Application& owner, ProgramState& state) : app_(owner),
     if (!app_.Title().empty()) IconData.uFlags |= NIF_TIP;
     IconData.uCallbackMessage = kTrayCallbackMessage;
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-    if (!state_.platform.notifyIcon(NIM_ADD, &IconData))
-        throw ui::OutOfResources("Cannot create shell notification icon");
+    if (!state_.platform.notifyIcon(NIM_ADD, &IconData)) throw OutOfResources("Cannot create shell notification icon");
 }
 
 TTrayIcon::~TTrayIcon() {

@@ -8,11 +8,12 @@
 #include "core/Settings.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 #include "framework/Form.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 #include "support/TestSupport.h"
 
+using namespace purgelet;
 using namespace purgelet::ui;
 using namespace testing_support;
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "core/Texts.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace testing_support {
 
@@ -359,7 +359,7 @@ double SecondsNow() {
 }
 
 bool SaveWindowBitmap(HWND window, const std::string& path) {
-    using namespace purgelet::ui;
+    using namespace purgelet;
     RECT r;
     if (!GetWindowRect(window, &r)) return false;
     const int w = r.right - r.left, h = r.bottom - r.top;

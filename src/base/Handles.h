@@ -7,7 +7,7 @@
 #include <functional>
 #include <utility>
 
-namespace purgelet::ui {
+namespace purgelet {
 
 // A handle with one closing function and one value that means "none".
 template <class H, class Closer>
@@ -140,4 +140,4 @@ struct IconCloser {
 };
 using IconHandle = UniqueHandle<HICON, IconCloser>;
 
-}  // namespace purgelet::ui
+}  // namespace purgelet
