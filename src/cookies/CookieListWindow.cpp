@@ -7,14 +7,13 @@
 
 #include "cleaner/FileRemoval.h"
 #include "cookies/CookieListRules.h"
+#include "core/Texts.h"
 #include "framework/Application.h"
 #include "base/Errors.h"
 
 namespace purgelet {
 
 namespace {
-constexpr char kCaption[] = "Ovk Purgelet v2.0.3...Information";
-constexpr char kKeepKeyName[] = "\\CookiesInfoKeep";
 
 struct ColumnDesign {
     const char* caption;
@@ -25,7 +24,7 @@ constexpr ColumnDesign kColumns[kCookieColumnCount] = {
     {"Full Address", 100}, {"Keep", 50}, {"Local Filename", 100},
 };
 
-std::string ColumnWidthValueName(int column) { return "ColWidth" + std::to_string(column); }
+std::string ColumnWidthValueName(int column) { return texts::ValColumnWidthPrefix + std::to_string(column); }
 
 void SetCursorTo(const char* id) { SetCursor(LoadCursorA(nullptr, id)); }
 
@@ -54,7 +53,7 @@ void DeleteCookieFile(const std::string& path, const std::vector<std::wstring>& 
 
 TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     : Form(app, "MainForm", {0, 0, 650, 480}, "MainForm"), state_(state) {
-    state_.MainForm = this;
+    state_.windows.Enter(WindowRole::CookieManager, *this);
     border = ui::FormBorder::Dialog;
     position = ui::FormPosition::ScreenCenter;
     systemMenu = true;
@@ -97,15 +96,13 @@ TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     Timer.onTimer = [this] { TimerTimer(); };
 }
 
-TMainForm::~TMainForm() {
-    if (state_.MainForm == this) state_.MainForm = nullptr;
-}
+TMainForm::~TMainForm() { state_.windows.Leave(WindowRole::CookieManager, *this); }
 
 // Creation and activation -----------------------------------------------------
 
 void TMainForm::FormCreate() {
-    SetCaption(kCaption);
-    keepKeyPath_ = state_.SettingsKey + kKeepKeyName;
+    SetCaption(texts::CookieManagerCaption);
+    keepKeyPath_ = state_.SettingsKey + texts::CookiesKeepKeyName;
     deleteUrlCacheEntry_ = LookUpDeleteUrlCacheEntry();
     if (!deleteUrlCacheEntry_) state_.deleteUrlCacheEntryFound = false;
     ApplyColumnWidths();
@@ -297,7 +294,10 @@ void TMainForm::smSetNoClick() { SetKeepOfSelectedRows(kKeepNo); }
 
 // Column widths --------------------------------------------------------------------------------
 
-bool TMainForm::AutoColumnResizeOn() const { return state_.autoColResizeBox && state_.autoColResizeBox->Checked(); }
+bool TMainForm::AutoColumnResizeOn() const {
+    const auto* options = dynamic_cast<const CookieListOptions*>(state_.windows.Find(WindowRole::Main));
+    return options && options->AutoColumnResize();
+}
 
 void TMainForm::ApplyColumnWidths() {
     if (AutoColumnResizeOn())

@@ -204,7 +204,7 @@ void Application::ShowException(const std::exception& e) {
     std::string text = e.what();
     if (!text.empty() && text.back() != '.') text += '.';
     HWND owner = nullptr;
-    if (Form* main = MainForm()) owner = main->Handle();
+    if (Form* first = FirstForm()) owner = first->Handle();
     ShowMessageBox(owner, text, title_, MB_OK | MB_ICONERROR);
 }
 

@@ -48,10 +48,6 @@ public:
     int Dpi() const { return dpi_; }
     void SetDpi(int dpi) { dpi_ = dpi; }
 
-    // The main form is the first form created; it is never shown when
-    // showMainForm is off.
-    bool showMainForm = true;
-
     // Creates a form owned by the application; its creation handler runs
     // inside. Forms are kept in creation order.
     template <class T, class... Args>
@@ -67,7 +63,8 @@ public:
     // The open forms, in creation order.
     const std::vector<Form*>& Forms() const { return forms_; }
     Form* FindFormByCaption(const std::string& caption) const;
-    Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front(); }
+    // The first form created, which owns the standard error box.
+    Form* FirstForm() const { return forms_.empty() ? nullptr : forms_.front(); }
 
     // Destroys every form, newest first.
     void DestroyForms();

@@ -8,6 +8,7 @@
 #include "framework/Application.h"
 #include "base/Errors.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/OptionTable.h"
 
 namespace purgelet {
 
@@ -26,33 +27,10 @@ private:
     F f_;
 };
 
-// Each category's button, selection box (Main page) and custom box (Settings page).
-struct CategoryControls {
-    Category category;
-    ui::Button TForm1::*button;
-    ui::CheckBox TForm1::*selection;
-    ui::CheckBox TForm1::*custom;
-};
-const CategoryControls kCategoryControls[] = {
-    {Category::HistoryLinksWeb, &TForm1::btnClearHistory, &TForm1::chkClearHistory, &TForm1::chkCustom_HistoryLinksWeb},
-    {Category::TempInternetFiles, &TForm1::Button2, &TForm1::chkTempInternet, &TForm1::chkCustom_TempInternetFiles},
-    {Category::Cookies, &TForm1::btnClearCookies, &TForm1::chkClearCookies, &TForm1::chkCustom_Cookies},
-    {Category::TypedURLs, &TForm1::btnClearTypedURLs, &TForm1::chkClearTypedURLs, &TForm1::chkCustom_TypedURLs},
-    {Category::TypedWordsOnRun, &TForm1::btnClearTypedWordsInRun, &TForm1::chkClearTypedWordsInRun,
-     &TForm1::chkCustom_TypedWordsInRun},
-    {Category::TemporaryFiles, &TForm1::btnTemporary, &TForm1::chkClearTemp, &TForm1::chkCustom_Temporary},
-    {Category::HistoryLinksDoc, &TForm1::btnClearRecent, &TForm1::chkRecentLinks, &TForm1::chkCustom_HistoryLinksDoc},
-};
-
-const CategoryControls& ControlsOf(Category category) {
-    for (const CategoryControls& c : kCategoryControls)
-        if (c.category == category) return c;
-    return kCategoryControls[0];
-}
-
 TMainForm& CookieManagerOf(const ProgramState& state) {
-    if (!state.MainForm) throw Error("The cookie manager window is not open");
-    return *state.MainForm;
+    TMainForm* manager = state.windows.CookieManager();
+    if (!manager) throw Error("The cookie manager window is not open");
+    return *manager;
 }
 
 // Windows 9x: a folder's sub-folders go only when the folder is there; true
@@ -259,13 +237,13 @@ void TForm1::RunMode(ClearMode mode) {
     AtExit restoreLogRule{[this] { state_.ClearLogPerCategory = true; }};
     if (state_.folders.IsWin9x) {
         for (Category category : kModeOrder) {
-            const CategoryControls& c = ControlsOf(category);
-            if (ModeTakes(mode, (this->*c.selection).Checked())) (this->*c.button).Click();
+            const OptionRow& row = CategoryRow(category);
+            if (ModeTakes(mode, OptionChecked(row))) (this->*row.button).Click();
         }
         return;
     }
     for (Category category : kModeOrder)
-        NtFlagOf(state_.ntFlags, category) = ModeTakes(mode, (this->*ControlsOf(category).selection).Checked());
+        NtFlagOf(state_.ntFlags, category) = ModeTakes(mode, OptionChecked(CategoryRow(category)));
     WinNTDocNSettings();
 }
 
@@ -293,8 +271,8 @@ void TForm1::ExecuteClearChosen() {
             case Execution::Custom:
                 // No mode run around these: each category empties the log first.
                 for (Category category : kCustomOrder) {
-                    const CategoryControls& c = ControlsOf(category);
-                    if ((this->*c.custom).Checked()) (this->*c.button).Click();
+                    const OptionRow& row = CategoryRow(category);
+                    if ((this->*row.custom).Checked()) (this->*row.button).Click();
                 }
                 break;
             case Execution::None:

@@ -1,5 +1,6 @@
 // Registration of the program in the current user's Run key, so that Windows
 // starts it at logon, following "Load when Windows starts".
+#include "core/Texts.h"
 #include "framework/Application.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionRules.h"
@@ -48,7 +49,7 @@ bool NamesExistingFile(const std::string& path) {
 }  // namespace
 
 void TForm1::ShowRunKeyFailure() {
-    ui::Form* owner = App().MainForm();
+    ui::Form* owner = state_.windows.FirstWindow();
     App().ShowMessageBox(owner ? owner->Handle() : nullptr, kFailureText, kFailureCaption, MB_OK);
 }
 
@@ -93,7 +94,7 @@ bool TForm1::ExeWinStartWriteDelReg() {
             done = false;
         }
     }
-    if (done) state_.Write("RunOnStartup", chkRunWhenWinStarts.Checked() ? "1" : "0");
+    if (done) state_.Write(texts::ValRunOnStartup, chkRunWhenWinStarts.Checked() ? "1" : "0");
     return done;
 }
 

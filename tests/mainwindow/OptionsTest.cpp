@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 
 #include "core/Texts.h"
@@ -38,9 +39,6 @@ protected:
         MakeDir(dir / "Ovk Purgelet");
         WriteFile(exe);
         fx.state.platform.moduleFileName = [this] { return exe; };
-        fx.state.CreateTrayWindow = [this] {
-            fx.app.CreateForm<ui::Form>("Form2", ui::DesignRect{0, 0, 208, 145}, "Form2");
-        };
         fx.app.hooks.messageBox = [this](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
             boxes.push_back({text, caption, flags, owner});
             return IDOK;
@@ -313,6 +311,23 @@ TEST_F(OptionsTest, SpaceStoresTheStateEveryBoxShowsAfterwards) {
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(OptionsTest, EveryCheckBoxAndRadioButtonOfTheMainWindowIsAStoredOption) {
+    TForm1& w = Create();
+    std::vector<ui::Control*> controls;
+    const std::function<void(ui::Control&)> collect = [&](ui::Control& c) {
+        if (dynamic_cast<ui::CheckBox*>(&c) || dynamic_cast<ui::RadioButton*>(&c)) controls.push_back(&c);
+        for (ui::Control* child : c.Children()) collect(*child);
+    };
+    collect(w);
+    ASSERT_FALSE(controls.empty());
+    for (ui::Control* c : controls) {
+        SCOPED_TRACE(c->Name());
+        RegDeleteTree(SettingsKey());
+        Release(*c);
+        EXPECT_FALSE(RegValueNames(SettingsKey()).empty()) << "released without storing anything";
+    }
+}
+
 TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
     TForm1& w = Create();
     Release(w.chkInTray);
@@ -341,7 +356,7 @@ TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
 
 TEST_F(OptionsTest, TrayWindowOfALogonStartStaysWhenTheTrayOptionIsTurnedOn) {
     fx.state.TrayMode = true;
-    fx.state.CreateTrayWindow();
+    fx.state.windows.CreateTrayWindow();
     TForm1& w = Create();
     Release(w.chkInTray);
     EXPECT_EQ(Stored("Check In Tray"), "1");
