@@ -9,19 +9,12 @@
 #   Purgelet-<version>-portable.zip  the program and its help file
 # scripts/package.sh builds it and copies both out.
 
-set(PURGELET_VERSION_QUAD ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0)
-set(PURGELET_GENERATED ${CMAKE_BINARY_DIR}/generated)
-configure_file(${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet_version.h.in ${PURGELET_GENERATED}/purgelet_version.h @ONLY)
-configure_file(${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet.manifest.in ${PURGELET_GENERATED}/purgelet.manifest @ONLY)
-# The resource compiler looks for included and named files along these folders.
-target_include_directories(purgelet_core PUBLIC ${PURGELET_GENERATED})
-set_source_files_properties(${PURGELET_RC} PROPERTIES
-    OBJECT_DEPENDS "${PURGELET_GENERATED}/purgelet_version.h;${PURGELET_GENERATED}/purgelet.manifest")
-
-# The installer needs two of the program's fixed texts in plain form: the name
-# of the single-instance mutex (to see that the program runs, tray only too)
-# and the settings key (which the uninstaller offers to remove). The program
-# keeps them scrambled; they are read here from their one definition.
+# The installer needs some of the program's fixed texts in plain form: the name
+# of the single-instance mutex (to see that the program runs, tray only too),
+# the settings key (which the uninstaller offers to remove) and the maker's
+# name as the About box shows it (the publisher of the installer, the
+# uninstall entry and the version resource). The program keeps them
+# scrambled; they are read here from their one definition.
 set(PURGELET_TEXTS_HEADER ${CMAKE_CURRENT_SOURCE_DIR}/src/core/Texts.h)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PURGELET_TEXTS_HEADER})
 file(READ ${PURGELET_TEXTS_HEADER} _purgelet_texts)
@@ -40,6 +33,18 @@ function(purgelet_plain_text name result)
 endfunction()
 purgelet_plain_text(MutexName PURGELET_MUTEX_NAME)
 purgelet_plain_text(SettingsKey PURGELET_SETTINGS_KEY)
+purgelet_plain_text(AboutMaker PURGELET_MAKER_LINE)
+# "(c) 2003-2005 Ovk Software Studio" -> "Ovk Software Studio"
+string(REGEX REPLACE "^\\(c\\)[ ]*[0-9-]+[ ]*" "" PURGELET_PUBLISHER "${PURGELET_MAKER_LINE}")
+set(PURGELET_VERSION_QUAD ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0)
+set(PURGELET_GENERATED ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet_version.h.in ${PURGELET_GENERATED}/purgelet_version.h @ONLY)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet.manifest.in ${PURGELET_GENERATED}/purgelet.manifest @ONLY)
+# The resource compiler looks for included and named files along these folders.
+target_include_directories(purgelet_core PUBLIC ${PURGELET_GENERATED})
+set_source_files_properties(${PURGELET_RC} PROPERTIES
+    OBJECT_DEPENDS "${PURGELET_GENERATED}/purgelet_version.h;${PURGELET_GENERATED}/purgelet.manifest")
+
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/installer/defines.nsh.in ${CMAKE_BINARY_DIR}/installer/defines.nsh @ONLY)
 
 set(PURGELET_DIST_DIR ${CMAKE_BINARY_DIR}/dist)

@@ -3,10 +3,13 @@
 ; and an entry in the user's list of installed programs.
 ;
 ; Made by the build's `dist` target (cmake/Release.cmake), which defines
-; DEFINES (the generated defines.nsh), PROGRAM_EXE, HELP_FILE, ICON_FILE and
+; DEFINES (the generated defines.nsh, with the version, the publisher and the
+; program's fixed texts), PROGRAM_EXE, HELP_FILE, ICON_FILE and
 ; OUTFILE.
 ;
-; Both take /S (silent). Exit codes: 0 done, 1 cancelled by the user,
+; Both take /S (silent). The uninstaller hands over to a copy of itself and
+; returns at once, unless started as "Uninstall.exe /S _?=<its folder>": then
+; it does the work itself and its exit code is the outcome. Exit codes: 0 done, 1 cancelled by the user,
 ; 2 aborted, 3 Ovk Purgelet is running and was not closed (a silent run waits
 ; a few seconds for it to end first). Nothing is installed or removed unless
 ; the program is closed.
@@ -20,7 +23,6 @@ Target amd64-unicode
 !include "FileFunc.nsh"
 
 !define PRODUCT_NAME "Ovk Purgelet"
-!define PUBLISHER "Ovk Software"
 !define PROGRAM "Purgelet.exe"
 !define HELP "PurgeletHlp.htm"
 !define UNINSTALLER "Uninstall.exe"
@@ -173,7 +175,8 @@ Section "${PRODUCT_NAME}" SecProgram
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PROGRAM},0"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+    ; The silent form that waits until it is done and ends with its exit code.
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S _?=$INSTDIR'
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
     ; In KB, counting only what was installed.
@@ -253,6 +256,13 @@ Section "Uninstall"
         Call un.RunEntryIsOurs
         ${If} $0 = 1
             DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+            ; The kept settings must not claim a start at logon that is gone:
+            ; a later installation would start in the tray only.
+            ClearErrors
+            ReadRegStr $1 HKCU "${SETTINGS_KEY}" "RunOnStartup"
+            ${IfNot} ${Errors}
+                WriteRegStr HKCU "${SETTINGS_KEY}" "RunOnStartup" "0"
+            ${EndIf}
         ${EndIf}
     ${EndIf}
 
@@ -260,8 +270,16 @@ Section "Uninstall"
     Delete "$INSTDIR\${PROGRAM}"
     Delete "$INSTDIR\${HELP}"
     Delete "$INSTDIR\${UNINSTALLER}"
-    ; Only when nothing else is left in it.
+    ; Only when nothing else is left in it; not while it is the current folder.
+    SetOutPath "$TEMP"
     RMDir "$INSTDIR"
+    ; Started in place (the waiting form, "_?=" naming this folder), the
+    ; uninstaller may not remove its own file while it runs: a hidden command
+    ; removes it, and then the folder if that is empty, once this run is over.
+    ${If} $EXEDIR == $INSTDIR
+    ${AndIf} ${FileExists} "$INSTDIR\*.*"
+        ExecShell "" "$SYSDIR\cmd.exe" '/d /c "ping -n 3 127.0.0.1 >nul & del /f /q "$INSTDIR\${UNINSTALLER}" 2>nul & rmdir "$INSTDIR""' SW_HIDE
+    ${EndIf}
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
     MessageBox MB_YESNO|MB_ICONQUESTION "Remove ${PRODUCT_NAME}'s settings too (its options and window position)?" \

@@ -3,6 +3,9 @@
 # what is already there.
 set -euo pipefail
 packages=(cmake make dpkg-dev gcc g++-mingw-w64-x86-64 googletest libjpeg62-turbo-dev wine wine64 xvfb xauth xdotool imagemagick clang-format)
+# Wine's own fonts (only recommended by wine, and recommendations are not
+# installed): without them Wine falls back to wider fonts and captions are cut.
+packages+=(fonts-wine)
 # Packaging: makensis for the installer, zip for the portable archive.
 packages+=(nsis zip unzip)
 missing=()

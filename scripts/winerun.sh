@@ -34,6 +34,7 @@ prepare_prefix() {
     # Keep the prefix sealed off from the host on every run (a Wine update may
     # bring the links back).
     rm -f "$WINEPREFIX/dosdevices/z:"
+    "$(dirname "$0")/wine-fonts.sh" "$WINEPREFIX"
     ln -sfn "$BUILD" "$WINEPREFIX/dosdevices/t:"
     local u
     for u in "$WINEPREFIX"/drive_c/users/*/; do

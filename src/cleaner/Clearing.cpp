@@ -145,12 +145,16 @@ RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& pl
     std::vector<std::wstring> names;
     for (DWORD index = 0;;) {
         DWORD length = static_cast<DWORD>(buffer.size());
-        LONG rc = RegEnumValueW(h, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        LONG rc = platform.regEnumValueName(h, index, buffer.data(), &length);
         if (rc == ERROR_MORE_DATA && buffer.size() < 32768) {
             buffer.resize(32768);
             continue;
         }
-        if (rc != ERROR_SUCCESS) break;
+        // Any other end than "no more items" leaves values unlisted.
+        if (rc != ERROR_SUCCESS) {
+            result.listedAll = rc == ERROR_NO_MORE_ITEMS;
+            break;
+        }
         names.emplace_back(buffer.data(), length);
         ++index;
     }
@@ -161,7 +165,7 @@ RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& pl
 
 std::string RegistryOutcomeLine(const RegistryValuesCleared& result, const std::string& failure,
                                 const std::string& success) {
-    if (!result.opened) return failure;
+    if (!result.opened || (!result.listedAll && result.failures == 0)) return failure;
     if (result.failures > 0) return failure + ". Count = " + std::to_string(result.failures);
     return success;
 }

@@ -105,11 +105,13 @@ NtFolders NtFoldersOf(const std::string& windowsFolder, const FolderSet& folders
 // first, then deleted in that order. The key itself stays.
 struct RegistryValuesCleared {
     bool opened = false;
-    int failures = 0;  // values that could not be deleted
+    bool listedAll = true;  // false when listing the names ended in an error
+    int failures = 0;       // values that could not be deleted
 };
 RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& platform);
 // The log line of such a clearing: the failure text (with ". Count = " and
-// the number when values stay), or the success text.
+// the number when listed values stay; alone when the key could not be opened
+// or listed), or the success text.
 std::string RegistryOutcomeLine(const RegistryValuesCleared& result, const std::string& failure,
                                 const std::string& success);
 

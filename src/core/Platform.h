@@ -48,18 +48,10 @@ struct Platform {
         if (!bytes) return {};
         return std::string_view(static_cast<const char*>(bytes), SizeofResource(module, found));
     };
-    // The registry calls on the current user's Run key (start at logon), so
-    // tests can make them fail: Wine grants every registry access.
+    // The value calls on the current user's Run key (start at logon), so tests
+    // can make a write or a removal fail on a key that opened. A key that
+    // cannot be opened is made for real: Wine honours a key's access list.
     struct RunKeyCalls {
-        // RegCreateKeyExA below HKEY_CURRENT_USER with full access.
-        std::function<LONG(const char* path, HKEY* key)> create = [](const char* path, HKEY* key) {
-            return RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                   nullptr, key, nullptr);
-        };
-        // RegOpenKeyExA below HKEY_CURRENT_USER with full access.
-        std::function<LONG(const char* path, HKEY* key)> open = [](const char* path, HKEY* key) {
-            return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, key);
-        };
         // RegSetValueExA with REG_SZ.
         std::function<LONG(HKEY key, const char* name, const std::string& text)> setValue =
             [](HKEY key, const char* name, const std::string& text) {
@@ -80,6 +72,12 @@ struct Platform {
     std::function<HRESULT(REFCLSID, REFIID, void**)> createComObject = [](REFCLSID clsid, REFIID iid, void** out) {
         return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, out);
     };
+    // RegEnumValueW asking for the name only, so a listing that breaks off can
+    // be provoked.
+    std::function<LONG(HKEY, DWORD index, wchar_t* name, DWORD* length)> regEnumValueName =
+        [](HKEY key, DWORD index, wchar_t* name, DWORD* length) {
+            return RegEnumValueW(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+        };
     // RegDeleteValueW, so a value that will not go can be provoked.
     std::function<LONG(HKEY, const wchar_t*)> regDeleteValue = [](HKEY key, const wchar_t* name) {
         return RegDeleteValueW(key, name);

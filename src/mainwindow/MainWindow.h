@@ -165,7 +165,7 @@ public:
     ui::CheckBox chkRunWhenWinStarts{
         &TabSettings, "chkRunWhenWinStarts", {24, 16, 297, 17}, "Load when Windows starts (minimize to tray)"};
     ui::Label lblSupplement{
-        &TabSettings, "lblSupplement", {24, 40, 340, 16}, "(Enabled Execution will enable above option simutaneously)"};
+        &TabSettings, "lblSupplement", {24, 40, 360, 16}, "(Enabled Execution will enable above option simutaneously)"};
     ui::CheckBox chkInTray{&TabSettings, "chkInTray", {24, 64, 153, 17}, "Show icon in tray"};
     ui::GroupBox gbExecution{&TabSettings, "gbExecution", {24, 96, 545, 265}, "Execution"};
     ui::CheckBox chkExecuteClearStart{
@@ -173,7 +173,7 @@ public:
     ui::CheckBox chkExecuteClearShutDown{
         &gbExecution, "chkExecuteClearShutDown", {24, 52, 393, 21}, "Execute Clearing When Windows Shuts Down"};
     ui::Label lblExecuteWhenShutDown{
-        &gbExecution, "lblExecuteWhenShutDown", {42, 72, 253, 16}, "(take effect on next start up if no icon in tray)"};
+        &gbExecution, "lblExecuteWhenShutDown", {42, 72, 265, 16}, "(take effect on next start up if no icon in tray)"};
     ui::RadioButton rbtnClearAll{&gbExecution, "rbtnClearAll", {24, 104, 300, 17}, "Clear All"};
     ui::RadioButton rbtnClearSelected{
         &gbExecution, "rbtnClearSelected", {24, 122, 300, 17}, "Clear Selected (refer to Main Page)"};

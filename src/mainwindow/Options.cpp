@@ -156,18 +156,24 @@ void TForm1::chkAutoColResizeMouseUp(ui::MouseButton, int, int) { SaveStatusOfOp
 void TForm1::chkAutoColResizeKeyUp(WORD key) { CheckBoxKeyUp(chkAutoColResize, key); }
 
 // A check box toggles itself when Space is released, after its key-up handler
-// has run. While the box is pressed by Space, the handler shows the coming
-// state, saves it and steps back, so the box's own toggle lands on the state
-// that was stored.
+// has run, but only while it is still pressed. While the box is pressed by
+// Space, the handler shows the coming state, saves it and, if the box is
+// still pressed afterwards, steps back, so the box's own toggle lands on the
+// state the save left. A message box shown by the save takes the focus and the
+// press away; then the box keeps that state as it is.
 void TForm1::CheckBoxKeyUp(ui::CheckBox& box, WORD key) {
     if (key != VK_SPACE) return;
-    const bool toggles = box.Handle() && (SendMessageA(box.Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED);
-    if (!toggles) {
+    const auto pressed = [&box] {
+        return box.Handle() && (SendMessageA(box.Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED);
+    };
+    if (!pressed()) {
         SaveStatusOfOption(box);
         return;
     }
     box.SetChecked(!box.Checked());
-    AtScopeEnd stepBack([&box] { box.SetChecked(!box.Checked()); });
+    AtScopeEnd stepBack([&box, &pressed] {
+        if (pressed()) box.SetChecked(!box.Checked());
+    });
     SaveStatusOfOption(box);
 }
 

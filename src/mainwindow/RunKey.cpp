@@ -54,7 +54,8 @@ void TForm1::ShowRunKeyFailure() {
 
 bool TForm1::WriteExeToRunKey(const std::string& name) {
     OpenKey key;
-    if (state_.platform.runKey.create(kRunKeyPath, key.Receive()) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        key.Receive(), nullptr) != ERROR_SUCCESS) {
         ShowRunKeyFailure();
         return false;
     }
@@ -80,7 +81,7 @@ bool TForm1::ExeWinStartWriteDelReg() {
         done = WriteExeToRunKey(kRunEntryName);
     } else {
         OpenKey key;
-        const LONG opened = state_.platform.runKey.open(kRunKeyPath, key.Receive());
+        const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, key.Receive());
         if (opened == ERROR_SUCCESS) {
             if (state_.platform.runKey.deleteValue(key.Get(), kRunEntryName) != ERROR_SUCCESS &&
                 NamesExistingFile(RunKeyEntryPath(ReadText(key.Get(), kRunEntryName)))) {

@@ -114,31 +114,26 @@ TEST_F(AboutBoxProgramTest, OpensWithItsTextsAndLogoStaysSingleAndClosesOnEnterA
                                      "Ovk Purgelet Version 2.0.3", "(c) 2003-2005 Ovk Software Studio",
                                      "support@ovksoft.com", "http://www.ovksoft.com/", "&OK"}));
 
-    // The logo as shown on the screen, against the same JPEG decoded on the host.
-    const purgelet::RgbPicture host = HostDecodedLogo();
-    ASSERT_EQ(host.width, 178);
+    // The logo as shown on the 96-dpi screen, against the same JPEG decoded
+    // and scaled on the host.
+    const purgelet::RgbPicture host = HostDecodedLogo("logo-host-96.ppm");
+    ASSERT_EQ(host.width, 142);
     HWND logo = nullptr;
     for (HWND c = GetWindow(box, GW_CHILD); c && !logo; c = GetWindow(c, GW_HWNDNEXT)) {
         RECT r;
         GetWindowRect(c, &r);
-        if (r.right - r.left == 178 && r.bottom - r.top == 71) logo = c;
+        if (r.right - r.left == host.width && r.bottom - r.top == host.height) logo = c;
     }
-    ASSERT_NE(logo, nullptr) << "no picture of the logo's size";
+    ASSERT_NE(logo, nullptr) << "no picture of the logo's scaled size";
     RECT at;
     GetWindowRect(logo, &at);
-    const auto samplesEqual = [&] {
-        HDC screen = GetDC(nullptr);
-        int sampled = 0, equal = 0;
-        for (int y = 3; y < host.height; y += 17)
-            for (int x = 5; x < host.width; x += 29) {
-                const std::uint8_t* p = &host.rgb[(static_cast<std::size_t>(y) * host.width + x) * 3];
-                ++sampled;
-                equal += GetPixel(screen, at.left + x, at.top + y) == RGB(p[0], p[1], p[2]);
-            }
-        ReleaseDC(nullptr, screen);
-        return equal == sampled;
-    };
-    EXPECT_TRUE(WaitUntil(samplesEqual, 5000)) << "the logo on the screen differs from the host's decoding";
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return ScreenDifference(POINT{at.left, at.top}, host).mean < 0.5;
+        },
+        5000))
+        << "the logo on the screen differs from the host's decoding";
+    EXPECT_LE(ScreenDifference(POINT{at.left, at.top}, host).largest, 4);
 
     // A second "&About" brings the open box forward and opens no other.
     PostMessageA(aboutButton, BM_CLICK, 0, 0);

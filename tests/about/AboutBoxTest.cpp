@@ -93,7 +93,7 @@ TEST(JpegPicture, DamagedDataGivesNoPictureAndDoesNotEndTheProgram) {
     EXPECT_TRUE(Decode(logo));
 }
 
-TEST_F(AboutBoxTest, ScaledCentredBoxWithPicturesAtTheirOwnSizeAndLabelsFittingTheirTexts) {
+TEST_F(AboutBoxTest, ScaledCentredBoxWithScaledPicturesAndLabelsFittingTheirTexts) {
     fx.app.SetDpi(96);
     TAboutBox& box = fx.app.CreateForm<TAboutBox>(fx.state);
     EXPECT_EQ(events, std::vector<std::string>{"beep"});
@@ -110,9 +110,9 @@ TEST_F(AboutBoxTest, ScaledCentredBoxWithPicturesAtTheirOwnSizeAndLabelsFittingT
     EXPECT_EQ(notice.left, s(10));  // in its group box
     EXPECT_EQ(notice.right - notice.left, s(295));
     EXPECT_EQ(logo.left, s(49));
-    EXPECT_EQ(logo.right - logo.left, 178);
-    EXPECT_EQ(logo.bottom - logo.top, 71);
-    EXPECT_EQ(icon.right - icon.left, GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(logo.right - logo.left, s(178));
+    EXPECT_EQ(logo.bottom - logo.top, s(71));
+    EXPECT_EQ(icon.right - icon.left, s(32));
     EXPECT_LE(logo.right, icon.left);
     // The maker's line keeps its right edge and shows its whole text.
     const RECT maker = PlaceIn(box.lblCpyRightAuthor);
@@ -229,4 +229,32 @@ TEST_F(AboutBoxTest, OpeningBeepsShowsOneModalBoxAndFreesItWhenItCloses) {
     EXPECT_EQ(events.size(), 2u) << "an open box is brought forward without a beep";
     EXPECT_EQ(OpenAboutBoxes(fx.app), 0) << "the box is freed when it closes";
     EXPECT_TRUE(IsWindowEnabled(opener.Handle()));
+}
+
+// The pictures scale with the layout, so nothing overlaps them at any density,
+// and the logo keeps its look when scaled.
+TEST_F(AboutBoxTest, PicturesScaleWithTheLayoutAndOverlapNothing) {
+    for (int dpi : {96, 120, 144, 192}) {
+        SCOPED_TRACE("at " + std::to_string(dpi) + " dpi");
+        fx.app.SetDpi(dpi);
+        TAboutBox& box = fx.app.CreateForm<TAboutBox>(fx.state);
+        const RECT logo = PlaceIn(box.Image1), icon = PlaceIn(box.imgMainIcon), name = PlaceIn(box.lblProgNameVer);
+        EXPECT_EQ(logo.bottom - logo.top, ui::Scale(71, dpi));
+        EXPECT_LE(logo.bottom, name.top);
+        EXPECT_LE(icon.bottom, name.top);
+        EXPECT_LE(logo.right, icon.left);
+        const std::string reference = dpi == 96 ? "logo-host-96.ppm" : dpi == 144 ? "logo-host-144.ppm" : "";
+        if (!reference.empty()) {
+            box.Show();
+            UpdateWindow(box.Handle());
+            const purgelet::RgbPicture expected = about_tests::HostDecodedLogo(reference);
+            ASSERT_EQ(expected.width, logo.right - logo.left);
+            POINT at{0, 0};
+            ClientToScreen(box.Image1.Handle(), &at);
+            const about_tests::Difference d = about_tests::ScreenDifference(at, expected);
+            EXPECT_LT(d.mean, 0.5);
+            EXPECT_LE(d.largest, 4);
+        }
+        fx.app.DestroyForm(box);
+    }
 }

@@ -3,7 +3,9 @@
 // it, and a prefix without a mail program.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "about/JpegPicture.h"
@@ -17,10 +19,12 @@ inline std::string BesideTests(const std::string& name) {
     return p.substr(0, p.find_last_of('\\') + 1) + name;
 }
 
-// logo-host.ppm, written at build time by the host's JPEG library.
-inline purgelet::RgbPicture HostDecodedLogo() {
+// logo-host.ppm, written at build time by the host's JPEG library, or one of
+// its copies scaled by the host's ImageMagick for another density
+// (logo-host-96.ppm, logo-host-144.ppm).
+inline purgelet::RgbPicture HostDecodedLogo(const std::string& file = "logo-host.ppm") {
     purgelet::RgbPicture picture;
-    FILE* f = std::fopen(BesideTests("logo-host.ppm").c_str(), "rb");
+    FILE* f = std::fopen(BesideTests(file).c_str(), "rb");
     if (!f) return picture;
     int maxValue = 0;
     if (std::fscanf(f, "P6 %d %d %d", &picture.width, &picture.height, &maxValue) == 3 && maxValue == 255) {
@@ -30,6 +34,45 @@ inline purgelet::RgbPicture HostDecodedLogo() {
     }
     std::fclose(f);
     return picture;
+}
+
+// How the screen's pixels from `at` on differ from a picture, per colour
+// channel: the mean and the largest difference.
+struct Difference {
+    double mean = 255;
+    int largest = 255;
+};
+inline Difference ScreenDifference(POINT at, const purgelet::RgbPicture& picture) {
+    Difference d;
+    if (picture.width <= 0 || picture.rgb.empty()) return d;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, shot);
+    BitBlt(memory, 0, 0, picture.width, picture.height, screen, at.x, at.y, SRCCOPY);
+    GdiFlush();
+    const auto* bgra = static_cast<const std::uint8_t*>(bits);
+    long total = 0;
+    d.largest = 0;
+    for (std::size_t i = 0; i < picture.rgb.size() / 3; ++i)
+        for (int c = 0; c < 3; ++c) {
+            const int diff = std::abs(int(bgra[i * 4 + 2 - c]) - int(picture.rgb[i * 3 + c]));
+            total += diff;
+            d.largest = std::max(d.largest, diff);
+        }
+    d.mean = static_cast<double>(total) / static_cast<double>(picture.rgb.size());
+    SelectObject(memory, old);
+    DeleteObject(shot);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return d;
 }
 
 // Takes the "mailto:" association out of the test prefix while it lives, so

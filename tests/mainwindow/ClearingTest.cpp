@@ -182,6 +182,16 @@ TEST_F(ClearingTest, RegistryListsLoseEveryValueButKeepTheirKey) {
         EXPECT_EQ(w.Log().Lines(), Lines{});
     }
     EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 2u);
+
+    // A listing that breaks off with an error leaves values behind unnamed: the failure text.
+    fx.state.platform.regDeleteValue = Platform{}.regDeleteValue;
+    fx.state.platform.regEnumValueName = [](HKEY k, DWORD index, wchar_t* name, DWORD* length) {
+        return index == 0 ? RegEnumValueW(k, index, name, length, nullptr, nullptr, nullptr, nullptr)
+                          : LONG(ERROR_KEY_DELETED);
+    };
+    w.btnClearTypedURLs.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{"Failing to remove Typed URLs"});
+    EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 1u);  // of the two, only the listed one went
 }
 
 TEST_F(ClearingTest, NtRunWithoutAProfileFolderKeepsItsFlagsForARunThatFindsOne) {

@@ -1,6 +1,7 @@
 // The option controls on the real main window, the settings key and the
-// current user's Run key. Only failures of the Run key's registry calls are
-// stood in for (Wine grants every registry access).
+// current user's Run key. A Run key that cannot be opened is made for real
+// with an empty access list; only a value that will not be written or removed
+// from a key that opened is stood in for.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -146,17 +147,20 @@ TEST_F(OptionsTest, ExecutionBoxTurnsOnLoadWhenWindowsStarts) {
 
 TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     TForm1& w = Create();
-    fx.state.platform.runKey.create = [](const char*, HKEY*) { return LONG(ERROR_ACCESS_DENIED); };
-    Release(w.chkExecuteClearShutDown);
+    {
+        DeniedKey denied(kRunKeyPath);
+        ASSERT_TRUE(denied.Denied());
+        Release(w.chkExecuteClearShutDown);
+    }
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
     EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
+    EXPECT_FALSE(RunEntryExists());
     EXPECT_EQ(Stored(texts::ValExecuteClearShutDown.Text()), "1");
     EXPECT_TRUE(w.chkExecuteClearShutDown.Checked());
     EXPECT_TRUE(w.rbtnCustom.Enabled());
 
     // The key opens but the value cannot be set: the box returns to its state before the click.
-    fx.state.platform.runKey = Platform::RunKeyCalls{};
     fx.state.platform.runKey.setValue = [](HKEY, const char*, const std::string&) { return LONG(ERROR_ACCESS_DENIED); };
     Release(w.chkRunWhenWinStarts);
     ExpectFailureBox();
@@ -203,14 +207,17 @@ TEST_F(OptionsTest, RemovalRules) {
     }
 
     // A Run key that cannot be opened: the message.
-    fx.state.platform.runKey.open = [](const char*, HKEY*) { return LONG(ERROR_ACCESS_DENIED); };
-    turnOff();
+    fx.state.platform.runKey = Platform::RunKeyCalls{};
+    {
+        DeniedKey denied(kRunKeyPath);
+        ASSERT_TRUE(denied.Denied());
+        turnOff();
+    }
     ExpectFailureBox();
     EXPECT_TRUE(w.chkRunWhenWinStarts.Checked());
     EXPECT_EQ(Stored("RunOnStartup"), "1");
 
     // No Run key at all: nothing is registered, so the option turns off.
-    fx.state.platform.runKey = Platform::RunKeyCalls{};
     DeleteRunEntry();
     ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, kRunKeyPath), ERROR_SUCCESS);
     turnOff();

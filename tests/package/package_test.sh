@@ -4,12 +4,14 @@
 #   - the portable zip holds exactly the program and its help file;
 #   - a silent install puts the files, the Start menu shortcut and the
 #     registration in place, and the installed program shows its main window;
-#   - while the program runs, a silent install and a silent uninstall wait,
-#     then fail with exit code 3 and change nothing;
+#   - while the program runs, a silent install and the README's waiting form
+#     of the silent uninstall wait, then fail with exit code 3 and change
+#     nothing;
 #   - a silent uninstall removes the files, the shortcut, the registration and
 #     the start-at-logon entry (quoted or not) when it starts the installed
 #     program, keeps an entry that starts another program, keeps the settings
-#     and whatever else lies in the folder;
+#     (storing that the program no longer starts at logon) and whatever else
+#     lies in the folder; installed again, the program shows its main window;
 #   - a second silent install over a first upgrades it in place.
 #
 #   package_test.sh BUILD_DIR
@@ -110,6 +112,41 @@ uninstall() {
         "$inst_win" "$inst_win" >"$work/uninstall.bat"
     w cmd /c 'T:\package-test\uninstall.bat' >/dev/null 2>&1
 }
+# The silent uninstall exactly as the README gives it, typed at a command
+# prompt (a batch file: wine's own argument handling would lose "_?=" at the
+# folder's blank); returns its exit code.
+readme_form="$(grep -m1 -F 'Uninstall.exe" /S _?=' "$src/README.md" | sed 's/^ *//')"
+[ -n "$readme_form" ] || die "README.md gives no waiting silent uninstall"
+readme_uninstall() {
+    printf '@%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$readme_form" >"$work/readme-uninstall.bat"
+    w cmd /c 'T:\package-test\readme-uninstall.bat' >/dev/null 2>&1
+}
+# Real clicks on the main window at its 96-dpi places (the window has no title
+# bar under Xvfb): the "Settings" tab, then "Load when Windows starts".
+tick_run_at_logon() { # window
+    local X Y
+    eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^[XY]=')"
+    xdotool mousemove $((X + 82)) $((Y + 10)) click 1 && sleep 1 &&
+        xdotool mousemove $((X + 29)) $((Y + 40)) click 1
+}
+main_window() {
+    local window=""
+    for _ in $(seq 1 60); do
+        window="$(xdotool search --onlyvisible --name "^${caption//./\\.}\$" 2>/dev/null | head -1)"
+        [ -n "$window" ] && break
+        sleep 0.5
+    done
+    echo "$window"
+}
+wait_for() { # seconds command...
+    local n=$(($1 * 2))
+    shift
+    for _ in $(seq 1 "$n"); do
+        "$@" && return 0
+        sleep 0.5
+    done
+    return 1
+}
 check_installed() { # when
     check "$1: Purgelet.exe differs from the build's" cmp -s "$inst/Purgelet.exe" "$build/Purgelet.exe"
     check "$1: PurgeletHlp.htm differs" cmp -s "$inst/PurgeletHlp.htm" "$src/res/PurgeletHlp.htm"
@@ -127,9 +164,10 @@ check_installed() { # when
     done <<EOF
 DisplayName|Ovk Purgelet
 DisplayVersion|$version
-Publisher|Ovk Software
+Publisher|Ovk Software Studio
 DisplayIcon|$inst_win\\Purgelet.exe,0
 UninstallString|"$inst_win\\Uninstall.exe"
+QuietUninstallString|"$inst_win\\Uninstall.exe" /S _?=$inst_win
 InstallLocation|$inst_win
 EOF
     local size
@@ -153,12 +191,7 @@ if [ -z "${DISPLAY:-}" ] && [ -f "$build/.xvfb" ]; then
 fi
 w "$inst_win\\Purgelet.exe" >/dev/null 2>&1 &
 program=$!
-window=""
-for _ in $(seq 1 60); do
-    window="$(xdotool search --onlyvisible --name "^${caption//./\\.}\$" 2>/dev/null | head -1)"
-    [ -n "$window" ] && break
-    sleep 0.5
-done
+window="$(main_window)"
 [ -n "$window" ] || fail "the installed program showed no window titled '$caption'"
 
 # 2. While it runs, neither the installer nor the uninstaller changes anything.
@@ -166,26 +199,42 @@ before="$(stat -c '%n %Y %s' "$inst"/* "$shortcut")"
 install
 code=$?
 check "an install while the program runs ended with $code, not 3" test "$code" = 3
-uninstall
+readme_uninstall
 code=$?
-check "an uninstall while the program runs ended with $code, not 3" test "$code" = 3
+check "the README's silent uninstall while the program runs ended with $code, not 3" test "$code" = 3
 check "the installation changed while the program ran" test "$(stat -c '%n %Y %s' "$inst"/* "$shortcut")" = "$before"
 check "the registration went while the program ran" reg_key_exists "$uninstall_key"
-stop_program
 
-# 3. The program registered itself to start at logon ("RunOnStartup" is what
-#    it stores beside the entry); a silent uninstall removes the entry and
-#    keeps the settings.
-w reg add "$settings_key" /v RunOnStartup /d 1 /f >/dev/null 2>&1 || fail "cannot write a setting"
-set_run_value "\"$inst_win\\Purgelet.exe\""
-check "the Run value was not written as meant" test "$(reg_value "$run_key" "$run_value")" = "\"$inst_win\\Purgelet.exe\""
-uninstall
+# 3. The user ticks "Load when Windows starts": the program registers itself
+#    (quoted, the folder has a blank) and stores "RunOnStartup". The README's
+#    silent uninstall waits, removes the entry and keeps the settings, which
+#    then no longer claim a start at logon; installed again, the program
+#    starts with its main window, the box unticked.
+tick_run_at_logon "$window" || fail "cannot click the main window"
+wait_for 10 test "$(reg_value "$settings_key" RunOnStartup)" = 1 || fail "ticking the box stored no RunOnStartup 1"
+check "the Run value is not the quoted program" test "$(reg_value "$run_key" "$run_value")" = "\"$inst_win\\Purgelet.exe\""
+stop_program
+readme_uninstall
 code=$?
-check "the silent uninstall ended with $code" test "$code" = 0
+check "the README's silent uninstall ended with $code" test "$code" = 0
+# Run in place, it leaves its own file to a command that runs after it.
+wait_for 10 test ! -e "$inst" || fail "the installation folder is left"
 check_removed "after a silent uninstall"
-check "the installation folder is left" test ! -e "$inst"
 check "the quoted Run value into the folder is left" eval '! reg_value "$run_key" "$run_value" >/dev/null'
-check "the settings were removed by a silent uninstall" test "$(reg_value "$settings_key" RunOnStartup)" = 1
+check "the settings still claim a start at logon" test "$(reg_value "$settings_key" RunOnStartup)" = 0
+check "the settings were removed by a silent uninstall" reg_value "$settings_key" MainTop >/dev/null
+install || fail "install after an uninstall failed"
+w "$inst_win\\Purgelet.exe" >/dev/null 2>&1 &
+program=$!
+window="$(main_window)"
+if [ -n "$window" ]; then
+    # Unticked: a click ticks it.
+    tick_run_at_logon "$window" || fail "cannot click the main window"
+    wait_for 10 test "$(reg_value "$settings_key" RunOnStartup)" = 1 || fail "the box was ticked after the reinstall"
+else
+    fail "installed again, the program showed no main window"
+fi
+stop_program
 
 # 4. A second install over a first upgrades it in place; the uninstaller the
 #    user starts removes an unquoted Run value into the folder and leaves a

@@ -52,6 +52,27 @@ void RegDeleteTree(const std::string& key) {
     RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
 
+DeniedKey::DeniedKey(const std::string& key) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    DWORD size = 0;
+    RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+    saved_.resize(size);
+    if (!size || RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) return;
+    SECURITY_DESCRIPTOR empty{};
+    ACL acl{};
+    InitializeSecurityDescriptor(&empty, SECURITY_DESCRIPTOR_REVISION);
+    InitializeAcl(&acl, sizeof(acl), ACL_REVISION);
+    SetSecurityDescriptorDacl(&empty, TRUE, &acl, FALSE);
+    denied_ = RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &empty) == ERROR_SUCCESS;
+}
+
+DeniedKey::~DeniedKey() {
+    if (denied_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
+    if (key_) RegCloseKey(key_);
+}
+
 std::vector<std::string> RegValueNames(const std::string& key) {
     std::vector<std::string> names;
     HKEY h = nullptr;

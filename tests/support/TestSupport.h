@@ -28,6 +28,21 @@ std::vector<std::string> RegValueNames(const std::string& key);
 // The settings key of the program.
 std::string SettingsKey();
 
+// Gives a key below HKEY_CURRENT_USER (created when absent) an empty access
+// list while it lives, so every open that asks for access fails with
+// ERROR_ACCESS_DENIED; its own list comes back when it is destroyed.
+class DeniedKey {
+public:
+    explicit DeniedKey(const std::string& key);
+    ~DeniedKey();
+    bool Denied() const { return denied_; }
+
+private:
+    HKEY key_ = nullptr;  // opened before the list was emptied, so it can put it back
+    std::vector<BYTE> saved_;
+    bool denied_ = false;
+};
+
 // Sets the Windows version the prefix reports to programs started from now
 // on ("win98", "nt40", "win2k", "winxp"), and restores it when destroyed.
 class ReportedVersion {

@@ -275,3 +275,52 @@ TEST_F(RealInputTest, PathWithABlankIsRegisteredInQuotes) {
         EXPECT_EQ(p.MessageBoxShown(1000), nullptr);
     }
 }
+
+// A start-at-logon save that fails shows its message box, which takes the
+// focus and the key press from the box that Space was pressed on.
+TEST_F(RealInputTest, SpaceOnABoxWhoseSaveFailsLeavesTheStateOfTheRules) {
+    DeniedKey denied(kRunKey);
+    ASSERT_TRUE(denied.Denied());
+    Program p;
+    ASSERT_NE(p.main, nullptr);
+    HWND runAtLogon = p.Control("", "Load when Windows starts (minimize to tray)", BS_AUTOCHECKBOX);
+    HWND shutdown = p.Control("Execution", "Execute Clearing When Windows Shuts Down", BS_AUTOCHECKBOX);
+    ASSERT_TRUE(runAtLogon && shutdown);
+    ShowPageOf(p.main, runAtLogon);
+    // A label takes no focus: a click on it gives the keyboard back to the window.
+    HWND label = FindWindowExA(GetParent(runAtLogon), nullptr, "Static", nullptr);
+    ASSERT_NE(label, nullptr);
+    // Each action shows the failure box; a real click on its OK ends it.
+    const auto failsWithTheBox = [&](const std::function<void()>& action) {
+        action();
+        HWND box = p.MessageBoxShown(10000);
+        ASSERT_NE(box, nullptr) << "no failure box";
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(box) != FALSE; }));
+        Sleep(300);  // placed and drawn
+        HWND ok = FindWindowExA(box, nullptr, "Button", nullptr);
+        ASSERT_NE(ok, nullptr);
+        Click(CenterOf(ok));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+        Click(CenterOf(label));
+    };
+
+    // A failed registration puts the box back as it was before the action.
+    for (const auto& action :
+         {std::function<void()>([&] { Click(CenterOf(runAtLogon)); }), std::function<void()>([&] { Key("space"); })}) {
+        failsWithTheBox(action);
+        Sleep(300);
+        EXPECT_FALSE(Checked(runAtLogon));
+        EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
+    }
+
+    // Clearing at shutdown is stored all the same, and its box shows that.
+    failsWithTheBox([&] { Click(CenterOf(shutdown)); });
+    Key("space");
+    EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValExecuteClearShutDown.Text()) == "0"; }));
+    failsWithTheBox([&] { Key("space"); });
+    Sleep(300);
+    EXPECT_EQ(Stored(texts::ValExecuteClearShutDown.Text()), "1");
+    EXPECT_TRUE(Checked(shutdown));
+    EXPECT_FALSE(Checked(runAtLogon));
+    EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
+}
