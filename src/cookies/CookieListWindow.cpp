@@ -8,6 +8,7 @@
 #include "cleaner/FileRemoval.h"
 #include "cookies/CookieListRules.h"
 #include "framework/Application.h"
+#include "base/AtScopeEnd.h"
 #include "base/Errors.h"
 
 namespace purgelet {
@@ -132,25 +133,21 @@ bool TMainForm::Is_WininetDll_Exist() const { return state_.deleteUrlCacheEntryF
 
 void TMainForm::GetEntries() {
     SetCursorTo(IDC_WAIT);
-    const auto finish = [this] {
+    // The buttons and the count follow the list, and the cursor comes back,
+    // also when an error ends the listing.
+    AtScopeEnd finish{[this] {
         UpdateButtonsAndCount();
         SetCursorTo(IDC_ARROW);
-    };
-    try {
-        rowSeparators_ = DateSeparators::OfUserLocale();
-        const std::uint32_t filter = state_.cacheEntryTypeFilter;
-        EnumerateUrlCache(cacheSource, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
-            if (!EntryKept(entry.CacheEntryType, filter)) return;
-            if (filter != 0)
-                AddEntryRow(entry);
-            else
-                AddCacheFileRow(entry);
-        });
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    }};
+    rowSeparators_ = DateSeparators::OfUserLocale();
+    const std::uint32_t filter = state_.cacheEntryTypeFilter;
+    EnumerateUrlCache(cacheSource, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+        if (!EntryKept(entry.CacheEntryType, filter)) return;
+        if (filter != 0)
+            AddEntryRow(entry);
+        else
+            AddCacheFileRow(entry);
+    });
 }
 
 void TMainForm::AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry) {

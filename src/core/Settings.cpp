@@ -1,9 +1,10 @@
 #include "core/Settings.h"
 
-#include <vector>
+#include <utility>
 
 #include "base/Errors.h"
 #include "base/Handles.h"
+#include "base/Registry.h"
 
 namespace purgelet {
 
@@ -18,24 +19,11 @@ void SettingsStore::WriteIniToReg(const std::string& keyPath, const std::string&
 }
 
 std::string SettingsStore::ReadIniFromReg(const std::string& keyPath, const std::string& name) const {
-    std::string result;
     RegKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS)
-        return result;
-    DWORD type = 0, size = 0;
-    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
-    if (rc != ERROR_SUCCESS || size == 0) return result;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) throw Error(FormatMessage1("Invalid data type for '%s'", name));
-    // One spare zero byte, so a value stored without its terminator is still read safely.
-    std::vector<char> data(size + 1, '\0');
-    DWORD got = size;
-    rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got);
-    if (rc != ERROR_SUCCESS) return result;
-    if (got > size) got = size;
-    std::size_t n = 0;
-    while (n < got && data[n] != '\0') ++n;
-    result.assign(data.data(), n);
-    return result;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) return {};
+    RegText value = ReadRegText(key, name.c_str());
+    if (value.status == RegText::Status::OtherType) throw Error(FormatMessage1("Invalid data type for '%s'", name));
+    return std::move(value.text);
 }
 
 bool SettingsStore::Delete_Value_InRegistry(const std::string& keyPath, const std::string& name) const {

@@ -85,9 +85,6 @@ Application::~Application() {
     DestroyAll();
     auto& live = LiveApplications();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
-    for (auto& [key, font] : fonts_) DeleteObject(font);
-    for (auto& [key, brush] : brushes_) DeleteObject(brush);
-    if (menuFont_) DeleteObject(menuFont_);
 }
 
 void Application::DestroyAll() {
@@ -218,7 +215,7 @@ void Application::Beep(UINT type) {
 
 HFONT Application::FontHandle(const Font& font) {
     auto key = std::make_tuple(font.name, font.height, font.bold);
-    if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
+    if (auto it = fonts_.find(key); it != fonts_.end()) return it->second.Get();
     LOGFONTA lf{};
     lf.lfHeight = Scale(font.height, dpi_);
     lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
@@ -226,15 +223,15 @@ HFONT Application::FontHandle(const Font& font) {
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynA(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
     HFONT h = CreateFontIndirectA(&lf);
-    fonts_[key] = h;
+    fonts_[key].Reset(h);
     return h;
 }
 
 HBRUSH Application::Brush(Color color) {
     COLORREF rgb = ColorToRGB(color);
-    if (auto it = brushes_.find(rgb); it != brushes_.end()) return it->second;
+    if (auto it = brushes_.find(rgb); it != brushes_.end()) return it->second.Get();
     HBRUSH b = CreateSolidBrush(rgb);
-    brushes_[rgb] = b;
+    brushes_[rgb].Reset(b);
     return b;
 }
 
@@ -243,9 +240,9 @@ HFONT Application::MenuFont() {
         NONCLIENTMETRICSA metrics{};
         metrics.cbSize = sizeof(metrics);
         if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-            menuFont_ = CreateFontIndirectA(&metrics.lfMenuFont);
+            menuFont_.Reset(CreateFontIndirectA(&metrics.lfMenuFont));
     }
-    return menuFont_ ? menuFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return menuFont_ ? menuFont_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void Application::RegisterForm(Form* form) { forms_.push_back(form); }

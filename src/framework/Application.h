@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/Handles.h"
 #include "framework/Types.h"
 
 namespace purgelet::ui {
@@ -172,9 +173,9 @@ private:
     std::vector<std::unique_ptr<Form>> owned_;
     std::vector<Form*> forms_;
     std::vector<Form*> releasing_;
-    std::map<std::tuple<std::string, int, bool>, HFONT> fonts_;
-    std::map<COLORREF, HBRUSH> brushes_;
-    HFONT menuFont_ = nullptr;
+    std::map<std::tuple<std::string, int, bool>, GdiHandle<HFONT>> fonts_;
+    std::map<COLORREF, GdiHandle<HBRUSH>> brushes_;
+    GdiHandle<HFONT> menuFont_;
     std::unordered_map<HWND, Control*> windows_;
 };
 

@@ -13,7 +13,7 @@ namespace purgelet::ui {
 
 Button::~Button() {
     DestroyHandles();
-    if (glyphs_) ImageList_Destroy(glyphs_);
+    glyphs_.Reset();
 }
 
 void Button::AfterCreate() {
@@ -28,7 +28,7 @@ void Button::AfterCreate() {
         SelectedObject selected(dc, bmp);
         transparent = GetPixel(dc, 0, info.bmHeight - 1);
     }
-    if (!glyphs_) glyphs_ = ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0);
+    if (!glyphs_) glyphs_.Reset(ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0));
     ImageList_AddMasked(glyphs_, static_cast<HBITMAP>(bmp.Get()), transparent);
     BUTTON_IMAGELIST list{};
     list.himl = glyphs_;

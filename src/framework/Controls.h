@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Handles.h"
 #include "framework/Control.h"
 
 namespace purgelet::ui {
@@ -30,7 +31,7 @@ protected:
     bool OnCommand(WORD code) override;
 
 private:
-    HIMAGELIST glyphs_ = nullptr;
+    ImageListHandle glyphs_;
 };
 
 class CheckBox : public Control {

@@ -90,14 +90,14 @@ MenuItem::MenuItem(MenuItem& parent, std::string name, std::string caption)
 MenuItem::~MenuItem() {
     if (!parent_) return;  // the root: its menu handle is the menu's
     parent_->Remove(this);
-    if (subMenu_) DestroyMenu(subMenu_);
+    subMenu_.Reset();
     menu_.OwnerForm().RemoveMenuItem(this);
 }
 
 void MenuItem::Add(MenuItem* child) {
     items_.push_back(child);
     if (!subMenu_) {
-        subMenu_ = CreatePopupMenu();
+        subMenu_.Reset(CreatePopupMenu());
         Update();
     }
     MENUITEMINFOA mii{};
@@ -224,13 +224,10 @@ void MenuItem::DefaultDraw(Canvas& canvas, const RECT& r, UINT state) {
 }
 
 Menu::Menu(Form& form, std::string name, HMENU handle) : form_(form), name_(std::move(name)), root_(*this) {
-    root_.subMenu_ = handle;
+    root_.subMenu_.Reset(handle);
 }
 
-Menu::~Menu() {
-    if (root_.subMenu_) DestroyMenu(root_.subMenu_);
-    root_.subMenu_ = nullptr;
-}
+Menu::~Menu() { root_.subMenu_.Reset(); }
 
 void Menu::SetOwnerDraw(bool on) {
     ownerDraw_ = on;

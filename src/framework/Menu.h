@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Handles.h"
 #include "framework/Canvas.h"
 
 namespace purgelet::ui {
@@ -101,7 +102,7 @@ private:
     WORD shortCut_ = 0;
     Bitmap bitmap_;
     std::vector<MenuItem*> items_;
-    HMENU subMenu_ = nullptr;
+    MenuHandle subMenu_;
 };
 
 class Menu {

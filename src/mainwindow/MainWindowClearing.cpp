@@ -6,25 +6,13 @@
 #include "cleaner/FolderDiscovery.h"
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
+#include "base/AtScopeEnd.h"
 #include "base/Errors.h"
 #include "mainwindow/MainWindow.h"
 
 namespace purgelet {
 
 namespace {
-
-// Runs a step when the scope is left, also when an error leaves it.
-template <class F>
-class AtExit {
-public:
-    explicit AtExit(F f) : f_(std::move(f)) {}
-    ~AtExit() { f_(); }
-    AtExit(const AtExit&) = delete;
-    AtExit& operator=(const AtExit&) = delete;
-
-private:
-    F f_;
-};
 
 // Each category's button, selection box (Main page) and custom box (Settings page).
 struct CategoryControls {
@@ -180,7 +168,7 @@ void TForm1::DeleteValuesInRegistry(const std::string& key, const std::string& f
 
 void TForm1::btnTemporaryClick() {
     BeginHourglass();
-    AtExit restoreCursor{[this] { EndHourglass(); }};
+    AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
     if (state_.ClearLogPerCategory) log_.Clear();
     if (state_.folders.IsWin9x) {
         const FolderLine temp = Win9xTempFolder(state_.WindowsFolder);
@@ -216,7 +204,7 @@ void TForm1::WinNTDocNSettings() {
     BeginHourglass();
     // The pending categories are done with when the run ends, also when an
     // error ends it: a later run clears only what it is asked to.
-    AtExit finish{[this] {
+    AtScopeEnd finish{[this] {
         EndHourglass();
         state_.ntFlags.SetAll(false);
     }};
@@ -252,11 +240,11 @@ void TForm1::WinNTDocNSettings() {
 
 void TForm1::RunMode(ClearMode mode) {
     BeginHourglass();
-    AtExit restoreCursor{[this] { EndHourglass(); }};
+    AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
     log_.Clear();
     state_.ClearLogPerCategory = false;
     // Restored however the run ends, so later categories empty the log again.
-    AtExit restoreLogRule{[this] { state_.ClearLogPerCategory = true; }};
+    AtScopeEnd restoreLogRule{[this] { state_.ClearLogPerCategory = true; }};
     if (state_.folders.IsWin9x) {
         for (Category category : kModeOrder) {
             const CategoryControls& c = ControlsOf(category);

@@ -3,6 +3,7 @@
 // controls together are applied.
 #include <utility>
 
+#include "base/AtScopeEnd.h"
 #include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
@@ -44,19 +45,6 @@ const BoxValue kBoxValues[] = {
 };
 
 const char* SwitchText(bool on) { return on ? "1" : "0"; }
-
-// Runs its action when the scope ends, also when an error leaves it.
-template <class F>
-class AtScopeEnd {
-public:
-    explicit AtScopeEnd(F f) : f_(std::move(f)) {}
-    ~AtScopeEnd() { f_(); }
-    AtScopeEnd(const AtScopeEnd&) = delete;
-    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
-
-private:
-    F f_;
-};
 }  // namespace
 
 void TForm1::ConnectOptionHandlers() {

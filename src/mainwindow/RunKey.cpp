@@ -1,5 +1,7 @@
 // Registration of the program in the current user's Run key, so that Windows
 // starts it at logon, following "Load when Windows starts".
+#include "base/Handles.h"
+#include "base/Registry.h"
 #include "framework/Application.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionRules.h"
@@ -11,34 +13,6 @@ constexpr char kFailureCaption[] = "Ovk Purgelet";
 constexpr char kFailureText[] =
     "Failing to update registry. If under Windows NT, only Administrator or Super Users have authorities to execute "
     "this command. Contact System Administrator to have furthur advice.";
-
-// An open registry key, closed when it goes out of scope.
-class OpenKey {
-public:
-    OpenKey() = default;
-    ~OpenKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-// A value's text; empty when it is missing or holds no text.
-std::string ReadText(HKEY key, const char* name) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0) return {};
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
-    std::string data(size + 1, '\0');
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-        return {};
-    data.resize(data.find('\0'));
-    return data;
-}
 
 bool NamesExistingFile(const std::string& path) {
     if (path.empty()) return false;
@@ -53,20 +27,17 @@ void TForm1::ShowRunKeyFailure() {
 }
 
 bool TForm1::WriteExeToRunKey(const std::string& name) {
-    OpenKey key;
+    RegKey key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         key.Receive(), nullptr) != ERROR_SUCCESS) {
         ShowRunKeyFailure();
         return false;
     }
-    bool written = false;
-    try {
-        const std::string exe = state_.platform.moduleFileName();
-        written =
-            !exe.empty() && state_.platform.runKey.setValue(key.Get(), name.c_str(), RunKeyData(exe)) == ERROR_SUCCESS;
-    } catch (...) {
-        written = false;
-    }
+    // The registry reports a refused write by its code. Any other error is no
+    // registry failure: it goes to the handler's error box.
+    const std::string exe = state_.platform.moduleFileName();
+    const bool written =
+        !exe.empty() && state_.platform.runKey.setValue(key.Get(), name.c_str(), RunKeyData(exe)) == ERROR_SUCCESS;
     if (!written) ShowRunKeyFailure();
     return written;
 }
@@ -80,11 +51,11 @@ bool TForm1::ExeWinStartWriteDelReg() {
     if (chkRunWhenWinStarts.Checked()) {
         done = WriteExeToRunKey(kRunEntryName);
     } else {
-        OpenKey key;
+        RegKey key;
         const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, key.Receive());
         if (opened == ERROR_SUCCESS) {
             if (state_.platform.runKey.deleteValue(key.Get(), kRunEntryName) != ERROR_SUCCESS &&
-                NamesExistingFile(RunKeyEntryPath(ReadText(key.Get(), kRunEntryName)))) {
+                NamesExistingFile(RunKeyEntryPath(ReadRegText(key.Get(), kRunEntryName).text))) {
                 ShowRunKeyFailure();
                 done = false;
             }

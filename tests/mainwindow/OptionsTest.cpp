@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "base/Errors.h"
 #include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
@@ -165,6 +166,16 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     Release(w.chkRunWhenWinStarts);
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
+    EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
+    EXPECT_FALSE(RunEntryExists());
+
+    // An error that is no refusal of the registry is shown as what it is.
+    fx.state.platform.runKey = Platform::RunKeyCalls{};
+    fx.state.platform.moduleFileName = []() -> std::string { throw Error("No module name"); };
+    Release(w.chkRunWhenWinStarts);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "No module name.");
+    EXPECT_EQ(boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
     EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
     EXPECT_FALSE(RunEntryExists());
 }

@@ -1,16 +1,13 @@
-// How a message finds its object, the one message pump, the last-resort
-// error box, and the owning handle wrappers.
+// How a message finds its object, the one message pump and the last-resort
+// error box.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <vector>
 
-#include "core/Settings.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "base/Errors.h"
 #include "framework/Form.h"
-#include "base/Handles.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -24,39 +21,6 @@ public:
     Button button{this, "button", {8, 140, 80, 25}, "Go"};
     CheckBox check{this, "check", {8, 20, 100, 17}, "Check"};
 };
-
-// The handles this process holds, as the system lists them (the handle
-// count of GetProcessHandleCount is not kept under Wine).
-DWORD OpenHandles() {
-    struct Entry {
-        ULONG ownerPid;
-        BYTE objectType;
-        BYTE flags;
-        USHORT value;
-        PVOID object;
-        ULONG access;
-    };
-    struct Table {
-        ULONG count;
-        Entry entries[1];
-    };
-    using Query = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
-    static const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    constexpr int kSystemHandleInformation = 16;
-    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
-    std::vector<char> buffer(1 << 16);
-    LONG status;
-    while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr)) ==
-           kInfoLengthMismatch)
-        buffer.resize(buffer.size() * 2);
-    if (status != 0) return 0;
-    const auto* table = reinterpret_cast<const Table*>(buffer.data());
-    DWORD mine = 0;
-    for (ULONG i = 0; i < table->count; ++i)
-        if (table->entries[i].ownerPid == GetCurrentProcessId()) ++mine;
-    return mine;
-}
 }  // namespace
 
 TEST(WindowMap, AMessageForAGoneHandleReachesNoObject) {
@@ -138,44 +102,4 @@ TEST(LastResort, AnErrorEscapingEveryHandlerIsShownInTheErrorBox) {
     EXPECT_EQ(fx.recorded.boxes[1].text, "Unknown error.");
     EXPECT_EQ(fx.app.Execute([] {}), 0);
     EXPECT_EQ(fx.recorded.boxes.size(), 2u);
-}
-
-TEST(Handles, WrappersCloseWhatTheyOwnOnEveryPath) {
-    TempDir dir;
-    WriteFile(dir / "a.txt");
-    const DWORD before = OpenHandles();
-    ASSERT_GT(before, 0u) << "the handle count is not available";
-    {
-        FileHandle file(
-            CreateFileA((dir / "a.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(file);
-        WIN32_FIND_DATAA data;
-        FindHandle find(FindFirstFileA((dir / "*").c_str(), &data));
-        ASSERT_TRUE(find);
-        RegKey key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, key.Receive()), ERROR_SUCCESS);
-        EXPECT_EQ(OpenHandles(), before + 3);
-        FileHandle moved(std::move(file));
-        EXPECT_FALSE(file);
-        EXPECT_EQ(OpenHandles(), before + 3);
-    }
-    EXPECT_EQ(OpenHandles(), before);
-
-    // The settings store closes its key also when a read fails with an error.
-    const std::string key = SettingsKey();
-    RegSetString(key, "Text", "1");
-    RegSetDword(key, "Number", 1);
-    purgelet::Platform platform;
-    purgelet::SettingsStore store(platform);
-    const auto round = [&] {
-        store.WriteIniToReg(key, "Text", "2");
-        EXPECT_EQ(store.ReadIniFromReg(key, "Text"), "2");
-        EXPECT_THROW(store.ReadIniFromReg(key, "Number"), Error);
-        EXPECT_TRUE(store.Delete_Value_InRegistry(key, "Text"));
-    };
-    round();  // the system opens a few handles of its own the first time
-    const DWORD beforeStore = OpenHandles();
-    for (int i = 0; i < 5; ++i) round();
-    EXPECT_EQ(OpenHandles(), beforeStore);
-    RegDeleteTree(key);
 }
