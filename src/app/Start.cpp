@@ -5,6 +5,7 @@
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
 #include "mainwindow/MainWindow.h"
+#include "resource_ids.h"
 #include "tray/TrayWindow.h"
 
 namespace purgelet {
@@ -97,7 +98,8 @@ int RunProgram(ProgramState& state) {
 }
 
 int RunProgram(HINSTANCE instance) {
-    ui::Application app(instance);
+    HINSTANCE module = instance ? instance : GetModuleHandleA(nullptr);
+    ui::Application app(module, LoadIconA(module, MAKEINTRESOURCEA(IDI_MAINICON)));
     ProgramState state(app);
     return RunProgram(state);
 }
