@@ -28,4 +28,13 @@ while IFS= read -r file; do
         fi
     done < <(sed -n 's|^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([A-Za-z0-9_]*\)/.*|\1|p' "$file")
 done < <(git ls-files -co --exclude-standard -- 'src/*.cpp' 'src/*.h')
+# Inside the framework the form stands on the rest: only the form's own files
+# include Form.h, and no framework file includes the program's resource ids.
+while IFS= read -r file; do
+    case "$file" in src/framework/Form.*) continue ;; esac
+    if grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(framework/Form\.h|resource_ids\.h)"' "$file"; then
+        echo "$file includes Form.h or resource_ids.h (below the form, apart from the program)" >&2
+        status=1
+    fi
+done < <(git ls-files -co --exclude-standard -- 'src/framework/*.cpp' 'src/framework/*.h')
 exit $status

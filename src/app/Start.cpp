@@ -5,6 +5,7 @@
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
 #include "mainwindow/MainWindow.h"
+#include "resource_ids.h"
 
 namespace purgelet {
 
@@ -88,7 +89,8 @@ int RunProgram(ProgramState& state) {
 }
 
 int RunProgram(HINSTANCE instance) {
-    ui::Application app(instance);
+    HINSTANCE module = instance ? instance : GetModuleHandleA(nullptr);
+    ui::Application app(module, LoadIconA(module, MAKEINTRESOURCEA(IDI_MAINICON)));
     ProgramState state(app);
     return RunProgram(state);
 }

@@ -64,7 +64,7 @@ TForm1::TForm1(ui::Application& app, ProgramState& state)
     ApplyDesignLook();
     ConnectOptionHandlers();
     onCreate = [this] { FormCreate(); };
-    onCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+    onCloseQuery = [this](ui::CloseQueryEvent& e) { FormCloseQuery(e.canClose); };
     btnAbout.onClick = [this] { btnAboutClick(); };
     btnHelp.onClick = [this] { btnHelpClick(); };
     btnExit.onClick = [this] { btnExitClick(); };

@@ -8,6 +8,8 @@
 #include "framework/Controls.h"
 #include "base/Errors.h"
 #include "framework/Form.h"
+#include "framework/Image.h"
+#include "framework/UtilityWindow.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -20,6 +22,13 @@ public:
     explicit PanelForm(Application& app) : Form(app, "PanelForm", {10, 10, 300, 200}, "Panel form") {}
     Button button{this, "button", {8, 140, 80, 25}, "Go"};
     CheckBox check{this, "check", {8, 20, 100, 17}, "Check"};
+};
+
+class PictureForm : public Form {
+public:
+    explicit PictureForm(Application& app) : Form(app, "PictureForm", {10, 10, 300, 200}, "Picture form") {}
+    Panel panel{this, "panel", {8, 8, 100, 60}};
+    Image image{&panel, "image", {4, 4, 32, 32}};
 };
 }  // namespace
 
@@ -34,10 +43,10 @@ TEST(WindowMap, AMessageForAGoneHandleReachesNoObject) {
     // A control's window destroyed from outside leaves the map with it; a
     // later notification naming that handle finds nothing.
     const HWND button = form.button.Handle();
-    EXPECT_EQ(fx.app.ControlOf(button), &form.button);
+    EXPECT_EQ(fx.app.WindowOf(button), &form.button);
     DestroyWindow(button);
     EXPECT_EQ(form.button.Handle(), nullptr);
-    EXPECT_EQ(fx.app.ControlOf(button), nullptr);
+    EXPECT_EQ(fx.app.WindowOf(button), nullptr);
     SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     EXPECT_EQ(clicks, 0);
 
@@ -60,6 +69,36 @@ TEST(WindowMap, AMessageForAGoneHandleReachesNoObject) {
     fx.app.DestroyForm(form);
     fx.app.DestroyForm(other);
     EXPECT_EQ(fx.app.WindowCount(), 0u);
+}
+
+TEST(WindowBase, OwnClassesShareOneProcedureAndWindowsBelongToTheApplicationGiven) {
+    ProgramFixture fx;
+    auto& form = fx.app.CreateForm<PictureForm>();
+    UtilityWindow utility(fx.app, [](Message&) {});
+    // Forms, panels, pictures and utility windows: one procedure, one map.
+    const ULONG_PTR procedure = GetClassLongPtrA(form.Handle(), GCLP_WNDPROC);
+    for (HWND h : {form.panel.Handle(), form.image.Handle(), utility.Handle()}) {
+        EXPECT_EQ(GetClassLongPtrA(h, GCLP_WNDPROC), procedure);
+        EXPECT_NE(fx.app.WindowOf(h), nullptr);
+    }
+    // The icon is the one the application was given, or the system's.
+    EXPECT_EQ(SendMessageA(form.Handle(), WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(ProgramIcon()));
+    Application plain;
+    auto& other = plain.CreateForm<PictureForm>();
+    EXPECT_EQ(&other.image.App(), &plain);
+    EXPECT_EQ(plain.WindowOf(other.image.Handle()), &other.image);
+    EXPECT_EQ(fx.app.WindowOf(other.image.Handle()), nullptr);
+    EXPECT_EQ(SendMessageA(other.Handle(), WM_GETICON, ICON_BIG, 0),
+              reinterpret_cast<LRESULT>(LoadIconA(nullptr, IDI_APPLICATION)));
+
+    // A close query names its form and may keep it open.
+    form.onCloseQuery = [&](CloseQueryEvent& e) {
+        EXPECT_EQ(&e.sender, &form);
+        e.canClose = false;
+    };
+    form.Show();
+    form.Close();
+    EXPECT_TRUE(form.IsShowing());
 }
 
 TEST(MessagePump, TheModalLoopEndsOnItsResultOrWhenTheProgramIsToldToEnd) {

@@ -7,6 +7,7 @@
 
 #include "core/Texts.h"
 #include "base/Handles.h"
+#include "resource_ids.h"
 
 namespace testing_support {
 
@@ -186,6 +187,8 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() { RemoveTree(path_); }
+
+HICON ProgramIcon() { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINICON)); }
 
 ProgramFixture::ProgramFixture() {
     app.hooks.messageBox = [this](HWND, const std::string& text, const std::string& caption, UINT flags) {
