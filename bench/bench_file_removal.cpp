@@ -1,10 +1,15 @@
-// Times the file removal routines against two ways of emptying the same tree
-// in the same run: a bare wide-character FindFirstFileW/DeleteFileW loop and
-// the command interpreter's "rd /s /q". Two shapes: a flat tree (folders of
-// empty files) and a deep one (one folder and one file per level). Each
-// contender gets its own identical tree below C:\purgelet-bench\ in every
-// round; the order of the contenders rotates from round to round, and the
-// median of the per-round ratios is reported.
+// Times the file removal routines against other ways of emptying the same
+// tree in the same run: a bare wide-character FindFirstFileW/DeleteFileW
+// loop; the same bare loop making the routines' per-entry check (each entry
+// opened without following links, its final path compared with its folder's
+// final path plus its name, and deleted through that handle only when they
+// match), which is the floor of any removal that never follows a link under
+// Wine; and the command interpreter's "rd /s /q". Two shapes: a flat tree
+// (folders of empty files) and a deep one (one folder and one file per
+// level). Each contender gets its own identical tree below
+// C:\purgelet-bench\ in every round; the order of the contenders rotates
+// from round to round, and the median and the spread of the per-round ratios
+// are reported, the ratio to the checking loop against its goal.
 //
 // Then a soak of the swap race: a host-side process keeps swapping a
 // sub-folder for a link to an outside folder of same-named files while the
@@ -14,10 +19,11 @@
 //   bench_file_removal [--rounds N] [--flat FOLDERS FILES] [--deep LEVELS]
 //                      [--soak ROUNDS] [--soak-pause MS] [--no-rd]
 //
-// Defaults: 3 rounds, 100 folders of 1,000 files, 1,000 levels, 200 soak
+// Defaults: 5 rounds, 100 folders of 1,000 files, 1,000 levels, 200 soak
 // rounds with each state of the swapped folder lasting up to 10 ms (as in the
 // test suite). A size of 0 skips that part.
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -90,6 +96,78 @@ void BareLoop(const std::wstring& folder) {
     FindClose(h);
 }
 
+// Where an open entry really lies, as "\\?\C:\x\name", expected to be about
+// expectedLength long: the answer of GetFinalPathNameByHandleW, or, for a path
+// longer than it can give under Wine, the handle's object name, as the
+// routines ask it.
+std::wstring FinalPath(HANDLE handle, std::size_t expectedLength) {
+    static std::vector<wchar_t> buffer(MAX_PATH + 1);
+    static std::vector<LONGLONG> name(8192);
+    if (expectedLength < MAX_PATH) {
+        DWORD n =
+            GetFinalPathNameByHandleW(handle, buffer.data(), MAX_PATH + 1, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n > 0 && n <= MAX_PATH) return std::wstring(buffer.data(), n);
+    }
+    ULONG needed = 0;
+    if (!NT_SUCCESS(NtQueryObject(handle, ObjectNameInformation, name.data(),
+                                  static_cast<ULONG>(name.size() * sizeof(LONGLONG)), &needed)))
+        return {};
+    const auto* info = reinterpret_cast<const OBJECT_NAME_INFORMATION*>(name.data());
+    std::wstring path(info->Name.Buffer, info->Name.Length / sizeof(wchar_t));
+    if (path.rfind(L"\\??\\", 0) != 0) return {};
+    return L"\\\\?\\" + path.substr(4);
+}
+
+// The bare loop making the routines' check: every entry is opened without
+// following links and deleted through its handle only when its final path is
+// its folder's final path plus its name. A folder is listed through the
+// handle it was checked on (a listing by path would be refused while that
+// handle may delete it).
+void CheckedEntry(const std::wstring& folder, const std::wstring& folderFinal, const std::wstring& name, bool isFolder);
+
+void CheckedListing(HANDLE handle, const std::wstring& folder, const std::wstring& folderFinal) {
+    std::vector<LONGLONG> buffer(2048);
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(handle, kind, buffer.data(), static_cast<DWORD>(buffer.size() * 8))) {
+        kind = FileIdBothDirectoryInfo;
+        const char* at = reinterpret_cast<const char*>(buffer.data());
+        for (;;) {
+            const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+            const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..")
+                CheckedEntry(folder, folderFinal, name, info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+            if (!info->NextEntryOffset) break;
+            at += info->NextEntryOffset;
+        }
+    }
+}
+
+void CheckedEntry(const std::wstring& folder, const std::wstring& folderFinal, const std::wstring& name,
+                  bool isFolder) {
+    const std::wstring path = folder + name;
+    HANDLE entry = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | (isFolder ? FILE_LIST_DIRECTORY : 0),
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (entry == INVALID_HANDLE_VALUE) return;
+    const std::wstring expected = folderFinal + L"\\" + name;
+    if (FinalPath(entry, expected.size()) == expected) {
+        if (isFolder) CheckedListing(entry, path + L"\\", expected);
+        FILE_DISPOSITION_INFO dispose{TRUE};
+        SetFileInformationByHandle(entry, FileDispositionInfo, &dispose, sizeof(dispose));
+    }
+    CloseHandle(entry);
+}
+
+void CheckedLoop(const std::wstring& top) {
+    HANDLE folder = CreateFileW(top.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return;
+    const std::wstring final = FinalPath(folder, top.size());
+    if (!final.empty()) CheckedListing(folder, top, final);
+    CloseHandle(folder);
+}
+
 long CountEntries(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
     HANDLE h = FindFirstFileW((folder + L"*").c_str(), &data);
@@ -124,12 +202,6 @@ void RemoveAll() {
     RemoveDirectoryA(kRoot.c_str());
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 struct Contender {
     const char* label;
     std::function<void(const std::string& top)> run;
@@ -138,12 +210,14 @@ struct Contender {
 };
 
 // Times the contenders on identical trees, round after round, each round in
-// another order. Returns false when a tree could not be built.
-bool Compare(const char* shape, const std::function<bool(const std::string&)>& build, int rounds, bool withRd,
-             double goal) {
+// another order. Returns false when a tree could not be built or a loop left
+// entries behind.
+bool Compare(const char* shape, const std::function<bool(const std::string&)>& build, int rounds, bool withRd) {
+    constexpr double kGoal = 1.05;
     std::vector<Contender> contenders;
     contenders.push_back({"file removal routines", [](const std::string& top) { Clear(top); }, {}});
     contenders.push_back({"bare FindFirstFileW loop", [](const std::string& top) { BareLoop(Long(top)); }, {}});
+    contenders.push_back({"bare loop + final-path check", [](const std::string& top) { CheckedLoop(Long(top)); }, {}});
     if (withRd)
         contenders.push_back({"cmd /c rd /s /q",
                               [](const std::string& top) {
@@ -152,7 +226,7 @@ bool Compare(const char* shape, const std::function<bool(const std::string&)>& b
                               },
                               {}});
     const std::size_t n = contenders.size();
-    std::vector<double> toBare, toRd;
+    std::vector<double> toChecked, toBare, toRd;
     for (int round = 0; round < rounds; ++round) {
         double t0 = testing_support::SecondsNow();
         for (std::size_t i = 0; i < n; ++i) {
@@ -176,20 +250,40 @@ bool Compare(const char* shape, const std::function<bool(const std::string&)>& b
             contenders[i].left += CountEntries(Long(top));
         }
         std::printf("\n");
-        for (auto& c : contenders) std::printf("    %-26s %9.2f s\n", c.label, c.seconds.back());
+        for (auto& c : contenders) std::printf("    %-28s %9.2f s\n", c.label, c.seconds.back());
+        toChecked.push_back(contenders[0].seconds.back() / contenders[2].seconds.back());
         toBare.push_back(contenders[0].seconds.back() / contenders[1].seconds.back());
-        if (withRd) toRd.push_back(contenders[0].seconds.back() / contenders[2].seconds.back());
-        std::printf("    routines / bare loop       %9.3f\n", toBare.back());
+        if (withRd) toRd.push_back(contenders[0].seconds.back() / contenders[3].seconds.back());
+        std::printf("    routines / checking loop     %9.3f   routines / bare loop %6.3f\n", toChecked.back(),
+                    toBare.back());
         std::fflush(stdout);
     }
-    std::printf("%s: median of %d rounds\n", shape, rounds);
+    using testing_support::MedianAndSpread;
+    using testing_support::Summarize;
+    const auto headline = Summarize(toChecked);
+    std::printf("%s: medians of %d rounds, order rotated\n", shape, rounds);
     for (auto& c : contenders)
-        std::printf("    %-26s %9.2f s  (%ld entries left over all rounds)\n", c.label, Median(c.seconds), c.left);
-    std::printf("    routines / bare loop       %9.3f  (goal: at most %.1f)\n", Median(toBare), goal);
-    if (withRd) std::printf("    routines / rd /s /q        %9.3f\n", Median(toRd));
+        std::printf("    %-28s %s s  (%ld entries left over all rounds)\n", c.label,
+                    MedianAndSpread(Summarize(c.seconds)).c_str(), c.left);
+    std::printf("    routines / bare loop with the same final-path check: %s  goal <= %.2f: %s\n",
+                MedianAndSpread(headline, "%.3f").c_str(), kGoal, headline.median <= kGoal ? "met" : "MISSED");
+    std::printf("    routines / bare FindFirstFileW loop:                 %s\n",
+                MedianAndSpread(Summarize(toBare), "%.3f").c_str());
+    std::printf("    checking loop / bare FindFirstFileW loop:            %s\n",
+                MedianAndSpread(Summarize([&] {
+                                    std::vector<double> v;
+                                    for (std::size_t r = 0; r < toBare.size(); ++r)
+                                        v.push_back(toBare[r] / toChecked[r]);
+                                    return v;
+                                }()),
+                                "%.3f")
+                    .c_str());
+    if (withRd)
+        std::printf("    routines / rd /s /q:                                 %s\n",
+                    MedianAndSpread(Summarize(toRd), "%.3f").c_str());
     std::fflush(stdout);
     for (std::size_t i = 0; i < n; ++i) Clear(kRoot + shape + std::to_string(i) + "\\");
-    return contenders[0].left == 0 && contenders[1].left == 0;
+    return contenders[0].left == 0 && contenders[1].left == 0 && contenders[2].left == 0;
 }
 
 // Every file below folder (links not followed) with its attributes.
@@ -283,7 +377,7 @@ long Soak(int rounds, int files, double pauseMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int rounds = 3, folders = 100, files = 1000, levels = 1000, soakRounds = 200;
+    int rounds = 5, folders = 100, files = 1000, levels = 1000, soakRounds = 200;
     double soakPause = 10.0;
     bool withRd = true;
     auto number = [&](int& i) { return i + 1 < argc ? std::atoi(argv[++i]) : -1; };
@@ -321,12 +415,12 @@ int main(int argc, char** argv) {
     if (folders > 0 && files > 0) {
         std::printf("Flat tree: %d folders of %d empty files\n", folders, files);
         ok &= Compare(
-            "flat", [&](const std::string& top) { return MakeFlat(top, folders, files); }, rounds, withRd, 1.0);
+            "flat", [&](const std::string& top) { return MakeFlat(top, folders, files); }, rounds, withRd);
     }
     if (levels > 0) {
         std::printf("Deep tree: %d levels, one folder and one file each\n", levels);
         ok &= Compare(
-            "deep", [&](const std::string& top) { return MakeDeep(top, levels); }, rounds, withRd, 1.2);
+            "deep", [&](const std::string& top) { return MakeDeep(top, levels); }, rounds, withRd);
     }
     if (soakRounds > 0) ok &= Soak(soakRounds, 150, soakPause) == 0;
     RemoveAll();

@@ -37,9 +37,10 @@ void TFirstInitial::FormCreate() {
         return;
     }
     // The window's icon is the application's (set when the window was made).
-    std::string exe = state_.platform.moduleFileName();
-    std::string folder = exe.substr(0, exe.find_last_of('\\') == std::string::npos ? 0 : exe.find_last_of('\\') + 1);
-    state_.ProgramFolder = WithTrailingBackslash(folder);
+    const std::wstring exe = state_.platform.moduleFileName();
+    const std::size_t slash = exe.find_last_of(L'\\');
+    state_.ProgramFolderWide = WithTrailingBackslash(exe.substr(0, slash == std::wstring::npos ? 0 : slash + 1));
+    state_.ProgramFolder = Narrow(state_.ProgramFolderWide);
 
     std::string buffer(kWindowsFolderBufferSize, '\0');
     UINT n = state_.platform.getWindowsDirectory(buffer.data(), kWindowsFolderBufferSize);

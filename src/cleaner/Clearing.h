@@ -92,14 +92,26 @@ std::vector<FolderLine> Win9xTempInternetFolders(const std::string& windowsFolde
 std::vector<FolderLine> Win9xRecentFolders(const std::string& windowsFolder, const FolderSet& folders);
 FolderLine Win9xTempFolder(const std::string& windowsFolder);
 
-// The folders the NT run empties; empty where their base is missing.
+// The folders the NT run empties, each ending in "\\"; empty where their
+// base is missing. On Windows Vista and later they are the shell's folders.
 struct NtFolders {
-    std::string tempInternet;
-    std::string userTemp;
-    std::string windowsTemp;
-    std::string recent;
+    std::wstring profile;
+    std::wstring tempInternet;
+    std::wstring userTemp;
+    std::wstring windowsTemp;
+    std::wstring recent;
 };
 NtFolders NtFoldersOf(const std::string& windowsFolder, const FolderSet& folders);
+
+// Why a folder named by the system or the environment must not be emptied:
+// it is not a plain full path, it is a drive's or share's root, the profile
+// or the Windows folder (or holds one of them), or the program's own folder.
+enum class Refusal { None, NotFullPath, Root, Profile, HoldsProfile, Windows, HoldsWindows, ProgramFolder };
+Refusal RefusalOf(const std::wstring& folder, const std::wstring& profile, const std::wstring& windowsFolder,
+                  const std::wstring& programFolder);
+// The line logged instead of the category's own when a folder is refused:
+// what was skipped, the folder and why.
+std::string SkippedLine(const std::string& what, const std::wstring& folder, Refusal why);
 
 // Deletes every value of a key below HKEY_CURRENT_USER: the names are listed
 // first, then deleted in that order. The key itself stays.

@@ -92,6 +92,14 @@ public:
     // elsewhere or to share its attributes with other names.
     bool ResetToArchive(HANDLE folder, std::wstring_view name, const Handle* opened, Kind kind);
 
+    // The final path of the folder being worked on ("\\?\C:\x", no final
+    // "\"), and where the object open as handle lies, in the same form.
+    std::wstring_view FolderFinalPath() const { return final_; }
+    std::optional<std::wstring> FinalPathOf(HANDLE handle) {
+        std::optional<std::wstring_view> final = FinalPath(handle, MAX_PATH);
+        return final ? std::optional<std::wstring>(*final) : std::nullopt;
+    }
+
     static bool SetArchiveOnly(HANDLE entry);
     // Marks the entry to be deleted when its last handle closes; fails for a
     // read-only file and a folder that is not empty.

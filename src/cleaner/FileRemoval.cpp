@@ -51,16 +51,29 @@ public:
     // whatever is put in its place meanwhile.
     void EmptyTop() {
         KeptFolders kept;
-        DeleteFiles(TopHandle(), &kept);
-        KillSubFoldersOfTop(std::move(kept));
+        const bool holdsIndex = DeleteFiles(TopHandle(), &kept);
+        KillSubFoldersOfTop(std::move(kept), holdsIndex);
     }
+
+    // What stays besides: the folder left (the program's own) is never
+    // entered nor changed; with cacheIndexes, see LeaveAlso.
+    void SetLeft(const LeaveAlso& also) {
+        cacheIndexes_ = also.cacheIndexes;
+        if (also.folder.empty()) return;
+        Handle held(CreateFileW(also.folder.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (held.Get() == INVALID_HANDLE_VALUE) return;
+        if (std::optional<std::wstring> final = FinalPathOf(held.Get())) leftFinal_ = std::move(*final);
+    }
+    // Whether the folder handed in is the one to leave.
+    bool TopIsLeft() const { return !leftFinal_.empty() && SameText(FolderFinalPath(), leftFinal_); }
 
     // Every sub-folder below the folder handed in, depth first: each is
     // emptied of its files, then of its sub-folders, then removed. The open
     // folders are kept on the heap, so the depth of the tree is limited
     // neither by the thread's stack nor by path lengths, and each entry costs
     // the same at any depth.
-    void KillSubFoldersOfTop() { KillSubFoldersOfTop(KeptFolders()); }
+    void KillSubFoldersOfTop() { KillSubFoldersOfTop(KeptFolders(), false); }
 
 private:
     // A sub-folder held while it is emptied.
@@ -81,11 +94,13 @@ private:
         std::vector<std::wstring> subFolders;  // those that passed the filter
         std::size_t next;
         KeptFolders kept;
+        bool holdsIndex = false;  // holds a URL cache index: its sub-folders are containers, which stay
     };
 
-    void KillSubFoldersOfTop(KeptFolders keptOfTop) {
+    void KillSubFoldersOfTop(KeptFolders keptOfTop, bool topHoldsIndex) {
         std::vector<Level> levels;
-        levels.push_back({Held(), Length(), shown_.size(), SubFolders(TopHandle()), 0, std::move(keptOfTop)});
+        levels.push_back(
+            {Held(), Length(), shown_.size(), SubFolders(TopHandle()), 0, std::move(keptOfTop), topHoldsIndex});
         while (!levels.empty()) {
             Level& level = levels.back();
             HANDLE folder = levels.size() == 1 ? TopHandle() : level.folder.handle.Get();
@@ -102,11 +117,13 @@ private:
                 Held sub = TakeKept(level.kept, name);
                 if (!sub.handle) sub = OpenHeld(folder, name, 0);
                 if (!sub.handle) continue;
+                if (level.holdsIndex) sub.removable = false;  // a cache container: emptied, kept
                 Enter(name);
                 shown_.append(name).append(L"\\");
-                DeleteFiles(sub.handle.Get(), &kept);
+                const bool holdsIndex = DeleteFiles(sub.handle.Get(), &kept);
                 std::vector<std::wstring> subFolders = SubFolders(sub.handle.Get());
-                levels.push_back({std::move(sub), Length(), shown_.size(), std::move(subFolders), 0, std::move(kept)});
+                levels.push_back(
+                    {std::move(sub), Length(), shown_.size(), std::move(subFolders), 0, std::move(kept), holdsIndex});
             } catch (const std::exception&) {
                 // Passed over like any folder that can't be emptied.
                 kept_ -= kept.size();
@@ -156,13 +173,20 @@ private:
 
     // The files directly inside folder; sub-folders only get their
     // attributes reset. With kept, the sub-folders are opened to be emptied
-    // next, and (some of them) kept open for that.
-    void DeleteFiles(HANDLE folder, KeptFolders* kept) {
+    // next, and (some of them) kept open for that. True when the folder holds
+    // a URL cache index that stays.
+    bool DeleteFiles(HANDLE folder, KeptFolders* kept) {
+        bool holdsIndex = false;
         ForEachHandled(folder, [&](std::wstring_view name, DWORD attributes) {
             if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                if (cacheIndexes_ && IsCacheIndexName(name)) {
+                    holdsIndex = true;
+                    return;
+                }
                 DeleteFileEntry(folder, name);
                 return;
             }
+            if (IsLeft(name)) return;
             // A folder can't go as a file; only its attributes are reset here.
             if (kept && kept->size() < kKeptPerFolder && kept_ < kKeptInAll) {
                 Held sub = OpenHeld(folder, name, FILE_WRITE_ATTRIBUTES);
@@ -174,6 +198,28 @@ private:
             }
             ResetToArchive(folder, name, nullptr, Kind::Folder);
         });
+        return holdsIndex;
+    }
+
+    // WinInet's own files in its cache folders: an index, whose folder's
+    // sub-folders are the cache's containers.
+    static bool IsCacheIndexName(std::wstring_view name) {
+        for (std::wstring_view index : {std::wstring_view(L"index.dat"), std::wstring_view(L"container.dat")})
+            if (SameText(name, index)) return true;
+        return false;
+    }
+
+    static bool SameText(std::wstring_view a, std::wstring_view b) {
+        return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+               CSTR_EQUAL;
+    }
+
+    // Whether name in the current folder is the folder to leave.
+    bool IsLeft(std::wstring_view name) const {
+        const std::wstring_view folder = FolderFinalPath(), left = leftFinal_;
+        return !left.empty() && left.size() == folder.size() + 1 + name.size() &&
+               SameText(left.substr(0, folder.size()), folder) && left[folder.size()] == L'\\' &&
+               SameText(left.substr(folder.size() + 1), name);
     }
 
     // Opens a sub-folder to be emptied, held without delete sharing, with the
@@ -206,7 +252,7 @@ private:
         std::vector<std::wstring> names;
         ForEachHandled(folder, [&](std::wstring_view name, DWORD attributes) {
             // Files left behind by the file pass are of no concern here.
-            if (attributes & FILE_ATTRIBUTE_DIRECTORY) names.emplace_back(name);
+            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLeft(name)) names.emplace_back(name);
         });
         return names;
     }
@@ -214,14 +260,17 @@ private:
     const Platform& platform_;
     std::wstring shown_;  // the folder being worked on as the attribute filter is told it, ending in "\\"
     std::vector<LONGLONG> listing_;
-    std::size_t kept_ = 0;  // sub-folders kept open in all
+    std::size_t kept_ = 0;    // sub-folders kept open in all
+    std::wstring leftFinal_;  // final path of the folder to leave, if any
+    bool cacheIndexes_ = false;
 };
 
 // Opens the folder handed in and runs work on the open folder; false when the
 // folder counts as missing (a folder that is there but can't be opened is
 // left alone).
 template <typename Work>
-bool OnFolder(const std::optional<std::wstring>& folder, const Platform& platform, Work work) {
+bool OnFolder(const std::optional<std::wstring>& folder, const Platform& platform, Work work,
+              const LeaveAlso& also = {}) {
     std::optional<FolderArgument> arg = folder ? ParseFolder(*folder) : std::nullopt;
     if (!arg) return false;
     Remover remover(platform);
@@ -233,7 +282,8 @@ bool OnFolder(const std::optional<std::wstring>& folder, const Platform& platfor
         case Remover::Top::Open:
             break;
     }
-    work(remover);
+    remover.SetLeft(also);
+    if (!remover.TopIsLeft()) work(remover);
     return true;
 }
 
@@ -241,6 +291,11 @@ bool OnFolder(const std::optional<std::wstring>& folder, const Platform& platfor
 
 bool EmptyFolder(const std::wstring& folder, const Platform& platform) {
     return OnFolder(folder, platform, [](Remover& remover) { remover.EmptyTop(); });
+}
+
+bool EmptyFolder(const std::wstring& folder, const Platform& platform, const LeaveAlso& also) {
+    return OnFolder(
+        folder, platform, [](Remover& remover) { remover.EmptyTop(); }, also);
 }
 
 bool EmptyFolder(const std::string& folder, const Platform& platform) {

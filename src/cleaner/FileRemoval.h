@@ -32,6 +32,19 @@ inline constexpr unsigned long kHandledAttributes = 0x3F;
 bool EmptyFolder(const std::wstring& folder, const Platform& platform);
 bool EmptyFolder(const std::string& folder, const Platform& platform);
 
+// What an emptying leaves besides.
+struct LeaveAlso {
+    // A folder that is never entered nor changed wherever it lies in the tree
+    // (the program's own, which may have been unpacked into a temporary
+    // folder); nothing is done when it is the folder handed in.
+    std::wstring folder;
+    // WinInet's cache structure: a file named "index.dat" or "container.dat"
+    // stays, and the sub-folders beside it (the cache's containers) are
+    // emptied but kept, so the cache goes on storing entries.
+    bool cacheIndexes = false;
+};
+bool EmptyFolder(const std::wstring& folder, const Platform& platform, const LeaveAlso& also);
+
 // Deletes the files directly inside folder (a full path below a drive's root,
 // like "C:\x\", or below a share's root, like "\\server\share\x\", in the ANSI
 // code page). A file that resists is given the archive attribute only and

@@ -17,6 +17,12 @@ std::string RemoveAll(std::string text, const std::string& what) {
     for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos)) text.erase(pos, what.size());
     return text;
 }
+// A folder named by the system, ending in "\"; empty stays empty.
+std::wstring AsFolder(const std::wstring& path) { return path.empty() ? path : WithTrailingBackslash(path); }
+
+std::wstring Known(const DiscoveryFacts& facts, REFKNOWNFOLDERID id) {
+    return facts.knownFolder ? AsFolder(facts.knownFolder(id)) : std::wstring();
+}
 }  // namespace
 
 std::string ExtractFileDrive(const std::string& path) {
@@ -65,6 +71,27 @@ std::string FindProfileFolder(const DiscoveryFacts& facts, std::uint8_t winMajor
     return {};
 }
 
+namespace {
+// Windows Vista and later keep each folder where the shell says, under names
+// that have nothing in common with the 2000/XP ones: each is asked for by its
+// role. Only the profile falls back to the search by name.
+std::string DiscoverShellFolders(const DiscoveryFacts& facts, FolderSet& f) {
+    FolderSet::ShellFolders& shell = f.shell;
+    shell.profile = Known(facts, FOLDERID_Profile);
+    if (shell.profile.empty()) shell.profile = Widen(FindProfileFolder(facts, f.WinMajor));
+    shell.userTemp = facts.tempPath ? AsFolder(facts.tempPath()) : std::wstring();
+    shell.tempInternet = Known(facts, FOLDERID_InternetCache);
+    shell.recent = Known(facts, FOLDERID_Recent);
+    shell.cookies = Known(facts, FOLDERID_Cookies);
+    shell.history = Known(facts, FOLDERID_History);
+    f.ProfileFolder = Narrow(shell.profile);
+    return "Current User Dir : " + f.ProfileFolder + kCrLf + "User Cookies Dir : " + Narrow(shell.cookies) + kCrLf +
+           "User Recent Dir : " + Narrow(shell.recent) + kCrLf + "User History Dir : " + Narrow(shell.history) + kCrLf +
+           "User Temp Dir : " + Narrow(shell.userTemp) + kCrLf +
+           "User Temp Int Files Dir : " + Narrow(shell.tempInternet) + kCrLf;
+}
+}  // namespace
+
 DiscoveryLabels DiscoverFolders(const DiscoveryFacts& facts, FolderSet& f) {
     DiscoveryLabels labels;
     f.UserName = facts.userName;
@@ -96,6 +123,10 @@ DiscoveryLabels DiscoverFolders(const DiscoveryFacts& facts, FolderSet& f) {
         }
         return labels;
     }
+    if (f.WinMajor >= 6) {
+        labels.curUserDir = DiscoverShellFolders(facts, f);
+        return labels;
+    }
     f.ProfileFolder = FindProfileFolder(facts, f.WinMajor);
     const std::string& pf = f.ProfileFolder;
     std::string text =
@@ -119,6 +150,11 @@ bool DirectoryExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool DirectoryExists(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::string UserID(const Platform& platform) {
     char buf[128] = {};
     DWORD size = sizeof(buf);
@@ -139,7 +175,17 @@ DiscoveryFacts SystemFacts(const ProgramState& state) {
         facts.minor = v.dwMinorVersion;
         facts.platformId = v.dwPlatformId;
     }
-    facts.directoryExists = DirectoryExists;
+    facts.directoryExists = [](const std::string& path) { return DirectoryExists(path); };
+    facts.knownFolder = state.platform.knownFolderPath;
+    facts.tempPath = [] {
+        std::wstring path(MAX_PATH + 1, L'\0');
+        DWORD n = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
+        if (n >= path.size()) {
+            path.resize(n + 1);
+            n = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
+        }
+        return n == 0 || n >= path.size() ? std::wstring() : path.substr(0, n);
+    };
     facts.readAppData = [] {
         // The key is named "\Volatile Environment"; the registry wants it without the leading "\".
         RegKey key;

@@ -20,6 +20,10 @@ struct DiscoveryFacts {
     std::function<std::string()> readAppData;
     // Full-path expansion; an empty text stays empty.
     std::function<std::string(const std::string&)> fullPath;
+    // Windows Vista and later: the shell's folder of a role, and the user's
+    // temporary folder (GetTempPathW); empty when unknown.
+    std::function<std::wstring(REFKNOWNFOLDERID)> knownFolder;
+    std::function<std::wstring()> tempPath;
 };
 
 struct DiscoveryLabels {
@@ -44,5 +48,6 @@ DiscoveryFacts SystemFacts(const ProgramState& state);
 std::string UserID(const Platform& platform);
 
 bool DirectoryExists(const std::string& path);
+bool DirectoryExists(const std::wstring& path);
 
 }  // namespace purgelet

@@ -76,27 +76,32 @@ int CompareCellTexts(const std::string& a, const std::string& b) {
     return r - CSTR_EQUAL;
 }
 
-int CompareCookieRows(const CookieRow& a, const CookieRow& b, int sortState, const DateSeparators& separators) {
-    const int column = std::abs(sortState) - 1;
+int CompareCookieCells(int column, const std::string& a, const std::string& b, int sortState,
+                       const DateSeparators& separators) {
     int result = 0;
     switch (column) {
         case kColAddress:
         case kColFullAddress:
         case kColKeep:
         case kColLocalFilename:
-            result = CompareCellTexts(a.Text(column), b.Text(column));
+            result = CompareCellTexts(a, b);
             break;
         case kColHits:
-            result = CompareOptional(HitsValue(a.Text(column)), HitsValue(b.Text(column)));
+            result = CompareOptional(HitsValue(a), HitsValue(b));
             break;
         case kColModified:
         case kColExpires:
-            result = CompareOptional(DateTimeKey(a.Text(column), separators), DateTimeKey(b.Text(column), separators));
+            result = CompareOptional(DateTimeKey(a, separators), DateTimeKey(b, separators));
             break;
         default:
             return 0;
     }
     return sortState < 0 ? -result : result;
+}
+
+int CompareCookieRows(const CookieRow& a, const CookieRow& b, int sortState, const DateSeparators& separators) {
+    const int column = std::abs(sortState) - 1;
+    return CompareCookieCells(column, a.Text(column), b.Text(column), sortState, separators);
 }
 
 DeletionPass PassOfFilter(std::uint32_t filter) {

@@ -27,6 +27,9 @@ int CompareCellTexts(const std::string& a, const std::string& b);
 // date-times (cells without a date-time come first). A negative state
 // reverses the result; a state of 0 finds every pair equal.
 int CompareCookieRows(const CookieRow& a, const CookieRow& b, int sortState, const DateSeparators& separators);
+// The same for the two rows' cells of one column (0-based).
+int CompareCookieCells(int column, const std::string& a, const std::string& b, int sortState,
+                       const DateSeparators& separators);
 
 // The deletion pass the filter calls for.
 enum class DeletionPass { Cookies, History, CacheFiles, None };

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,7 @@ TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     lvCookies.readOnly = true;
     lvCookies.showSelectionAlways = true;
     lvCookies.popupMenu = &pmCookies;
+    lvCookies.SetRows(cookieRows_);
 
     btnCheck.SetEnabled(false);
     btnUncheck.SetEnabled(false);
@@ -89,7 +91,7 @@ TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     btnDelete.onClick = [this] { btnDeleteClick(); };
     btnClose.onClick = [this] { btnCloseClick(); };
     lvCookies.onColumnClick = [this](int column) { lvCookiesColumnClick(column); };
-    lvCookies.onCompare = [this](const ui::ListItem& a, const ui::ListItem& b) { return lvCookiesCompare(a, b); };
+    lvCookies.onCompareRows = [this](int a, int b) { return lvCookiesCompare(a, b); };
     pmCookies.onPopup = [this] { pmCookiesPopup(); };
     smSetYes.onClick = [this] { smSetYesClick(); };
     smSetNo.onClick = [this] { smSetNoClick(); };
@@ -130,13 +132,14 @@ bool TMainForm::Is_WininetDll_Exist() const { return state_.deleteUrlCacheEntryF
 
 void TMainForm::GetEntries() {
     SetCursorTo(IDC_WAIT);
-    // The buttons and the count follow the list, and the cursor comes back,
-    // also when an error ends the listing.
+    // The list, its buttons and the count follow the entries read, and the
+    // cursor comes back, also when an error ends the listing.
     AtScopeEnd finish{[this] {
+        lvCookies.RowsChanged();
         UpdateButtonsAndCount();
         SetCursorTo(IDC_ARROW);
     }};
-    rowSeparators_ = DateSeparators::OfUserLocale();
+    cookieRows_.SetSeparators(DateSeparators::OfUserLocale());
     const std::uint32_t filter = state_.cacheEntryTypeFilter;
     EnumerateUrlCache(cacheSource, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
         if (!EntryKept(entry.CacheEntryType, filter)) return;
@@ -147,15 +150,9 @@ void TMainForm::GetEntries() {
     });
 }
 
-void TMainForm::AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry) {
-    CookieRow row = BuildEntryRow(entry, rowSeparators_);
-    lvCookies.AddItem(std::move(row.caption), std::move(row.subItems));
-}
+void TMainForm::AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry) { cookieRows_.AddEntry(entry); }
 
-void TMainForm::AddCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry) {
-    CookieRow row = BuildCacheFileRow(entry);
-    lvCookies.AddItem(std::move(row.caption), std::move(row.subItems));
-}
+void TMainForm::AddCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry) { cookieRows_.AddCacheFile(entry); }
 
 void TMainForm::DeleteCacheEntry(const std::string& name) {
     if (state_.deleteUrlCacheEntryFound && deleteUrlCacheEntry_) deleteUrlCacheEntry_(name.c_str());
@@ -205,13 +202,12 @@ void TMainForm::btnCloseClick() {
 
 // Deletion passes -------------------------------------------------------------------
 
-void TMainForm::DeleteCheckedRows(const std::function<void(const CookieRow&)>& deleteEntry) {
+void TMainForm::DeleteCheckedRows(const std::function<void(int row)>& deleteEntry) {
     {
         ui::ListView::UpdateBracket update(lvCookies);
         for (int i = lvCookies.Count() - 1; i >= 0; --i) {
-            const CookieRow& row = lvCookies.Item(i);
-            if (!RowToBeDeleted(lvCookies.Checked(i), row.Text(kColKeep))) continue;
-            deleteEntry(row);
+            if (!RowToBeDeleted(lvCookies.Checked(i), cookieRows_.Text(i, kColKeep))) continue;
+            deleteEntry(i);
             lvCookies.DeleteItem(i);
         }
     }
@@ -220,19 +216,19 @@ void TMainForm::DeleteCheckedRows(const std::function<void(const CookieRow&)>& d
 
 void TMainForm::DeleteCookieRows() {
     const std::vector<std::wstring> cacheFolders = CacheFolders();
-    DeleteCheckedRows([&](const CookieRow& row) {
-        DeleteCacheEntry(row.Text(kColFullAddress));
-        DeleteCookieFile(row.Text(kColLocalFilename), cacheFolders);
+    DeleteCheckedRows([&](int row) {
+        DeleteCacheEntry(cookieRows_.Text(row, kColFullAddress));
+        DeleteCookieFile(cookieRows_.Text(row, kColLocalFilename), cacheFolders);
     });
 }
 
 void TMainForm::DeleteHistoryRows() {
-    DeleteCheckedRows([this](const CookieRow& row) { DeleteCacheEntry(row.Text(kColFullAddress)); });
+    DeleteCheckedRows([this](int row) { DeleteCacheEntry(cookieRows_.Text(row, kColFullAddress)); });
 }
 
 void TMainForm::DeleteCacheFileRows() {
     // Rows of ordinary entries carry the entry's whole name as their Address.
-    DeleteCheckedRows([this](const CookieRow& row) { DeleteCacheEntry(row.Text(kColAddress)); });
+    DeleteCheckedRows([this](int row) { DeleteCacheEntry(cookieRows_.Text(row, kColAddress)); });
 }
 
 // Count, buttons and the current row ----------------------------------------------------
@@ -269,8 +265,11 @@ void TMainForm::lvCookiesColumnClick(int column) {
     lvCookies.Sort();
 }
 
-int TMainForm::lvCookiesCompare(const ui::ListItem& item1, const ui::ListItem& item2) {
-    return CompareCookieRows(item1, item2, sortState_, sortSeparators_);
+int TMainForm::lvCookiesCompare(int row1, int row2) {
+    const int column = std::abs(sortState_) - 1;
+    if (column < 0 || column >= kCookieColumnCount) return 0;
+    return CompareCookieCells(column, cookieRows_.Text(row1, column), cookieRows_.Text(row2, column), sortState_,
+                              sortSeparators_);
 }
 
 // Keep flags --------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/ProgramState.h"
+#include "cookies/CookieRows.h"
 #include "cookies/ShellVersion.h"
 #include "cookies/UrlCache.h"
 #include "framework/Controls.h"
@@ -30,7 +31,8 @@ public:
     void btnDeleteClick();
     void btnCloseClick();
     void lvCookiesColumnClick(int column);
-    int lvCookiesCompare(const ui::ListItem& item1, const ui::ListItem& item2);
+    // Compares the rows at these two places by the sort state.
+    int lvCookiesCompare(int row1, int row2);
     void pmCookiesPopup();
     void smSetYesClick();
     void smSetNoClick();
@@ -46,9 +48,10 @@ public:
     void SetVar_CacheEntryType(std::uint8_t kind);
     // Whether WinInet's cache deletion function was found.
     bool Is_WininetDll_Exist() const;
-    // Appends a row per kept cache entry; ends with UpdateButtonsAndCount
-    // and the default cursor, also when it fails.
+    // Appends a row per kept cache entry; ends with the list taking the new
+    // rows, UpdateButtonsAndCount and the default cursor, also when it fails.
     void GetEntries();
+    // Append a row to the list's rows; the list shows it once GetEntries ends.
     void AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
     void AddCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
     static std::string FileTimeToText(const FILETIME& time) { return purgelet::FileTimeToText(time); }
@@ -80,6 +83,11 @@ public:
     // How the shell library's version is read.
     std::function<std::uint32_t()> readShellVersion = ReadShlwapiMajorVersion;
 
+private:
+    // The rows of lvCookies; it must outlive the list.
+    CookieRows cookieRows_;
+
+public:
     // Heading band.
     ui::Panel pnlHeader{this, "pnlHeader", {0, 0, 644, 62}};
     ui::Label Label1{&pnlHeader, "Label1", {22, 10, 420, 22}, "Information of Cookies"};
@@ -111,7 +119,7 @@ private:
     bool AutoColumnResizeOn() const;
     // Deletes the checked rows marked "No" to keep, last to first, after
     // deleteEntry has removed each one's cache entry.
-    void DeleteCheckedRows(const std::function<void(const CookieRow&)>& deleteEntry);
+    void DeleteCheckedRows(const std::function<void(int row)>& deleteEntry);
     void SetKeepOfSelectedRows(const char* keep);
     // Every row's check box, first to last, redrawn once.
     void SetAllChecked(bool on);
@@ -119,7 +127,6 @@ private:
     ProgramState& state_;
     DeleteUrlCacheEntryFn deleteUrlCacheEntry_ = nullptr;
     int sortState_ = 0;
-    DateSeparators rowSeparators_;
     DateSeparators sortSeparators_;
     std::string keepKeyPath_;
 };

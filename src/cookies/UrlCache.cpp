@@ -38,6 +38,9 @@ bool WithinDosRange(const FILETIME& local) {
     return t >= kFirst && t < kEnd;
 }
 
+// Most entries (the record, the name and the local file's path) fit here.
+constexpr DWORD kFirstEntryBufferSize = 4096;
+
 INTERNET_CACHE_ENTRY_INFOA* AsEntry(std::unique_ptr<char[]>& buffer) {
     return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.get());
 }
@@ -105,13 +108,21 @@ std::optional<std::string> DosDateTimeText(WORD dosDate, WORD dosTime, const Dat
     return text;
 }
 
-std::string FileTimeToText(const FILETIME& time, const DateSeparators& separators) {
+LocalDosTime LocalDosTime::Of(const FILETIME& time) {
     FILETIME local{};
-    WORD dosDate = 0, dosTime = 0;
+    LocalDosTime dos;
     if (!FileTimeToLocalFileTime(&time, &local) || !WithinDosRange(local) ||
-        !FileTimeToDosDateTime(&local, &dosDate, &dosTime))
-        return kInvalidDateText;
-    return DosDateTimeText(dosDate, dosTime, separators).value_or(kInvalidDateText);
+        !FileTimeToDosDateTime(&local, &dos.date, &dos.time))
+        return LocalDosTime{};
+    return dos;
+}
+
+std::string LocalDosTime::Text(const DateSeparators& separators) const {
+    return DosDateTimeText(date, time, separators).value_or(kInvalidDateText);
+}
+
+std::string FileTimeToText(const FILETIME& time, const DateSeparators& separators) {
+    return LocalDosTime::Of(time).Text(separators);
 }
 
 std::string FileTimeToText(const FILETIME& time) { return FileTimeToText(time, DateSeparators::OfUserLocale()); }
@@ -155,28 +166,45 @@ UrlCacheSource UrlCacheSource::WinInet() {
 
 void EnumerateUrlCache(const UrlCacheSource& source,
                        const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& onEntry) {
-    // The first entry: its size, then the entry itself.
-    DWORD size = 0;
-    // A handle the size query should not give is closed at once.
-    CacheFindHandle(source.findFirst(nullptr, &size), CacheFindCloser{source.findClose}).Reset();
-    std::unique_ptr<char[]> buffer(size ? new char[size] : nullptr);
-    CacheFindHandle handle(source.findFirst(AsEntry(buffer), &size), CacheFindCloser{source.findClose});
+    // One buffer serves every entry. It is grown only when an entry does not
+    // fit, and only that entry is then read again.
+    DWORD capacity = kFirstEntryBufferSize;
+    std::unique_ptr<char[]> buffer(new char[capacity]);
+    const auto grow = [&](DWORD needed) {
+        // A size that is no larger than what was offered would ask again for
+        // the same; give at least a little more.
+        capacity = needed > capacity ? needed : capacity + capacity / 2;
+        buffer.reset();
+        buffer.reset(new char[capacity]);
+    };
+
+    DWORD size = capacity;
+    HANDLE first = source.findFirst(AsEntry(buffer), &size);
+    const DWORD firstCode = first ? ERROR_SUCCESS : GetLastError();
+    CacheFindHandle handle(first, CacheFindCloser{source.findClose});
+    if (firstCode == ERROR_INSUFFICIENT_BUFFER) {
+        grow(size);
+        size = capacity;
+        handle.Reset(source.findFirst(AsEntry(buffer), &size));
+    }
     if (!handle) return;  // no entry at all; without a handle there is nothing to go on with
     onEntry(*AsEntry(buffer));
-    buffer.reset();
 
     for (;;) {
-        size = 0;
-        const BOOL got = source.findNext(handle.Get(), nullptr, &size);
-        const DWORD code = got ? ERROR_SUCCESS : GetLastError();
+        size = capacity;
+        if (source.findNext(handle.Get(), AsEntry(buffer), &size)) {
+            onEntry(*AsEntry(buffer));
+            continue;
+        }
         // Only "insufficient buffer" means that there is a next entry to read.
         // The end of the entries (259), an invalid parameter (87) and any
         // other failure end the enumeration.
-        if (code != ERROR_INSUFFICIENT_BUFFER) break;
-        buffer.reset(new char[size ? size : 1]);
-        // An entry that changed since its size was asked for is passed over.
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        grow(size);
+        size = capacity;
+        // An entry that changed since its size was reported is passed over;
+        // the next call goes on from where the cache stands.
         if (source.findNext(handle.Get(), AsEntry(buffer), &size)) onEntry(*AsEntry(buffer));
-        buffer.reset();
     }
 }
 

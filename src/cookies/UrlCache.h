@@ -63,6 +63,16 @@ struct DateSeparators {
 // clock; nothing when the value is no calendar date and time.
 std::optional<std::string> DosDateTimeText(WORD dosDate, WORD dosTime, const DateSeparators& separators);
 
+// A FILETIME (UTC) turned into local time on a DOS clock: the form a date
+// cell keeps. Zero (no calendar date) when the time lies outside 1980 to 2107.
+struct LocalDosTime {
+    WORD date = 0;
+    WORD time = 0;
+    static LocalDosTime Of(const FILETIME& time);
+    // The cell text: the date-time, or "Invalid date format".
+    std::string Text(const DateSeparators& separators) const;
+};
+
 // A FILETIME (UTC) as cell text in local time, or "Invalid date format"
 // when it lies outside 1980 to 2107 (a zero time among them).
 std::string FileTimeToText(const FILETIME& time, const DateSeparators& separators);
@@ -84,13 +94,13 @@ struct UrlCacheSource {
     static UrlCacheSource WinInet();
 };
 
-// Hands every entry of the cache to onEntry, in the cache's order. Each entry
-// is read with a size query and a read into a buffer of exactly that size,
-// which is released before the next entry is asked for. The enumeration ends
-// at the first failure other than "insufficient buffer" (the end of the
-// entries among them), and at once when the first lookup gives no handle.
-// An error raised by onEntry ends the enumeration; the find handle is
-// released in every case.
+// Hands every entry of the cache to onEntry, in the cache's order. Entries are
+// read one call each into one reused buffer; only an entry that does not fit
+// makes it grow, and that entry is read again (if that read fails too, the
+// entry is passed over). The enumeration ends at the first failure other
+// than "insufficient buffer" (the end of the entries among them), and at
+// once when the first lookup gives no handle. An error raised by onEntry
+// ends the enumeration; the find handle is released in every case.
 void EnumerateUrlCache(const UrlCacheSource& source,
                        const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& onEntry);
 

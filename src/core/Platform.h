@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
@@ -25,11 +26,26 @@ struct Platform {
     };
     // GetUserNameA.
     std::function<BOOL(char*, DWORD*)> getUserName = [](char* buf, DWORD* size) { return GetUserNameA(buf, size); };
-    // Full path of the running executable.
-    std::function<std::string()> moduleFileName = [] {
-        char path[MAX_PATH] = {};
-        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        return std::string(path, n);
+    // Full path of the running executable, however long; empty on failure.
+    std::function<std::wstring()> moduleFileName = [] {
+        std::wstring path(MAX_PATH, L'\0');
+        for (;;) {
+            DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            if (n == 0) return std::wstring();
+            if (n < path.size()) return path.substr(0, n);
+            if (path.size() >= 32768) return std::wstring();
+            path.resize(path.size() * 2);
+        }
+    };
+    // SHGetKnownFolderPath for the current user: where the shell keeps the
+    // folder of a role (profile, Recent, ...), as it reports it; empty when
+    // it names none.
+    std::function<std::wstring(REFKNOWNFOLDERID)> knownFolderPath = [](REFKNOWNFOLDERID id) {
+        PWSTR path = nullptr;
+        std::wstring result;
+        if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path)) && path) result = path;
+        CoTaskMemFree(path);
+        return result;
     };
     // ShellExecuteA with the verb "open"; returns its result code.
     std::function<INT_PTR(HWND, const std::string& file)> shellOpen = [](HWND owner, const std::string& file) {
@@ -52,11 +68,13 @@ struct Platform {
     // can make a write or a removal fail on a key that opened. A key that
     // cannot be opened is made for real: Wine honours a key's access list.
     struct RunKeyCalls {
-        // RegSetValueExA with REG_SZ.
-        std::function<LONG(HKEY key, const char* name, const std::string& text)> setValue =
-            [](HKEY key, const char* name, const std::string& text) {
-                return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                      static_cast<DWORD>(text.size() + 1));
+        // RegSetValueExW with REG_SZ, so a path outside the code page is kept
+        // as it is (the value's name is plain ASCII).
+        std::function<LONG(HKEY key, const char* name, const std::wstring& text)> setValue =
+            [](HKEY key, const char* name, const std::wstring& text) {
+                const std::wstring wideName(name, name + std::char_traits<char>::length(name));
+                return RegSetValueExW(key, wideName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
             };
         // RegDeleteValueA.
         std::function<LONG(HKEY key, const char* name)> deleteValue = [](HKEY key, const char* name) {

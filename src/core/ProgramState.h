@@ -91,6 +91,12 @@ struct FolderSet {
     std::string UserCookiesFolder;
     std::string UserRecentFolder;
     std::string UserTempInternetFolder;
+    // Windows Vista and later (WinMajor 6 and up): each folder as the shell
+    // names it for its role, in full (names outside the code page included),
+    // ending in "\"; empty where none is known.
+    struct ShellFolders {
+        std::wstring profile, userTemp, tempInternet, recent, cookies, history;
+    } shell;
 };
 
 // Categories waiting for the NT run.
@@ -126,6 +132,7 @@ struct ProgramState {
 
     // Start-up values.
     std::string ProgramFolder;
+    std::wstring ProgramFolderWide;  // the same in full, names outside the code page included
     std::string WindowsFolder;
     std::string SettingsKey;
     bool SecondInstance = false;
@@ -159,6 +166,28 @@ struct ProgramState {
 inline std::string WithTrailingBackslash(std::string s) {
     if (s.empty() || s.back() != '\\') s += '\\';
     return s;
+}
+inline std::wstring WithTrailingBackslash(std::wstring s) {
+    if (s.empty() || s.back() != L'\\') s += L'\\';
+    return s;
+}
+
+// Between the ANSI code page and wide text. Narrowing replaces what the code
+// page lacks; it is for showing, never for naming a file.
+inline std::wstring Widen(const std::string& text) {
+    if (text.empty()) return {};
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+inline std::string Narrow(const std::wstring& text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
+    return narrow;
 }
 
 }  // namespace purgelet

@@ -1,6 +1,10 @@
 #include "framework/ListView.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
+#include <cstring>
+#include <numeric>
 #include <stdexcept>
 
 #include "framework/Application.h"
@@ -26,15 +30,17 @@ ListView::ListView(Control* parent, std::string name, DesignRect rect) : Control
 ListView::~ListView() { DestroyHandles(); }
 
 DWORD ListView::Style() const {
-    return LVS_REPORT | (multiSelect ? 0 : LVS_SINGLESEL) | (showSelectionAlways ? LVS_SHOWSELALWAYS : 0) |
-           (readOnly ? 0 : LVS_EDITLABELS);
+    return LVS_REPORT | LVS_OWNERDATA | (multiSelect ? 0 : LVS_SINGLESEL) |
+           (showSelectionAlways ? LVS_SHOWSELALWAYS : 0) | (readOnly ? 0 : LVS_EDITLABELS);
 }
 
 void ListView::AfterCreate() {
     DWORD ex = checkBoxes ? LVS_EX_CHECKBOXES : 0;
     SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+    // The window asks for the check boxes' state as it asks for texts.
+    if (checkBoxes) SendMessageA(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     for (int c = 0; c < ColumnCount(); ++c) InsertColumnWindow(c);
-    for (int i = 0; i < Count(); ++i) InsertRowWindow(i);
+    SetWindowCount();
 }
 
 // Columns --------------------------------------------------------------------
@@ -77,75 +83,102 @@ void ListView::SetColumnAutoSize(int column, bool on) { columns_.at(static_cast<
 
 // Rows -----------------------------------------------------------------------
 
+void ListItems::SetText(int index, int column, const std::string& text) {
+    ListItem& row = items_[static_cast<std::size_t>(index)];
+    if (column == 0) {
+        row.caption = text;
+        return;
+    }
+    if (row.subItems.size() < static_cast<std::size_t>(column)) row.subItems.resize(static_cast<std::size_t>(column));
+    row.subItems[static_cast<std::size_t>(column) - 1] = text;
+}
+
+void ListItems::Reorder(const std::vector<int>& order) {
+    std::vector<ListItem> reordered;
+    reordered.reserve(items_.size());
+    for (int old : order) reordered.push_back(std::move(items_[static_cast<std::size_t>(old)]));
+    items_ = std::move(reordered);
+}
+
 void ListView::CheckIndex(int index) const {
     if (index < 0 || index >= Count()) throw Error("List index out of bounds (" + std::to_string(index) + ")");
 }
 
-void ListView::InsertRowWindow(int index) {
-    // The texts stay with the row; the window asks for them (LVN_GETDISPINFO).
+void ListView::SetWindowCount() {
+    if (hwnd_) SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count()), LVSICF_NOSCROLL);
+}
+
+void ListView::SetState(int index, UINT state, UINT mask) {
     LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = index;
-    item.pszText = LPSTR_TEXTCALLBACKA;
-    item.lParam = reinterpret_cast<LPARAM>(rows_[static_cast<std::size_t>(index)].get());
-    SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void ListView::RedrawRow(int index) {
+    if (hwnd_ && updateDepth_ == 0) SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(index), index);
+}
+
+void ListView::SetRows(ListRows& rows) {
+    rows_ = &rows;
+    checks_.assign(static_cast<std::size_t>(Count()), 0);
+    SetWindowCount();
+}
+
+void ListView::RowsChanged() {
+    checks_.resize(static_cast<std::size_t>(Count()), 0);
+    SetWindowCount();
 }
 
 int ListView::AddItem(std::string caption, std::vector<std::string> subItems) {
-    auto row = std::make_unique<Row>();
-    row->caption = std::move(caption);
-    row->subItems = std::move(subItems);
-    rows_.push_back(std::move(row));
-    int index = Count() - 1;
-    if (hwnd_) InsertRowWindow(index);
-    return index;
+    if (rows_ != &ownRows_) throw Error("The list's rows are kept by its owner");
+    ownRows_.Add(ListItem{std::move(caption), std::move(subItems)});
+    RowsChanged();
+    return Count() - 1;
 }
 
 void ListView::DeleteItem(int index) {
     CheckIndex(index);
+    // The window goes first: it may still ask about the row it drops.
     if (hwnd_) SendMessageA(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
-    rows_.erase(rows_.begin() + index);
+    rows_->Erase(index);
+    if (static_cast<std::size_t>(index) < checks_.size()) checks_.erase(checks_.begin() + index);
 }
 
 void ListView::Clear() {
     if (hwnd_) SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
-    rows_.clear();
+    rows_->Clear();
+    checks_.clear();
+    checks_.shrink_to_fit();
 }
 
-const ListItem& ListView::Item(int index) const {
+ListItem ListView::Item(int index) const {
     CheckIndex(index);
-    return *rows_[static_cast<std::size_t>(index)];
+    return rows_->Row(index);
 }
 
 void ListView::SetText(int index, int column, const std::string& text) {
     CheckIndex(index);
     if (column < 0) return;
-    Row& row = *rows_[static_cast<std::size_t>(index)];
-    if (column == 0) {
-        row.caption = text;
-    } else {
-        if (row.subItems.size() < static_cast<std::size_t>(column))
-            row.subItems.resize(static_cast<std::size_t>(column));
-        row.subItems[static_cast<std::size_t>(column) - 1] = text;
-    }
-    if (hwnd_) SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(index), index);
+    rows_->SetText(index, column, text);
+    RedrawRow(index);
 }
 
 bool ListView::Checked(int index) const {
     CheckIndex(index);
-    if (!hwnd_) return false;
-    auto state =
-        static_cast<UINT>(SendMessageA(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK));
-    return (state & LVIS_STATEIMAGEMASK) == CheckStateImage(true);
+    return static_cast<std::size_t>(index) < checks_.size() && checks_[static_cast<std::size_t>(index)] != 0;
 }
 
 void ListView::SetChecked(int index, bool on) {
     CheckIndex(index);
-    if (!hwnd_) return;
-    LVITEMA item{};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = CheckStateImage(on);
-    SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    if (checks_.size() < static_cast<std::size_t>(Count())) checks_.resize(static_cast<std::size_t>(Count()), 0);
+    checks_[static_cast<std::size_t>(index)] = on ? 1 : 0;
+    RedrawRow(index);
+}
+
+void ListView::ToggleChecked(int index) {
+    if (index < 0 || index >= Count()) return;
+    SetChecked(index, !Checked(index));
 }
 
 bool ListView::Selected(int index) const {
@@ -156,11 +189,7 @@ bool ListView::Selected(int index) const {
 
 void ListView::SetSelected(int index, bool on) {
     CheckIndex(index);
-    if (!hwnd_) return;
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = on ? LVIS_SELECTED : 0;
-    SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    if (hwnd_) SetState(index, on ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
 std::vector<int> ListView::SelectedIndices() const {
@@ -179,11 +208,7 @@ int ListView::FocusedIndex() const {
 
 void ListView::SetFocusedIndex(int index) {
     CheckIndex(index);
-    if (!hwnd_) return;
-    LVITEMA item{};
-    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    item.state = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    if (hwnd_) SetState(index, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
 }
 
 void ListView::EnsureVisible(int index) {
@@ -206,52 +231,122 @@ void ListView::EndUpdate() {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-int CALLBACK ListView::CompareRanks(LPARAM a, LPARAM b, LPARAM) {
-    auto ra = reinterpret_cast<const Row*>(a)->rank, rb = reinterpret_cast<const Row*>(b)->rank;
-    return ra < rb ? -1 : (ra > rb ? 1 : 0);
-}
-
 void ListView::Sort() {
-    if (!onCompare || rows_.size() < 2) return;
-    // The order is worked out on our own copy first; the window then takes
-    // it over, each row carrying its place.
-    std::vector<Row*> order;
-    order.reserve(rows_.size());
-    for (auto& r : rows_) order.push_back(r.get());
-    std::stable_sort(order.begin(), order.end(), [this](const Row* a, const Row* b) { return onCompare(*a, *b) < 0; });
-    for (std::size_t i = 0; i < order.size(); ++i) order[i]->rank = i;
-    std::sort(rows_.begin(), rows_.end(), [](const auto& a, const auto& b) { return a->rank < b->rank; });
-    if (hwnd_) SendMessageA(hwnd_, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&ListView::CompareRanks));
+    if ((!onCompare && !onCompareRows) || Count() < 2) return;
+    // The order is worked out first; the rows take it only when it is complete.
+    std::vector<int> order(static_cast<std::size_t>(Count()));
+    std::iota(order.begin(), order.end(), 0);
+    if (onCompareRows) {
+        std::stable_sort(order.begin(), order.end(), [this](int a, int b) { return onCompareRows(a, b) < 0; });
+    } else {
+        std::vector<ListItem> items;
+        items.reserve(order.size());
+        for (int i : order) items.push_back(rows_->Row(i));
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            return onCompare(items[static_cast<std::size_t>(a)], items[static_cast<std::size_t>(b)]) < 0;
+        });
+    }
+
+    const std::vector<int> selected = SelectedIndices();
+    const int focused = FocusedIndex();
+    rows_->Reorder(order);
+    checks_.resize(order.size(), 0);
+    std::vector<std::uint8_t> checks(order.size());
+    std::vector<int> placeOf(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        checks[i] = checks_[static_cast<std::size_t>(order[i])];
+        placeOf[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+    }
+    checks_ = std::move(checks);
+    if (!hwnd_) return;
+    // Selection and focus are the window's; they follow their rows.
+    if (!selected.empty() || focused >= 0) SetState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int old : selected) SetState(placeOf[static_cast<std::size_t>(old)], LVIS_SELECTED, LVIS_SELECTED);
+    if (focused >= 0) SetState(placeOf[static_cast<std::size_t>(focused)], LVIS_FOCUSED, LVIS_FOCUSED);
+    if (updateDepth_ == 0) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-// Notifications -----------------------------------------------------------------
+// Messages and notifications ------------------------------------------------------
+
+LRESULT ListView::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The window keeps no check marks, so it cannot flip them itself: a click
+    // on a row's box and the space bar flip the list's own mark.
+    if (checkBoxes && hwnd_) {
+        if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
+            LVHITTESTINFO hit{};
+            hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const int index = static_cast<int>(SendMessageA(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+            if (index >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) {
+                if (GetFocus() != hwnd_) ::SetFocus(hwnd_);
+                ToggleChecked(index);
+                return 0;
+            }
+        } else if (msg == WM_KEYDOWN && wParam == VK_SPACE) {
+            ToggleChecked(FocusedIndex());
+            return 0;
+        }
+    }
+    return Control::WindowMessage(msg, wParam, lParam);
+}
+
+int ListView::FindCaption(const std::string& text, UINT flags, int start) const {
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || Count() == 0) return -1;
+    const int count = Count();
+    if (start < 0 || start >= count) start = 0;
+    const int tried = (flags & LVFI_WRAP) ? count : count - start;
+    for (int k = 0; k < tried; ++k) {
+        const int i = (start + k) % count;
+        const std::string caption = rows_->Text(i, 0);
+        const int length = (flags & LVFI_PARTIAL) ? static_cast<int>(text.size()) : -1;
+        if ((flags & LVFI_PARTIAL) && caption.size() < text.size()) continue;
+        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.c_str(), length, text.c_str(), -1) ==
+            CSTR_EQUAL)
+            return i;
+    }
+    return -1;
+}
+
+template <class Info>
+void ListView::AnswerDisplayInfo(Info& item) {
+    const bool known = item.iItem >= 0 && item.iItem < Count();
+    if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK) && checkBoxes)
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | CheckStateImage(known && Checked(item.iItem));
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    const std::string text = known ? rows_->Text(item.iItem, item.iSubItem) : std::string();
+    if constexpr (sizeof(*item.pszText) == 1) {
+        lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+    } else {
+        std::wstring wide(text.size() + 1, L'\0');
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+        lstrcpynW(item.pszText, wide.c_str(), item.cchTextMax);
+    }
+}
 
 bool ListView::OnNotify(NMHDR* hdr, LRESULT& result) {
     switch (hdr->code) {
-        case LVN_GETDISPINFOA: {
-            auto* info = reinterpret_cast<NMLVDISPINFOA*>(hdr);
-            if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
-                const Row* row = reinterpret_cast<const Row*>(info->item.lParam);
-                if (!row && info->item.iItem >= 0 && info->item.iItem < Count())
-                    row = rows_[static_cast<std::size_t>(info->item.iItem)].get();
-                const std::string& text = row ? row->Text(info->item.iSubItem) : kEmpty;
-                lstrcpynA(info->item.pszText, text.c_str(), info->item.cchTextMax);
-            }
+        case LVN_GETDISPINFOA:
+            AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOA*>(hdr)->item);
             result = 0;
             return true;
-        }
-        case LVN_GETDISPINFOW: {
-            auto* info = reinterpret_cast<NMLVDISPINFOW*>(hdr);
-            if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
-                const Row* row = reinterpret_cast<const Row*>(info->item.lParam);
-                if (!row && info->item.iItem >= 0 && info->item.iItem < Count())
-                    row = rows_[static_cast<std::size_t>(info->item.iItem)].get();
-                const std::string& text = row ? row->Text(info->item.iSubItem) : kEmpty;
-                std::wstring wide(text.size() + 1, L'\0');
-                MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-                lstrcpynW(info->item.pszText, wide.c_str(), info->item.cchTextMax);
-            }
+        case LVN_GETDISPINFOW:
+            AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(hdr)->item);
             result = 0;
+            return true;
+        case LVN_ODFINDITEMA: {
+            const auto* find = reinterpret_cast<NMLVFINDITEMA*>(hdr);
+            result = FindCaption(find->lvfi.psz ? find->lvfi.psz : "", find->lvfi.flags, find->iStart);
+            return true;
+        }
+        case LVN_ODFINDITEMW: {
+            const auto* find = reinterpret_cast<NMLVFINDITEMW*>(hdr);
+            std::string text;
+            if (find->lvfi.psz) {
+                int n = WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, nullptr, 0, nullptr, nullptr);
+                text.resize(n > 0 ? static_cast<std::size_t>(n) : 1);
+                WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, text.data(), n, nullptr, nullptr);
+                text.resize(std::strlen(text.c_str()));
+            }
+            result = FindCaption(text, find->lvfi.flags, find->iStart);
             return true;
         }
         case LVN_COLUMNCLICK: {

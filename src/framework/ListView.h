@@ -1,10 +1,12 @@
 #pragma once
-// A report-style list view: captioned columns, one check box per row, rows
-// whose texts the control keeps itself (the window asks for them when it
-// paints), and sorting through a compare event.
+// A report-style list view: captioned columns, one check box per row, and
+// sorting through a compare event. The window keeps nothing per row (an
+// owner-data list): it asks for each text as it paints, the rows live in a
+// row store, and the check marks are kept here.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +23,41 @@ struct ListItem {
 
     // Column 0 is the caption; a column the row has no text for reads as empty.
     const std::string& Text(int column) const;
+};
+
+// Where a list view's rows live. Texts are asked for one cell at a time.
+class ListRows {
+public:
+    virtual ~ListRows() = default;
+    virtual int Count() const = 0;
+    // Every text of a row.
+    virtual ListItem Row(int index) const = 0;
+    // One cell; column 0 is the caption, a cell the row lacks reads as empty.
+    virtual std::string Text(int index, int column) const = 0;
+    virtual void SetText(int index, int column, const std::string& text) = 0;
+    virtual void Erase(int index) = 0;
+    virtual void Clear() = 0;
+    // Puts the rows in a new order: order[i] is the old index of the new row i.
+    virtual void Reorder(const std::vector<int>& order) = 0;
+};
+
+// Rows held as their texts.
+class ListItems : public ListRows {
+public:
+    int Count() const override { return static_cast<int>(items_.size()); }
+    ListItem Row(int index) const override { return items_[static_cast<std::size_t>(index)]; }
+    std::string Text(int index, int column) const override {
+        return items_[static_cast<std::size_t>(index)].Text(column);
+    }
+    // Missing sub-items up to the column are added empty.
+    void SetText(int index, int column, const std::string& text) override;
+    void Erase(int index) override { items_.erase(items_.begin() + index); }
+    void Clear() override { items_.clear(); }
+    void Reorder(const std::vector<int>& order) override;
+    void Add(ListItem item) { items_.push_back(std::move(item)); }
+
+private:
+    std::vector<ListItem> items_;
 };
 
 class ListView : public Control {
@@ -49,17 +86,22 @@ public:
     bool ColumnAutoSize(int column) const;
     void SetColumnAutoSize(int column, bool on);
 
-    // Rows.
-    int Count() const { return static_cast<int>(rows_.size()); }
-    // Appends a row and returns its index.
+    // Rows. The list holds them as texts unless it is given a store of the
+    // owner's, which must outlive it.
+    void SetRows(ListRows& rows);
+    // Takes the store's row count after the owner added rows to it; the new
+    // rows are unchecked.
+    void RowsChanged();
+    int Count() const { return rows_->Count(); }
+    // Appends a row to the list's own texts and returns its index.
     int AddItem(std::string caption, std::vector<std::string> subItems = {});
     void DeleteItem(int index);
     void Clear();
-    const ListItem& Item(int index) const;
-    // Sets one cell; column 0 is the caption. Missing sub-items up to the
-    // column are added empty.
+    ListItem Item(int index) const;
+    // Sets one cell; column 0 is the caption.
     void SetText(int index, int column, const std::string& text);
 
+    // Check marks are kept by the list, also without a window.
     bool Checked(int index) const;
     void SetChecked(int index, bool on);
     bool Selected(int index) const;
@@ -79,13 +121,17 @@ public:
     int UpdateDepth() const { return updateDepth_; }
     class UpdateBracket;
 
-    // Orders every row once by onCompare (rows that compare equal keep their
-    // order). An error raised by onCompare ends the sort with the order unchanged.
+    // Orders every row once by onCompareRows, or else by onCompare (rows that
+    // compare equal keep their order). Check marks, selection and focus move
+    // with their rows. An error raised by the comparison ends the sort with
+    // the order unchanged.
     void Sort();
 
     // Events.
     std::function<void(int column)> onColumnClick;
     std::function<int(const ListItem&, const ListItem&)> onCompare;
+    // Compares two rows by their indices, without building their texts.
+    std::function<int(int, int)> onCompareRows;
 
 protected:
     const char* WindowClass() const override { return WC_LISTVIEWA; }
@@ -94,12 +140,10 @@ protected:
     Color DefaultColor() const override { return clWindow; }
     void AfterCreate() override;
     bool OnNotify(NMHDR* hdr, LRESULT& result) override;
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool HooksWindowProcedure() const override { return true; }
 
 private:
-    struct Row : ListItem {
-        std::size_t rank = 0;  // place in the order a sort is applying
-    };
     struct Column {
         std::string caption;
         int designWidth = 0;
@@ -107,12 +151,23 @@ private:
         bool autoSize = false;
     };
     void InsertColumnWindow(int column);
-    void InsertRowWindow(int index);
     void CheckIndex(int index) const;
-    static int CALLBACK CompareRanks(LPARAM a, LPARAM b, LPARAM);
+    void SetWindowCount();
+    void SetState(int index, UINT state, UINT mask);
+    void RedrawRow(int index);
+    void ToggleChecked(int index);
+    // The first row from start on whose caption is text (or begins with it,
+    // for a partial search), ignoring case; -1 when there is none. Typing in
+    // the window searches this way.
+    int FindCaption(const std::string& text, UINT flags, int start) const;
+    // The row's texts and check mark for the window's request.
+    template <class Info>
+    void AnswerDisplayInfo(Info& item);
 
     std::vector<Column> columns_;
-    std::vector<std::unique_ptr<Row>> rows_;  // in the order the window shows them
+    ListItems ownRows_;
+    ListRows* rows_ = &ownRows_;
+    std::vector<std::uint8_t> checks_;  // one per row, in row order
     int updateDepth_ = 0;
 };
 

@@ -23,14 +23,21 @@ TMainForm& CookieManagerOf(const ProgramState& state) {
 
 // Windows 9x: a folder's sub-folders go only when the folder is there; true
 // when it was.
-bool Empty9xFolder(const std::string& folder, const Platform& platform) {
-    return !folder.empty() && EmptyFolder(folder, platform);
+bool Empty9xFolder(const ProgramState& state, const std::string& folder, bool cache = false) {
+    return !folder.empty() && EmptyFolder(Widen(folder), state.platform, {state.ProgramFolderWide, cache});
 }
 
-// The NT run: both passes, whether the folder is there or not (a missing
-// folder has no sub-folders to go either).
-void EmptyNtFolder(const std::string& folder, const Platform& platform) {
-    if (!folder.empty()) EmptyFolder(folder, platform);
+// One folder of the NT run: both passes, whether the folder is there or not
+// (a missing folder has no sub-folders to go either), and the category's
+// line; or, for a folder that must not be emptied, the line that says so
+// instead. The line to log is returned.
+std::string EmptyNtFolder(const ProgramState& state, const NtFolders& folders, const std::wstring& folder,
+                          const char* what, const char* done, bool cache = false) {
+    if (folder.empty()) return done;
+    const Refusal why = RefusalOf(folder, folders.profile, Widen(state.WindowsFolder), state.ProgramFolderWide);
+    if (why != Refusal::None) return SkippedLine(what, folder, why);
+    EmptyFolder(folder, state.platform, {state.ProgramFolderWide, cache});
+    return done;
 }
 
 // Sets the cursor at once when the mouse is over the page (nothing repaints
@@ -107,7 +114,7 @@ void TForm1::Button2Click() {
     RunCookieManager(kOrdinaryEntriesKind);
     if (state_.folders.IsWin9x) {
         for (const FolderLine& f : Win9xTempInternetFolders(state_.WindowsFolder, state_.folders))
-            if (Empty9xFolder(f.folder, state_.platform)) log_.Add(f.line);
+            if (Empty9xFolder(state_, f.folder, true)) log_.Add(f.line);
         return;
     }
     state_.ntFlags.tempInternetFiles = true;
@@ -150,7 +157,7 @@ void TForm1::btnTemporaryClick() {
     if (state_.ClearLogPerCategory) log_.Clear();
     if (state_.folders.IsWin9x) {
         const FolderLine temp = Win9xTempFolder(state_.WindowsFolder);
-        if (Empty9xFolder(temp.folder, state_.platform)) log_.Add(temp.line);
+        if (Empty9xFolder(state_, temp.folder)) log_.Add(temp.line);
         return;
     }
     state_.ntFlags.temporaryFiles = true;
@@ -161,7 +168,7 @@ void TForm1::btnClearRecentClick() {
     if (state_.ClearLogPerCategory) log_.Clear();
     if (state_.folders.IsWin9x) {
         for (const FolderLine& f : Win9xRecentFolders(state_.WindowsFolder, state_.folders))
-            if (Empty9xFolder(f.folder, state_.platform)) log_.Add(f.line);
+            if (Empty9xFolder(state_, f.folder)) log_.Add(f.line);
         return;
     }
     state_.ntFlags.historyLinksDoc = true;
@@ -171,8 +178,8 @@ void TForm1::btnClearRecentClick() {
 // The NT run --------------------------------------------------------------------
 
 void TForm1::WinNTDocNSettings() {
-    const std::string& profile = state_.folders.ProfileFolder;
-    if (profile.empty() || !DirectoryExists(profile)) {
+    const NtFolders folders = NtFoldersOf(state_.WindowsFolder, state_.folders);
+    if (folders.profile.empty() || !DirectoryExists(folders.profile)) {
         // Nothing is cleared; the pending categories wait for a run that finds the profile.
         log_.Add(logline::NoProfileFolder);
         log_.Add(logline::NtRunStopped);
@@ -187,14 +194,14 @@ void TForm1::WinNTDocNSettings() {
         state_.ntFlags.SetAll(false);
     }};
     const NtCategoryFlags& pending = state_.ntFlags;
-    const NtFolders folders = NtFoldersOf(state_.WindowsFolder, state_.folders);
-    const Platform& platform = state_.platform;
+    const auto empty = [&](const std::wstring& folder, const char* what, const char* done, bool cache = false) {
+        log_.Add(EmptyNtFolder(state_, folders, folder, what, done, cache));
+    };
 
     if (pending.historyLinksWeb) ClearHistoryOfWebSites();
     if (pending.tempInternetFiles) {
         RunCookieManager(kOrdinaryEntriesKind);
-        EmptyNtFolder(folders.tempInternet, platform);
-        log_.Add(logline::TempInternet);
+        empty(folders.tempInternet, "temporary internet files", logline::TempInternet, true);
     }
     if (pending.cookies) {
         RunCookieManager(kCookieEntriesKind);
@@ -203,15 +210,10 @@ void TForm1::WinNTDocNSettings() {
     if (pending.typedURLs) btnClearTypedURLs.Click();
     if (pending.typedWordsOnRun) btnClearTypedWordsInRun.Click();
     if (pending.temporaryFiles) {
-        EmptyNtFolder(folders.userTemp, platform);
-        log_.Add(logline::UserTempNt);
-        EmptyNtFolder(folders.windowsTemp, platform);
-        log_.Add(logline::WindowsTempNt);
+        empty(folders.userTemp, "user's Temp", logline::UserTempNt);
+        empty(folders.windowsTemp, "Windows Temp", logline::WindowsTempNt);
     }
-    if (pending.historyLinksDoc) {
-        EmptyNtFolder(folders.recent, platform);
-        log_.Add(logline::Recent);
-    }
+    if (pending.historyLinksDoc) empty(folders.recent, "history links of documents", logline::Recent);
 }
 
 // Modes -------------------------------------------------------------------------------

@@ -15,8 +15,10 @@ inline constexpr const char* kRunEntryName = texts::ProgramName;
 // blank is put in double quotes, or Windows would take the part before the
 // first blank for the program to run; any other path is stored unchanged.
 std::string RunKeyData(const std::string& exePath);
+std::wstring RunKeyData(const std::wstring& exePath);
 // The path an entry's text names, in either form: quoted or plain.
 std::string RunKeyEntryPath(const std::string& data);
+std::wstring RunKeyEntryPath(const std::wstring& data);
 
 // What the tray option does once its value is stored.
 enum class TrayStep { Nothing, CreateTrayWindow, RemoveTrayWindow };

@@ -15,9 +15,24 @@ constexpr char kFailureText[] =
     "Failing to update registry. If under Windows NT, only Administrator or Super Users have authorities to execute "
     "this command. Contact System Administrator to have furthur advice.";
 
-bool NamesExistingFile(const std::string& path) {
+// A value's text in full; empty when it is missing or holds no text.
+std::wstring ReadText(HKEY key, const char* name) {
+    const std::wstring wideName = Widen(name);
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
+        return {};
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS)
+        return {};
+    data.resize(data.find(L'\0'));
+    return data;
+}
+
+bool NamesExistingFile(const std::wstring& path) {
     if (path.empty()) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 }  // namespace
@@ -36,7 +51,7 @@ bool TForm1::WriteExeToRunKey(const std::string& name) {
     }
     // The registry reports a refused write by its code. Any other error is no
     // registry failure: it goes to the handler's error box.
-    const std::string exe = state_.platform.moduleFileName();
+    const std::wstring exe = state_.platform.moduleFileName();
     const bool written =
         !exe.empty() && state_.platform.runKey.setValue(key.Get(), name.c_str(), RunKeyData(exe)) == ERROR_SUCCESS;
     if (!written) ShowRunKeyFailure();
@@ -56,7 +71,7 @@ bool TForm1::ExeWinStartWriteDelReg() {
         const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, key.Receive());
         if (opened == ERROR_SUCCESS) {
             if (state_.platform.runKey.deleteValue(key.Get(), kRunEntryName) != ERROR_SUCCESS &&
-                NamesExistingFile(RunKeyEntryPath(ReadRegText(key.Get(), kRunEntryName).text))) {
+                NamesExistingFile(RunKeyEntryPath(ReadText(key.Get(), kRunEntryName)))) {
                 ShowRunKeyFailure();
                 done = false;
             }

@@ -102,7 +102,7 @@ TEST_F(StartupTest, SecondInstanceBeepsShowsOneBoxAndCreatesNothingElse) {
 }
 
 TEST_F(StartupTest, FoldersGetExactlyOneTrailingBackslash) {
-    fx.state.platform.moduleFileName = [] { return std::string("C:\\Purgelet.exe"); };
+    fx.state.platform.moduleFileName = [] { return std::wstring(L"C:\\Purgelet.exe"); };
     fx.state.platform.getWindowsDirectory = [](char* buf, UINT) {
         lstrcpyA(buf, "D:\\");
         return UINT(3);
@@ -112,7 +112,7 @@ TEST_F(StartupTest, FoldersGetExactlyOneTrailingBackslash) {
     EXPECT_EQ(fx.state.WindowsFolder, "D:\\");
 
     ProgramFixture other;
-    other.state.platform.moduleFileName = [] { return std::string("C:\\Program Files\\Ovk\\Purgelet.exe"); };
+    other.state.platform.moduleFileName = [] { return std::wstring(L"C:\\Program Files\\Ovk\\Purgelet.exe"); };
     other.state.platform.getWindowsDirectory = [](char* buf, UINT) {
         lstrcpyA(buf, "C:\\WINDOWS");
         return UINT(10);
@@ -147,7 +147,7 @@ TEST_F(StartupTest, WithoutWindowsFolderTheStartIsNormalAndWithoutSettingsKey) {
 
 TEST_F(StartupTest, HelpOpenerReportsAMissingFileAndAMissingAssociation) {
     TempDir dir;
-    fx.state.platform.moduleFileName = [&] { return dir.Path() + "Purgelet.exe"; };
+    fx.state.platform.moduleFileName = [&] { return Widen(dir.Path() + "Purgelet.exe"); };
     std::vector<std::string> opened;
     INT_PTR answer = 42;
     fx.state.platform.shellOpen = [&](HWND, const std::string& file) {

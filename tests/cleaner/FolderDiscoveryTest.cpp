@@ -139,6 +139,34 @@ TEST(FolderDiscovery, WindowsNt4UsesProfilesUnderTheWindowsFolder) {
               "User Temp Int Files Dir : Temporary Internet Files\\\r\n");
 }
 
+TEST(FolderDiscovery, WindowsVistaAndLaterAskTheShellForEachFolderAndSearchOnlyForAMissingProfile) {
+    FakeSystem sys;
+    std::wstring profile = L"C:\\Users\\Anna";
+    auto facts = sys.Facts("C:\\Windows\\", "anna", 10, 0, 2);
+    facts.knownFolder = [&](REFKNOWNFOLDERID id) {
+        if (IsEqualGUID(id, FOLDERID_Profile)) return profile;
+        if (IsEqualGUID(id, FOLDERID_InternetCache)) return std::wstring(L"C:\\Cache");
+        if (IsEqualGUID(id, FOLDERID_Recent)) return std::wstring(L"E:\\Recent\\");
+        if (IsEqualGUID(id, FOLDERID_Cookies)) return std::wstring(L"C:\\Cookies");
+        return std::wstring(IsEqualGUID(id, FOLDERID_History) ? L"C:\\History" : L"");
+    };
+    facts.tempPath = [] { return std::wstring(L"D:\\Tmp\\"); };
+    FolderSet f;
+    auto labels = DiscoverFolders(facts, f);
+    EXPECT_EQ(f.ProfileFolder, "C:\\Users\\Anna\\");
+    EXPECT_EQ(sys.appDataReads, 0);
+    EXPECT_EQ(labels.curUserDir,
+              "Current User Dir : C:\\Users\\Anna\\\r\nUser Cookies Dir : C:\\Cookies\\\r\n"
+              "User Recent Dir : E:\\Recent\\\r\nUser History Dir : C:\\History\\\r\n"
+              "User Temp Dir : D:\\Tmp\\\r\nUser Temp Int Files Dir : C:\\Cache\\\r\n");
+
+    // No profile from the shell: the search by name, as on 2000/XP.
+    profile.clear();
+    sys.folders = {"C:\\Documents and Settings\\anna\\"};
+    DiscoverFolders(facts, f);
+    EXPECT_EQ(f.shell.profile, L"C:\\Documents and Settings\\anna\\");
+}
+
 TEST(FolderDiscovery, FailedVersionQueryFollowsTheNt4Rules) {
     FakeSystem sys;
     sys.folders = {"C:\\WINNT\\Profiles\\admin\\"};

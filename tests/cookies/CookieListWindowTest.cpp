@@ -128,17 +128,76 @@ TEST_F(CookieWindowTest, TypeBitsDecideTheRowsAndHowTheyAreBuilt) {
 TEST_F(CookieWindowTest, AFailedEnumerationStillCountsRestoresTheCursorAndEndsTheUpdate) {
     FakeCache cache;
     for (int i = 0; i < 6; ++i) cache.entries.push_back({"Cookie:u@site" + std::to_string(i) + ".example/"});
-    cache.callLimit = 3;  // the third next-entry call raises an error
+    cache.callLimit = 3;  // the fourth next-entry call raises an error
     TMainForm& w = Create();
     w.cacheSource = cache.Source();
     SetCursor(LoadCursorA(nullptr, IDC_CROSS));
     Refresh(w, 1);
     EXPECT_EQ(BoxTexts(), (V{"enumeration does not stop."}));
-    EXPECT_EQ(w.edCookieCount.Text(), "2");
+    EXPECT_EQ(w.edCookieCount.Text(), "4");
     EXPECT_EQ(Buttons(w), kListOn);
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_EQ(w.lvCookies.UpdateDepth(), 0);
     EXPECT_EQ(cache.closes, 1);
+}
+
+// Every entry read the old way, a size query and then a read into a buffer
+// of exactly that size, made into rows by the row builders.
+std::vector<ui::ListItem> RowsReadWithSizeQueries(std::uint32_t filter) {
+    std::vector<ui::ListItem> rows;
+    const auto seps = DateSeparators::OfUserLocale();
+    DWORD size = 0;
+    FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
+    std::vector<char> buffer(size);
+    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
+    while (find) {
+        if (EntryKept(entry->CacheEntryType, filter))
+            rows.push_back(filter ? BuildEntryRow(*entry, seps) : BuildCacheFileRow(*entry));
+        size = 0;
+        if (FindNextUrlCacheEntryA(find, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        buffer.assign(size, 0);
+        entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+        if (!FindNextUrlCacheEntryA(find, entry, &size)) break;
+    }
+    if (find) FindCloseUrlCache(find);
+    return rows;
+}
+
+TEST_F(CookieWindowTest, RowsReadOneCallEachEqualThoseReadWithASizeQueryEach) {
+    const FILETIME modified = LocalTime(2021, 3, 4, 13, 5, 7), expires = LocalTime(2030, 12, 31, 0, 10, 0);
+    ASSERT_TRUE(AddCookie("Cookie:tester@a.example/", modified, expires));
+    ASSERT_FALSE(AddCookieWithFile("Cookie:tester@b.example/shop/", modified).empty());
+    // An entry of about 70,000 characters does not fit the first buffer.
+    const std::string header(70000, 'h');
+    ASSERT_TRUE(CommitUrlCacheEntryA("Cookie:tester@big.example/", nullptr, expires, modified, COOKIE_CACHE_ENTRY,
+                                     reinterpret_cast<BYTE*>(const_cast<char*>(header.data())),
+                                     static_cast<DWORD>(header.size()), nullptr, nullptr));
+    ASSERT_TRUE(AddCookie("Cookie:tester@c.example/"));
+    ASSERT_TRUE(AddHistoryEntry("Visited: tester@http://a.example/index.htm"));
+    ASSERT_FALSE(AddNormalEntry("http://a.example/page.htm").empty());
+    TMainForm& w = Create();
+    int nextCalls = 0;
+    w.cacheSource.findNext = [&](HANDLE h, INTERNET_CACHE_ENTRY_INFOA* e, DWORD* size) {
+        ++nextCalls;
+        return FindNextUrlCacheEntryA(h, e, size);
+    };
+    for (std::uint8_t kind : {1, 2, 0}) {
+        SCOPED_TRACE(kind);
+        nextCalls = 0;
+        Refresh(w, kind);
+        std::vector<ui::ListItem> listed;
+        for (int i = 0; i < w.lvCookies.Count(); ++i) listed.push_back(w.lvCookies.Item(i));
+        const auto expected = RowsReadWithSizeQueries(fx.state.cacheEntryTypeFilter);
+        ASSERT_EQ(listed.size(), expected.size());
+        EXPECT_EQ(listed.size(), kind == 1 ? 4u : 1u);
+        for (std::size_t i = 0; i < listed.size(); ++i) {
+            EXPECT_EQ(listed[i].caption, expected[i].caption);
+            EXPECT_EQ(listed[i].subItems, expected[i].subItems);
+        }
+        // Six entries: five further ones, the big one twice, and the end.
+        EXPECT_EQ(nextCalls, 7);
+    }
 }
 
 TEST_F(CookieWindowTest, SelectAllAndDeleteRemoveTheCookiesAndTheirFilesOnly) {

@@ -80,6 +80,17 @@ TEST(ListView, TheWindowShowsTheKeptTextsAndAClickOnABoxChecksIt) {
     MouseClick(f.lv.Handle(), WM_LBUTTONDOWN, WM_LBUTTONUP, hit.pt);
     EXPECT_TRUE(f.lv.Checked(2));
     EXPECT_FALSE(f.lv.Checked(1));
+    // The window keeps no rows; it shows the list's marks and flips them
+    // with the space bar on the focused row.
+    EXPECT_TRUE(GetWindowLongA(f.lv.Handle(), GWL_STYLE) & LVS_OWNERDATA);
+    EXPECT_EQ(SendMessageA(f.lv.Handle(), LVM_GETITEMSTATE, 2, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(2));
+    f.lv.SetFocusedIndex(1);
+    SendMessageA(f.lv.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(f.lv.Checked(1));
+    SendMessageA(f.lv.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_FALSE(f.lv.Checked(1));
+    SendMessageA(f.lv.Handle(), WM_CHAR, 'G', 1);  // typing finds a row by its caption
+    EXPECT_EQ(f.lv.FocusedIndex(), 2);
 
     f.lv.DeleteItem(0);
     EXPECT_EQ(WindowColumn(f.lv, 0), (std::vector<std::string>{"beta", "gamma"}));
@@ -93,7 +104,8 @@ TEST(ListView, SortingIsStableMovesCheckMarksAlongAndAFailingCompareChangesNothi
     auto& f = fx.app.CreateForm<ListForm>();
     const char* rows[][2] = {{"a", "2"}, {"b", "1"}, {"c", "2"}, {"d", "1"}, {"e", "0"}};
     for (auto& r : rows) f.lv.AddItem(r[0], {r[1]});
-    f.lv.SetChecked(2, true);  // "c"
+    f.lv.SetChecked(2, true);   // "c"
+    f.lv.SetSelected(0, true);  // "a"
     f.lv.onCompare = [](const ui::ListItem& x, const ui::ListItem& y) {
         return x.Text(1) < y.Text(1) ? -1 : (y.Text(1) < x.Text(1) ? 1 : 0);
     };
@@ -103,6 +115,7 @@ TEST(ListView, SortingIsStableMovesCheckMarksAlongAndAFailingCompareChangesNothi
     EXPECT_EQ(f.lv.Item(4).caption, "c");
     EXPECT_TRUE(f.lv.Checked(4));
     EXPECT_FALSE(f.lv.Checked(2));
+    EXPECT_EQ(f.lv.SelectedIndices(), std::vector<int>{3});
 
     int calls = 0;
     f.lv.onCompare = [&](const ui::ListItem&, const ui::ListItem&) -> int {

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <set>
@@ -87,10 +89,50 @@ struct Trace {
     std::function<bool()> gone;
 };
 
-Trace FolderTrace(const std::string& folder, std::optional<Category> clearedBy) {
-    const std::set<std::string> full = {kLink, "plain.txt", "readonly.txt", "hidden.txt", "sub", "hidden-sub"};
-    return {folder, clearedBy, [folder] { LayFiles(folder); }, [folder, full] { return EntriesOf(folder) == full; },
-            [folder] { return EntriesOf(folder) == std::set<std::string>{kLink} && IsLink(folder + kLink); }};
+// The files below a folder, at any depth.
+std::multiset<std::string> FilesBelow(const std::string& folder) {
+    std::multiset<std::string> files;
+    for (const std::string& name : EntriesOf(folder)) {
+        if (IsLink(folder + name)) continue;
+        if (!IsDir(folder + name)) files.insert(name);
+        for (const std::string& below : FilesBelow(folder + name + "\\")) files.insert(below);
+    }
+    return files;
+}
+
+// The laid files, and (laid with them) a file a sub-folder deep, like a jump
+// list below Recent. A folder that stays holds no file but the URL cache's
+// index once cleared.
+Trace FolderTrace(const std::string& folder, std::optional<Category> clearedBy, const std::string& extra = {},
+                  const std::string& stays = {}) {
+    std::set<std::string> full = {kLink, "plain.txt", "readonly.txt", "hidden.txt", "sub", "hidden-sub"};
+    std::set<std::string> left = {kLink};
+    if (!extra.empty()) full.insert(extra.substr(0, extra.find('\\')));
+    if (!stays.empty()) full.insert(stays), left.insert(stays);
+    return {folder, clearedBy,
+            [folder, extra] {
+                LayFiles(folder);
+                if (extra.empty()) return;
+                MakeDir(folder + extra.substr(0, extra.rfind('\\')));
+                WriteFile(folder + extra, "x", FILE_ATTRIBUTE_HIDDEN);
+            },
+            [folder, full] {
+                // A folder of the system's (TEMP) may hold more than was laid.
+                const std::set<std::string> there = EntriesOf(folder);
+                return std::includes(there.begin(), there.end(), full.begin(), full.end());
+            },
+            [folder, left, stays] {
+                return EntriesOf(folder) == left && IsLink(folder + kLink) &&
+                       (stays.empty() || FilesBelow(folder + stays + "\\") == std::multiset<std::string>{"index.dat"});
+            }};
+}
+
+std::string ShellFolder(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) folder = WithTrailingBackslash(Narrow(path));
+    CoTaskMemFree(path);
+    return folder;
 }
 
 std::vector<Trace> CacheAndRegistryTraces() {
@@ -171,8 +213,25 @@ Family FamilyOf(const std::string& name) {
         f.clearAll.insert(f.clearAll.end(), f.recent.begin(), f.recent.end());
         return f;
     }
-    const bool nt4 = name == "nt4";
+    f.tempInternet = {L::TempInternet};
+    f.temporary = {L::UserTempNt, L::WindowsTempNt};
+    f.recent = {L::Recent};
+    f.clearAll = {L::HistoryOfWebSites, L::TempInternet, L::NtCookies,     L::TypedUrls,
+                  L::RunWords,          L::UserTempNt,   L::WindowsTempNt, L::Recent};
     f.win9x = false;
+    if (name == "vista") {
+        // The folders Wine's shell names; the cache keeps its index and containers.
+        f.major = 6;
+        f.profile = ShellFolder(FOLDERID_Profile);
+        wchar_t userTemp[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH + 1, userTemp);
+        folders({{kWindows + "Temp\\", temp}, {Narrow(userTemp), temp}});
+        f.traces.push_back(FolderTrace(ShellFolder(FOLDERID_InternetCache), tif, {}, "Content.IE5"));
+        f.traces.push_back(
+            FolderTrace(ShellFolder(FOLDERID_Recent), doc, "AutomaticDestinations\\1.automaticDestinations-ms"));
+        return f;
+    }
+    const bool nt4 = name == "nt4";
     f.major = nt4 ? 4 : 5;
     f.profile = nt4 ? profiles : documents;
     const std::string local = nt4 ? f.profile : f.profile + "Local Settings\\";
@@ -183,11 +242,6 @@ Family FamilyOf(const std::string& name) {
              {local + "Temp\\", temp},
              {f.profile + "Recent\\", doc},
              {nt4 ? documents + "Recent\\" : profiles + "Recent\\", none}});
-    f.tempInternet = {L::TempInternet};
-    f.temporary = {L::UserTempNt, L::WindowsTempNt};
-    f.recent = {L::Recent};
-    f.clearAll = {L::HistoryOfWebSites, L::TempInternet, L::NtCookies,     L::TypedUrls,
-                  L::RunWords,          L::UserTempNt,   L::WindowsTempNt, L::Recent};
     return f;
 }
 
@@ -273,6 +327,16 @@ TEST(ClearingRunProbe, DISABLED_Family) {
     EXPECT_EQ(GetFileAttributesA((kSentinel + "inner").c_str()),
               DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
     EXPECT_TRUE(Exists(kSentinel + "inner\\keep2.txt"));
+    if (family.major >= 6) {
+        // The cache still stores pages with their files, and cookies.
+        const std::string page = AddNormalEntry("http://after.example/page.htm");
+        EXPECT_TRUE(!page.empty() && Exists(page));
+        ASSERT_TRUE(InternetSetCookieA("http://after.example/", "kept", "yes; expires=Sat, 01-Jan-2050 00:00:00 GMT"));
+        char cookie[256] = {};
+        DWORD size = sizeof(cookie);
+        EXPECT_TRUE(InternetGetCookieA("http://after.example/", "kept", cookie, &size));
+        EXPECT_STREQ(cookie, "kept=yes");
+    }
     ClearUrlCache();
     RegDeleteTree(kTypedUrlsKey);
     RegDeleteTree(kRunMruKey);
@@ -286,3 +350,51 @@ TEST(ClearingRun, Windows98WithoutALogonName) { RunFamily("98-nouser", "win98");
 TEST(ClearingRun, WindowsNt4) { RunFamily("nt4", "nt40"); }
 
 TEST(ClearingRun, WindowsXp) { RunFamily("xp", "winxp"); }
+
+TEST(ClearingRun, WindowsVistaAndLaterInThePrefixAsItIs) { RunFamily("vista", "win7"); }
+
+// A copy unpacked into the user's TEMP (as Explorer does when a zip is
+// opened) empties TEMP but leaves its own folder: the program and its help.
+TEST(ClearingRun, ProgramStartedFromInsideTempKeepsItsOwnFolder) {
+    wchar_t userTemp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, userTemp);
+    const std::string temp = Narrow(userTemp);
+    const std::string unpacked = temp + "Temp1_Purgelet.zip\\";
+    const std::string own = unpacked + "Purgelet\\";
+    const std::string built = ProgramExe().substr(0, ProgramExe().rfind('\\') + 1);
+    MakeDir(own);
+    for (const char* file : {"Purgelet.exe", "PurgeletHlp.htm"})
+        ASSERT_TRUE(CopyFileA((built + file).c_str(), (own + file).c_str(), FALSE));
+    LayFiles(temp);
+    WriteFile(unpacked + "readme.txt");
+    RegDeleteTree(SettingsKey());
+    {
+        StartedProgram program("\"" + own + "Purgelet.exe\"");
+        HWND main = WaitForWindow("Ovk Purgelet v2.0.3", nullptr, 30000, program.Id());
+        ASSERT_NE(main, nullptr);
+        struct Search {
+            HWND found = nullptr;
+        } search;
+        EnumChildWindows(
+            main,
+            [](HWND h, LPARAM lp) -> BOOL {
+                char text[32] = {};
+                GetWindowTextA(h, text, sizeof(text));
+                if (lstrcmpA(text, "Clear All") != 0) return TRUE;
+                reinterpret_cast<Search*>(lp)->found = h;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        ASSERT_NE(search.found, nullptr);
+        DWORD_PTR answer = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(search.found, BM_CLICK, 0, 0, SMTO_NORMAL, 120000, &answer));
+        EXPECT_TRUE(program.End(main));
+    }
+    EXPECT_EQ(EntriesOf(own), (std::set<std::string>{"Purgelet.exe", "PurgeletHlp.htm"}));
+    EXPECT_EQ(EntriesOf(unpacked), std::set<std::string>{"Purgelet"});
+    std::set<std::string> left = EntriesOf(temp);
+    left.erase(kLink);
+    EXPECT_EQ(left, std::set<std::string>{"Temp1_Purgelet.zip"});
+    RemoveTree(unpacked);
+    RegDeleteTree(SettingsKey());
+}

@@ -14,6 +14,7 @@
 #include "cleaner/Clearing.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/OptionRules.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -86,6 +87,16 @@ bool Empty(const std::string& folder) {
     FindClose(h);
     return entries == 0;
 }
+
+// Points TMP (which GetTempPath reads first) somewhere else until it goes.
+struct TmpVariable {
+    explicit TmpVariable(const std::wstring& folder) {
+        GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
+        SetEnvironmentVariableW(L"TMP", folder.c_str());
+    }
+    ~TmpVariable() { SetEnvironmentVariableW(L"TMP", saved); }
+    wchar_t saved[MAX_PATH] = {};
+};
 
 bool NoFlagSet(NtCategoryFlags flags) {
     NtCategoryFlags none;
@@ -335,6 +346,99 @@ TEST_F(ClearingTest, CacheCategoriesTakeEveryRowAndOnlyReportAMissingDeleteFunct
     EXPECT_EQ(w.Log().Lines(), Lines{L::CookiesNoWininet});
     EXPECT_TRUE(Exists(shared + "page.htm"));
     EXPECT_EQ(CacheEntryNames().size(), 1u);
+}
+
+TEST(FolderRefusal, RootsTheProfileTheWindowsFolderTheirAncestorsRelativePathsAndTheProgramsOwnFolder) {
+    const std::wstring profile = L"C:\\users\\me\\", windows = L"C:\\system\\windows\\",
+                       own = L"C:\\users\\me\\Temp\\tool\\";
+    const auto why = [&](const std::wstring& folder) { return RefusalOf(folder, profile, windows, own); };
+    for (const wchar_t* fine : {L"C:\\users\\me\\Temp\\", L"C:\\system\\windows\\Temp\\", L"\\\\server\\share\\t\\"})
+        EXPECT_EQ(why(fine), Refusal::None) << fine;
+    for (const wchar_t* root : {L"C:\\", L"d:/", L"\\\\server\\share\\"}) EXPECT_EQ(why(root), Refusal::Root) << root;
+    for (const wchar_t* relative :
+         {L"", L"Temp\\", L"C:Temp\\", L"\\Temp\\", L"\\\\?\\C:\\Temp\\", L"C:\\users\\me\\Temp\\..\\"})
+        EXPECT_EQ(why(relative), Refusal::NotFullPath) << relative;
+    EXPECT_EQ(why(L"c:\\USERS\\Me"), Refusal::Profile);
+    EXPECT_EQ(why(L"C:\\users\\"), Refusal::HoldsProfile);
+    EXPECT_EQ(why(L"C:\\System\\Windows\\"), Refusal::Windows);
+    EXPECT_EQ(why(L"C:\\system"), Refusal::HoldsWindows);
+    EXPECT_EQ(why(own), Refusal::ProgramFolder);
+}
+
+// TEMP naming a drive's root, the profile or the Windows folder: nothing
+// there is touched, the log says why in place of the user's Temp line, and
+// the rest of "Clear All" runs.
+TEST_F(ClearingTest, VistaTempAtARootTheProfileOrTheWindowsFolderIsSkippedAndSaidSo) {
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    fx.state.WindowsFolder = WithTrailingBackslash(windows);
+    TForm1& w = Create(6, VER_PLATFORM_WIN32_NT);
+    const std::wstring profile = fx.state.folders.shell.profile;
+    ASSERT_FALSE(profile.empty());
+    const std::pair<std::wstring, Refusal> cases[] = {
+        {L"C:\\", Refusal::Root}, {profile, Refusal::Profile}, {Widen(fx.state.WindowsFolder), Refusal::Windows}};
+    for (const auto& [temp, why] : cases) {
+        const std::string marker = Narrow(temp) + "purgelet-marker.txt";
+        WriteFile(marker);
+        TmpVariable variable(temp);
+        w.DiscoverUserFolders();
+        LayTypedUrls();
+        RegSetString(kRunMruKey, "a", "cmd\\1");
+        w.btnClearAll.Click();
+        EXPECT_EQ(w.Log().Lines(),
+                  (Lines{L::HistoryOfWebSites, L::TempInternet, L::NtCookies, L::TypedUrls, L::RunWords,
+                         SkippedLine("user's Temp", temp, why), L::WindowsTempNt, L::Recent}));
+        EXPECT_TRUE(Exists(marker)) << marker;
+        DeleteFileA(marker.c_str());
+    }
+    EXPECT_TRUE(IsDir(fx.state.WindowsFolder + "system32"));
+}
+
+// A profile whose path lies outside the code page, as the shell names it:
+// its TEMP and Recent are emptied, and the Run value naming a copy of the
+// program there reads back as written and is removed again.
+TEST_F(ClearingTest, VistaProfileOutsideTheCodePageIsEmptiedAndItsRunValueRoundTrips) {
+    const std::wstring profile = Widen(dir.Path()) + L"\u041f\u0440\u043e\u0444\u0438\u043b\u044c \u7528\u6237\\";
+    const std::wstring recent = profile + L"\u041d\u0435\u0434\u0430\u0432\u043d\u0438\u0435\\",
+                       temp = profile + L"Temp\\";
+    for (const std::wstring& folder : {profile, recent, recent + L"\u0421\u043f\u0438\u0441\u043e\u043a\\", temp})
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring exe = profile + L"Purgelet.exe";
+    const std::wstring laid[] = {recent + L"\u0421\u043f\u0438\u0441\u043e\u043a\\\u6587\u4ef6.txt",
+                                 recent + L"\u0421\u043f\u0438\u0441\u043e\u043a",
+                                 recent + L"\u0444\u0430\u0439\u043b.lnk", temp + L"\u0432\u0440\u0435\u043c.tmp"};
+    for (const std::wstring& file : {laid[0], laid[2], laid[3], exe})
+        CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_READONLY, nullptr));
+    fx.state.platform.knownFolderPath = [&](REFKNOWNFOLDERID id) {
+        if (IsEqualGUID(id, FOLDERID_Profile)) return profile;
+        return IsEqualGUID(id, FOLDERID_Recent) ? recent : std::wstring();
+    };
+    fx.state.platform.moduleFileName = [exe] { return exe; };
+    TmpVariable variable(temp);
+    TForm1& w = Create(6, VER_PLATFORM_WIN32_NT);
+    EXPECT_EQ(fx.state.folders.shell.profile, profile);
+    w.btnTemporary.Click();
+    EXPECT_EQ(w.Log().Lines(), (Lines{L::UserTempNt, L::WindowsTempNt}));
+    w.btnClearRecent.Click();
+    EXPECT_EQ(w.Log().Lines(), Lines{L::Recent});
+    for (const std::wstring& gone : laid) EXPECT_EQ(GetFileAttributesW(gone.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    const auto runValue = [] {
+        wchar_t data[MAX_PATH * 2] = {};
+        DWORD size = sizeof(data);
+        const std::wstring key = Widen(kRunKeyPath), name = Widen(kRunEntryName);
+        if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) !=
+            ERROR_SUCCESS)
+            return std::wstring(L"(none)");
+        return std::wstring(data);
+    };
+    w.chkRunWhenWinStarts.SetChecked(true);
+    EXPECT_TRUE(w.ExeWinStartWriteDelReg());
+    EXPECT_EQ(runValue(), RunKeyData(exe));
+    w.chkRunWhenWinStarts.SetChecked(false);
+    EXPECT_TRUE(w.ExeWinStartWriteDelReg());
+    EXPECT_EQ(runValue(), L"(none)");
+    EXPECT_TRUE(fx.recorded.boxes.empty());
 }
 
 namespace {

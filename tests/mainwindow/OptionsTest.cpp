@@ -39,7 +39,7 @@ protected:
         // The program file the Run key names: a file of the test's own, in a folder with a blank.
         MakeDir(dir / "Ovk Purgelet");
         WriteFile(exe);
-        fx.state.platform.moduleFileName = [this] { return exe; };
+        fx.state.platform.moduleFileName = [this] { return Widen(exe); };
         fx.app.hooks.messageBox = [this](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
             boxes.push_back({text, caption, flags, owner});
             return IDOK;
@@ -160,7 +160,9 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     EXPECT_TRUE(w.rbtnCustom.Enabled());
 
     // The key opens but the value cannot be set: the box returns to its state before the click.
-    fx.state.platform.runKey.setValue = [](HKEY, const char*, const std::string&) { return LONG(ERROR_ACCESS_DENIED); };
+    fx.state.platform.runKey.setValue = [](HKEY, const char*, const std::wstring&) {
+        return LONG(ERROR_ACCESS_DENIED);
+    };
     Release(w.chkRunWhenWinStarts);
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
@@ -169,7 +171,7 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
 
     // An error that is no refusal of the registry is shown as what it is.
     fx.state.platform.runKey = Platform::RunKeyCalls{};
-    fx.state.platform.moduleFileName = []() -> std::string { throw Error("No module name"); };
+    fx.state.platform.moduleFileName = []() -> std::wstring { throw Error("No module name"); };
     Release(w.chkRunWhenWinStarts);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "No module name.");

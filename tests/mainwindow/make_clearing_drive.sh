@@ -11,7 +11,10 @@
 #   Q:\WINDOWS\Profiles\USER\{Recent,Temp,Temporary Internet Files}\
 #   Q:\Documents and Settings\USER\{Recent,Local Settings\Temp,Local Settings\Temporary Internet Files}\
 #
-# for every USER that has a profile in the prefix.
+# for every USER that has a profile in the prefix; and, for the folders Wine's
+# shell names on Windows Vista and later, the same link in the prefix's own
+#
+#   C:\users\USER\{Temp,AppData\Local\Microsoft\Windows\INetCache,AppData\Roaming\Microsoft\Windows\Recent}\
 #
 #   make_clearing_drive.sh BUILD_DIR
 set -euo pipefail
@@ -55,6 +58,15 @@ for profile in "$drive_c"/users/*/; do
     link_in "Documents and Settings/$user/Recent"
     link_in "Documents and Settings/$user/Local Settings/Temp"
     link_in "Documents and Settings/$user/Local Settings/Temporary Internet Files"
+    [ -L "${profile%/}" ] && continue
+    # WinInet makes its cache index and containers afresh where none is: a
+    # cache that an earlier build's clearing left without its containers
+    # would otherwise fail every test that stores an entry.
+    rm -rf "${profile}AppData/Local/Microsoft/Windows/INetCache/Content.IE5"
+    for shell_folder in Temp AppData/Local/Microsoft/Windows/INetCache AppData/Roaming/Microsoft/Windows/Recent; do
+        mkdir -p "$profile$shell_folder"
+        ln -sfnr "$q/sentinel" "$profile$shell_folder/sentinel-link"
+    done
 done
 
 ln -sfn ../drive_c/purgelet-clearing/drive-q "$prefix/dosdevices/q:"

@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -349,6 +350,27 @@ void ClearUrlCache() {
 }  // namespace testing_support
 
 namespace testing_support {
+
+RoundFigures Summarize(std::vector<double> perRound) {
+    RoundFigures f;
+    f.rounds = perRound.size();
+    if (perRound.empty()) return f;
+    std::sort(perRound.begin(), perRound.end());
+    const std::size_t n = perRound.size();
+    f.median = n % 2 ? perRound[n / 2] : (perRound[n / 2 - 1] + perRound[n / 2]) / 2;
+    f.lowest = perRound.front();
+    f.highest = perRound.back();
+    return f;
+}
+
+std::string MedianAndSpread(const RoundFigures& figures, const char* format) {
+    char median[32], low[32], high[32], text[128];
+    std::snprintf(median, sizeof(median), format, figures.median);
+    std::snprintf(low, sizeof(low), format, figures.lowest);
+    std::snprintf(high, sizeof(high), format, figures.highest);
+    std::snprintf(text, sizeof(text), "%s (%zu rounds from %s to %s)", median, figures.rounds, low, high);
+    return text;
+}
 
 double SecondsNow() {
     static const LARGE_INTEGER frequency = [] {

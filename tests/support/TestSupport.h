@@ -140,6 +140,14 @@ std::vector<std::string> CacheEntryNames();
 namespace testing_support {
 // A steady clock in seconds, for the benchmark programs.
 double SecondsNow();
+// Per-round figures of a benchmark: their median and their spread.
+struct RoundFigures {
+    double median = 0, lowest = 0, highest = 0;
+    std::size_t rounds = 0;
+};
+RoundFigures Summarize(std::vector<double> perRound);
+// "1.23 (rounds 1.10 to 1.40)".
+std::string MedianAndSpread(const RoundFigures& figures, const char* format = "%.2f");
 // Saves what the screen shows of a window as a 24-bit BMP file.
 bool SaveWindowBitmap(HWND window, const std::string& path);
 // The plainest walk over every URL cache entry: one reused buffer, grown
