@@ -6,8 +6,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 
+#include "base/Errors.h"
 #include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
@@ -38,9 +40,6 @@ protected:
         MakeDir(dir / "Ovk Purgelet");
         WriteFile(exe);
         fx.state.platform.moduleFileName = [this] { return Widen(exe); };
-        fx.state.CreateTrayWindow = [this] {
-            fx.app.CreateForm<ui::Form>("Form2", ui::DesignRect{0, 0, 208, 145}, "Form2");
-        };
         fx.app.hooks.messageBox = [this](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
             boxes.push_back({text, caption, flags, owner});
             return IDOK;
@@ -167,6 +166,16 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     Release(w.chkRunWhenWinStarts);
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
+    EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
+    EXPECT_FALSE(RunEntryExists());
+
+    // An error that is no refusal of the registry is shown as what it is.
+    fx.state.platform.runKey = Platform::RunKeyCalls{};
+    fx.state.platform.moduleFileName = []() -> std::wstring { throw Error("No module name"); };
+    Release(w.chkRunWhenWinStarts);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "No module name.");
+    EXPECT_EQ(boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
     EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
     EXPECT_FALSE(RunEntryExists());
 }
@@ -315,6 +324,23 @@ TEST_F(OptionsTest, SpaceStoresTheStateEveryBoxShowsAfterwards) {
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(OptionsTest, EveryCheckBoxAndRadioButtonOfTheMainWindowIsAStoredOption) {
+    TForm1& w = Create();
+    std::vector<ui::Control*> controls;
+    const std::function<void(ui::Control&)> collect = [&](ui::Control& c) {
+        if (dynamic_cast<ui::CheckBox*>(&c) || dynamic_cast<ui::RadioButton*>(&c)) controls.push_back(&c);
+        for (ui::Control* child : c.Children()) collect(*child);
+    };
+    collect(w);
+    ASSERT_FALSE(controls.empty());
+    for (ui::Control* c : controls) {
+        SCOPED_TRACE(c->Name());
+        RegDeleteTree(SettingsKey());
+        Release(*c);
+        EXPECT_FALSE(RegValueNames(SettingsKey()).empty()) << "released without storing anything";
+    }
+}
+
 TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
     TForm1& w = Create();
     Release(w.chkInTray);
@@ -343,7 +369,7 @@ TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
 
 TEST_F(OptionsTest, TrayWindowOfALogonStartStaysWhenTheTrayOptionIsTurnedOn) {
     fx.state.TrayMode = true;
-    fx.state.CreateTrayWindow();
+    fx.state.windows.CreateTrayWindow();
     TForm1& w = Create();
     Release(w.chkInTray);
     EXPECT_EQ(Stored("Check In Tray"), "1");
