@@ -1,6 +1,7 @@
 #include "about/AboutBox.h"
 
 #include "about/JpegPicture.h"
+#include "base/AtScopeEnd.h"
 #include "core/Texts.h"
 #include "framework/Application.h"
 #include "framework/MessageDialog.h"
@@ -104,11 +105,7 @@ void ShowAboutBox(ProgramState& state) {
         }
     app.Beep(0);
     TAboutBox& box = app.CreateForm<TAboutBox>(state);
-    struct Free {
-        ui::Application& app;
-        TAboutBox& box;
-        ~Free() { app.DestroyForm(box); }
-    } free{app, box};
+    AtScopeEnd destroyBox{[&] { app.DestroyForm(box); }};
     box.ShowModal();
 }
 

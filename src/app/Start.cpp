@@ -5,23 +5,17 @@
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
 #include "mainwindow/MainWindow.h"
-#include "tray/TrayWindow.h"
+#include "resource_ids.h"
 
 namespace purgelet {
 
 namespace {
-constexpr char kProgramCaption[] = "Ovk Purgelet v2.0.3";
 constexpr UINT kWindowsFolderBufferSize = 255;
 }  // namespace
 
 TFirstInitial::TFirstInitial(ui::Application& app, ProgramState& state)
     : Form(app, "FirstInitial", {0, 0, 400, 120}, "FirstInitial"), state_(state) {
-    state_.FirstInitial = this;
     onCreate = [this] { FormCreate(); };
-}
-
-TFirstInitial::~TFirstInitial() {
-    if (state_.FirstInitial == this) state_.FirstInitial = nullptr;
 }
 
 bool TFirstInitial::AlreadyRunning() {
@@ -37,7 +31,7 @@ void TFirstInitial::FormCreate() {
     if (AlreadyRunning()) {
         state_.SecondInstance = true;
         App().Beep(0);
-        App().ShowMessageBox(Handle(), std::string(kProgramCaption) + " " + texts::SecondInstanceTail.Text(),
+        App().ShowMessageBox(Handle(), std::string(texts::ProgramName) + " " + texts::SecondInstanceTail.Text(),
                              App().Title(), MB_OK | MB_ICONINFORMATION);
         App().Terminate();
         return;
@@ -57,16 +51,14 @@ void TFirstInitial::FormCreate() {
     buffer.resize(std::min<std::size_t>(buffer.find('\0'), buffer.size()));
     state_.WindowsFolder = WithTrailingBackslash(buffer);
     state_.SettingsKey = texts::SettingsKey.Text();
-    if (IsSwitchOn(state_.Read("RunOnStartup"))) state_.TrayMode = true;
-    if (IsSwitchOn(state_.Read("Check In Tray"))) state_.TrayMode = true;
+    if (IsSwitchOn(state_.Read(texts::ValRunOnStartup))) state_.TrayMode = true;
+    if (IsSwitchOn(state_.Read(texts::ValCheckInTray))) state_.TrayMode = true;
 }
 
 void TFirstInitial::OpenHelpFile() { purgelet::OpenHelpFile(state_, Handle()); }
 
 void StartProgram(ProgramState& state) {
     ui::Application& app = state.app;
-    state.CreateTrayWindow = [&state] { state.app.CreateForm<TForm2>(state); };
-    app.showMainForm = false;
     app.CreateForm<TFirstInitial>(state);
     if (state.SecondInstance) return;
     if (!state.TrayMode) {
@@ -76,7 +68,7 @@ void StartProgram(ProgramState& state) {
         app.CreateForm<TMainForm>(state);
         return;
     }
-    state.CreateTrayWindow();
+    state.windows.CreateTrayWindow();
     TForm1& main = app.CreateForm<TForm1>(state);
     // The start-up clearing works through the cookie manager, so it exists first.
     app.CreateForm<TMainForm>(state);
@@ -98,7 +90,8 @@ int RunProgram(ProgramState& state) {
 }
 
 int RunProgram(HINSTANCE instance) {
-    ui::Application app(instance);
+    HINSTANCE module = instance ? instance : GetModuleHandleA(nullptr);
+    ui::Application app(module, LoadIconA(module, MAKEINTRESOURCEA(IDI_MAINICON)));
     ProgramState state(app);
     return RunProgram(state);
 }

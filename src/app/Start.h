@@ -14,7 +14,6 @@ namespace purgelet {
 class TFirstInitial : public ui::Form {
 public:
     TFirstInitial(ui::Application& app, ProgramState& state);
-    ~TFirstInitial() override;
 
     void FormCreate();
     bool AlreadyRunning();

@@ -8,8 +8,10 @@
 #include <cwctype>
 #include <optional>
 
+#include "base/Com.h"
+#include "base/Errors.h"
+#include "base/Handles.h"
 #include "core/Texts.h"
-#include "framework/Errors.h"
 
 namespace purgelet {
 
@@ -19,12 +21,11 @@ constexpr CLSID kClsidCUrlHistory = {0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x
 
 // The system's text for a COM failure, as the standard error box shows it.
 std::string ComErrorText(HRESULT hr) {
-    char* buffer = nullptr;
+    LocalMemory buffer;
     DWORD n =
         FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text = n && buffer ? std::string(buffer, n) : std::string();
-    if (buffer) LocalFree(buffer);
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(buffer.Receive()), 0, nullptr);
+    std::string text = n && buffer ? std::string(static_cast<const char*>(buffer.Get()), n) : std::string();
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
     if (text.empty()) {
         char fallback[32];
@@ -34,24 +35,6 @@ std::string ComErrorText(HRESULT hr) {
     return text;
 }
 
-// COM for the calling thread, for as long as the object lives.
-class ComApartment {
-public:
-    ComApartment() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (initialized_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool initialized_;
-};
-
-struct KeyCloser {
-    HKEY key;
-    ~KeyCloser() { RegCloseKey(key); }
-};
 }  // namespace
 
 bool& NtFlagOf(NtCategoryFlags& flags, Category category) {
@@ -223,11 +206,10 @@ std::string SkippedLine(const std::string& what, const std::wstring& folder, Ref
 
 RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& platform) {
     RegistryValuesCleared result;
-    HKEY h = nullptr;
+    RegKey h;
     if (key.empty() ||
-        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &h) != ERROR_SUCCESS)
+        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, h.Receive()) != ERROR_SUCCESS)
         return result;
-    KeyCloser closer{h};
     result.opened = true;
 
     // The wide names, so a name outside the code page is deleted as well.
@@ -265,15 +247,10 @@ std::string RegistryOutcomeLine(const RegistryValuesCleared& result, const std::
 
 void ClearUrlHistoryStore(const Platform& platform) {
     ComApartment com;
-    IUrlHistoryStg2* store = nullptr;
-    const HRESULT hr =
-        platform.createComObject(kClsidCUrlHistory, IID_IUrlHistoryStg2, reinterpret_cast<void**>(&store));
-    if (FAILED(hr) || !store) {
-        if (store) store->Release();
-        throw ui::Error(ComErrorText(FAILED(hr) ? hr : E_NOINTERFACE));
-    }
+    ComPtr<IUrlHistoryStg2> store;
+    const HRESULT hr = platform.createComObject(kClsidCUrlHistory, IID_IUrlHistoryStg2, store.Receive());
+    if (FAILED(hr) || !store) throw Error(ComErrorText(FAILED(hr) ? hr : E_NOINTERFACE));
     store->ClearHistory();
-    store->Release();
 }
 
 }  // namespace purgelet

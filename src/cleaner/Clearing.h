@@ -128,7 +128,7 @@ std::string RegistryOutcomeLine(const RegistryValuesCleared& result, const std::
                                 const std::string& success);
 
 // Empties the user's URL history store. When the store cannot be created an
-// error is raised (ui::Error, with the system's text for the failure); what
+// error is raised (Error, with the system's text for the failure); what
 // its ClearHistory answers is not looked at.
 void ClearUrlHistoryStore(const Platform& platform);
 

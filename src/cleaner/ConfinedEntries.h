@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet::confined {
 
@@ -23,7 +23,7 @@ constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr ULONG kShareHeld = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr ACCESS_MASK kListAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 
-using Handle = ui::FileHandle;
+using Handle = FileHandle;
 
 // A path in the ANSI code page as wide text; nothing when it can't be converted.
 std::optional<std::wstring> Widen(const std::string& text);

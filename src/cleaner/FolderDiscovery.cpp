@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "core/Texts.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
+#include "base/Registry.h"
 
 namespace purgelet {
 
@@ -187,20 +188,10 @@ DiscoveryFacts SystemFacts(const ProgramState& state) {
     };
     facts.readAppData = [] {
         // The key is named "\Volatile Environment"; the registry wants it without the leading "\".
-        ui::RegKey key;
+        RegKey key;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
             return std::string();
-        DWORD type = 0, size = 0;
-        std::string value;
-        if (RegQueryValueExA(key, "APPDATA", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size > 0 &&
-            (type == REG_SZ || type == REG_EXPAND_SZ)) {
-            std::vector<char> data(size + 1, '\0');
-            DWORD got = size;
-            if (RegQueryValueExA(key, "APPDATA", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got) ==
-                ERROR_SUCCESS)
-                value = data.data();
-        }
-        return value;
+        return ReadRegText(key, "APPDATA").text;
     };
     facts.fullPath = [](const std::string& p) {
         if (p.empty()) return std::string();

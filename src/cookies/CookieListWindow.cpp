@@ -2,22 +2,20 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "cleaner/FileRemoval.h"
 #include "cookies/CookieListRules.h"
-
-#include <cstdlib>
-
+#include "core/Texts.h"
 #include "framework/Application.h"
-#include "framework/Errors.h"
+#include "base/AtScopeEnd.h"
+#include "base/Errors.h"
 
 namespace purgelet {
 
 namespace {
-constexpr char kCaption[] = "Ovk Purgelet v2.0.3...Information";
-constexpr char kKeepKeyName[] = "\\CookiesInfoKeep";
 
 struct ColumnDesign {
     const char* caption;
@@ -28,7 +26,7 @@ constexpr ColumnDesign kColumns[kCookieColumnCount] = {
     {"Full Address", 100}, {"Keep", 50}, {"Local Filename", 100},
 };
 
-std::string ColumnWidthValueName(int column) { return "ColWidth" + std::to_string(column); }
+std::string ColumnWidthValueName(int column) { return texts::ValColumnWidthPrefix + std::to_string(column); }
 
 void SetCursorTo(const char* id) { SetCursor(LoadCursorA(nullptr, id)); }
 
@@ -57,7 +55,7 @@ void DeleteCookieFile(const std::string& path, const std::vector<std::wstring>& 
 
 TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     : Form(app, "MainForm", {0, 0, 650, 480}, "MainForm"), state_(state) {
-    state_.MainForm = this;
+    state_.windows.Enter(WindowRole::CookieManager, *this);
     border = ui::FormBorder::Dialog;
     position = ui::FormPosition::ScreenCenter;
     systemMenu = true;
@@ -101,15 +99,13 @@ TMainForm::TMainForm(ui::Application& app, ProgramState& state)
     Timer.onTimer = [this] { TimerTimer(); };
 }
 
-TMainForm::~TMainForm() {
-    if (state_.MainForm == this) state_.MainForm = nullptr;
-}
+TMainForm::~TMainForm() { state_.windows.Leave(WindowRole::CookieManager, *this); }
 
 // Creation and activation -----------------------------------------------------
 
 void TMainForm::FormCreate() {
-    SetCaption(kCaption);
-    keepKeyPath_ = state_.SettingsKey + kKeepKeyName;
+    SetCaption(texts::CookieManagerCaption);
+    keepKeyPath_ = state_.SettingsKey + texts::CookiesKeepKeyName;
     deleteUrlCacheEntry_ = LookUpDeleteUrlCacheEntry();
     if (!deleteUrlCacheEntry_) state_.deleteUrlCacheEntryFound = false;
     ApplyColumnWidths();
@@ -136,26 +132,22 @@ bool TMainForm::Is_WininetDll_Exist() const { return state_.deleteUrlCacheEntryF
 
 void TMainForm::GetEntries() {
     SetCursorTo(IDC_WAIT);
-    const auto finish = [this] {
+    // The list, its buttons and the count follow the entries read, and the
+    // cursor comes back, also when an error ends the listing.
+    AtScopeEnd finish{[this] {
         lvCookies.RowsChanged();
         UpdateButtonsAndCount();
         SetCursorTo(IDC_ARROW);
-    };
-    try {
-        cookieRows_.SetSeparators(DateSeparators::OfUserLocale());
-        const std::uint32_t filter = state_.cacheEntryTypeFilter;
-        EnumerateUrlCache(cacheSource, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
-            if (!EntryKept(entry.CacheEntryType, filter)) return;
-            if (filter != 0)
-                AddEntryRow(entry);
-            else
-                AddCacheFileRow(entry);
-        });
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    }};
+    cookieRows_.SetSeparators(DateSeparators::OfUserLocale());
+    const std::uint32_t filter = state_.cacheEntryTypeFilter;
+    EnumerateUrlCache(cacheSource, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+        if (!EntryKept(entry.CacheEntryType, filter)) return;
+        if (filter != 0)
+            AddEntryRow(entry);
+        else
+            AddCacheFileRow(entry);
+    });
 }
 
 void TMainForm::AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry) { cookieRows_.AddEntry(entry); }
@@ -298,7 +290,10 @@ void TMainForm::smSetNoClick() { SetKeepOfSelectedRows(kKeepNo); }
 
 // Column widths --------------------------------------------------------------------------------
 
-bool TMainForm::AutoColumnResizeOn() const { return state_.autoColResizeBox && state_.autoColResizeBox->Checked(); }
+bool TMainForm::AutoColumnResizeOn() const {
+    const auto* options = dynamic_cast<const CookieListOptions*>(state_.windows.Find(WindowRole::Main));
+    return options && options->AutoColumnResize();
+}
 
 void TMainForm::ApplyColumnWidths() {
     if (AutoColumnResizeOn())
@@ -320,7 +315,7 @@ void TMainForm::SetWidthOfMainListColumns() {
     // A text that is no whole number stops here with a conversion error; the
     // columns from it on keep their widths.
     for (int c = 0; c < kCookieColumnCount; ++c)
-        if (!stored[c].empty()) lvCookies.SetColumnWidth(c, ui::StrToInt(stored[c]));
+        if (!stored[c].empty()) lvCookies.SetColumnWidth(c, StrToInt(stored[c]));
 }
 
 void TMainForm::SaveColumnWidths() {

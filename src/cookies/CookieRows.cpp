@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/Errors.h"
+#include "base/Errors.h"
 
 namespace purgelet {
 
@@ -64,11 +64,11 @@ ui::ListItem CookieRows::Row(int index) const {
 }
 
 void CookieRows::SetText(int index, int column, const std::string& text) {
-    if (column != kColKeep) throw ui::Error("Only the Keep cell of a cookie row can be changed");
+    if (column != kColKeep) throw Error("Only the Keep cell of a cookie row can be changed");
     std::size_t keep = 0;
     while (keep < keepTexts_.size() && keepTexts_[keep] != text) ++keep;
     if (keep == keepTexts_.size()) {
-        if (keep > 0xFF) throw ui::Error("Too many different Keep texts");
+        if (keep > 0xFF) throw Error("Too many different Keep texts");
         keepTexts_.push_back(text);
     }
     rows_[static_cast<std::size_t>(index)].keep = static_cast<std::uint8_t>(keep);

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet {
 
@@ -181,7 +181,7 @@ void EnumerateUrlCache(const UrlCacheSource& source,
     DWORD size = capacity;
     HANDLE first = source.findFirst(AsEntry(buffer), &size);
     const DWORD firstCode = first ? ERROR_SUCCESS : GetLastError();
-    ui::CacheFindHandle handle(first, ui::CacheFindCloser{source.findClose});
+    CacheFindHandle handle(first, CacheFindCloser{source.findClose});
     if (firstCode == ERROR_INSUFFICIENT_BUFFER) {
         grow(size);
         size = capacity;

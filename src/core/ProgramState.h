@@ -1,9 +1,9 @@
 #pragma once
 // The values the whole program shares: start-up values, the user's folders,
-// the clearing flags, the cookie manager's filter, and the open windows.
+// the clearing flags, the cookie manager's filter, and the open windows by role.
 // One object of it exists per program run; tests make a fresh one each.
+#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "core/Platform.h"
@@ -13,13 +13,73 @@ namespace purgelet {
 
 namespace ui {
 class Application;
-class CheckBox;
+class Form;
 }  // namespace ui
-class TFirstInitial;
 class TForm1;
 class TForm2;
 class TMainForm;
 class TTrayIcon;
+struct ProgramState;
+
+// The roles of the program's windows besides the invisible first window.
+enum class WindowRole { Main, Tray, CookieManager };
+
+// The program's open windows, by role: the one way to find a window. Each
+// window enters itself under its role when it is made and leaves when it
+// goes, so a window that is gone (a main window released at start, a tray
+// window removed by the tray option) is never found; of two windows of one
+// role, the newer is found.
+class ProgramWindows {
+public:
+    explicit ProgramWindows(ProgramState& state) : state_(state) {}
+    ProgramWindows(const ProgramWindows&) = delete;
+    ProgramWindows& operator=(const ProgramWindows&) = delete;
+
+    // The open window of a role, or null.
+    ui::Form* Find(WindowRole role) const { return open_[Index(role)]; }
+    // The same as its own class, where that class is known (templates only
+    // so that this header need not know the window classes).
+    template <class W = TForm1>
+    W* MainWindow() const {
+        return dynamic_cast<W*>(Find(WindowRole::Main));
+    }
+    template <class W = TForm2>
+    W* TrayWindow() const {
+        return dynamic_cast<W*>(Find(WindowRole::Tray));
+    }
+    template <class W = TMainForm>
+    W* CookieManager() const {
+        return dynamic_cast<W*>(Find(WindowRole::CookieManager));
+    }
+    // The invisible first window (the application's first form), the owner
+    // of the program's message boxes; null before it is made.
+    ui::Form* FirstWindow() const;
+
+    // Creates the tray window, which puts the icon in the notification area
+    // (defined with the tray window, in tray/TrayWindow.cpp).
+    TForm2& CreateTrayWindow();
+
+    void Enter(WindowRole role, ui::Form& window) { open_[Index(role)] = &window; }
+    void Leave(WindowRole role, ui::Form& window) {
+        if (open_[Index(role)] == &window) open_[Index(role)] = nullptr;
+    }
+
+private:
+    static std::size_t Index(WindowRole role) { return static_cast<std::size_t>(role); }
+    ProgramState& state_;
+    ui::Form* open_[3] = {};
+};
+
+// What the cookie manager reads of the main window: whether the cookie list
+// fits its columns to their contents ("Automatically resize columns in
+// Cookies List").
+class CookieListOptions {
+public:
+    virtual bool AutoColumnResize() const = 0;
+
+protected:
+    ~CookieListOptions() = default;
+};
 
 // Where the current user's traces lie.
 struct FolderSet {
@@ -89,16 +149,8 @@ struct ProgramState {
     std::uint32_t cacheEntryTypeFilter = kCookieCacheEntry;
     bool deleteUrlCacheEntryFound = true;
 
-    // The main window's box for fitting the cookie list's columns, while that
-    // window exists; the cookie manager reads it.
-    ui::CheckBox* autoColResizeBox = nullptr;
-
-    // The windows, each kept in one reference (null when not open).
-    TFirstInitial* FirstInitial = nullptr;
-    TForm1* Form1 = nullptr;
-    TForm2* Form2 = nullptr;
-    TMainForm* MainForm = nullptr;
-    std::function<void()> CreateTrayWindow;  // filled by the start-up code: creates the tray window
+    // The open windows, by role.
+    ProgramWindows windows{*this};
     // The newest tray icon (owned by the application; only it has an icon in
     // the notification area).
     TTrayIcon* TrayIcon = nullptr;

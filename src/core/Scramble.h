@@ -64,6 +64,26 @@ struct ScrambledText {
     std::string Text() const { return Unscramble(bytes.data(), static_cast<int>(N) - 1, VariantOf(variant)); }
 };
 
+// A fixed text of any length, scrambled or plain, turned into text at each
+// use; what a table of texts holds.
+class FixedText {
+public:
+    template <std::size_t N>
+    constexpr FixedText(const ScrambledText<N>& text) : bytes_(text.bytes.data()), length_(N), variant_(text.variant) {}
+    constexpr FixedText(const char* plain) : plain_(plain) {}
+
+    std::string Text() const {
+        if (plain_) return plain_;
+        return Unscramble(bytes_, static_cast<int>(length_) - 1, VariantOf(variant_));
+    }
+
+private:
+    const char* plain_ = nullptr;
+    const std::uint8_t* bytes_ = nullptr;
+    std::size_t length_ = 0;
+    int variant_ = 0;
+};
+
 namespace detail {
 // Reached only when a text cannot be stored; being non-constexpr, it makes
 // the consteval encoder ill-formed and the build fails at that text.

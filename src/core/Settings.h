@@ -27,7 +27,9 @@ private:
 
 // Switches read as on only for exactly "1".
 inline bool IsSwitchOn(const std::string& stored) { return stored == "1"; }
+// A switch that is on at design time turns off only for exactly "0".
+inline bool IsSwitchOff(const std::string& stored) { return stored == "0"; }
 // The XP menu style is on unless stored as exactly "0".
-inline bool IsXpMenuOn(const std::string& stored) { return stored != "0"; }
+inline bool IsXpMenuOn(const std::string& stored) { return !IsSwitchOff(stored); }
 
 }  // namespace purgelet

@@ -1,10 +1,30 @@
 #pragma once
-// Every fixed text of the program that is stored scrambled, with its variant
-// and its length. The lengths are part of the program's stored formats and
-// messages; the build stops if a text does not fit.
+// The program's fixed texts that name something: its name, the captions its
+// windows are known by, and the names of the values it stores. Most are
+// stored scrambled, with their variant and their length; the lengths are part
+// of the program's stored formats and messages, and the build stops if a text
+// does not fit.
 #include "core/Scramble.h"
 
 namespace purgelet::texts {
+
+// The program's name and version: the main window's caption, the name of its
+// Run key entry and the tray icon's tip.
+inline constexpr char ProgramName[] = "Ovk Purgelet v2.0.3";
+// The captions the other windows carry once made; the tray window keeps its
+// caption for its whole life.
+inline constexpr char TrayWindowCaption[] = "Form2";
+inline constexpr char CookieManagerCaption[] = "Ovk Purgelet v2.0.3...Information";
+
+// Values in the settings key stored under plain names.
+inline constexpr char ValRunOnStartup[] = "RunOnStartup";
+inline constexpr char ValCheckInTray[] = "Check In Tray";
+inline constexpr char ValMainTop[] = "MainTop";
+inline constexpr char ValMainLeft[] = "MainLeft";
+// The cookie list's column widths: the prefix and the column's number.
+inline constexpr char ValColumnWidthPrefix[] = "ColWidth";
+// The key below the settings key that keeps the cookie list's "Keep" marks.
+inline constexpr char CookiesKeepKeyName[] = "\\CookiesInfoKeep";
 
 // Start-up (variant 2).
 inline constexpr auto MutexName = Scramble<2, 31>("OvkPurgelet.SingleInstance.Lock");

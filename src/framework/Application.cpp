@@ -7,9 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/Form.h"
-#include "framework/Handles.h"
-#include "resource_ids.h"
+#include "base/Handles.h"
 
 namespace purgelet::ui {
 
@@ -66,12 +64,11 @@ int ScreenDpi() {
 }
 }  // namespace
 
-Application::Application(HINSTANCE instance)
-    : instance_(instance ? instance : GetModuleHandleA(nullptr)), title_(ProgramTitle()) {
+Application::Application(HINSTANCE instance, HICON icon)
+    : instance_(instance ? instance : GetModuleHandleA(nullptr)), title_(ProgramTitle()), icon_(icon) {
     INITCOMMONCONTROLSEX icc{sizeof(icc),
                              ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
-    icon_ = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_MAINICON));
     if (!icon_) icon_ = LoadIconA(nullptr, IDI_APPLICATION);
     dpi_ = ScreenDpi();
     hooks.messageBox = [](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
@@ -85,9 +82,6 @@ Application::~Application() {
     DestroyAll();
     auto& live = LiveApplications();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
-    for (auto& [key, font] : fonts_) DeleteObject(font);
-    for (auto& [key, brush] : brushes_) DeleteObject(brush);
-    if (menuFont_) DeleteObject(menuFont_);
 }
 
 void Application::DestroyAll() {
@@ -104,35 +98,35 @@ void Application::DestroyForms() {
     // Newest first, as an owner frees what it owns.
     releasing_.clear();
     while (!owned_.empty()) {
-        auto form = std::move(owned_.back());
+        auto form = std::move(owned_.back().window);
         owned_.pop_back();
         form.reset();
     }
 }
 
 void Application::Minimize() {
-    for (Form* f : forms_)
+    for (Window* f : formWindows_)
         if (f->Handle() && IsWindowVisible(f->Handle()) && !IsIconic(f->Handle())) ShowWindow(f->Handle(), SW_MINIMIZE);
 }
 
 void Application::Restore() {
-    for (Form* f : forms_)
+    for (Window* f : formWindows_)
         if (f->Handle() && IsIconic(f->Handle())) ShowWindow(f->Handle(), SW_RESTORE);
 }
 
 void Application::DestroyForm(Form& form) {
     releasing_.erase(std::remove(releasing_.begin(), releasing_.end(), &form), releasing_.end());
-    auto it = std::find_if(owned_.begin(), owned_.end(), [&](auto& p) { return p.get() == &form; });
+    auto it = std::find_if(owned_.begin(), owned_.end(), [&](auto& p) { return p.form == &form; });
     if (it != owned_.end()) {
-        auto keep = std::move(*it);
+        auto keep = std::move(it->window);
         owned_.erase(it);
         keep.reset();
     }
 }
 
 Form* Application::FindFormByCaption(const std::string& caption) const {
-    for (Form* f : forms_)
-        if (f->Caption() == caption) return f;
+    for (std::size_t i = 0; i < forms_.size(); ++i)
+        if (formWindows_[i]->Caption() == caption) return forms_[i];
     return nullptr;
 }
 
@@ -176,21 +170,21 @@ void Application::ProcessMessages() {
     ReleasePending();
 }
 
-void Application::RegisterWindow(HWND hwnd, Control* control) {
-    if (hwnd && control) windows_[hwnd] = control;
+void Application::RegisterWindow(HWND hwnd, Window* window) {
+    if (hwnd && window) windows_[hwnd] = window;
 }
 
 void Application::UnregisterWindow(HWND hwnd) { windows_.erase(hwnd); }
 
-Control* Application::ControlOf(HWND hwnd) const {
+Window* Application::WindowOf(HWND hwnd) const {
     if (auto it = windows_.find(hwnd); it != windows_.end()) return it->second;
     return nullptr;
 }
 
-Control* Application::FindControl(HWND hwnd) {
+Window* Application::FindWindowObject(HWND hwnd) {
     if (!hwnd) return nullptr;
     for (Application* app : LiveApplications())
-        if (Control* c = app->ControlOf(hwnd)) return c;
+        if (Window* w = app->WindowOf(hwnd)) return w;
     return nullptr;
 }
 
@@ -204,7 +198,7 @@ void Application::ShowException(const std::exception& e) {
     std::string text = e.what();
     if (!text.empty() && text.back() != '.') text += '.';
     HWND owner = nullptr;
-    if (Form* main = MainForm()) owner = main->Handle();
+    if (!formWindows_.empty()) owner = formWindows_.front()->Handle();
     ShowMessageBox(owner, text, title_, MB_OK | MB_ICONERROR);
 }
 
@@ -218,7 +212,7 @@ void Application::Beep(UINT type) {
 
 HFONT Application::FontHandle(const Font& font) {
     auto key = std::make_tuple(font.name, font.height, font.bold);
-    if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
+    if (auto it = fonts_.find(key); it != fonts_.end()) return it->second.Get();
     LOGFONTA lf{};
     lf.lfHeight = Scale(font.height, dpi_);
     lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
@@ -226,15 +220,15 @@ HFONT Application::FontHandle(const Font& font) {
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynA(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
     HFONT h = CreateFontIndirectA(&lf);
-    fonts_[key] = h;
+    fonts_[key].Reset(h);
     return h;
 }
 
 HBRUSH Application::Brush(Color color) {
     COLORREF rgb = ColorToRGB(color);
-    if (auto it = brushes_.find(rgb); it != brushes_.end()) return it->second;
+    if (auto it = brushes_.find(rgb); it != brushes_.end()) return it->second.Get();
     HBRUSH b = CreateSolidBrush(rgb);
-    brushes_[rgb] = b;
+    brushes_[rgb].Reset(b);
     return b;
 }
 
@@ -243,15 +237,22 @@ HFONT Application::MenuFont() {
         NONCLIENTMETRICSA metrics{};
         metrics.cbSize = sizeof(metrics);
         if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-            menuFont_ = CreateFontIndirectA(&metrics.lfMenuFont);
+            menuFont_.Reset(CreateFontIndirectA(&metrics.lfMenuFont));
     }
-    return menuFont_ ? menuFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return menuFont_ ? menuFont_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void Application::RegisterForm(Form* form) { forms_.push_back(form); }
+void Application::RegisterForm(Form* form, Window* window) {
+    forms_.push_back(form);
+    formWindows_.push_back(window);
+}
 
 void Application::UnregisterForm(Form* form) {
-    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+    for (std::size_t i = forms_.size(); i-- > 0;)
+        if (forms_[i] == form) {
+            forms_.erase(forms_.begin() + static_cast<std::ptrdiff_t>(i));
+            formWindows_.erase(formWindows_.begin() + static_cast<std::ptrdiff_t>(i));
+        }
 }
 
 void Application::PostRelease(Form* form) {

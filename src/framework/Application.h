@@ -12,12 +12,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/Handles.h"
 #include "framework/Types.h"
+#include "framework/Window.h"
 
 namespace purgelet::ui {
 
-class Control;
 class Form;
+class Window;
 
 // A non-visual part of the program that the application owns and frees when
 // it ends (after the components created later, before the forms).
@@ -34,7 +36,9 @@ struct UiHooks {
 
 class Application {
 public:
-    explicit Application(HINSTANCE instance = nullptr);
+    // The icon is the program's (its windows' and its tray icon's); the
+    // system's application icon when null.
+    explicit Application(HINSTANCE instance = nullptr, HICON icon = nullptr);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -48,17 +52,13 @@ public:
     int Dpi() const { return dpi_; }
     void SetDpi(int dpi) { dpi_ = dpi; }
 
-    // The main form is the first form created; it is never shown when
-    // showMainForm is off.
-    bool showMainForm = true;
-
     // Creates a form owned by the application; its creation handler runs
     // inside. Forms are kept in creation order.
     template <class T, class... Args>
     T& CreateForm(Args&&... args) {
         auto form = std::make_unique<T>(*this, std::forward<Args>(args)...);
         T& ref = *form;
-        owned_.push_back(std::move(form));
+        owned_.push_back(OwnedForm{&ref, std::move(form)});
         ref.CreateWindowAndControls();
         return ref;
     }
@@ -67,7 +67,8 @@ public:
     // The open forms, in creation order.
     const std::vector<Form*>& Forms() const { return forms_; }
     Form* FindFormByCaption(const std::string& caption) const;
-    Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front(); }
+    // The first form created, which owns the standard error box.
+    Form* FirstForm() const { return forms_.empty() ? nullptr : forms_.front(); }
 
     // Destroys every form, newest first.
     void DestroyForms();
@@ -99,17 +100,17 @@ public:
     // messages processed.
     void ProcessMessages();
 
-    // The one map from window handle to object. A form or control registers
-    // its window when it is made and unregisters it before the window goes;
-    // a message for a handle that is not here reaches no object and goes to
+    // The one map from window handle to object. A window registers its
+    // handle when it is made and unregisters it before the window goes; a
+    // message for a handle that is not here reaches no object and goes to
     // the default procedure.
-    void RegisterWindow(HWND hwnd, Control* control);
+    void RegisterWindow(HWND hwnd, Window* window);
     void UnregisterWindow(HWND hwnd);
-    Control* ControlOf(HWND hwnd) const;
+    Window* WindowOf(HWND hwnd) const;
     std::size_t WindowCount() const { return windows_.size(); }
     // The object of a window of any running application; for the window
     // procedures, which are static.
-    static Control* FindControl(HWND hwnd);
+    static Window* FindWindowObject(HWND hwnd);
 
     // Runs one event handler; an error it raises ends it and is shown in the
     // standard error box. Returns false when the handler failed.
@@ -153,8 +154,8 @@ public:
     // The system's menu font.
     HFONT MenuFont();
 
-    // Called by forms themselves.
-    void RegisterForm(Form* form);
+    // Called by forms themselves, with the form as a window too.
+    void RegisterForm(Form* form, Window* window);
     void UnregisterForm(Form* form);
     void PostRelease(Form* form);
     void ReleasePending();
@@ -169,13 +170,19 @@ private:
     bool terminated_ = false;
     std::vector<std::unique_ptr<Component>> components_;
     int handlerDepth_ = 0;
-    std::vector<std::unique_ptr<Form>> owned_;
+    // A form the application owns, held as the window it is.
+    struct OwnedForm {
+        Form* form;
+        std::unique_ptr<Window> window;
+    };
+    std::vector<OwnedForm> owned_;
     std::vector<Form*> forms_;
+    std::vector<Window*> formWindows_;  // the open forms' windows, in the same order
     std::vector<Form*> releasing_;
-    std::map<std::tuple<std::string, int, bool>, HFONT> fonts_;
-    std::map<COLORREF, HBRUSH> brushes_;
-    HFONT menuFont_ = nullptr;
-    std::unordered_map<HWND, Control*> windows_;
+    std::map<std::tuple<std::string, int, bool>, GdiHandle<HFONT>> fonts_;
+    std::map<COLORREF, GdiHandle<HBRUSH>> brushes_;
+    GdiHandle<HFONT> menuFont_;
+    std::unordered_map<HWND, Window*> windows_;
 };
 
 }  // namespace purgelet::ui

@@ -1,6 +1,6 @@
 #include "framework/Canvas.h"
 
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet::ui {
 
@@ -9,11 +9,8 @@ namespace {
 constexpr COLORREF kImageKeyColor = RGB(255, 0, 255);
 }  // namespace
 
-Bitmap::~Bitmap() { Assign(nullptr); }
-
 void Bitmap::Assign(HBITMAP bitmap) {
-    if (handle_ && handle_ != bitmap) DeleteObject(handle_);
-    handle_ = bitmap;
+    if (handle_.Get() != bitmap) handle_.Reset(bitmap);
     BITMAP info{};
     transparent_ = CLR_INVALID;
     if (handle_ && GetObjectA(handle_, sizeof(info), &info)) {
@@ -51,20 +48,10 @@ void Bitmap::AssignFromImageList(HIMAGELIST images, int index) {
     Assign(bitmap);
 }
 
-Icon::~Icon() {
-    if (handle_) DestroyIcon(handle_);
-}
-
-void Icon::Assign(HICON icon) {
-    HICON copy = icon ? CopyIcon(icon) : nullptr;
-    if (handle_) DestroyIcon(handle_);
-    handle_ = copy;
-}
+void Icon::Assign(HICON icon) { handle_.Reset(icon ? CopyIcon(icon) : nullptr); }
 
 void Icon::Load(HINSTANCE instance, int id, int size) {
-    HICON loaded = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
-    if (handle_) DestroyIcon(handle_);
-    handle_ = loaded;
+    handle_.Reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0)));
 }
 
 Canvas::Canvas(HDC dc) : dc_(dc), saved_(SaveDC(dc)) { SelectObject(dc_, GetStockObject(BLACK_PEN)); }

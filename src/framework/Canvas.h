@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "base/Handles.h"
 #include "framework/Types.h"
 
 namespace purgelet::ui {
@@ -16,14 +17,13 @@ namespace purgelet::ui {
 class Bitmap {
 public:
     Bitmap() = default;
-    ~Bitmap();
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
 
-    bool Empty() const { return handle_ == nullptr; }
+    bool Empty() const { return !handle_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    HBITMAP Handle() const { return handle_; }
+    HBITMAP Handle() const { return handle_.Get(); }
 
     // Takes ownership of a bitmap (null empties it).
     void Assign(HBITMAP bitmap);
@@ -37,7 +37,7 @@ public:
     COLORREF TransparentColor() const { return transparent_; }
 
 private:
-    HBITMAP handle_ = nullptr;
+    GdiHandle<HBITMAP> handle_;
     COLORREF transparent_ = CLR_INVALID;
     int width_ = 0;
     int height_ = 0;
@@ -47,18 +47,17 @@ private:
 class Icon {
 public:
     Icon() = default;
-    ~Icon();
     Icon(const Icon&) = delete;
     Icon& operator=(const Icon&) = delete;
 
-    HICON Handle() const { return handle_; }
+    HICON Handle() const { return handle_.Get(); }
     // Keeps a copy of the icon.
     void Assign(HICON icon);
     // Loads an icon resource at the given size.
     void Load(HINSTANCE instance, int id, int size);
 
 private:
-    HICON handle_ = nullptr;
+    IconHandle handle_;
 };
 
 class Canvas {

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "framework/Application.h"
-#include "framework/Form.h"
 #include "framework/Menu.h"
 
 namespace purgelet::ui {
@@ -27,9 +26,12 @@ MouseButton ButtonOf(UINT msg) {
 }  // namespace
 
 Control::Control(Control* parent, std::string name, DesignRect rect, std::string caption)
-    : caption_(std::move(caption)), parent_(parent), name_(std::move(name)), design_(rect) {
-    if (parent_) parent_->AddChild(this);
+    : Window(parent->App()), caption_(std::move(caption)), parent_(parent), name_(std::move(name)), design_(rect) {
+    parent_->AddChild(this);
 }
+
+Control::Control(Application& app, std::string name, DesignRect rect, std::string caption)
+    : Window(app), caption_(std::move(caption)), parent_(nullptr), name_(std::move(name)), design_(rect) {}
 
 Control::~Control() {
     DestroyHandles();
@@ -39,14 +41,6 @@ Control::~Control() {
 void Control::RemoveChild(Control* c) {
     children_.erase(std::remove(children_.begin(), children_.end(), c), children_.end());
 }
-
-Form* Control::OwnerForm() {
-    Control* c = this;
-    while (c->parent_) c = c->parent_;
-    return static_cast<Form*>(c);
-}
-
-Application& Control::App() { return OwnerForm()->App(); }
 
 std::string Control::Caption() const { return caption_; }
 
@@ -97,7 +91,7 @@ Color Control::EffectiveColor() const {
 
 RECT Control::BoundsPx() const {
     if (boundsOverride_) return *boundsOverride_;
-    int dpi = const_cast<Control*>(this)->App().Dpi();
+    int dpi = App().Dpi();
     RECT r;
     r.left = Scale(design_.left, dpi);
     r.top = Scale(design_.top, dpi);
@@ -136,12 +130,12 @@ void Control::CreateHandles() {
         hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), style, r.left, r.top, r.right - r.left,
                                 r.bottom - r.top, parentWnd, nullptr, App().Instance(), nullptr);
         if (!hwnd_) return;
-        Register(App());
+        Register();
         if (Subclassed() && HooksWindowProcedure()) {
             originalProc_ = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::HookedProc)));
         } else if (Subclassed()) {
-            SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, 0);
+            subclassed_ = SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, 0) != FALSE;
         }
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(App().FontHandle(EffectiveFont())), FALSE);
         AfterCreate();
@@ -156,23 +150,11 @@ void Control::DestroyHandles() {
         HWND h = hwnd_;
         if (originalProc_)
             Unhook(h);
-        else if (Subclassed())
+        else if (subclassed_)
             RemoveWindowSubclass(h, &Control::SubclassProc, 1);
+        subclassed_ = false;
         Forget(h);
         if (IsWindow(h)) DestroyWindow(h);
-    }
-}
-
-void Control::Register(Application& app) {
-    registry_ = &app;
-    app.RegisterWindow(hwnd_, this);
-}
-
-void Control::Forget(HWND h) {
-    if (registry_) registry_->UnregisterWindow(h);
-    if (hwnd_ == h) {
-        hwnd_ = nullptr;
-        registry_ = nullptr;
     }
 }
 
@@ -226,7 +208,7 @@ bool Control::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
             break;
         case WM_NOTIFY: {
             auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-            Control* c = Application::FindControl(hdr->hwndFrom);
+            auto* c = dynamic_cast<Control*>(Application::FindWindowObject(hdr->hwndFrom));
             return c && c->OnNotify(hdr, result);
         }
         case WM_CTLCOLORSTATIC:
@@ -238,22 +220,19 @@ bool Control::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         default:
             return false;
     }
-    Control* c = Application::FindControl(child);
+    auto* c = dynamic_cast<Control*>(Application::FindWindowObject(child));
     return c && c != this && c->Reflect(msg, wParam, lParam, result);
 }
 
 std::string Control::WindowText() const {
     if (!hwnd_) return caption_;
-    int n = GetWindowTextLengthA(hwnd_);
-    std::string s(static_cast<std::size_t>(n) + 1, '\0');
-    GetWindowTextA(hwnd_, s.data(), n + 1);
-    s.resize(static_cast<std::size_t>(n));
-    return s;
+    return Window::Caption();
 }
 
 LRESULT Control::DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (originalProc_) return CallWindowProcA(originalProc_, hwnd_, msg, wParam, lParam);
-    return DefSubclassProc(hwnd_, msg, wParam, lParam);
+    if (subclassed_) return DefSubclassProc(hwnd_, msg, wParam, lParam);
+    return Window::DefaultMessage(msg, wParam, lParam);
 }
 
 LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -314,10 +293,14 @@ LRESULT Control::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    Control* self = Application::FindControl(hwnd);
+    // Only controls are subclassed, so the object found is one.
+    auto* self = static_cast<Control*>(Application::FindWindowObject(hwnd));
     if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &Control::SubclassProc, 1);
-        if (self) self->Forget(hwnd);
+        if (self) {
+            self->subclassed_ = false;
+            self->Forget(hwnd);
+        }
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
     if (!self) return DefSubclassProc(hwnd, msg, wParam, lParam);
@@ -330,7 +313,8 @@ void Control::Unhook(HWND h) {
 }
 
 LRESULT CALLBACK Control::HookedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Control* self = Application::FindControl(hwnd);
+    // Only controls are hooked, so the object found is one.
+    auto* self = static_cast<Control*>(Application::FindWindowObject(hwnd));
     if (!self || !self->originalProc_) {
         // No object: the procedure of the window's class.
         auto classProc = reinterpret_cast<WNDPROC>(GetClassLongPtrA(hwnd, GCLP_WNDPROC));

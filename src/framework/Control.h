@@ -1,6 +1,7 @@
 #pragma once
 // The base of every control: a child window created from its design
-// rectangle, with its font, colours and named events.
+// rectangle, with its font, colours and named events. A form is the control
+// at the root of the tree, without a parent.
 #include <windows.h>
 
 #include <functional>
@@ -9,30 +10,26 @@
 #include <vector>
 
 #include "framework/Types.h"
+#include "framework/Window.h"
 
 namespace purgelet::ui {
 
 class Application;
-class Form;
 class PopupMenu;
 
 enum class Align { None, Client };
 
-class Control {
+class Control : public Window {
 public:
+    // A control placed on `parent` (never null); it belongs to the parent's application.
     Control(Control* parent, std::string name, DesignRect rect, std::string caption = {});
-    virtual ~Control();
-    Control(const Control&) = delete;
-    Control& operator=(const Control&) = delete;
+    ~Control() override;
 
     const std::string& Name() const { return name_; }
-    HWND Handle() const { return hwnd_; }
     Control* Parent() const { return parent_; }
     const std::vector<Control*>& Children() const { return children_; }
-    Form* OwnerForm();
-    Application& App();
 
-    virtual std::string Caption() const;
+    std::string Caption() const override;
     virtual void SetCaption(const std::string& text);
 
     bool Enabled() const { return enabled_; }
@@ -83,6 +80,8 @@ public:
     virtual RECT ChildArea() const;
 
 protected:
+    // The root of a tree of controls (a form): no parent.
+    Control(Application& app, std::string name, DesignRect rect, std::string caption);
     virtual const char* WindowClass() const = 0;
     virtual DWORD Style() const { return 0; }
     virtual DWORD ExStyle() const { return 0; }
@@ -95,8 +94,8 @@ protected:
     // The colour used when none is set: the parent's unless overridden.
     virtual Color DefaultColor() const { return clNone; }
     // Messages of the control's own window, before and after default handling.
-    virtual LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // The window's current text (the caption before the window exists).
     std::string WindowText() const;
     // Reflects child messages to child controls; used by containers.
@@ -104,18 +103,14 @@ protected:
     void Fire(const std::function<void()>& f);
     // A click the control itself reports: always its own handler boundary.
     void ClickFromWindow() { Fire(onClick); }
+    // A control of a system class hears its window's messages through a
+    // subclass; one of the framework's own classes has the window procedure.
     virtual bool Subclassed() const { return true; }
     // Hooks the window procedure itself instead of going through comctl32's
     // subclass chain, which costs a good deal per message under Wine; for
     // controls that handle many messages (a list with thousands of rows).
     virtual bool HooksWindowProcedure() const { return false; }
 
-    // Enters the window in the application's map of windows, and takes it out
-    // again (the object forgets the handle too when it is its own).
-    void Register(Application& app);
-    void Forget(HWND h);
-
-    HWND hwnd_ = nullptr;
     std::string caption_;
 
 private:
@@ -125,8 +120,8 @@ private:
     void AddChild(Control* c) { children_.push_back(c); }
     void RemoveChild(Control* c);
 
-    WNDPROC originalProc_ = nullptr;   // when the window procedure is hooked
-    Application* registry_ = nullptr;  // where the window is registered
+    WNDPROC originalProc_ = nullptr;  // when the window procedure is hooked
+    bool subclassed_ = false;         // when the window is subclassed
     Control* parent_;
     std::string name_;
     DesignRect design_;

@@ -4,8 +4,7 @@
 #include <uxtheme.h>
 
 #include "framework/Application.h"
-#include "framework/Form.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet::ui {
 
@@ -13,7 +12,7 @@ namespace purgelet::ui {
 
 Button::~Button() {
     DestroyHandles();
-    if (glyphs_) ImageList_Destroy(glyphs_);
+    glyphs_.Reset();
 }
 
 void Button::AfterCreate() {
@@ -28,7 +27,7 @@ void Button::AfterCreate() {
         SelectedObject selected(dc, bmp);
         transparent = GetPixel(dc, 0, info.bmHeight - 1);
     }
-    if (!glyphs_) glyphs_ = ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0);
+    if (!glyphs_) glyphs_.Reset(ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0));
     ImageList_AddMasked(glyphs_, static_cast<HBITMAP>(bmp.Get()), transparent);
     BUTTON_IMAGELIST list{};
     list.himl = glyphs_;
@@ -152,19 +151,9 @@ LRESULT GroupBox::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // Panels and pages ----------------------------------------------------------
 
-const char* Panel::ClassName() {
-    static bool registered = false;
+const char* Panel::WindowClass() const {
     static const char kName[] = "PurgeletPanel";
-    if (!registered) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.lpszClassName = kName;
-        wc.lpfnWndProc = DefWindowProcA;
-        RegisterClassExA(&wc);
-        registered = true;
-    }
+    RegisterWindowClass(App().Instance(), kName);
     return kName;
 }
 
@@ -274,28 +263,5 @@ void Memo::SetLines(const std::vector<std::string>& lines) {
 std::string Memo::Text() const { return WindowText(); }
 
 std::string Edit::Text() const { return WindowText(); }
-
-// Timer -----------------------------------------------------------------------
-
-Timer::Timer(Form& form, unsigned intervalMs) : form_(form), interval_(intervalMs) { form_.AddTimer(this); }
-
-Timer::~Timer() {
-    SetEnabled(false);
-    form_.RemoveTimer(this);
-}
-
-void Timer::SetEnabled(bool on) {
-    enabled_ = on;
-    if (!form_.Handle()) return;
-    auto id = reinterpret_cast<UINT_PTR>(this);
-    if (on)
-        SetTimer(form_.Handle(), id, interval_, nullptr);
-    else
-        KillTimer(form_.Handle(), id);
-}
-
-void Timer::Tick() {
-    if (onTimer) form_.App().Guard(onTimer);
-}
 
 }  // namespace purgelet::ui

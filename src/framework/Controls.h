@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Handles.h"
 #include "framework/Control.h"
 
 namespace purgelet::ui {
-
-class Form;
 
 class Button : public Control {
 public:
@@ -30,7 +29,7 @@ protected:
     bool OnCommand(WORD code) override;
 
 private:
-    HIMAGELIST glyphs_ = nullptr;
+    ImageListHandle glyphs_;
 };
 
 class CheckBox : public Control {
@@ -118,10 +117,10 @@ class Panel : public Control {
 public:
     Panel(Control* parent, std::string name, DesignRect rect, std::string caption = {});
     bool loweredBevel = false;
-    static const char* ClassName();
 
 protected:
-    const char* WindowClass() const override { return ClassName(); }
+    const char* WindowClass() const override;
+    bool Subclassed() const override { return false; }
     DWORD Style() const override { return WS_CLIPCHILDREN; }
     DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
     LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -207,22 +206,6 @@ protected:
     DWORD Style() const override { return ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0); }
     DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
     Color DefaultColor() const override { return clWindow; }
-};
-
-// A timer of a form: onTimer runs every interval while it is on.
-class Timer {
-public:
-    Timer(Form& form, unsigned intervalMs);
-    ~Timer();
-    bool Enabled() const { return enabled_; }
-    void SetEnabled(bool on);
-    std::function<void()> onTimer;
-    void Tick();
-
-private:
-    Form& form_;
-    unsigned interval_;
-    bool enabled_ = false;
 };
 
 }  // namespace purgelet::ui

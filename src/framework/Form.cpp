@@ -6,40 +6,30 @@
 
 #include "framework/Application.h"
 #include "framework/Controls.h"
-#include "framework/Menu.h"
 
 namespace purgelet::ui {
 
 namespace {
 constexpr char kFormClass[] = "PurgeletForm";
 
-void RegisterFormClass(HINSTANCE inst) {
-    WNDCLASSEXA wc{};
-    if (GetClassInfoExA(inst, kFormClass, &wc)) return;
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS;
-    wc.hInstance = inst;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = nullptr;
-    wc.lpszClassName = kFormClass;
-    wc.lpfnWndProc = &Form::WindowProcedure;
-    RegisterClassExA(&wc);
-}
 }  // namespace
 
 Form::Form(Application& app, std::string name, DesignRect rect, std::string caption)
-    : Control(nullptr, std::move(name), rect, std::move(caption)), app_(app) {
+    : Control(app, std::move(name), rect, std::move(caption)), MenuHost(static_cast<Window&>(*this)) {
     SetVisible(false);
 }
 
 Form::~Form() {
-    app_.UnregisterForm(this);
+    App().UnregisterForm(this);
     // The form hears nothing more while its window and controls go.
-    if (hwnd_) app_.UnregisterWindow(hwnd_);
+    if (hwnd_) App().UnregisterWindow(hwnd_);
     DestroyHandles();
 }
 
-const char* Form::WindowClass() const { return kFormClass; }
+const char* Form::WindowClass() const {
+    RegisterWindowClass(App().Instance(), kFormClass, CS_DBLCLKS);
+    return kFormClass;
+}
 
 DWORD Form::Style() const {
     DWORD s = WS_CLIPCHILDREN;
@@ -67,11 +57,10 @@ std::string Form::Caption() const { return caption_; }
 void Form::SetCaption(const std::string& text) { Control::SetCaption(text); }
 
 void Form::CreateWindowAndControls() {
-    RegisterFormClass(app_.Instance());
     SetColor(formColor);
     // The design gives the outer size at the design density; the position is in screen pixels.
     const DesignRect& d = Design();
-    int w = Scale(d.width, app_.Dpi()), h = Scale(d.height, app_.Dpi());
+    int w = Scale(d.width, App().Dpi()), h = Scale(d.height, App().Dpi());
     if (designIsClientArea) {
         RECT outer{0, 0, w, h};
         AdjustWindowRectEx(&outer, Style(), FALSE, ExStyle());
@@ -87,19 +76,19 @@ void Form::CreateWindowAndControls() {
     // Create the window itself without its children, hook the procedure, then the children.
     auto children = Children();
     hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), Style(), x, y, w, h, nullptr, nullptr,
-                            app_.Instance(), nullptr);
+                            App().Instance(), nullptr);
     if (hwnd_) {
-        Register(app_);
-        HICON windowIcon = icon ? icon : app_.Icon();
+        Register();
+        HICON windowIcon = icon ? icon : App().Icon();
         SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
         SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
         if (mainMenu) SetMenu(hwnd_, mainMenu->Handle());
-        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(app_.FontHandle(EffectiveFont())), FALSE);
+        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(App().FontHandle(EffectiveFont())), FALSE);
     }
     for (Control* c : children) c->CreateHandles();
     LayoutChildren();
-    app_.RegisterForm(this);
-    if (onCreate) app_.Guard(onCreate);
+    App().RegisterForm(this, this);
+    if (onCreate) App().Guard(onCreate);
 }
 
 void Form::Show() {
@@ -116,10 +105,10 @@ void Form::Hide() {
 bool Form::IsShowing() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Form::Close() {
-    bool canClose = true;
-    if (onCloseQuery && !app_.Guard([&] { onCloseQuery(canClose); })) return;
-    if (!canClose) return;
-    if (onClose) app_.Guard(onClose);
+    CloseQueryEvent query{*this};
+    if (onCloseQuery && !App().Guard([&] { onCloseQuery(query); })) return;
+    if (!query.canClose) return;
+    if (onClose) App().Guard(onClose);
     if (inModal_) {
         // The modal display ends and hides the window once the others are enabled again.
         if (modalResult == 0) modalResult = IDCANCEL;
@@ -128,7 +117,7 @@ void Form::Close() {
     Hide();
 }
 
-void Form::Release() { app_.PostRelease(this); }
+void Form::Release() { App().PostRelease(this); }
 
 void Form::BringToFront() {
     if (!hwnd_) return;
@@ -143,13 +132,13 @@ int Form::ShowModal() {
     inModal_ = true;
     HWND previouslyActive = GetActiveWindow();
     std::vector<HWND> disabled;
-    for (Form* f : app_.Forms())
+    for (Form* f : App().Forms())
         if (f != this && f->Handle() && IsWindowEnabled(f->Handle())) {
             EnableWindow(f->Handle(), FALSE);
             disabled.push_back(f->Handle());
         }
     Show();
-    app_.Run([this] { return modalResult != 0; });
+    App().Run([this] { return modalResult != 0; });
     for (HWND h : disabled)
         if (IsWindow(h)) EnableWindow(h, TRUE);
     inModal_ = false;
@@ -190,24 +179,8 @@ void Form::SetSize(int width, int height) {
     if (hwnd_) SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-UINT Form::AddMenuItem(MenuItem* item) {
-    menuItems_.push_back(item);
-    return nextMenuId_++;
-}
-
-void Form::RemoveMenuItem(MenuItem* item) {
-    menuItems_.erase(std::remove(menuItems_.begin(), menuItems_.end(), item), menuItems_.end());
-}
-
-MenuItem* Form::FindMenuItem(UINT id) const {
-    for (MenuItem* item : menuItems_)
-        if (item->Id() == id) return item;
-    return nullptr;
-}
-
 bool Form::QueryEndSession() { return true; }
 void Form::EndSession(WPARAM, LPARAM) {}
-bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 bool Form::ClickDialogButton(WORD command) {
     const bool wantDefault = command == IDOK;
@@ -226,12 +199,11 @@ bool Form::ClickDialogButton(WORD command) {
 
 LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (HandleMessage(msg, wParam, lParam, result)) return result;
     // The dialog keys come as commands from no control.
     if (msg == WM_COMMAND && lParam == 0 && HIWORD(wParam) == 0 &&
         (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
         if (ClickDialogButton(LOWORD(wParam))) return 0;
-    if (HandleMenuMessage(*this, msg, wParam, lParam, result)) return result;
+    if (HandleMenuMessage(msg, wParam, lParam, result)) return result;
     switch (msg) {
         case WM_CLOSE:
             Close();
@@ -250,16 +222,16 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
                 target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
             if (target && target != hwnd_) ::SetFocus(target);
-            if (onActivate) app_.Guard(onActivate);
+            if (onActivate) App().Guard(onActivate);
             return r;
         }
         case WM_QUERYENDSESSION: {
             bool ok = true;
-            app_.Guard([&] { ok = QueryEndSession(); });
+            App().Guard([&] { ok = QueryEndSession(); });
             return ok ? TRUE : FALSE;
         }
         case WM_ENDSESSION:
-            app_.Guard([&] { EndSession(wParam, lParam); });
+            App().Guard([&] { EndSession(wParam, lParam); });
             return 0;
         case WM_TIMER: {
             auto it = timers_.find(wParam);
@@ -272,7 +244,7 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND: {
             RECT r;
             GetClientRect(hwnd_, &r);
-            FillRect(reinterpret_cast<HDC>(wParam), &r, app_.Brush(EffectiveColor()));
+            FillRect(reinterpret_cast<HDC>(wParam), &r, App().Brush(EffectiveColor()));
             return 1;
         }
         case WM_SIZE:
@@ -285,14 +257,27 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<Form*>(Application::FindControl(hwnd));
-    if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        self->Forget(hwnd);
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    return self->WindowMessage(msg, wParam, lParam);
+// Timer -----------------------------------------------------------------------
+
+Timer::Timer(Form& form, unsigned intervalMs) : form_(form), interval_(intervalMs) { form_.AddTimer(this); }
+
+Timer::~Timer() {
+    SetEnabled(false);
+    form_.RemoveTimer(this);
+}
+
+void Timer::SetEnabled(bool on) {
+    enabled_ = on;
+    if (!form_.Handle()) return;
+    auto id = reinterpret_cast<UINT_PTR>(this);
+    if (on)
+        SetTimer(form_.Handle(), id, interval_, nullptr);
+    else
+        KillTimer(form_.Handle(), id);
+}
+
+void Timer::Tick() {
+    if (onTimer) form_.App().Guard(onTimer);
 }
 
 }  // namespace purgelet::ui

@@ -7,22 +7,27 @@
 #include <vector>
 
 #include "framework/Control.h"
+#include "framework/Menu.h"
 
 namespace purgelet::ui {
 
+class Form;
 class Timer;
-class MenuItem;
-class MainMenu;
+
+// A request to close a form: the handler clears canClose to keep it open.
+struct CloseQueryEvent {
+    Form& sender;
+    bool canClose = true;
+};
 
 enum class FormBorder { Sizeable, Dialog, None };
 enum class FormPosition { Designed, ScreenCenter };
 
-class Form : public Control {
+// A form keeps its menus' items (it is their menu host).
+class Form : public Control, public MenuHost {
 public:
     Form(Application& app, std::string name, DesignRect rect, std::string caption);
     ~Form() override;
-
-    Application& App() { return app_; }
 
     std::string Caption() const override;
     void SetCaption(const std::string& text) override;
@@ -50,7 +55,7 @@ public:
 
     // Named events of the form.
     std::function<void()> onCreate;
-    std::function<void(bool& canClose)> onCloseQuery;
+    std::function<void(CloseQueryEvent&)> onCloseQuery;
     std::function<void()> onClose;
     std::function<void()> onActivate;
 
@@ -72,12 +77,6 @@ public:
     // Shown as the window's menu bar.
     MainMenu* mainMenu = nullptr;
 
-    // The items of the form's menus, in creation order.
-    const std::vector<MenuItem*>& MenuItems() const { return menuItems_; }
-    // Called by the items: registers one and gives it its command number.
-    UINT AddMenuItem(MenuItem* item);
-    void RemoveMenuItem(MenuItem* item);
-    MenuItem* FindMenuItem(UINT id) const;
     // The design's width and height are those of the client area, not of the whole window.
     bool designIsClientArea = false;
 
@@ -90,26 +89,30 @@ protected:
     // Windows asks whether the session may end; the answer is yes unless overridden.
     virtual bool QueryEndSession();
     virtual void EndSession(WPARAM wParam, LPARAM lParam);
-    // Any other message; return true when handled.
-    virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-
-public:
-    // The window procedure of every form: a message reaches its form through
-    // the application's map of windows. Until the form is registered (while
-    // its window is being made) and after it is gone, the default procedure
-    // answers.
-    static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
     // Enter and Esc reach a form as the commands IDOK and IDCANCEL: they
     // click its default and its cancel button.
     bool ClickDialogButton(WORD command);
-    Application& app_;
     std::map<UINT_PTR, Timer*> timers_;
     bool inModal_ = false;
     HWND lastFocus_ = nullptr;
-    std::vector<MenuItem*> menuItems_;
-    UINT nextMenuId_ = 100;  // above the dialog command numbers (IDOK, IDCANCEL, ...)
+};
+
+// A timer of a form: onTimer runs every interval while it is on.
+class Timer {
+public:
+    Timer(Form& form, unsigned intervalMs);
+    ~Timer();
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool on);
+    std::function<void()> onTimer;
+    void Tick();
+
+private:
+    Form& form_;
+    unsigned interval_;
+    bool enabled_ = false;
 };
 
 }  // namespace purgelet::ui

@@ -108,17 +108,7 @@ Image::~Image() {
 }
 
 const char* Image::WindowClass() const {
-    WNDCLASSEXA wc{};
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!GetClassInfoExA(instance, kImageClass, &wc)) {
-        wc = WNDCLASSEXA{};
-        wc.cbSize = sizeof(wc);
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        wc.lpszClassName = kImageClass;
-        wc.lpfnWndProc = DefWindowProcA;
-        RegisterClassExA(&wc);
-    }
+    RegisterWindowClass(App().Instance(), kImageClass);
     return kImageClass;
 }
 

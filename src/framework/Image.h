@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/Control.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
 
 namespace purgelet::ui {
 
@@ -34,6 +34,7 @@ public:
 
 protected:
     const char* WindowClass() const override;
+    bool Subclassed() const override { return false; }
     LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:

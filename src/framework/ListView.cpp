@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "framework/Application.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 
 namespace purgelet::ui {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "framework/Application.h"
-#include "framework/Form.h"
-#include "framework/Handles.h"
+#include "framework/Window.h"
+#include "base/Handles.h"
 
 namespace purgelet::ui {
 
@@ -57,8 +57,8 @@ std::string KeyName(WORD key) {
     }
 }
 
-MenuItem* FindByData(Form& form, ULONG_PTR data) {
-    for (MenuItem* item : form.MenuItems())
+MenuItem* FindByData(const MenuHost& host, ULONG_PTR data) {
+    for (MenuItem* item : host.MenuItems())
         if (reinterpret_cast<ULONG_PTR>(item) == data) return item;
     return nullptr;
 }
@@ -83,21 +83,21 @@ MenuItem::MenuItem(Menu& menu, std::string name, std::string caption)
 
 MenuItem::MenuItem(MenuItem& parent, std::string name, std::string caption)
     : menu_(parent.menu_), parent_(&parent), name_(std::move(name)), caption_(std::move(caption)) {
-    id_ = menu_.OwnerForm().AddMenuItem(this);
+    id_ = menu_.Host().AddMenuItem(this);
     parent_->Add(this);
 }
 
 MenuItem::~MenuItem() {
     if (!parent_) return;  // the root: its menu handle is the menu's
     parent_->Remove(this);
-    if (subMenu_) DestroyMenu(subMenu_);
-    menu_.OwnerForm().RemoveMenuItem(this);
+    subMenu_.Reset();
+    menu_.Host().RemoveMenuItem(this);
 }
 
 void MenuItem::Add(MenuItem* child) {
     items_.push_back(child);
     if (!subMenu_) {
-        subMenu_ = CreatePopupMenu();
+        subMenu_.Reset(CreatePopupMenu());
         Update();
     }
     MENUITEMINFOA mii{};
@@ -136,7 +136,7 @@ void MenuItem::Update() {
     mii.dwTypeData = text.data();
     mii.cch = static_cast<UINT>(text.size());
     SetMenuItemInfoA(parent_->subMenu_, static_cast<UINT>(it - siblings.begin()), TRUE, &mii);
-    if (InBar(*this) && menu_.OwnerForm().Handle()) DrawMenuBar(menu_.OwnerForm().Handle());
+    if (InBar(*this) && menu_.Host().HostWindow().Handle()) DrawMenuBar(menu_.Host().HostWindow().Handle());
 }
 
 void MenuItem::SetCaption(const std::string& text) {
@@ -159,12 +159,16 @@ bool MenuItem::InPopupMenu() const { return parent_ && !parent_->parent_ && !men
 bool MenuItem::InMainMenu() const { return parent_ && !parent_->parent_ && menu_.IsBar(); }
 
 void MenuItem::Click() {
-    if (onClick) menu_.OwnerForm().App().Guard(onClick);
+    if (onClick) menu_.Host().HostWindow().App().Guard(onClick);
 }
 
 void MenuItem::MeasureItem(Canvas& canvas, int& width, int& height) {
     DefaultMeasure(canvas, width, height);
-    if (onMeasureItem) onMeasureItem(*this, canvas, width, height);
+    if (!onMeasureItem) return;
+    MenuItemMeasureEvent e{*this, canvas, width, height};
+    onMeasureItem(e);
+    width = e.width;
+    height = e.height;
 }
 
 void MenuItem::DrawItem(Canvas& canvas, const RECT& rect, UINT state) {
@@ -172,8 +176,14 @@ void MenuItem::DrawItem(Canvas& canvas, const RECT& rect, UINT state) {
         DefaultDraw(canvas, rect, state);
         return;
     }
-    if (onDrawItem) onDrawItem(*this, canvas, rect, (state & ODS_SELECTED) != 0);
-    if (onAdvancedDrawItem) onAdvancedDrawItem(*this, canvas, rect, state);
+    if (onDrawItem) {
+        MenuItemDrawEvent e{*this, canvas, rect, state, (state & ODS_SELECTED) != 0};
+        onDrawItem(e);
+    }
+    if (onAdvancedDrawItem) {
+        MenuItemDrawEvent e{*this, canvas, rect, state, (state & ODS_SELECTED) != 0};
+        onAdvancedDrawItem(e);
+    }
 }
 
 void MenuItem::DefaultMeasure(Canvas& canvas, int& width, int& height) {
@@ -223,14 +233,11 @@ void MenuItem::DefaultDraw(Canvas& canvas, const RECT& r, UINT state) {
     if (shortCut_) canvas.DrawText(ShortCutText(), text, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
 }
 
-Menu::Menu(Form& form, std::string name, HMENU handle) : form_(form), name_(std::move(name)), root_(*this) {
-    root_.subMenu_ = handle;
+Menu::Menu(MenuHost& host, std::string name, HMENU handle) : host_(host), name_(std::move(name)), root_(*this) {
+    root_.subMenu_.Reset(handle);
 }
 
-Menu::~Menu() {
-    if (root_.subMenu_) DestroyMenu(root_.subMenu_);
-    root_.subMenu_ = nullptr;
-}
+Menu::~Menu() { root_.subMenu_.Reset(); }
 
 void Menu::SetOwnerDraw(bool on) {
     ownerDraw_ = on;
@@ -244,16 +251,16 @@ void Menu::UpdateAll(MenuItem& item) {
     }
 }
 
-PopupMenu::PopupMenu(Form& form, std::string name) : Menu(form, std::move(name), CreatePopupMenu()) {}
+PopupMenu::PopupMenu(MenuHost& host, std::string name) : Menu(host, std::move(name), CreatePopupMenu()) {}
 
 void PopupMenu::DoPopup() {
-    if (onPopup) OwnerForm().App().Guard(onPopup);
+    if (onPopup) Host().HostWindow().App().Guard(onPopup);
 }
 
 void PopupMenu::Popup(int screenX, int screenY) {
     DoPopup();
-    Form& form = OwnerForm();
-    HWND owner = form.Handle();
+    MenuHost& host = Host();
+    HWND owner = host.HostWindow().Handle();
     if (!owner) return;
     UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY;
     if (alignment == PopupAlignment::Right)
@@ -266,29 +273,45 @@ void PopupMenu::Popup(int screenX, int screenY) {
     // area would not close when the user clicks elsewhere.
     PostMessageA(owner, WM_NULL, 0, 0);
     if (chosen == 0) return;
-    MenuItem* item = form.FindMenuItem(chosen);
+    MenuItem* item = host.FindMenuItem(chosen);
     if (item && item->Enabled()) item->Click();
 }
 
-MainMenu::MainMenu(Form& form, std::string name) : Menu(form, std::move(name), CreateMenu()) {}
+MainMenu::MainMenu(MenuHost& host, std::string name) : Menu(host, std::move(name), CreateMenu()) {}
 
 MainMenu::~MainMenu() {
-    HWND h = OwnerForm().Handle();
+    HWND h = Host().HostWindow().Handle();
     if (h && GetMenu(h) == Handle()) SetMenu(h, nullptr);
 }
 
-bool HandleMenuMessage(Form& form, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+UINT MenuHost::AddMenuItem(MenuItem* item) {
+    menuItems_.push_back(item);
+    return nextMenuId_++;
+}
+
+void MenuHost::RemoveMenuItem(MenuItem* item) {
+    menuItems_.erase(std::remove(menuItems_.begin(), menuItems_.end(), item), menuItems_.end());
+}
+
+MenuItem* MenuHost::FindMenuItem(UINT id) const {
+    for (MenuItem* item : menuItems_)
+        if (item->Id() == id) return item;
+    return nullptr;
+}
+
+bool MenuHost::HandleMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    Application& app = window_.App();
     switch (msg) {
         case WM_MEASUREITEM: {
             auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
             if (wParam != 0 || !m || m->CtlType != ODT_MENU) return false;
-            MenuItem* item = FindByData(form, m->itemData);
+            MenuItem* item = FindByData(*this, m->itemData);
             if (!item) return false;
             ScreenDC dc;
             Canvas canvas(dc);
-            canvas.SetFont(form.App().MenuFont());
+            canvas.SetFont(app.MenuFont());
             int width = static_cast<int>(m->itemWidth), height = static_cast<int>(m->itemHeight);
-            form.App().Guard([&] { item->MeasureItem(canvas, width, height); });
+            app.Guard([&] { item->MeasureItem(canvas, width, height); });
             m->itemWidth = static_cast<UINT>(std::max(width, 0));
             m->itemHeight = static_cast<UINT>(std::max(height, 0));
             result = TRUE;
@@ -297,18 +320,18 @@ bool HandleMenuMessage(Form& form, UINT msg, WPARAM wParam, LPARAM lParam, LRESU
         case WM_DRAWITEM: {
             auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
             if (!d || d->CtlType != ODT_MENU) return false;
-            MenuItem* item = FindByData(form, d->itemData);
+            MenuItem* item = FindByData(*this, d->itemData);
             if (!item) return false;
             Canvas canvas(d->hDC);
-            canvas.SetFont(form.App().MenuFont());
-            form.App().Guard([&] { item->DrawItem(canvas, d->rcItem, d->itemState); });
+            canvas.SetFont(app.MenuFont());
+            app.Guard([&] { item->DrawItem(canvas, d->rcItem, d->itemState); });
             result = TRUE;
             return true;
         }
         case WM_COMMAND: {
             // Popup menus return their choice; only the menu bar's items send commands.
             if (lParam != 0 || HIWORD(wParam) != 0) return false;
-            MenuItem* item = form.FindMenuItem(LOWORD(wParam));
+            MenuItem* item = FindMenuItem(LOWORD(wParam));
             if (!item || !item->ParentMenu().IsBar()) return false;
             if (item->Enabled()) item->Click();
             result = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// Menus of a form: popup menus (opened at a screen point, or by a right click
+// Menus of a window: popup menus (opened at a screen point, or by a right click
 // on a control they are attached to) and the form's menu bar, with items that
 // may open sub-menus. An owner-drawn menu's items are measured and painted by
 // their handlers, or by the framework's own drawing with the item bitmaps
@@ -11,12 +11,62 @@
 #include <string>
 #include <vector>
 
+#include "base/Handles.h"
 #include "framework/Canvas.h"
 
 namespace purgelet::ui {
 
-class Form;
 class Menu;
+class MenuItem;
+class Window;
+
+// What a window with menus keeps: the items of its menus, numbered for the
+// commands, and their owner-drawn painting and commands.
+class MenuHost {
+public:
+    explicit MenuHost(Window& window) : window_(window) {}
+    MenuHost(const MenuHost&) = delete;
+    MenuHost& operator=(const MenuHost&) = delete;
+
+    // The window the menus open from and send their commands to.
+    Window& HostWindow() const { return window_; }
+    // The items of the window's menus, in creation order.
+    const std::vector<MenuItem*>& MenuItems() const { return menuItems_; }
+    // Called by the items: registers one and gives it its command number.
+    UINT AddMenuItem(MenuItem* item);
+    void RemoveMenuItem(MenuItem* item);
+    MenuItem* FindMenuItem(UINT id) const;
+
+    // Measuring and painting of owner-drawn items and the menu bar's
+    // commands, for the window's procedure. True when the message was handled.
+    bool HandleMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+protected:
+    ~MenuHost() = default;
+
+private:
+    Window& window_;
+    std::vector<MenuItem*> menuItems_;
+    UINT nextMenuId_ = 100;  // above the dialog command numbers (IDOK, IDCANCEL, ...)
+};
+
+// An owner-drawn item is painted: where, on what, and in which state.
+struct MenuItemDrawEvent {
+    MenuItem& sender;
+    Canvas& canvas;
+    RECT rect;
+    UINT state;     // ODS_*
+    bool selected;  // ODS_SELECTED is in the state
+};
+
+// An owner-drawn item is measured: the handler may change the size the
+// framework computed.
+struct MenuItemMeasureEvent {
+    MenuItem& sender;
+    Canvas& canvas;
+    int width;
+    int height;
+};
 
 // A menu shortcut: a virtual key with these flags added.
 inline constexpr WORD scShift = 0x2000;
@@ -72,9 +122,9 @@ public:
     // state handler with the whole item state (ODS_*), on the same canvas;
     // otherwise the framework paints the item itself. The measure handler
     // may change the size the framework computed.
-    std::function<void(MenuItem& sender, Canvas& canvas, const RECT& rect, bool selected)> onDrawItem;
-    std::function<void(MenuItem& sender, Canvas& canvas, int& width, int& height)> onMeasureItem;
-    std::function<void(MenuItem& sender, Canvas& canvas, const RECT& rect, UINT state)> onAdvancedDrawItem;
+    std::function<void(MenuItemDrawEvent&)> onDrawItem;
+    std::function<void(MenuItemMeasureEvent&)> onMeasureItem;
+    std::function<void(MenuItemDrawEvent&)> onAdvancedDrawItem;
 
     // Runs the click handler, whatever the item's enabled state.
     void Click();
@@ -101,7 +151,7 @@ private:
     WORD shortCut_ = 0;
     Bitmap bitmap_;
     std::vector<MenuItem*> items_;
-    HMENU subMenu_ = nullptr;
+    MenuHandle subMenu_;
 };
 
 class Menu {
@@ -112,7 +162,7 @@ public:
 
     const std::string& Name() const { return name_; }
     HMENU Handle() const { return root_.subMenu_; }
-    Form& OwnerForm() { return form_; }
+    MenuHost& Host() { return host_; }
     // The item every item standing directly in the menu hangs from; it has no name.
     MenuItem& RootItem() { return root_; }
     // The items standing directly in the menu.
@@ -126,12 +176,12 @@ public:
     HIMAGELIST images = nullptr;
 
 protected:
-    Menu(Form& form, std::string name, HMENU handle);
+    Menu(MenuHost& host, std::string name, HMENU handle);
 
 private:
     friend class MenuItem;
     void UpdateAll(MenuItem& item);
-    Form& form_;
+    MenuHost& host_;
     std::string name_;
     bool ownerDraw_ = false;
     MenuItem root_;
@@ -141,7 +191,7 @@ enum class PopupAlignment { Left, Right, Center };
 
 class PopupMenu : public Menu {
 public:
-    PopupMenu(Form& form, std::string name);
+    PopupMenu(MenuHost& host, std::string name);
     bool IsBar() const override { return false; }
 
     // Where the menu opens relative to the point: its left edge, right edge or middle there.
@@ -157,13 +207,9 @@ public:
 // A form's menu bar: the form shows it once its window exists.
 class MainMenu : public Menu {
 public:
-    MainMenu(Form& form, std::string name);
+    MainMenu(MenuHost& host, std::string name);
     ~MainMenu() override;
     bool IsBar() const override { return true; }
 };
-
-// Measuring and painting of owner-drawn items and the menu bar's commands,
-// for the form's window procedure. True when the message was handled.
-bool HandleMenuMessage(Form& form, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 }  // namespace purgelet::ui

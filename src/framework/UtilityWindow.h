@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "framework/Control.h"
+#include "framework/Window.h"
 
 namespace purgelet::ui {
 
@@ -23,20 +23,16 @@ struct Message {
     LRESULT result = 0;
 };
 
-class UtilityWindow : public Control {
+class UtilityWindow : public Window {
 public:
     UtilityWindow(Application& app, std::function<void(Message&)> handler);
     // Destroys the window; no message reaches the handler afterwards.
     ~UtilityWindow() override;
 
 protected:
-    const char* WindowClass() const override;
-    bool Subclassed() const override { return false; }
     LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
-    Application& app_;
     std::function<void(Message&)> handler_;
 };
 

@@ -5,14 +5,13 @@
 #include "core/Texts.h"
 #include "cleaner/FolderDiscovery.h"
 #include "framework/Application.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
+#include "mainwindow/OptionTable.h"
 #include "resource_ids.h"
 
 namespace purgelet {
 
 namespace {
-constexpr char kCaption[] = "Ovk Purgelet v2.0.3";
-
 ui::Font MakeFont(const char* name, int height, bool bold = false, ui::Color color = ui::clWindowText) {
     return ui::Font{name, height, bold, color};
 }
@@ -61,12 +60,11 @@ const std::vector<std::string>& HelpTextLines() {
 
 TForm1::TForm1(ui::Application& app, ProgramState& state)
     : Form(app, "Form1", {179, 94, 612, 496}, "Ovk"), state_(state) {
-    state_.Form1 = this;
-    state_.autoColResizeBox = &chkAutoColResize;
+    state_.windows.Enter(WindowRole::Main, *this);
     ApplyDesignLook();
     ConnectOptionHandlers();
     onCreate = [this] { FormCreate(); };
-    onCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+    onCloseQuery = [this](ui::CloseQueryEvent& e) { FormCloseQuery(e.canClose); };
     btnAbout.onClick = [this] { btnAboutClick(); };
     btnHelp.onClick = [this] { btnHelpClick(); };
     btnExit.onClick = [this] { btnExitClick(); };
@@ -77,10 +75,7 @@ TForm1::TForm1(ui::Application& app, ProgramState& state)
         b->onClick = [] {};
 }
 
-TForm1::~TForm1() {
-    if (state_.Form1 == this) state_.Form1 = nullptr;
-    if (state_.autoColResizeBox == &chkAutoColResize) state_.autoColResizeBox = nullptr;
-}
+TForm1::~TForm1() { state_.windows.Leave(WindowRole::Main, *this); }
 
 void TForm1::ApplyDesignLook() {
     SetFont(MakeFont("MS Sans Serif", -14));
@@ -129,7 +124,8 @@ void TForm1::ApplyDesignLook() {
     for (ui::CheckBox* c : {&chkCustom_Temporary, &chkCustom_HistoryLinksDoc, &chkCustom_TypedWordsInRun})
         c->SetFont(MakeFont("Tahoma", -12, true, ui::clNavy));
 
-    chkXPmenu.SetChecked(true);
+    for (const OptionRow& row : kOptionTable)
+        if (row.onAtDesign) SetOptionChecked(row, true);
     chkAutoColResize.SetVisible(false);
     gbSysInfo.SetVisible(false);
     lblWinVer.SetVisible(false);
@@ -146,7 +142,7 @@ void TForm1::FormCreate() {
     btnInfoOfURLHistory.SetVisible(false);
     if (App().Dpi() <= 96) SetSize(497, 403);
     lblMessage.SetCaption("Messages :");
-    SetCaption(kCaption);
+    SetCaption(texts::ProgramName);
     SYSTEMTIME today;
     GetLocalTime(&today);
     log_.FillOpeningLines(today);
@@ -178,85 +174,59 @@ void TForm1::DiscoverUserFolders() {
 // and the loading goes on with the next value.
 void TForm1::RestorePosition() {
     App().Guard([this] {
-        const std::string top = state_.Read("MainTop");
+        const std::string top = state_.Read(texts::ValMainTop);
         if (!top.empty()) {
-            int y = ui::StrToInt(top);
+            int y = StrToInt(top);
             if (y >= 0 && y < GetSystemMetrics(SM_CYSCREEN)) SetTop(y);
         }
     });
     App().Guard([this] {
-        const std::string left = state_.Read("MainLeft");
+        const std::string left = state_.Read(texts::ValMainLeft);
         if (!left.empty()) {
-            int x = ui::StrToInt(left);
+            int x = StrToInt(left);
             if (x >= 0 && x < GetSystemMetrics(SM_CXSCREEN)) SetLeft(x);
         }
     });
 }
 
+// Each control is loaded on its own: a value that cannot be read leaves it
+// at its design state and the loading goes on.
 void TForm1::LoadStatusOfOptions() {
     RestorePosition();
-    const auto load = [this](auto& control, const std::string& name) {
+    for (const OptionRow& row : kOptionTable) {
         App().Guard([&] {
-            if (IsSwitchOn(state_.Read(name))) control.SetChecked(true);
+            const std::string stored = state_.Read(row.value.Text());
+            if (row.onAtDesign ? IsSwitchOff(stored) : IsSwitchOn(stored)) SetOptionChecked(row, !row.onAtDesign);
         });
-    };
-    load(chkClearHistory, texts::ValClearHistory.Text());
-    load(chkTempInternet, texts::ValTempInternet.Text());
-    load(chkClearCookies, texts::ValClearCookies.Text());
-    load(chkClearTypedURLs, texts::ValClearTypedURLs.Text());
-    load(chkRecentLinks, texts::ValRecentLinks.Text());
-    load(chkClearTemp, texts::ValClearTemp.Text());
-    load(chkClearTypedWordsInRun, texts::ValClearTypedWordsInRun.Text());
-
-    load(chkCustom_HistoryLinksWeb, texts::ValCustomHistoryLinksWeb.Text());
-    load(chkCustom_Cookies, texts::ValCustomCookies.Text());
-    load(chkCustom_TypedURLs, texts::ValCustomTypedURLs.Text());
-    load(chkCustom_TempInternetFiles, texts::ValCustomTempInternetFiles.Text());
-    load(chkCustom_Temporary, texts::ValCustomTemporary.Text());
-    load(chkCustom_HistoryLinksDoc, texts::ValCustomHistoryLinksDoc.Text());
-    load(chkCustom_TypedWordsInRun, texts::ValCustomTypedWordsInRun.Text());
-
-    load(chkRunWhenWinStarts, "RunOnStartup");
-    load(chkExecuteClearStart, texts::ValExecuteClearStart.Text());
-    load(chkExecuteClearShutDown, texts::ValExecuteClearShutDown.Text());
-
-    load(rbtnClearAll, texts::ValClearAllMode.Text());
-    load(rbtnClearSelected, texts::ValClearSelectedMode.Text());
-    load(rbtnClearNotSelected, texts::ValClearNotSelectedMode.Text());
-    load(rbtnCustom, texts::ValCustomMode.Text());
-
-    App().Guard([this] {
-        if (!IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) chkXPmenu.SetChecked(false);
-    });
-    load(chkInTray, "Check In Tray");
-    load(chkAutoColResize, texts::ValAutoColResize.Text());
+    }
 }
 
 void TForm1::SwitchOfExecutionRadioBtns() {
-    const bool on = chkExecuteClearStart.Checked() || chkExecuteClearShutDown.Checked();
-    for (ui::RadioButton* r : {&rbtnClearAll, &rbtnClearSelected, &rbtnClearNotSelected, &rbtnCustom})
-        r->SetEnabled(on);
+    bool on = false;
+    for (const OptionRow& row : kOptionTable)
+        if (row.rule == SaveRule::Execution && OptionChecked(row)) on = true;
+    for (const OptionRow& row : kOptionTable)
+        if (row.rule == SaveRule::ExecutionMode) OptionControl(row).SetEnabled(on);
 }
 
 void TForm1::SwitchOfCustomChecks() {
     const bool on = rbtnCustom.Checked() && rbtnCustom.Enabled();
-    for (ui::CheckBox* c :
-         {&chkCustom_HistoryLinksWeb, &chkCustom_Cookies, &chkCustom_TypedURLs, &chkCustom_TempInternetFiles,
-          &chkCustom_Temporary, &chkCustom_HistoryLinksDoc, &chkCustom_TypedWordsInRun})
-        c->SetEnabled(on);
+    for (const OptionRow& row : kOptionTable)
+        if (row.custom) (this->*row.custom).SetEnabled(on);
 }
 
 void TForm1::btnAboutClick() { ShowAboutBox(state_); }
 
 void TForm1::btnHelpClick() {
-    OpenHelpFile(state_, state_.app.MainForm() ? state_.app.MainForm()->Handle() : Handle());
+    ui::Form* first = state_.windows.FirstWindow();
+    OpenHelpFile(state_, first ? first->Handle() : Handle());
 }
 
 void TForm1::btnExitClick() { Close(); }
 
 void TForm1::FormCloseQuery(bool& canClose) {
-    state_.Write("MainTop", std::to_string(Top()));
-    state_.Write("MainLeft", std::to_string(Left()));
+    state_.Write(texts::ValMainTop, std::to_string(Top()));
+    state_.Write(texts::ValMainLeft, std::to_string(Left()));
     if (!state_.TrayMode) App().Terminate();
     canClose = true;
 }

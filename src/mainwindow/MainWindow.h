@@ -14,7 +14,9 @@
 
 namespace purgelet {
 
-class TForm1 : public ui::Form {
+struct OptionRow;
+
+class TForm1 : public ui::Form, public CookieListOptions {
 public:
     TForm1(ui::Application& app, ProgramState& state);
     ~TForm1() override;
@@ -55,68 +57,31 @@ public:
     // Whether the hourglass is up over the Main page (a clearing is running).
     bool HourglassShown() const { return hourglassDepth_ > 0; }
 
-    // Option controls (Options.cpp): a release of a mouse button over a control,
-    // Space released on a check box or any key released on a radio button
-    // stores the option at once.
-    void chkClearHistoryMouseUp(ui::MouseButton button, int x, int y);
-    void chkClearHistoryKeyUp(WORD key);
-    void chkTempInternetMouseUp(ui::MouseButton button, int x, int y);
-    void chkTempInternetKeyUp(WORD key);
-    void chkClearCookiesMouseUp(ui::MouseButton button, int x, int y);
-    void chkClearCookiesKeyUp(WORD key);
-    void chkClearTypedURLsMouseUp(ui::MouseButton button, int x, int y);
-    void chkClearTypedURLsKeyUp(WORD key);
-    void chkClearTypedWordsInRunMouseUp(ui::MouseButton button, int x, int y);
-    void chkClearTypedWordsInRunKeyUp(WORD key);
-    void chkClearTempMouseUp(ui::MouseButton button, int x, int y);
-    void chkClearTempKeyUp(WORD key);
-    void chkRecentLinksMouseUp(ui::MouseButton button, int x, int y);
-    void chkRecentLinksKeyUp(WORD key);
-    void chkRunWhenWinStartsMouseUp(ui::MouseButton button, int x, int y);
-    void chkRunWhenWinStartsKeyUp(WORD key);
-    void chkInTrayMouseUp(ui::MouseButton button, int x, int y);
-    void chkInTrayKeyUp(WORD key);
-    void chkExecuteClearStartMouseUp(ui::MouseButton button, int x, int y);
-    void chkExecuteClearStartKeyUp(WORD key);
-    void chkExecuteClearShutDownMouseUp(ui::MouseButton button, int x, int y);
-    void chkExecuteClearShutDownKeyUp(WORD key);
-    void rbtnClearAllMouseUp(ui::MouseButton button, int x, int y);
-    void rbtnClearAllKeyUp(WORD key);
-    void rbtnClearSelectedMouseUp(ui::MouseButton button, int x, int y);
-    void rbtnClearSelectedKeyUp(WORD key);
-    void rbtnClearNotSelectedMouseUp(ui::MouseButton button, int x, int y);
-    void rbtnClearNotSelectedKeyUp(WORD key);
-    void rbtnCustomMouseUp(ui::MouseButton button, int x, int y);
-    void rbtnCustomKeyUp(WORD key);
-    void chkCustom_HistoryLinksWebMouseUp(ui::MouseButton button, int x, int y);
-    void chkCustom_HistoryLinksWebKeyUp(WORD key);
-    void chkCustom_CookiesMouseUp(ui::MouseButton button, int x, int y);
-    void chkCustom_CookiesKeyUp(WORD key);
-    void chkCustom_TypedURLsMouseUp(ui::MouseButton button, int x, int y);
-    void chkCustom_TypedURLsKeyUp(WORD key);
-    void chkCustom_TempInternetFilesMouseUp(ui::MouseButton button, int x, int y);
-    void chkCustom_TempInternetFilesKeyUp(WORD key);
-    void chkCustom_TemporaryMouseUp(ui::MouseButton button, int x, int y);
-    void chkCustom_TemporaryKeyUp(WORD key);
-    void chkCustom_HistoryLinksDocMouseUp(ui::MouseButton button, int x, int y);
-    void chkCustom_HistoryLinksDocKeyUp(WORD key);
-    void chkCustom_TypedWordsInRunMouseUp(ui::MouseButton button, int x, int y);
-    void chkCustom_TypedWordsInRunKeyUp(WORD key);
-    void chkXPmenuMouseUp(ui::MouseButton button, int x, int y);
-    void chkXPmenuKeyUp(WORD key);
-    void chkAutoColResizeMouseUp(ui::MouseButton button, int x, int y);
-    void chkAutoColResizeKeyUp(WORD key);
+    // Option controls (Options.cpp), one row each in the option table: a
+    // release of a mouse button over a control (its `<name>MouseUp`), Space
+    // released on a check box or any key released on a radio button (its
+    // `<name>KeyUp`) stores the option at once by the row's save rule.
+    void OptionMouseUp(const OptionRow& row);
+    void OptionKeyUp(const OptionRow& row, WORD key);
+    void SaveStatusOfOption(const OptionRow& row);
 
     // Save routines of the options (Options.cpp) and the Run key (RunKey.cpp).
-    void SaveStatusOfOption(ui::CheckBox& box);
-    void SaveStatusOfCheck(ui::CheckBox& box);
-    void SaveStatusOfExecution(ui::CheckBox& box);
+    void SaveStatusOfCheck(const OptionRow& row);
+    void SaveStatusOfExecution(const OptionRow& row);
     void SaveStatusOfRunWhenWinStarts();
-    void SaveStatusOfInTray();
-    void SaveStatusOfAutoColResize();
+    void SaveStatusOfInTray(const OptionRow& row);
+    void SaveStatusOfAutoColResize(const OptionRow& row);
     void SaveStatusOfRadioBtn();
     bool ExeWinStartWriteDelReg();
     bool WriteExeToRunKey(const std::string& name);
+
+    // A row's control, and its check or selection.
+    ui::Control& OptionControl(const OptionRow& row);
+    bool OptionChecked(const OptionRow& row) const;
+    void SetOptionChecked(const OptionRow& row, bool on);
+
+    // Whether the cookie list fits its columns to their contents.
+    bool AutoColumnResize() const override { return chkAutoColResize.Checked(); }
 
     ActivityLog& Log() { return log_; }
     ProgramState& State() { return state_; }
@@ -210,8 +175,7 @@ protected:
 private:
     void ApplyDesignLook();
     void ConnectOptionHandlers();
-    void CheckBoxKeyUp(ui::CheckBox& box, WORD key);
-    void RadioBtnReleased();
+    void CheckBoxKeyUp(const OptionRow& row, WORD key);
     void ShowRunKeyFailure();
     // Clearing (MainWindowClearing.cpp).
     void BindClearingHandlers();

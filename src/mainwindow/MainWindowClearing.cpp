@@ -6,53 +6,19 @@
 #include "cleaner/FolderDiscovery.h"
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
-#include "framework/Errors.h"
+#include "base/AtScopeEnd.h"
+#include "base/Errors.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/OptionTable.h"
 
 namespace purgelet {
 
 namespace {
 
-// Runs a step when the scope is left, also when an error leaves it.
-template <class F>
-class AtExit {
-public:
-    explicit AtExit(F f) : f_(std::move(f)) {}
-    ~AtExit() { f_(); }
-    AtExit(const AtExit&) = delete;
-    AtExit& operator=(const AtExit&) = delete;
-
-private:
-    F f_;
-};
-
-// Each category's button, selection box (Main page) and custom box (Settings page).
-struct CategoryControls {
-    Category category;
-    ui::Button TForm1::*button;
-    ui::CheckBox TForm1::*selection;
-    ui::CheckBox TForm1::*custom;
-};
-const CategoryControls kCategoryControls[] = {
-    {Category::HistoryLinksWeb, &TForm1::btnClearHistory, &TForm1::chkClearHistory, &TForm1::chkCustom_HistoryLinksWeb},
-    {Category::TempInternetFiles, &TForm1::Button2, &TForm1::chkTempInternet, &TForm1::chkCustom_TempInternetFiles},
-    {Category::Cookies, &TForm1::btnClearCookies, &TForm1::chkClearCookies, &TForm1::chkCustom_Cookies},
-    {Category::TypedURLs, &TForm1::btnClearTypedURLs, &TForm1::chkClearTypedURLs, &TForm1::chkCustom_TypedURLs},
-    {Category::TypedWordsOnRun, &TForm1::btnClearTypedWordsInRun, &TForm1::chkClearTypedWordsInRun,
-     &TForm1::chkCustom_TypedWordsInRun},
-    {Category::TemporaryFiles, &TForm1::btnTemporary, &TForm1::chkClearTemp, &TForm1::chkCustom_Temporary},
-    {Category::HistoryLinksDoc, &TForm1::btnClearRecent, &TForm1::chkRecentLinks, &TForm1::chkCustom_HistoryLinksDoc},
-};
-
-const CategoryControls& ControlsOf(Category category) {
-    for (const CategoryControls& c : kCategoryControls)
-        if (c.category == category) return c;
-    return kCategoryControls[0];
-}
-
 TMainForm& CookieManagerOf(const ProgramState& state) {
-    if (!state.MainForm) throw ui::Error("The cookie manager window is not open");
-    return *state.MainForm;
+    TMainForm* manager = state.windows.CookieManager();
+    if (!manager) throw Error("The cookie manager window is not open");
+    return *manager;
 }
 
 // Windows 9x: a folder's sub-folders go only when the folder is there; true
@@ -187,7 +153,7 @@ void TForm1::DeleteValuesInRegistry(const std::string& key, const std::string& f
 
 void TForm1::btnTemporaryClick() {
     BeginHourglass();
-    AtExit restoreCursor{[this] { EndHourglass(); }};
+    AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
     if (state_.ClearLogPerCategory) log_.Clear();
     if (state_.folders.IsWin9x) {
         const FolderLine temp = Win9xTempFolder(state_.WindowsFolder);
@@ -223,7 +189,7 @@ void TForm1::WinNTDocNSettings() {
     BeginHourglass();
     // The pending categories are done with when the run ends, also when an
     // error ends it: a later run clears only what it is asked to.
-    AtExit finish{[this] {
+    AtScopeEnd finish{[this] {
         EndHourglass();
         state_.ntFlags.SetAll(false);
     }};
@@ -254,20 +220,20 @@ void TForm1::WinNTDocNSettings() {
 
 void TForm1::RunMode(ClearMode mode) {
     BeginHourglass();
-    AtExit restoreCursor{[this] { EndHourglass(); }};
+    AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
     log_.Clear();
     state_.ClearLogPerCategory = false;
     // Restored however the run ends, so later categories empty the log again.
-    AtExit restoreLogRule{[this] { state_.ClearLogPerCategory = true; }};
+    AtScopeEnd restoreLogRule{[this] { state_.ClearLogPerCategory = true; }};
     if (state_.folders.IsWin9x) {
         for (Category category : kModeOrder) {
-            const CategoryControls& c = ControlsOf(category);
-            if (ModeTakes(mode, (this->*c.selection).Checked())) (this->*c.button).Click();
+            const OptionRow& row = CategoryRow(category);
+            if (ModeTakes(mode, OptionChecked(row))) (this->*row.button).Click();
         }
         return;
     }
     for (Category category : kModeOrder)
-        NtFlagOf(state_.ntFlags, category) = ModeTakes(mode, (this->*ControlsOf(category).selection).Checked());
+        NtFlagOf(state_.ntFlags, category) = ModeTakes(mode, OptionChecked(CategoryRow(category)));
     WinNTDocNSettings();
 }
 
@@ -295,8 +261,8 @@ void TForm1::ExecuteClearChosen() {
             case Execution::Custom:
                 // No mode run around these: each category empties the log first.
                 for (Category category : kCustomOrder) {
-                    const CategoryControls& c = ControlsOf(category);
-                    if ((this->*c.custom).Checked()) (this->*c.button).Click();
+                    const OptionRow& row = CategoryRow(category);
+                    if ((this->*row.custom).Checked()) (this->*row.button).Click();
                 }
                 break;
             case Execution::None:

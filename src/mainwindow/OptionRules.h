@@ -3,11 +3,13 @@
 // and the tray option's step.
 #include <string>
 
+#include "core/Texts.h"
+
 namespace purgelet {
 
 // The current user's Run key, below HKEY_CURRENT_USER, and the program's entry in it.
 inline constexpr char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kRunEntryName[] = "Ovk Purgelet v2.0.3";
+inline constexpr const char* kRunEntryName = texts::ProgramName;
 
 // The Run key entry's text for the executable's full path. A path holding a
 // blank is put in double quotes, or Windows would take the part before the

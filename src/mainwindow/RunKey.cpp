@@ -1,5 +1,8 @@
 // Registration of the program in the current user's Run key, so that Windows
 // starts it at logon, following "Load when Windows starts".
+#include "base/Handles.h"
+#include "base/Registry.h"
+#include "core/Texts.h"
 #include "framework/Application.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionRules.h"
@@ -11,22 +14,6 @@ constexpr char kFailureCaption[] = "Ovk Purgelet";
 constexpr char kFailureText[] =
     "Failing to update registry. If under Windows NT, only Administrator or Super Users have authorities to execute "
     "this command. Contact System Administrator to have furthur advice.";
-
-// An open registry key, closed when it goes out of scope.
-class OpenKey {
-public:
-    OpenKey() = default;
-    ~OpenKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 // A value's text in full; empty when it is missing or holds no text.
 std::wstring ReadText(HKEY key, const char* name) {
@@ -51,25 +38,22 @@ bool NamesExistingFile(const std::wstring& path) {
 }  // namespace
 
 void TForm1::ShowRunKeyFailure() {
-    ui::Form* owner = App().MainForm();
+    ui::Form* owner = state_.windows.FirstWindow();
     App().ShowMessageBox(owner ? owner->Handle() : nullptr, kFailureText, kFailureCaption, MB_OK);
 }
 
 bool TForm1::WriteExeToRunKey(const std::string& name) {
-    OpenKey key;
+    RegKey key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         key.Receive(), nullptr) != ERROR_SUCCESS) {
         ShowRunKeyFailure();
         return false;
     }
-    bool written = false;
-    try {
-        const std::wstring exe = state_.platform.moduleFileName();
-        written =
-            !exe.empty() && state_.platform.runKey.setValue(key.Get(), name.c_str(), RunKeyData(exe)) == ERROR_SUCCESS;
-    } catch (...) {
-        written = false;
-    }
+    // The registry reports a refused write by its code. Any other error is no
+    // registry failure: it goes to the handler's error box.
+    const std::wstring exe = state_.platform.moduleFileName();
+    const bool written =
+        !exe.empty() && state_.platform.runKey.setValue(key.Get(), name.c_str(), RunKeyData(exe)) == ERROR_SUCCESS;
     if (!written) ShowRunKeyFailure();
     return written;
 }
@@ -83,7 +67,7 @@ bool TForm1::ExeWinStartWriteDelReg() {
     if (chkRunWhenWinStarts.Checked()) {
         done = WriteExeToRunKey(kRunEntryName);
     } else {
-        OpenKey key;
+        RegKey key;
         const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, key.Receive());
         if (opened == ERROR_SUCCESS) {
             if (state_.platform.runKey.deleteValue(key.Get(), kRunEntryName) != ERROR_SUCCESS &&
@@ -96,7 +80,7 @@ bool TForm1::ExeWinStartWriteDelReg() {
             done = false;
         }
     }
-    if (done) state_.Write("RunOnStartup", chkRunWhenWinStarts.Checked() ? "1" : "0");
+    if (done) state_.Write(texts::ValRunOnStartup, chkRunWhenWinStarts.Checked() ? "1" : "0");
     return done;
 }
 

@@ -1,16 +1,14 @@
 #include "tray/TrayIcon.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "framework/Errors.h"
-#include "framework/Menu.h"
-#include "tray/TrayWindow.h"
+#include "base/Errors.h"
+#include "core/Texts.h"
 
 namespace purgelet {
 
 namespace {
-constexpr char kProgramCaption[] = "Ovk Purgelet v2.0.3";
-
 void CopyTip(NOTIFYICONDATAA& data, const std::string& text) {
     const std::size_t n = std::min(text.size(), kTipLength);
     std::fill(std::begin(data.szTip), std::end(data.szTip), '\0');
@@ -18,7 +16,8 @@ void CopyTip(NOTIFYICONDATAA& data, const std::string& text) {
 }
 }  // namespace
 
-TTrayIcon::TTrayIcon(ui::Application& owner, ProgramState& state) : app_(owner), state_(state) {
+TTrayIcon::TTrayIcon(ui::Application& owner, ProgramState& state, HICON image, std::function<void(POINT at)> showMenu)
+    : app_(owner), state_(state), showMenu_(std::move(showMenu)) {
     icon_.Assign(app_.Icon());
     IconData = NOTIFYICONDATAA{};
     // The first layout of the record, as every shell version understands it.
@@ -26,14 +25,13 @@ TTrayIcon::TTrayIcon(ui::Application& owner, ProgramState& state) : app_(owner),
     messageWindow_ = std::make_unique<ui::UtilityWindow>(app_, [this](ui::Message& m) { IconWndProc(m); });
     IconData.hWnd = messageWindow_->Handle();
     IconData.uID = 0;
-    IconData.hIcon = state_.Form2 ? state_.Form2->IconHandle() : icon_.Handle();
-    CopyTip(IconData, kProgramCaption);
+    IconData.hIcon = image ? image : icon_.Handle();
+    CopyTip(IconData, texts::ProgramName);
     IconData.uFlags = NIF_MESSAGE | NIF_ICON;
     if (!app_.Title().empty()) IconData.uFlags |= NIF_TIP;
     IconData.uCallbackMessage = kTrayCallbackMessage;
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-    if (!state_.platform.notifyIcon(NIM_ADD, &IconData))
-        throw ui::OutOfResources("Cannot create shell notification icon");
+    if (!state_.platform.notifyIcon(NIM_ADD, &IconData)) throw OutOfResources("Cannot create shell notification icon");
 }
 
 TTrayIcon::~TTrayIcon() {
@@ -81,13 +79,8 @@ void TTrayIcon::DoMouseMove(ui::ShiftState shift, int x, int y) {
 }
 
 void TTrayIcon::DoMouseDown(ui::MouseButton button, ui::ShiftState, int, int) {
-    if (button != ui::MouseButton::Right) return;
-    if (!state_.Form2) return;
-    const POINT at = CursorPos();
-    SetForegroundWindow(state_.Form2->Handle());
-    app_.ProcessMessages();
-    // The pending messages may have closed the tray window.
-    if (TForm2* tray = state_.Form2) tray->PopupMenu1.Popup(at.x, at.y);
+    if (button != ui::MouseButton::Right || !showMenu_) return;
+    showMenu_(CursorPos());
 }
 
 void TTrayIcon::IconWndProc(ui::Message& message) {

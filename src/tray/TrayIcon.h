@@ -1,8 +1,8 @@
 #pragma once
 // The tray icon: one icon in the notification area, its tip and image kept in
 // step with its properties, the icon's mouse notifications heard through a
-// hidden window of its own, the tray window's menu opened on a right-button
-// press, and the icon taken away when the session ends or the component goes.
+// hidden window of its own, a menu shown on a right-button press, and the
+// icon taken away when the session ends or the component goes.
 // It belongs to the application, not to the tray window.
 #include <windows.h>
 #include <shellapi.h>
@@ -25,9 +25,10 @@ inline constexpr std::size_t kTipLength = 63;
 
 class TTrayIcon : public ui::Component {
 public:
-    // Adds the icon, showing the tray window's own image; raises
-    // "Cannot create shell notification icon" when the shell refuses it.
-    TTrayIcon(ui::Application& owner, ProgramState& state);
+    // Adds the icon showing `image`; a right-button press on it calls
+    // `showMenu` with the cursor's position. Raises "Cannot create shell
+    // notification icon" when the shell refuses the icon.
+    TTrayIcon(ui::Application& owner, ProgramState& state, HICON image, std::function<void(POINT at)> showMenu);
     // Takes the icon away.
     ~TTrayIcon() override;
 
@@ -53,7 +54,7 @@ public:
     // Takes the icon out of the notification area.
     virtual void RemoveIcon();
     virtual void DoMouseMove(ui::ShiftState shift, int x, int y);
-    // A right-button press opens the tray window's menu at the cursor.
+    // A right-button press shows the menu at the cursor.
     virtual void DoMouseDown(ui::MouseButton button, ui::ShiftState shift, int x, int y);
     // The hidden window's procedure.
     virtual void IconWndProc(ui::Message& message);
@@ -74,6 +75,7 @@ private:
 
     ui::Application& app_;
     ProgramState& state_;
+    std::function<void(POINT at)> showMenu_;
     ui::Icon icon_;
     std::string hint_;
     std::unique_ptr<ui::UtilityWindow> messageWindow_;

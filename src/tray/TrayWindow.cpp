@@ -12,12 +12,24 @@
 namespace purgelet {
 
 namespace {
-constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
 constexpr int kTrayImageSize = 32;
+
+// The tray menu at the cursor: the tray window comes to the foreground first,
+// so the menu closes when the user clicks elsewhere. Looked up afresh, as the
+// messages handled meanwhile may have closed the tray window.
+void ShowTrayMenu(ProgramState& state, POINT at) {
+    TForm2* tray = state.windows.TrayWindow();
+    if (!tray) return;
+    SetForegroundWindow(tray->Handle());
+    state.app.ProcessMessages();
+    if ((tray = state.windows.TrayWindow())) tray->PopupMenu1.Popup(at.x, at.y);
+}
 }  // namespace
 
+TForm2& ProgramWindows::CreateTrayWindow() { return state_.app.CreateForm<TForm2>(state_); }
+
 TForm2::TForm2(ui::Application& app, ProgramState& state)
-    : Form(app, "Form2", {0, 0, 208, 145}, "Form2"), state_(state) {
+    : Form(app, "Form2", {0, 0, 208, 145}, texts::TrayWindowCaption), state_(state) {
     border = ui::FormBorder::None;
     formColor = ui::clWindow;
     SetFont(ui::Font{"MS Sans Serif", -13});
@@ -44,29 +56,24 @@ TForm2::TForm2(ui::Application& app, ProgramState& state)
     XpMenu1.StripWidth = 20;
 
     onCreate = [this] { FormCreate(); };
-    state_.Form2 = this;
+    state_.windows.Enter(WindowRole::Tray, *this);
 }
 
 TForm2::~TForm2() {
     if (trayIcon_ && state_.TrayIcon == trayIcon_) trayIcon_->RemoveIcon();
-    if (state_.Form2 == this) state_.Form2 = nullptr;
+    state_.windows.Leave(WindowRole::Tray, *this);
 }
 
 void TForm2::FormCreate() {
     // The icon belongs to the application; a refusal by the shell ends the
     // handler here, and the previous tray icon stays the current one.
-    trayIcon_ = state_.TrayIcon = &App().CreateComponent<TTrayIcon>(state_);
+    trayIcon_ = state_.TrayIcon = &App().CreateComponent<TTrayIcon>(
+        state_, trayImage_.Handle(), [&state = state_](POINT at) { ShowTrayMenu(state, at); });
     if (IsXpMenuOn(state_.Read(texts::ValXPmenu.Text()))) XpMenu1.HookMenuItems();
 }
 
-TForm1* TForm2::FindMainWindow() {
-    for (ui::Form* f : App().Forms())
-        if (f->Caption() == kMainCaption) return dynamic_cast<TForm1*>(f);
-    return nullptr;
-}
-
 void TForm2::Open1Click() {
-    if (TForm1* main = FindMainWindow()) {
+    if (TForm1* main = state_.windows.MainWindow()) {
         App().Restore();
         if (IsIconic(main->Handle()) || IsZoomed(main->Handle())) ShowWindow(main->Handle(), SW_RESTORE);
         main->Show();
@@ -77,7 +84,10 @@ void TForm2::Open1Click() {
 
 void TForm2::About1Click() { ShowAboutBox(state_); }
 
-void TForm2::Help1Click() { OpenHelpFile(state_, App().MainForm() ? App().MainForm()->Handle() : Handle()); }
+void TForm2::Help1Click() {
+    ui::Form* first = state_.windows.FirstWindow();
+    OpenHelpFile(state_, first ? first->Handle() : Handle());
+}
 
 void TForm2::Remove1Click() { App().Terminate(); }
 
@@ -87,7 +97,7 @@ void TForm2::RemoveSysTrayIcon() {
 
 void TForm2::WMEndSession(WPARAM wParam, LPARAM) {
     if (wParam == 0) return;  // the session goes on
-    TForm1* main = FindMainWindow();
+    TForm1* main = state_.windows.MainWindow();
     if (!main) {
         // Only in the tray: a hidden main window loads the options.
         main = &App().CreateForm<TForm1>(state_);

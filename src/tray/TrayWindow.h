@@ -12,7 +12,6 @@
 
 namespace purgelet {
 
-class TForm1;
 class TTrayIcon;
 
 // The text Windows shows while the shutdown clearing holds the session.
@@ -55,8 +54,6 @@ protected:
     void EndSession(WPARAM wParam, LPARAM lParam) override { WMEndSession(wParam, lParam); }
 
 private:
-    // The first open window with the main window's caption, looked up afresh.
-    TForm1* FindMainWindow();
     ProgramState& state_;
     ui::Icon trayImage_;
     TTrayIcon* trayIcon_ = nullptr;  // the tray icon this window made

@@ -127,14 +127,14 @@ void TXpMenu::DefMenuDrawItem(ui::MenuItem& sender, ui::Canvas& canvas, const RE
 
 void TXpMenu::HookMenuItems() {
     for (ui::MenuItem* item : owner_.MenuItems()) {
-        item->onDrawItem = [this](ui::MenuItem& s, ui::Canvas& c, const RECT& r, bool selected) {
-            DefMenuDrawItem(s, c, r, selected);
+        item->onDrawItem = [this](ui::MenuItemDrawEvent& e) {
+            DefMenuDrawItem(e.sender, e.canvas, e.rect, e.selected);
         };
-        item->onMeasureItem = [this](ui::MenuItem& s, ui::Canvas& c, int& w, int& h) {
-            DefMenuMeasureItem(s, c, w, h);
+        item->onMeasureItem = [this](ui::MenuItemMeasureEvent& e) {
+            DefMenuMeasureItem(e.sender, e.canvas, e.width, e.height);
         };
-        item->onAdvancedDrawItem = [this](ui::MenuItem& s, ui::Canvas& c, const RECT& r, UINT state) {
-            DefMenuAdvancedDrawItem(s, c, r, state);
+        item->onAdvancedDrawItem = [this](ui::MenuItemDrawEvent& e) {
+            DefMenuAdvancedDrawItem(e.sender, e.canvas, e.rect, e.state);
         };
     }
 }

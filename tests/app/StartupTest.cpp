@@ -33,14 +33,14 @@ TEST_F(StartupTest, NormalStartShowsTheMainWindowAndCreatesNoTrayWindow) {
     StartProgram(fx.state);
     EXPECT_FALSE(fx.state.TrayMode);
     EXPECT_EQ(FormNames(), (std::vector<std::string>{"FirstInitial", "Form1", "MainForm"}));
-    ASSERT_NE(fx.state.Form1, nullptr);
-    EXPECT_TRUE(fx.state.Form1->IsShowing());
-    EXPECT_EQ(fx.state.Form1->Caption(), "Ovk Purgelet v2.0.3");
-    EXPECT_FALSE(fx.state.FirstInitial->IsShowing());
-    EXPECT_EQ(fx.state.FirstInitial->Caption(), "FirstInitial");
-    ASSERT_NE(fx.state.MainForm, nullptr);
-    EXPECT_FALSE(fx.state.MainForm->IsShowing());
-    EXPECT_EQ(fx.state.MainForm->Caption(), "Ovk Purgelet v2.0.3...Information");
+    ASSERT_NE(fx.state.windows.MainWindow(), nullptr);
+    EXPECT_TRUE(fx.state.windows.MainWindow()->IsShowing());
+    EXPECT_EQ(fx.state.windows.MainWindow()->Caption(), "Ovk Purgelet v2.0.3");
+    EXPECT_FALSE(fx.state.windows.FirstWindow()->IsShowing());
+    EXPECT_EQ(fx.state.windows.FirstWindow()->Caption(), "FirstInitial");
+    ASSERT_NE(fx.state.windows.CookieManager(), nullptr);
+    EXPECT_FALSE(fx.state.windows.CookieManager()->IsShowing());
+    EXPECT_EQ(fx.state.windows.CookieManager()->Caption(), "Ovk Purgelet v2.0.3...Information");
     EXPECT_EQ(fx.app.FindFormByCaption("Form2"), nullptr);
     EXPECT_EQ(fx.state.SettingsKey, "Software\\Ovk Software\\Purgelet\\v2.0");
     EXPECT_TRUE(fx.recorded.boxes.empty());
@@ -73,7 +73,7 @@ TEST_F(StartupTest, TrayDecisionTable) {
         StartProgram(local.state);
         EXPECT_EQ(local.state.TrayMode, row.trayMode);
         EXPECT_EQ(local.app.FindFormByCaption("Form2") != nullptr, row.trayMode);
-        EXPECT_NE(local.state.MainForm, nullptr);
+        EXPECT_NE(local.state.windows.CookieManager(), nullptr);
         local.app.ProcessMessages();
         TForm1* main = static_cast<TForm1*>(local.app.FindFormByCaption("Ovk Purgelet v2.0.3"));
         if (row.mainShown) {
@@ -81,7 +81,7 @@ TEST_F(StartupTest, TrayDecisionTable) {
             EXPECT_TRUE(main->IsShowing());
         } else {
             EXPECT_EQ(main, nullptr) << "released main window still open";
-            EXPECT_EQ(local.state.Form1, nullptr);
+            EXPECT_EQ(local.state.windows.MainWindow(), nullptr);
         }
         if (local.state.instanceMutex) CloseHandle(local.state.instanceMutex);
     }
@@ -138,8 +138,8 @@ TEST_F(StartupTest, WithoutWindowsFolderTheStartIsNormalAndWithoutSettingsKey) {
     EXPECT_EQ(fx.recorded.boxes[0].text, texts::NoWindowsFolder.Text());
     EXPECT_EQ(fx.recorded.boxes[0].flags, UINT(MB_OK));
     EXPECT_EQ(fx.recorded.beeps, 0);
-    ASSERT_NE(fx.state.Form1, nullptr);
-    EXPECT_TRUE(fx.state.Form1->IsShowing());
+    ASSERT_NE(fx.state.windows.MainWindow(), nullptr);
+    EXPECT_TRUE(fx.state.windows.MainWindow()->IsShowing());
     HKEY root = nullptr;
     RegOpenKeyExA(HKEY_CURRENT_USER, "", 0, KEY_ALL_ACCESS, &root);
     RegDeleteValueA(root, "RunOnStartup");
@@ -191,9 +191,9 @@ TEST_F(StartupTest, TrayStartWithABadPositionStillShowsTheMainWindow) {
 
 TEST_F(StartupTest, TrayOptionInANormalStartCreatesTheTrayWindow) {
     StartProgram(fx.state);
-    ASSERT_NE(fx.state.Form1, nullptr);
-    Click(fx.state.Form1->chkInTray.Handle());
+    ASSERT_NE(fx.state.windows.MainWindow(), nullptr);
+    Click(fx.state.windows.MainWindow()->chkInTray.Handle());
     EXPECT_TRUE(fx.state.TrayMode);
     EXPECT_NE(dynamic_cast<TForm2*>(fx.app.FindFormByCaption("Form2")), nullptr);
-    EXPECT_EQ(fx.state.Form2, fx.app.FindFormByCaption("Form2"));
+    EXPECT_EQ(fx.state.windows.TrayWindow(), fx.app.FindFormByCaption("Form2"));
 }

@@ -2,7 +2,7 @@
 
 #include "core/Settings.h"
 #include "core/Texts.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -56,7 +56,7 @@ TEST_F(SettingsStoreTest, ValueOfAnotherTypeRaisesInvalidDataType) {
     try {
         store.ReadIniFromReg(kKey, "Check In Tray");
         FAIL() << "no error raised";
-    } catch (const ui::Error& e) {
+    } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "Invalid data type for 'Check In Tray'");
     }
     // REG_EXPAND_SZ is read without expansion.
@@ -79,7 +79,7 @@ TEST_F(SettingsStoreTest, FailedWriteRaisesFailedToSetData) {
     try {
         store.WriteIniToReg(kKey, "MainTop", "10");
         FAIL() << "no error raised";
-    } catch (const ui::Error& e) {
+    } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "Failed to set data for 'MainTop'");
     }
     EXPECT_FALSE(RegValueExists(kKey, "MainTop"));

@@ -4,11 +4,12 @@
 
 #include "framework/Application.h"
 #include "framework/Controls.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 #include "framework/Form.h"
 #include "support/Input.h"
 #include "support/TestSupport.h"
 
+using namespace purgelet;
 using namespace purgelet::ui;
 using testing_support::Click;
 using testing_support::Key;

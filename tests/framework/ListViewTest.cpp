@@ -2,7 +2,7 @@
 // reached the way a user reaches them: through the window's own messages.
 #include <gtest/gtest.h>
 
-#include "framework/Errors.h"
+#include "base/Errors.h"
 #include "framework/Form.h"
 #include "framework/ListView.h"
 #include "framework/Menu.h"
@@ -84,7 +84,7 @@ TEST(ListView, TheWindowShowsTheKeptTextsAndAClickOnABoxChecksIt) {
     f.lv.DeleteItem(0);
     EXPECT_EQ(WindowColumn(f.lv, 0), (std::vector<std::string>{"beta", "gamma"}));
     EXPECT_TRUE(f.lv.Checked(1));
-    EXPECT_THROW(f.lv.DeleteItem(2), ui::Error);
+    EXPECT_THROW(f.lv.DeleteItem(2), Error);
     f.Hide();
 }
 
@@ -108,10 +108,10 @@ TEST(ListView, SortingIsStableMovesCheckMarksAlongAndAFailingCompareChangesNothi
 
     int calls = 0;
     f.lv.onCompare = [&](const ui::ListItem&, const ui::ListItem&) -> int {
-        if (++calls == 3) throw ui::ConvertError("bad cell");
+        if (++calls == 3) throw ConvertError("bad cell");
         return 1;
     };
-    EXPECT_THROW(f.lv.Sort(), ui::ConvertError);
+    EXPECT_THROW(f.lv.Sort(), ConvertError);
     EXPECT_EQ(WindowColumn(f.lv, 0), sorted);
     EXPECT_EQ(f.lv.Item(0).caption, "e");
 }

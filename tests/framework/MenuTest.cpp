@@ -36,20 +36,20 @@ public:
 
 // Records every measure and draw call of the items as text.
 void Record(MenuItem& item, std::vector<std::string>& events) {
-    item.onMeasureItem = [&events](MenuItem& s, Canvas&, int& w, int& h) {
-        events.push_back("measure " + s.Name());
-        EXPECT_GT(w, 0);
-        EXPECT_GT(h, 0);
+    item.onMeasureItem = [&events](MenuItemMeasureEvent& e) {
+        events.push_back("measure " + e.sender.Name());
+        EXPECT_GT(e.width, 0);
+        EXPECT_GT(e.height, 0);
     };
     auto last = std::make_shared<std::pair<Canvas*, RECT>>();
-    item.onDrawItem = [&events, last](MenuItem& s, Canvas& c, const RECT& r, bool selected) {
-        *last = {&c, r};
-        events.push_back("draw " + s.Name() + (selected ? " selected" : ""));
+    item.onDrawItem = [&events, last](MenuItemDrawEvent& e) {
+        *last = {&e.canvas, e.rect};
+        events.push_back("draw " + e.sender.Name() + (e.selected ? " selected" : ""));
     };
-    item.onAdvancedDrawItem = [&events, last](MenuItem& s, Canvas& c, const RECT& r, UINT state) {
-        EXPECT_EQ(last->first, &c) << "the same canvas for both handlers";
-        EXPECT_TRUE(EqualRect(&last->second, &r));
-        events.push_back("state " + s.Name() + ((state & ODS_SELECTED) ? " selected" : ""));
+    item.onAdvancedDrawItem = [&events, last](MenuItemDrawEvent& e) {
+        EXPECT_EQ(last->first, &e.canvas) << "the same canvas for both handlers";
+        EXPECT_TRUE(EqualRect(&last->second, &e.rect));
+        events.push_back("state " + e.sender.Name() + ((e.state & ODS_SELECTED) ? " selected" : ""));
     };
 }
 }  // namespace

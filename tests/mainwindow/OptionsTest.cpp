@@ -6,8 +6,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 
+#include "base/Errors.h"
 #include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
@@ -39,9 +41,6 @@ protected:
         MakeDir(dir / "Ovk Purgelet");
         WriteFile(exe);
         fx.state.platform.moduleFileName = [this] { return Widen(exe); };
-        fx.state.CreateTrayWindow = [this] {
-            fx.app.CreateForm<ui::Form>("Form2", ui::DesignRect{0, 0, 208, 145}, "Form2");
-        };
         fx.app.hooks.messageBox = [this](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
             boxes.push_back({text, caption, flags, owner});
             return IDOK;
@@ -155,6 +154,16 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     Click(w.chkRunWhenWinStarts.Handle());
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
+    EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
+    EXPECT_FALSE(RunEntryExists());
+
+    // An error that is no refusal of the registry is shown as what it is.
+    fx.state.platform.runKey = Platform::RunKeyCalls{};
+    fx.state.platform.moduleFileName = []() -> std::wstring { throw Error("No module name"); };
+    Click(w.chkRunWhenWinStarts.Handle());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "No module name.");
+    EXPECT_EQ(boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
     EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
     EXPECT_FALSE(RunEntryExists());
 }
@@ -301,6 +310,23 @@ TEST_F(OptionsTest, SpaceStoresTheStateEveryBoxShowsAfterwards) {
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(OptionsTest, EveryCheckBoxAndRadioButtonOfTheMainWindowIsAStoredOption) {
+    TForm1& w = Create();
+    std::vector<ui::Control*> controls;
+    const std::function<void(ui::Control&)> collect = [&](ui::Control& c) {
+        if (dynamic_cast<ui::CheckBox*>(&c) || dynamic_cast<ui::RadioButton*>(&c)) controls.push_back(&c);
+        for (ui::Control* child : c.Children()) collect(*child);
+    };
+    collect(w);
+    ASSERT_FALSE(controls.empty());
+    for (ui::Control* c : controls) {
+        SCOPED_TRACE(c->Name());
+        RegDeleteTree(SettingsKey());
+        Click(c->Handle());
+        EXPECT_FALSE(RegValueNames(SettingsKey()).empty()) << "released without storing anything";
+    }
+}
+
 TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
     TForm1& w = Create();
     Click(w.chkInTray.Handle());
@@ -329,7 +355,7 @@ TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
 
 TEST_F(OptionsTest, TrayWindowOfALogonStartStaysWhenTheTrayOptionIsTurnedOn) {
     fx.state.TrayMode = true;
-    fx.state.CreateTrayWindow();
+    fx.state.windows.CreateTrayWindow();
     TForm1& w = Create();
     Click(w.chkInTray.Handle());
     EXPECT_EQ(Stored("Check In Tray"), "1");

@@ -7,7 +7,8 @@
 #include <cstdio>
 
 #include "core/Texts.h"
-#include "framework/Handles.h"
+#include "base/Handles.h"
+#include "resource_ids.h"
 
 namespace testing_support {
 
@@ -187,6 +188,8 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() { RemoveTree(path_); }
+
+HICON ProgramIcon() { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINICON)); }
 
 ProgramFixture::ProgramFixture() {
     app.hooks.messageBox = [this](HWND, const std::string& text, const std::string& caption, UINT flags) {
@@ -381,7 +384,7 @@ double SecondsNow() {
 }
 
 bool PictureWindow(purgelet::ui::Application& app, HWND window, const std::string& name) {
-    using namespace purgelet::ui;
+    using namespace purgelet;
     for (int k = 0; k < 20; ++k) {
         app.ProcessMessages();
         Sleep(25);

@@ -84,11 +84,14 @@ struct Recorded {
     int beeps = 0;
 };
 
+// The program's own icon, from the test program's resources.
+HICON ProgramIcon();
+
 class ProgramFixture {
 public:
     ProgramFixture();
     ~ProgramFixture();
-    purgelet::ui::Application app;
+    purgelet::ui::Application app{nullptr, ProgramIcon()};
     purgelet::ProgramState state{app};
     Recorded recorded;
 };

@@ -142,7 +142,7 @@ TEST_F(TrayTest, ARefusedIconIsReportedAndThePreviousInstanceStays) {
     EXPECT_EQ(fx.recorded.boxes[0].text, "Cannot create shell notification icon.");
     EXPECT_EQ(fx.recorded.boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
     EXPECT_EQ(fx.state.TrayIcon, first);
-    EXPECT_EQ(fx.state.Form2, &second);
+    EXPECT_EQ(fx.state.windows.TrayWindow(), &second);
     EXPECT_FALSE(second.Open1.onDrawItem) << "no XP painter after the failure";
     EXPECT_EQ(TrayIconCount(), base + 1);
 }
@@ -339,7 +339,6 @@ TEST_F(TrayTest, EndOfSessionMakesAHiddenMainWindowRunsTheChosenClearingUnderABl
 }
 
 TEST_F(TrayTest, TheTrayOptionShowsAndRemovesTheIconAtOnce) {
-    fx.state.CreateTrayWindow = [this] { CreateTray(); };
     TForm1& main = fx.app.CreateForm<TForm1>(fx.state);
     main.Show();
     main.PageControl1.SetActivePage(&main.TabSettings);

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace purgelet::ui {
+namespace purgelet {
 
 class Error : public std::runtime_error {
 public:
@@ -34,4 +34,4 @@ inline std::string FormatMessage1(const std::string& pattern, const std::string&
 // and digits only, within the range of a 32-bit integer.
 int StrToInt(const std::string& text);
 
-}  // namespace purgelet::ui
+}  // namespace purgelet

@@ -1,9 +1,9 @@
-#include "framework/Errors.h"
+#include "base/Errors.h"
 
 #include <cctype>
 #include <cstdint>
 
-namespace purgelet::ui {
+namespace purgelet {
 
 int StrToInt(const std::string& text) {
     const auto fail = [&]() -> int { throw ConvertError(FormatMessage1("'%s' is not a valid integer value", text)); };
@@ -22,4 +22,4 @@ int StrToInt(const std::string& text) {
     return static_cast<int>(value);
 }
 
-}  // namespace purgelet::ui
+}  // namespace purgelet

@@ -1,19 +1,19 @@
-// How a message finds its object, the one message pump, the last-resort
-// error box, and the owning handle wrappers.
+// How a message finds its object, the one message pump and the last-resort
+// error box.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <vector>
 
-#include "core/Settings.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
-#include "framework/Errors.h"
+#include "base/Errors.h"
 #include "framework/Form.h"
-#include "framework/Handles.h"
+#include "framework/Image.h"
+#include "framework/UtilityWindow.h"
 #include "support/Input.h"
 #include "support/TestSupport.h"
 
+using namespace purgelet;
 using namespace purgelet::ui;
 using namespace testing_support;
 
@@ -25,38 +25,12 @@ public:
     CheckBox check{this, "check", {8, 20, 100, 17}, "Check"};
 };
 
-// The handles this process holds, as the system lists them (the handle
-// count of GetProcessHandleCount is not kept under Wine).
-DWORD OpenHandles() {
-    struct Entry {
-        ULONG ownerPid;
-        BYTE objectType;
-        BYTE flags;
-        USHORT value;
-        PVOID object;
-        ULONG access;
-    };
-    struct Table {
-        ULONG count;
-        Entry entries[1];
-    };
-    using Query = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
-    static const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    constexpr int kSystemHandleInformation = 16;
-    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
-    std::vector<char> buffer(1 << 16);
-    LONG status;
-    while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr)) ==
-           kInfoLengthMismatch)
-        buffer.resize(buffer.size() * 2);
-    if (status != 0) return 0;
-    const auto* table = reinterpret_cast<const Table*>(buffer.data());
-    DWORD mine = 0;
-    for (ULONG i = 0; i < table->count; ++i)
-        if (table->entries[i].ownerPid == GetCurrentProcessId()) ++mine;
-    return mine;
-}
+class PictureForm : public Form {
+public:
+    explicit PictureForm(Application& app) : Form(app, "PictureForm", {10, 10, 300, 200}, "Picture form") {}
+    Panel panel{this, "panel", {8, 8, 100, 60}};
+    Image image{&panel, "image", {4, 4, 32, 32}};
+};
 }  // namespace
 
 TEST(WindowMap, AMessageForAGoneHandleReachesNoObject) {
@@ -70,10 +44,10 @@ TEST(WindowMap, AMessageForAGoneHandleReachesNoObject) {
     // A control's window destroyed from outside leaves the map with it; a
     // later notification naming that handle finds nothing.
     const HWND button = form.button.Handle();
-    EXPECT_EQ(fx.app.ControlOf(button), &form.button);
+    EXPECT_EQ(fx.app.WindowOf(button), &form.button);
     DestroyWindow(button);
     EXPECT_EQ(form.button.Handle(), nullptr);
-    EXPECT_EQ(fx.app.ControlOf(button), nullptr);
+    EXPECT_EQ(fx.app.WindowOf(button), nullptr);
     SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     EXPECT_EQ(clicks, 0);
 
@@ -95,6 +69,36 @@ TEST(WindowMap, AMessageForAGoneHandleReachesNoObject) {
     fx.app.DestroyForm(form);
     fx.app.DestroyForm(other);
     EXPECT_EQ(fx.app.WindowCount(), 0u);
+}
+
+TEST(WindowBase, OwnClassesShareOneProcedureAndWindowsBelongToTheApplicationGiven) {
+    ProgramFixture fx;
+    auto& form = fx.app.CreateForm<PictureForm>();
+    UtilityWindow utility(fx.app, [](Message&) {});
+    // Forms, panels, pictures and utility windows: one procedure, one map.
+    const ULONG_PTR procedure = GetClassLongPtrA(form.Handle(), GCLP_WNDPROC);
+    for (HWND h : {form.panel.Handle(), form.image.Handle(), utility.Handle()}) {
+        EXPECT_EQ(GetClassLongPtrA(h, GCLP_WNDPROC), procedure);
+        EXPECT_NE(fx.app.WindowOf(h), nullptr);
+    }
+    // The icon is the one the application was given, or the system's.
+    EXPECT_EQ(SendMessageA(form.Handle(), WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(ProgramIcon()));
+    Application plain;
+    auto& other = plain.CreateForm<PictureForm>();
+    EXPECT_EQ(&other.image.App(), &plain);
+    EXPECT_EQ(plain.WindowOf(other.image.Handle()), &other.image);
+    EXPECT_EQ(fx.app.WindowOf(other.image.Handle()), nullptr);
+    EXPECT_EQ(SendMessageA(other.Handle(), WM_GETICON, ICON_BIG, 0),
+              reinterpret_cast<LRESULT>(LoadIconA(nullptr, IDI_APPLICATION)));
+
+    // A close query names its form and may keep it open.
+    form.onCloseQuery = [&](CloseQueryEvent& e) {
+        EXPECT_EQ(&e.sender, &form);
+        e.canClose = false;
+    };
+    form.Show();
+    form.Close();
+    EXPECT_TRUE(form.IsShowing());
 }
 
 TEST(MessagePump, TheModalLoopEndsOnItsResultOrWhenTheProgramIsToldToEnd) {
@@ -137,44 +141,4 @@ TEST(LastResort, AnErrorEscapingEveryHandlerIsShownInTheErrorBox) {
     EXPECT_EQ(fx.recorded.boxes[1].text, "Unknown error.");
     EXPECT_EQ(fx.app.Execute([] {}), 0);
     EXPECT_EQ(fx.recorded.boxes.size(), 2u);
-}
-
-TEST(Handles, WrappersCloseWhatTheyOwnOnEveryPath) {
-    TempDir dir;
-    WriteFile(dir / "a.txt");
-    const DWORD before = OpenHandles();
-    ASSERT_GT(before, 0u) << "the handle count is not available";
-    {
-        FileHandle file(
-            CreateFileA((dir / "a.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(file);
-        WIN32_FIND_DATAA data;
-        FindHandle find(FindFirstFileA((dir / "*").c_str(), &data));
-        ASSERT_TRUE(find);
-        RegKey key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, key.Receive()), ERROR_SUCCESS);
-        EXPECT_EQ(OpenHandles(), before + 3);
-        FileHandle moved(std::move(file));
-        EXPECT_FALSE(file);
-        EXPECT_EQ(OpenHandles(), before + 3);
-    }
-    EXPECT_EQ(OpenHandles(), before);
-
-    // The settings store closes its key also when a read fails with an error.
-    const std::string key = SettingsKey();
-    RegSetString(key, "Text", "1");
-    RegSetDword(key, "Number", 1);
-    purgelet::Platform platform;
-    purgelet::SettingsStore store(platform);
-    const auto round = [&] {
-        store.WriteIniToReg(key, "Text", "2");
-        EXPECT_EQ(store.ReadIniFromReg(key, "Text"), "2");
-        EXPECT_THROW(store.ReadIniFromReg(key, "Number"), Error);
-        EXPECT_TRUE(store.Delete_Value_InRegistry(key, "Text"));
-    };
-    round();  // the system opens a few handles of its own the first time
-    const DWORD beforeStore = OpenHandles();
-    for (int i = 0; i < 5; ++i) round();
-    EXPECT_EQ(OpenHandles(), beforeStore);
-    RegDeleteTree(key);
 }

@@ -3,11 +3,12 @@
 // out of scope, so no code path closes anything by hand. They convert to the
 // raw handle where one is expected.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <utility>
 
-namespace purgelet::ui {
+namespace purgelet {
 
 // A handle with one closing function and one value that means "none".
 template <class H, class Closer>
@@ -126,12 +127,16 @@ private:
     HGDIOBJ previous_;
 };
 
-// A GDI object of our own (bitmap, brush, font, pen), deleted on scope exit.
-struct GdiObjectCloser {
-    static HGDIOBJ None() { return nullptr; }
-    void operator()(HGDIOBJ h) const { DeleteObject(h); }
+// A GDI object of our own (bitmap, brush, font, pen), deleted on scope exit;
+// typed by the kind of object it holds.
+template <class H>
+struct GdiCloser {
+    static H None() { return nullptr; }
+    void operator()(H h) const { DeleteObject(h); }
 };
-using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectCloser>;
+template <class H>
+using GdiHandle = UniqueHandle<H, GdiCloser<H>>;
+using GdiObject = GdiHandle<HGDIOBJ>;
 
 // An icon of our own (CopyIcon, CreateIconIndirect), destroyed on scope exit.
 struct IconCloser {
@@ -140,4 +145,33 @@ struct IconCloser {
 };
 using IconHandle = UniqueHandle<HICON, IconCloser>;
 
-}  // namespace purgelet::ui
+struct ImageListCloser {
+    static HIMAGELIST None() { return nullptr; }
+    void operator()(HIMAGELIST h) const { ImageList_Destroy(h); }
+};
+// An image list of our own (ImageList_Create).
+using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListCloser>;
+
+struct MenuCloser {
+    static HMENU None() { return nullptr; }
+    void operator()(HMENU h) const { DestroyMenu(h); }
+};
+// A menu of our own (CreateMenu, CreatePopupMenu) with its sub-menus.
+using MenuHandle = UniqueHandle<HMENU, MenuCloser>;
+
+struct LibraryCloser {
+    static HMODULE None() { return nullptr; }
+    void operator()(HMODULE h) const { FreeLibrary(h); }
+};
+// A library loaded with LoadLibraryA.
+using LibraryHandle = UniqueHandle<HMODULE, LibraryCloser>;
+
+struct LocalMemoryCloser {
+    static HLOCAL None() { return nullptr; }
+    void operator()(HLOCAL h) const { LocalFree(h); }
+};
+// Memory the system allocated for us with LocalAlloc (FormatMessageA's
+// FORMAT_MESSAGE_ALLOCATE_BUFFER).
+using LocalMemory = UniqueHandle<HLOCAL, LocalMemoryCloser>;
+
+}  // namespace purgelet

@@ -1,0 +1,105 @@
+#pragma once
+// The option controls of the main window, one row each: the control, the
+// value that stores it, what a change of it does, and for the seven
+// categories the category's button and custom box. Binding, loading, saving,
+// the enabling rules and the mode runs walk this table, so an option is one
+// row here (and, when it does more than store itself, its save rule).
+#include "cleaner/Clearing.h"
+#include "core/Scramble.h"
+#include "core/Texts.h"
+#include "mainwindow/MainWindow.h"
+
+namespace purgelet {
+
+// What a change of the control does when the user makes it.
+enum class SaveRule {
+    Switch,            // stores "1" or "0"
+    Execution,         // a clearing at start or at shutdown: may turn on "Load when
+                       // Windows starts", is stored, then the enabling rules follow
+    RunWhenWinStarts,  // brings the Run key in line, which stores the value
+    InTray,            // is stored, then the tray window is created or removed
+    AutoColResize,     // is stored, then the cookie list fits or restores its columns
+    ExecutionMode,     // a radio button: all four are stored, then the custom boxes' enabling
+};
+
+struct OptionRow {
+    // The control: a check box or a radio button.
+    ui::CheckBox TForm1::*box = nullptr;
+    ui::RadioButton TForm1::*radio = nullptr;
+    FixedText value;
+    SaveRule rule = SaveRule::Switch;
+    // Checked at design time: loading then turns it off only for a stored
+    // "0"; any other control is turned on only for a stored "1".
+    bool onAtDesign = false;
+    // A selection box of the Main page: its category, the category's button
+    // and its custom box on the Settings page.
+    Category category{};
+    ui::Button TForm1::*button = nullptr;
+    ui::CheckBox TForm1::*custom = nullptr;
+};
+
+// In the order the options are loaded; among the radio buttons the last one
+// stored as "1" is selected.
+inline constexpr OptionRow kOptionTable[] = {
+    {.box = &TForm1::chkClearHistory,
+     .value = texts::ValClearHistory,
+     .category = Category::HistoryLinksWeb,
+     .button = &TForm1::btnClearHistory,
+     .custom = &TForm1::chkCustom_HistoryLinksWeb},
+    {.box = &TForm1::chkTempInternet,
+     .value = texts::ValTempInternet,
+     .category = Category::TempInternetFiles,
+     .button = &TForm1::Button2,
+     .custom = &TForm1::chkCustom_TempInternetFiles},
+    {.box = &TForm1::chkClearCookies,
+     .value = texts::ValClearCookies,
+     .category = Category::Cookies,
+     .button = &TForm1::btnClearCookies,
+     .custom = &TForm1::chkCustom_Cookies},
+    {.box = &TForm1::chkClearTypedURLs,
+     .value = texts::ValClearTypedURLs,
+     .category = Category::TypedURLs,
+     .button = &TForm1::btnClearTypedURLs,
+     .custom = &TForm1::chkCustom_TypedURLs},
+    {.box = &TForm1::chkRecentLinks,
+     .value = texts::ValRecentLinks,
+     .category = Category::HistoryLinksDoc,
+     .button = &TForm1::btnClearRecent,
+     .custom = &TForm1::chkCustom_HistoryLinksDoc},
+    {.box = &TForm1::chkClearTemp,
+     .value = texts::ValClearTemp,
+     .category = Category::TemporaryFiles,
+     .button = &TForm1::btnTemporary,
+     .custom = &TForm1::chkCustom_Temporary},
+    {.box = &TForm1::chkClearTypedWordsInRun,
+     .value = texts::ValClearTypedWordsInRun,
+     .category = Category::TypedWordsOnRun,
+     .button = &TForm1::btnClearTypedWordsInRun,
+     .custom = &TForm1::chkCustom_TypedWordsInRun},
+
+    {.box = &TForm1::chkCustom_HistoryLinksWeb, .value = texts::ValCustomHistoryLinksWeb},
+    {.box = &TForm1::chkCustom_Cookies, .value = texts::ValCustomCookies},
+    {.box = &TForm1::chkCustom_TypedURLs, .value = texts::ValCustomTypedURLs},
+    {.box = &TForm1::chkCustom_TempInternetFiles, .value = texts::ValCustomTempInternetFiles},
+    {.box = &TForm1::chkCustom_Temporary, .value = texts::ValCustomTemporary},
+    {.box = &TForm1::chkCustom_HistoryLinksDoc, .value = texts::ValCustomHistoryLinksDoc},
+    {.box = &TForm1::chkCustom_TypedWordsInRun, .value = texts::ValCustomTypedWordsInRun},
+
+    {.box = &TForm1::chkRunWhenWinStarts, .value = texts::ValRunOnStartup, .rule = SaveRule::RunWhenWinStarts},
+    {.box = &TForm1::chkExecuteClearStart, .value = texts::ValExecuteClearStart, .rule = SaveRule::Execution},
+    {.box = &TForm1::chkExecuteClearShutDown, .value = texts::ValExecuteClearShutDown, .rule = SaveRule::Execution},
+
+    {.radio = &TForm1::rbtnClearAll, .value = texts::ValClearAllMode, .rule = SaveRule::ExecutionMode},
+    {.radio = &TForm1::rbtnClearSelected, .value = texts::ValClearSelectedMode, .rule = SaveRule::ExecutionMode},
+    {.radio = &TForm1::rbtnClearNotSelected, .value = texts::ValClearNotSelectedMode, .rule = SaveRule::ExecutionMode},
+    {.radio = &TForm1::rbtnCustom, .value = texts::ValCustomMode, .rule = SaveRule::ExecutionMode},
+
+    {.box = &TForm1::chkXPmenu, .value = texts::ValXPmenu, .onAtDesign = true},
+    {.box = &TForm1::chkInTray, .value = texts::ValCheckInTray, .rule = SaveRule::InTray},
+    {.box = &TForm1::chkAutoColResize, .value = texts::ValAutoColResize, .rule = SaveRule::AutoColResize},
+};
+
+// The row of a category's selection box.
+const OptionRow& CategoryRow(Category category);
+
+}  // namespace purgelet
