@@ -2,7 +2,7 @@
 // button and driven from outside like a user would.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <optional>
 #include <set>
 
 #include "AboutTestHelpers.h"
@@ -14,27 +14,6 @@ using namespace about_tests;
 namespace {
 constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
 constexpr char kAboutCaption[] = "Ovk Purgelet Version 2.0.3 - About";
-
-struct Found {
-    const char* cls;
-    std::string text;
-    HWND window = nullptr;
-};
-BOOL CALLBACK FindChildProc(HWND h, LPARAM lp) {
-    auto* f = reinterpret_cast<Found*>(lp);
-    char cls[64] = {}, text[256] = {};
-    GetClassNameA(h, cls, sizeof(cls));
-    GetWindowTextA(h, text, sizeof(text));
-    if (lstrcmpiA(cls, f->cls) != 0 || f->text != text) return TRUE;
-    f->window = h;
-    return FALSE;
-}
-// A child at any depth, by class and text.
-HWND FindChild(HWND parent, const char* cls, const std::string& text) {
-    Found f{cls, text};
-    EnumChildWindows(parent, FindChildProc, reinterpret_cast<LPARAM>(&f));
-    return f.window;
-}
 
 BOOL CALLBACK CollectTexts(HWND h, LPARAM lp) {
     char text[256] = {};
@@ -62,21 +41,13 @@ int AboutBoxesOf(DWORD pid) {
     return c.count;
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD ms = 10000) {
-    for (DWORD waited = 0; !done(); waited += 50) {
-        if (waited >= ms) return false;
-        Sleep(50);
-    }
-    return true;
-}
-
 class AboutBoxProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegDeleteTree(SettingsKey());
-        process = Start(ProgramExe());
-        ASSERT_NE(process, nullptr);
-        pid = GetProcessId(process);
+        program.emplace(ProgramExe());
+        ASSERT_TRUE(*program);
+        pid = program->Id();
         main = WaitForWindow(kMainCaption, nullptr, 30000, pid);
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
@@ -85,9 +56,7 @@ protected:
     }
     void TearDown() override {
         if (HWND box = FindWindowA(nullptr, kAboutCaption)) PostMessageA(box, WM_CLOSE, 0, 0);
-        if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-        if (process && WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-        if (process) CloseHandle(process);
+        if (program) program->End(main);
         RegDeleteTree(SettingsKey());
     }
     HWND OpenAbout() {
@@ -97,7 +66,7 @@ protected:
         return box;
     }
 
-    HANDLE process = nullptr;
+    std::optional<StartedProgram> program;
     DWORD pid = 0;
     HWND main = nullptr, aboutButton = nullptr;
 };
@@ -143,13 +112,13 @@ TEST_F(AboutBoxProgramTest, OpensWithItsTextsAndLogoStaysSingleAndClosesOnEnterA
 
     HWND ok = FindChild(box, "Button", "&OK");
     ASSERT_NE(ok, nullptr);
-    PostMessageA(ok, WM_KEYDOWN, VK_RETURN, 0);
+    PostKeys(ok, {VK_RETURN});
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); })) << "Enter did not close the box";
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
 
     box = OpenAbout();
     ASSERT_NE(box, nullptr);
-    PostMessageA(FindChild(box, "Button", "&OK"), WM_KEYDOWN, VK_ESCAPE, 0);
+    PostKeys(FindChild(box, "Button", "&OK"), {VK_ESCAPE});
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); })) << "Esc did not close the box";
     EXPECT_EQ(AboutBoxesOf(pid), 0);
 }
@@ -161,8 +130,7 @@ TEST_F(AboutBoxProgramTest, TheMailLinkWithoutAMailProgramSaysSoAndTheBoxStays) 
     ASSERT_NE(box, nullptr);
     HWND mail = FindChild(box, "Static", "support@ovksoft.com");
     ASSERT_NE(mail, nullptr);
-    PostMessageA(mail, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    PostClick(mail, {2, 2});
     HWND error = WaitForWindow("Error", "#32770", 15000, pid);
     ASSERT_NE(error, nullptr);
     EXPECT_EQ(DialogText(error), "Failing to open e-mail client application.");

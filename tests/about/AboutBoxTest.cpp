@@ -178,54 +178,27 @@ TEST_F(AboutBoxTest, LinksOpenTheirAddressesAndReportOnlyEmptyAddressesAndMissin
     EXPECT_EQ(fx.app.Forms().back(), &box) << "the box stays open";
 }
 
-namespace {
-// What a timer callback saw while the modal box was shown.
-struct WhileShown {
-    ProgramState* state = nullptr;
-    ui::Form* opener = nullptr;
-    int boxes = -1, boxesAfterSecondOpen = -1;
-    bool openerEnabled = true;
-    std::size_t eventsBeforeSecondOpen = 0;
-    std::vector<std::string>* events = nullptr;
-};
-WhileShown* whileShown = nullptr;
-
-int OpenAboutBoxes(ui::Application& app) {
-    int n = 0;
-    for (ui::Form* f : app.Forms()) n += dynamic_cast<TAboutBox*>(f) != nullptr;
-    return n;
-}
-
-void CALLBACK LookWhileShown(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    WhileShown& w = *whileShown;
-    w.boxes = OpenAboutBoxes(w.state->app);
-    w.openerEnabled = IsWindowEnabled(w.opener->Handle()) != FALSE;
-    w.eventsBeforeSecondOpen = w.events->size();
-    ShowAboutBox(*w.state);
-    w.boxesAfterSecondOpen = OpenAboutBoxes(w.state->app);
-    for (ui::Form* f : w.state->app.Forms())
-        if (auto* box = dynamic_cast<TAboutBox*>(f)) PostMessageA(box->OKButton.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
-}
-}  // namespace
-
 TEST_F(AboutBoxTest, OpeningBeepsShowsOneModalBoxAndFreesItWhenItCloses) {
     ui::Form& opener =
         fx.app.CreateForm<ui::Form>(std::string("Opener"), ui::DesignRect{10, 10, 300, 200}, std::string("Opener"));
     opener.Show();
-    WhileShown seen;
-    seen.state = &fx.state;
-    seen.opener = &opener;
-    seen.events = &events;
-    whileShown = &seen;
-    SetTimer(nullptr, 0, 300, &LookWhileShown);
+    int boxes = -1, boxesAfterSecondOpen = -1;
+    bool openerEnabled = true;
+    std::size_t eventsBeforeSecondOpen = 0;
+    ModalWatch whileShown([&] {
+        boxes = OpenAboutBoxes(fx.app);
+        openerEnabled = IsWindowEnabled(opener.Handle()) != FALSE;
+        eventsBeforeSecondOpen = events.size();
+        ShowAboutBox(fx.state);
+        boxesAfterSecondOpen = OpenAboutBoxes(fx.app);
+        CloseAboutBoxes(fx.app);
+    });
     ShowAboutBox(fx.state);
-    whileShown = nullptr;
 
-    EXPECT_EQ(seen.boxes, 1);
-    EXPECT_FALSE(seen.openerEnabled) << "the opener takes input while the box is shown";
-    EXPECT_EQ(seen.eventsBeforeSecondOpen, 2u) << "one beep on opening, one as the box is created";
-    EXPECT_EQ(seen.boxesAfterSecondOpen, 1);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_FALSE(openerEnabled) << "the opener takes input while the box is shown";
+    EXPECT_EQ(eventsBeforeSecondOpen, 2u) << "one beep on opening, one as the box is created";
+    EXPECT_EQ(boxesAfterSecondOpen, 1);
     EXPECT_EQ(events.size(), 2u) << "an open box is brought forward without a beep";
     EXPECT_EQ(OpenAboutBoxes(fx.app), 0) << "the box is freed when it closes";
     EXPECT_TRUE(IsWindowEnabled(opener.Handle()));

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the About box tests: the logo as the host's JPEG library decoded
-// it, and a prefix without a mail program.
+// it, a prefix without a mail program, and the boxes open in this program.
 #include <windows.h>
 
 #include <algorithm>
@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "about/AboutBox.h"
 #include "about/JpegPicture.h"
+#include "support/Input.h"
 
 namespace about_tests {
 
@@ -119,5 +121,18 @@ private:
     static constexpr char kBackup[] = "Software\\PurgeletTests\\mailto";
     bool saved_ = false;
 };
+
+inline int OpenAboutBoxes(purgelet::ui::Application& app) {
+    int n = 0;
+    for (purgelet::ui::Form* f : app.Forms()) n += dynamic_cast<purgelet::TAboutBox*>(f) != nullptr;
+    return n;
+}
+
+// Esc on every open box, for its modal loop to take.
+inline void CloseAboutBoxes(purgelet::ui::Application& app) {
+    for (purgelet::ui::Form* f : app.Forms())
+        if (auto* box = dynamic_cast<purgelet::TAboutBox*>(f))
+            testing_support::PostKeys(box->OKButton.Handle(), {VK_ESCAPE});
+}
 
 }  // namespace about_tests

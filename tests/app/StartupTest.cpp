@@ -4,6 +4,7 @@
 #include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 #include "tray/TrayWindow.h"
 
@@ -191,9 +192,7 @@ TEST_F(StartupTest, TrayStartWithABadPositionStillShowsTheMainWindow) {
 TEST_F(StartupTest, TrayOptionInANormalStartCreatesTheTrayWindow) {
     StartProgram(fx.state);
     ASSERT_NE(fx.state.windows.MainWindow(), nullptr);
-    HWND box = fx.state.windows.MainWindow()->chkInTray.Handle();
-    SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-    SendMessageA(box, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    Click(fx.state.windows.MainWindow()->chkInTray.Handle());
     EXPECT_TRUE(fx.state.TrayMode);
     EXPECT_NE(dynamic_cast<TForm2*>(fx.app.FindFormByCaption("Form2")), nullptr);
     EXPECT_EQ(fx.state.windows.TrayWindow(), fx.app.FindFormByCaption("Form2"));

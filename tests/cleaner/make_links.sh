@@ -31,20 +31,7 @@
 #
 #   make_links.sh BUILD_DIR
 set -euo pipefail
-
-build="${1:?usage: make_links.sh BUILD_DIR}"
-build="$(cd "$build" && pwd)"
-here="$(cd "$(dirname "$0")/../.." && pwd)"
-
-# Make sure the prefix exists (and is sealed) before anything is put in it.
-"$here/scripts/winerun.sh" --build "$build"
-
-prefix="$build/wineprefix"
-drive_c="$prefix/drive_c"
-if [ ! -d "$drive_c" ] || [ -L "$drive_c" ]; then
-    echo "make_links: no drive_c in $prefix" >&2
-    exit 1
-fi
+source "$(dirname "$0")/../support/host/prefix.sh" "$@"
 
 links="$drive_c/purgelet-links"
 # rm -rf removes links, never what they point to.

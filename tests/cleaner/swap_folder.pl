@@ -24,8 +24,9 @@ use strict;
 use warnings;
 use Cwd qw(realpath);
 use File::Basename qw(dirname);
-
-sub fail { print STDERR "swap_folder: @_\n"; exit 2; }
+use FindBin;
+use lib $FindBin::RealBin;
+use HostPrefix;
 
 @ARGV == 4 || @ARGV == 5 or fail("usage: swap_folder.pl RACE SWAPPED TARGET SECONDS [PAUSE]");
 my ($race_win, $swapped_rel, $target_rel, $seconds, $pause_ms) = @ARGV;
@@ -33,11 +34,7 @@ $seconds =~ /^\d+$/ && $seconds > 0 && $seconds <= 3600 or fail("bad time limit"
 $pause_ms //= 1;
 $pause_ms =~ /^\d+(\.\d+)?$/ && $pause_ms <= 1000 or fail("bad pause");
 
-my $self = realpath($0) // fail("cannot find myself");
-my $build = realpath(dirname($self) . "/..") // fail("no build folder");
-my $drive_c = "$build/wineprefix/drive_c";
--d $drive_c && !-l $drive_c or fail("no drive_c in $build/wineprefix");
-$drive_c = realpath($drive_c);
+my $drive_c = prefix_drive_c();
 
 sub names {  # plain names only: no empty, "." or ".." component
     my @names = grep { length } split /[\\\/]/, shift;

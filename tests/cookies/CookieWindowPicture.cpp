@@ -1,15 +1,6 @@
-// Shows the cookie window with a few rows for a while, so that a picture of
-// the screen can be taken (docs/cookie-window.png). Not part of the test run;
-// start it with
-//   winerun.sh --build B B/tests/test_cookies.exe --gtest_also_run_disabled_tests
-//       --gtest_filter=CookieWindowPicture.*
-// and meanwhile take the picture with
-//   DISPLAY=:<number from B/.xvfb> import -window root shot.png
-// cropped to the client area the test prints.
+// The cookie window with a few rows, pictured for the documentation
+// (docs/cookie-window.png, made by scripts/screenshots.sh).
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
 
 #include "CookieTestHelpers.h"
 #include "cookies/CookieListWindow.h"
@@ -17,7 +8,7 @@
 using namespace purgelet;
 using namespace cookie_tests;
 
-TEST(CookieWindowPicture, DISABLED_ShowsTheWindowWithRows) {
+TEST(CookieWindowPicture, ShowsTheWindowWithRows) {
     testing_support::ClearUrlCache();
     const FILETIME zero{};
     AddCookie("Cookie:tester@news.example.com/", LocalTime(2005, 3, 9, 13, 5, 7), LocalTime(2008, 1, 1, 0, 0, 0));
@@ -36,18 +27,7 @@ TEST(CookieWindowPicture, DISABLED_ShowsTheWindowWithRows) {
     w.lvCookies.SetChecked(0, true);
     w.lvCookies.SetChecked(2, true);
     w.Show();
-    RECT r{};
-    GetClientRect(w.Handle(), &r);
-    POINT origin{0, 0};
-    ClientToScreen(w.Handle(), &origin);
-    std::printf("client area %ldx%ld+%ld+%ld\n", r.right, r.bottom, origin.x, origin.y);
-    std::fflush(stdout);
-    const char* seconds = std::getenv("PURGELET_SHOW_SECONDS");
-    const DWORD until = GetTickCount() + 1000u * static_cast<DWORD>(seconds ? std::atoi(seconds) : 8);
-    while (GetTickCount() < until) {
-        fx.app.ProcessMessages();
-        Sleep(50);
-    }
+    EXPECT_TRUE(testing_support::PictureWindow(fx.app, w.Handle(), "cookie-window"));
     w.Hide();
     testing_support::ClearUrlCache();
 }

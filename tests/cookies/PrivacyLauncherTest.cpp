@@ -11,6 +11,7 @@
 #include "CookieTestHelpers.h"
 #include "cookies/CookieListWindow.h"
 #include "cookies/PrivacyLauncher.h"
+#include "support/Input.h"
 
 using namespace purgelet;
 using namespace testing_support;
@@ -29,7 +30,7 @@ HWND PerSiteDialog() { return FindWindowA(kDialogClass, kPerSiteTitle); }
 
 // A control's own text (GetWindowText would give another process's edit
 // field's title, not its content).
-std::string TextOf(HWND window) {
+std::string FieldText(HWND window) {
     char text[512] = {};
     SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
     return text;
@@ -105,8 +106,8 @@ TEST_F(PrivacyLauncherTest, WholePathFillsTheAddressAndRefreshesWhenInternetOpti
     const HWND perSite = PerSiteDialog();
     ASSERT_NE(perSite, nullptr) << "the Edit button's command did not reach the options window";
     const HWND field = FindWindowExA(perSite, nullptr, "Edit", nullptr);
-    EXPECT_EQ(TextOf(field), address);
-    EXPECT_EQ(TextOf(FindWindowExA(perSite, field, "Edit", nullptr)), "") << "only the first field is written";
+    EXPECT_EQ(FieldText(field), address);
+    EXPECT_EQ(FieldText(FindWindowExA(perSite, field, "Edit", nullptr)), "") << "only the first field is written";
     EXPECT_TRUE(w.Timer.Enabled());
     EXPECT_TRUE(fx.recorded.boxes.empty());
 
@@ -164,7 +165,7 @@ TEST_F(PrivacyLauncherTest, WithoutASelectedRowTheFieldStaysEmptyAndAnEarlyClose
     w.btnPrivacy.Click();
     const HWND perSite = PerSiteDialog();
     ASSERT_NE(perSite, nullptr);
-    EXPECT_EQ(TextOf(FindWindowExA(perSite, nullptr, "Edit", nullptr)), "");
+    EXPECT_EQ(FieldText(FindWindowExA(perSite, nullptr, "Edit", nullptr)), "");
     ASSERT_TRUE(w.Timer.Enabled());
 
     // Closed before the first tick runs: the watch's first poll finds nothing.
@@ -178,22 +179,12 @@ TEST_F(PrivacyLauncherTest, WithoutASelectedRowTheFieldStaysEmptyAndAnEarlyClose
     EXPECT_TRUE(fx.recorded.boxes.empty());
 }
 
-namespace {
-purgelet::ui::Application* toTerminate = nullptr;
-void CALLBACK TerminateNow(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    toTerminate->Terminate();
-}
-}  // namespace
-
 TEST_F(PrivacyLauncherTest, TheProgramToldToEndStopsThePollsAtOnce) {
     TMainForm& w = CreateWithRows();
-    toTerminate = &fx.app;
-    SetTimer(nullptr, 0, 10, &TerminateNow);
+    ModalWatch endsTheProgram([&] { fx.app.Terminate(); }, 10);
     Sleep(20);
     const double start = SecondsNow();
     w.btnPrivacy.Click();
-    toTerminate = nullptr;
     EXPECT_LT(SecondsNow() - start, 1.0) << "the launch kept polling after the program was told to end";
     EXPECT_TRUE(fx.app.Terminated());
     EXPECT_TRUE(fx.recorded.boxes.empty());

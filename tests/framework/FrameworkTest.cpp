@@ -6,10 +6,15 @@
 #include "framework/Controls.h"
 #include "base/Errors.h"
 #include "framework/Form.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
 using namespace purgelet::ui;
+using testing_support::Click;
+using testing_support::Key;
+using testing_support::Mouse;
+using testing_support::PressKey;
 using testing_support::ProgramFixture;
 
 namespace {
@@ -165,20 +170,17 @@ TEST(Framework, MouseUpSeesTheNewStateAndKeyUpRunsBeforeTheToggle) {
         if (key == VK_SPACE) seenOnKeyUp.push_back(form.check.Checked());
     };
     HWND h = form.check.Handle();
-    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Click(h, {5, 5});
     ASSERT_EQ(seenOnMouseUp.size(), 1u);
     EXPECT_TRUE(seenOnMouseUp[0]);
     // A right-button release changes nothing but is reported too.
-    SendMessageA(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-    SendMessageA(h, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    Click(h, {5, 5}, Mouse::Right);
     ASSERT_EQ(seenOnMouseUp.size(), 2u);
     EXPECT_TRUE(seenOnMouseUp[1]);
     EXPECT_EQ(buttons[1], MouseButton::Right);
     // The key release reaches the handler before the box toggles.
     SetFocus(h);
-    SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
-    SendMessageA(h, WM_KEYUP, VK_SPACE, 0xC0000001);
+    Key(h, VK_SPACE);
     ASSERT_EQ(seenOnKeyUp.size(), 1u);
     EXPECT_TRUE(seenOnKeyUp[0]);
     EXPECT_FALSE(form.check.Checked());
@@ -225,13 +227,7 @@ TEST(Framework, KeyboardSelectsARadioButtonOnTheKeyPress) {
             for (RadioButton* s : {&form.radioA, &form.radioB, &form.radioC})
                 if (s->Checked()) selectedAtKeyUp.push_back(s->Name());
         };
-    const auto press = [&](Control& c, WORD key) {
-        c.SetFocus();
-        PostMessageA(c.Handle(), WM_KEYDOWN, key, 1);
-        fx.app.ProcessMessages();
-        PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
-        fx.app.ProcessMessages();
-    };
+    const auto press = [&](Control& c, WORD key) { PressKey(fx.app, c.Handle(), key); };
     form.radioA.SetChecked(true);
     press(form.radioA, VK_DOWN);  // moves to the next button and selects it
     EXPECT_EQ(GetFocus(), form.radioB.Handle());

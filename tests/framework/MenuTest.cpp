@@ -3,16 +3,16 @@
 // run their items' clicks.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/Menu.h"
 #include "support/Surface.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet::ui;
+using testing_support::MenuWatch;
+using testing_support::PostKeys;
 using testing_support::ProgramFixture;
 using testing_support::Surface;
 
@@ -60,18 +60,11 @@ TEST(OwnerDrawnMenu, PopupItemsAreMeasuredAndDrawnByTheirHandlersAndTheChosenOne
     std::vector<std::string> events;
     for (MenuItem* item : form.popup.Items()) Record(*item, events);
     form.first.onClick = [&] { events.push_back("click first"); };
-    form.popup.onPopup = [&] {
-        PostMessageA(form.Handle(), WM_KEYDOWN, VK_DOWN, 0);
-        PostMessageA(form.Handle(), WM_KEYDOWN, VK_RETURN, 0);
-    };
-    std::atomic<bool> done{false};
-    std::thread watchdog([&] {
-        for (int i = 0; i < 50 && !done; ++i) Sleep(100);
-        if (!done) EndMenu();
-    });
-    form.popup.Popup(100, 100);
-    done = true;
-    watchdog.join();
+    form.popup.onPopup = [&] { PostKeys(form.Handle(), {VK_DOWN, VK_RETURN}); };
+    {
+        MenuWatch closeIfMissed;
+        form.popup.Popup(100, 100);
+    }
     // The documented remedy for a menu opened from the notification area that
     // would not close on a click elsewhere (Windows shows it, Wine does not):
     // a harmless message to the owner once the menu has closed.

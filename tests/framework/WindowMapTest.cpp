@@ -10,6 +10,7 @@
 #include "framework/Form.h"
 #include "framework/Image.h"
 #include "framework/UtilityWindow.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -54,8 +55,7 @@ TEST(WindowMap, AMessageForAGoneHandleReachesNoObject) {
     // procedure only: the box toggles, its object hears nothing.
     const HWND check = form.check.Handle();
     fx.app.UnregisterWindow(check);
-    SendMessageA(check, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(check, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    Click(check, {2, 2});
     EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(clicks, 0);
 

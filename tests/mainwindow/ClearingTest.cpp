@@ -15,6 +15,7 @@
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionRules.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -186,9 +187,9 @@ TEST_F(ClearingTest, RegistryListsLoseEveryValueButKeepTheirKey) {
     // A press on either button empties the log at once; released outside, it clicks nothing.
     for (ui::Button* b : {&w.btnClearTypedURLs, &w.btnClearTypedWordsInRun}) {
         w.Log().Add("line");
-        SendMessageA(b->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        ButtonDown(b->Handle(), {4, 4});
         EXPECT_EQ(w.Log().Lines(), Lines{});
-        SendMessageA(b->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(0xFFF0, 0xFFF0));
+        ButtonUp(b->Handle(), {0xFFF0, 0xFFF0});
         ReleaseCapture();
         EXPECT_EQ(w.Log().Lines(), Lines{});
     }

@@ -14,6 +14,7 @@
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionRules.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -67,20 +68,7 @@ protected:
         w.PageControl1.SetActivePage(&w.TabSettings);
         return w;
     }
-    // A mouse button pressed and released over the control.
-    static void Release(ui::Control& c, ui::MouseButton button = ui::MouseButton::Left) {
-        const UINT down = button == ui::MouseButton::Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
-        SendMessageA(c.Handle(), down, button == ui::MouseButton::Left ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(4, 4));
-        SendMessageA(c.Handle(), down + 1, 0, MAKELPARAM(4, 4));
-    }
-    // A key pressed and released on the control with the focus, through the message loop.
-    void Press(ui::Control& c, WORD key) {
-        c.SetFocus();
-        PostMessageA(c.Handle(), WM_KEYDOWN, key, 1);
-        fx.app.ProcessMessages();
-        PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
-        fx.app.ProcessMessages();
-    }
+    void Press(ui::Control& c, WORD key) { PressKey(fx.app, c.Handle(), key); }
     static std::string Stored(const std::string& name) { return RegGetString(SettingsKey(), name); }
     static std::string RunEntry() { return RegGetString(kRunKeyPath, kRunEntryName); }
     static bool RunEntryExists() { return RegValueExists(kRunKeyPath, kRunEntryName); }
@@ -118,7 +106,7 @@ TEST(OptionRules, RunKeyEntryIsQuotedOnlyWhenThePathHoldsABlank) {
 TEST_F(OptionsTest, ExecutionBoxTurnsOnLoadWhenWindowsStarts) {
     TForm1& w = Create();
     EXPECT_FALSE(RunEntryExists());
-    Release(w.chkExecuteClearShutDown);
+    Click(w.chkExecuteClearShutDown.Handle());
     EXPECT_TRUE(w.chkRunWhenWinStarts.Checked());
     EXPECT_EQ(RunEntry(), "\"" + exe + "\"");
     EXPECT_EQ(Stored("RunOnStartup"), "1");
@@ -128,16 +116,16 @@ TEST_F(OptionsTest, ExecutionBoxTurnsOnLoadWhenWindowsStarts) {
     EXPECT_TRUE(boxes.empty());
 
     // Turning it off leaves the start at logon alone.
-    Release(w.chkExecuteClearShutDown);
+    Click(w.chkExecuteClearShutDown.Handle());
     EXPECT_EQ(Stored(texts::ValExecuteClearShutDown.Text()), "0");
     EXPECT_TRUE(w.chkRunWhenWinStarts.Checked());
     EXPECT_TRUE(RunEntryExists());
     EXPECT_FALSE(w.rbtnClearAll.Enabled());
 
     // It cannot be turned off while a clearing is on: the entry is written again.
-    Release(w.chkExecuteClearStart);
+    Click(w.chkExecuteClearStart.Handle());
     DeleteRunEntry();
-    Release(w.chkRunWhenWinStarts);
+    Click(w.chkRunWhenWinStarts.Handle());
     EXPECT_TRUE(w.chkRunWhenWinStarts.Checked());
     EXPECT_EQ(RunEntry(), "\"" + exe + "\"");
     EXPECT_EQ(Stored("RunOnStartup"), "1");
@@ -149,7 +137,7 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     {
         DeniedKey denied(kRunKeyPath);
         ASSERT_TRUE(denied.Denied());
-        Release(w.chkExecuteClearShutDown);
+        Click(w.chkExecuteClearShutDown.Handle());
     }
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
@@ -163,7 +151,7 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     fx.state.platform.runKey.setValue = [](HKEY, const char*, const std::wstring&) {
         return LONG(ERROR_ACCESS_DENIED);
     };
-    Release(w.chkRunWhenWinStarts);
+    Click(w.chkRunWhenWinStarts.Handle());
     ExpectFailureBox();
     EXPECT_FALSE(w.chkRunWhenWinStarts.Checked());
     EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
@@ -172,7 +160,7 @@ TEST_F(OptionsTest, RunKeyThatCannotBeWritten) {
     // An error that is no refusal of the registry is shown as what it is.
     fx.state.platform.runKey = Platform::RunKeyCalls{};
     fx.state.platform.moduleFileName = []() -> std::wstring { throw Error("No module name"); };
-    Release(w.chkRunWhenWinStarts);
+    Click(w.chkRunWhenWinStarts.Handle());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "No module name.");
     EXPECT_EQ(boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
@@ -187,7 +175,7 @@ TEST_F(OptionsTest, RemovalRules) {
     const auto turnOff = [&] {
         w.chkRunWhenWinStarts.SetChecked(true);
         RegSetString(SettingsKey(), "RunOnStartup", "1");
-        Release(w.chkRunWhenWinStarts);
+        Click(w.chkRunWhenWinStarts.Handle());
     };
 
     // No entry: removed, no message.
@@ -244,10 +232,10 @@ TEST_F(OptionsTest, RadioButtonsAndCustomEnabling) {
         return Stored(texts::ValClearAllMode.Text()) + Stored(texts::ValClearSelectedMode.Text()) +
                Stored(texts::ValClearNotSelectedMode.Text()) + Stored(texts::ValCustomMode.Text());
     };
-    Release(w.rbtnCustom);
+    Click(w.rbtnCustom.Handle());
     EXPECT_EQ(modes(), "0001");
     EXPECT_TRUE(w.chkCustom_TypedWordsInRun.Enabled());
-    Release(w.rbtnClearAll);
+    Click(w.rbtnClearAll.Handle());
     EXPECT_EQ(modes(), "1000");
     EXPECT_FALSE(w.chkCustom_TypedWordsInRun.Enabled());
 
@@ -264,7 +252,7 @@ TEST_F(OptionsTest, RadioButtonsAndCustomEnabling) {
     EXPECT_EQ(modes(), "0001");
 
     // Both clearings off: buttons and boxes disabled, the choice kept.
-    Release(w.chkExecuteClearStart);
+    Click(w.chkExecuteClearStart.Handle());
     EXPECT_FALSE(w.rbtnCustom.Enabled());
     EXPECT_FALSE(w.chkCustom_Cookies.Enabled());
     EXPECT_TRUE(w.rbtnCustom.Checked());
@@ -301,13 +289,12 @@ TEST_F(OptionsTest, SpaceStoresTheStateEveryBoxShowsAfterwards) {
         SCOPED_TRACE(box->Name());
         const bool before = box->Checked();
         const auto valuesBefore = stored();
-        SendMessageA(box->Handle(), WM_KEYDOWN, VK_SPACE, 1);
-        SendMessageA(box->Handle(), WM_KEYUP, VK_SPACE, 0xC0000001);
+        Key(box->Handle(), VK_SPACE);
         EXPECT_NE(box->Checked(), before);
         const auto bySpace = stored();
         EXPECT_NE(bySpace, valuesBefore);
-        Release(*box);
-        Release(*box);
+        Click(box->Handle());
+        Click(box->Handle());
         EXPECT_NE(box->Checked(), before);
         EXPECT_EQ(stored(), bySpace);
         EXPECT_EQ(RunEntryExists(), w.chkRunWhenWinStarts.Checked());
@@ -318,8 +305,7 @@ TEST_F(OptionsTest, SpaceStoresTheStateEveryBoxShowsAfterwards) {
     SendMessageA(w.chkClearTemp.Handle(), WM_KEYUP, VK_SPACE, 0xC0000001);
     EXPECT_TRUE(w.chkClearTemp.Checked());
     EXPECT_EQ(Stored(texts::ValClearTemp.Text()), "1");
-    SendMessageA(w.chkClearCookies.Handle(), WM_KEYDOWN, 'X', 1);
-    SendMessageA(w.chkClearCookies.Handle(), WM_KEYUP, 'X', 0xC0000001);
+    Key(w.chkClearCookies.Handle(), 'X');
     EXPECT_FALSE(RegValueExists(SettingsKey(), texts::ValClearCookies.Text()));
     EXPECT_TRUE(boxes.empty());
 }
@@ -336,19 +322,19 @@ TEST_F(OptionsTest, EveryCheckBoxAndRadioButtonOfTheMainWindowIsAStoredOption) {
     for (ui::Control* c : controls) {
         SCOPED_TRACE(c->Name());
         RegDeleteTree(SettingsKey());
-        Release(*c);
+        Click(c->Handle());
         EXPECT_FALSE(RegValueNames(SettingsKey()).empty()) << "released without storing anything";
     }
 }
 
 TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
     TForm1& w = Create();
-    Release(w.chkInTray);
+    Click(w.chkInTray.Handle());
     EXPECT_EQ(Stored("Check In Tray"), "1");
     EXPECT_TRUE(fx.state.TrayMode);
     EXPECT_EQ(TrayWindows(), 1);
     // A right-button release stores the same state again and changes nothing else.
-    Release(w.chkInTray, ui::MouseButton::Right);
+    Click(w.chkInTray.Handle(), {4, 4}, Mouse::Right);
     EXPECT_TRUE(w.chkInTray.Checked());
     EXPECT_EQ(TrayWindows(), 1);
     // Closing now only hides the main window.
@@ -356,7 +342,7 @@ TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
     EXPECT_FALSE(w.IsShowing());
     EXPECT_FALSE(fx.app.Terminated());
 
-    Release(w.chkInTray);
+    Click(w.chkInTray.Handle());
     fx.app.ProcessMessages();
     EXPECT_EQ(Stored("Check In Tray"), "0");
     EXPECT_FALSE(fx.state.TrayMode);
@@ -371,7 +357,7 @@ TEST_F(OptionsTest, TrayWindowOfALogonStartStaysWhenTheTrayOptionIsTurnedOn) {
     fx.state.TrayMode = true;
     fx.state.windows.CreateTrayWindow();
     TForm1& w = Create();
-    Release(w.chkInTray);
+    Click(w.chkInTray.Handle());
     EXPECT_EQ(Stored("Check In Tray"), "1");
     EXPECT_EQ(TrayWindows(), 1);
     EXPECT_TRUE(fx.state.TrayMode);
@@ -382,11 +368,11 @@ TEST_F(OptionsTest, AutoColumnSizingActsOnTheCookieList) {
     TForm1& w = Create();
     RegSetString(SettingsKey(), "ColWidth0", "120");
     cookies.lvCookies.SetColumnWidth(0, 33);
-    Release(w.chkAutoColResize);  // never shown, so only code reaches it
+    Click(w.chkAutoColResize.Handle());  // never shown, so only code reaches it
     EXPECT_EQ(Stored(texts::ValAutoColResize.Text()), "1");
     for (int c = 0; c < 7; ++c) EXPECT_TRUE(cookies.lvCookies.ColumnAutoSize(c)) << c;
     EXPECT_NE(cookies.lvCookies.ColumnWidth(0), 33);
-    Release(w.chkAutoColResize);
+    Click(w.chkAutoColResize.Handle());
     EXPECT_EQ(Stored(texts::ValAutoColResize.Text()), "0");
     EXPECT_EQ(cookies.lvCookies.ColumnWidth(0), 120);
 }

@@ -16,15 +16,12 @@ use strict;
 use warnings;
 use Cwd qw(realpath);
 use File::Basename qw(dirname basename);
-
-sub fail { print STDERR "replace_with_links: @_\n"; exit 2; }
+use FindBin;
+use lib $FindBin::RealBin;
+use HostPrefix;
 
 @ARGV >= 4 && (@ARGV - 1) % 3 == 0 or fail("usage: replace_with_links.pl DONE KIND FILE TARGET ...");
-my $self = realpath($0) // fail("cannot find myself");
-my $build = realpath(dirname($self) . "/..") // fail("no build folder");
-my $drive_c = "$build/wineprefix/drive_c";
--d $drive_c && !-l $drive_c or fail("no drive_c in $build/wineprefix");
-$drive_c = realpath($drive_c);
+my $drive_c = prefix_drive_c();
 
 # A Windows path below C:\ as a host path whose folder really lies below drive_c.
 sub host_path {

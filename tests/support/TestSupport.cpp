@@ -383,8 +383,14 @@ double SecondsNow() {
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-bool SaveWindowBitmap(HWND window, const std::string& path) {
+bool PictureWindow(purgelet::ui::Application& app, HWND window, const std::string& name) {
     using namespace purgelet;
+    for (int k = 0; k < 20; ++k) {
+        app.ProcessMessages();
+        Sleep(25);
+    }
+    const std::string folder = "T:\\shots\\", path = folder + name + ".bmp";
+    MakeDir(folder);
     RECT r;
     if (!GetWindowRect(window, &r)) return false;
     const int w = r.right - r.left, h = r.bottom - r.top;

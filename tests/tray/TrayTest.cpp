@@ -2,12 +2,10 @@
 // notification area.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
-#include "about/AboutBox.h"
+#include "about/AboutTestHelpers.h"
 #include "core/Texts.h"
 #include "mainwindow/MainWindow.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 #include "tray/TrayIcon.h"
 #include "tray/TrayTestHelpers.h"
@@ -15,6 +13,8 @@
 
 using namespace purgelet;
 using namespace testing_support;
+using about_tests::CloseAboutBoxes;
+using about_tests::OpenAboutBoxes;
 using tray_testing::TrayIconCount;
 
 namespace {
@@ -49,30 +49,6 @@ protected:
     std::vector<DWORD> calls;
     bool refuseAdd = false;
 };
-
-int OpenAboutBoxes(ui::Application& app) {
-    int n = 0;
-    for (ui::Form* f : app.Forms()) n += dynamic_cast<TAboutBox*>(f) != nullptr;
-    return n;
-}
-
-// Seen from inside the modal About box: how many boxes a second "  About" leaves open.
-struct AboutWhileShown {
-    TForm2* tray = nullptr;
-    int boxes = -1, boxesAfterSecondAbout = -1;
-};
-AboutWhileShown* aboutWhileShown = nullptr;
-
-void CALLBACK LookAtAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    AboutWhileShown& seen = *aboutWhileShown;
-    ui::Application& app = seen.tray->App();
-    seen.boxes = OpenAboutBoxes(app);
-    seen.tray->About1Click();
-    seen.boxesAfterSecondAbout = OpenAboutBoxes(app);
-    for (ui::Form* f : app.Forms())
-        if (auto* box = dynamic_cast<TAboutBox*>(f)) PostMessageA(box->OKButton.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
-}
 
 TForm1* OpenMainWindow(ui::Application& app) { return dynamic_cast<TForm1*>(app.FindFormByCaption(kMainCaption)); }
 }  // namespace
@@ -222,25 +198,15 @@ TEST_F(TrayTest, MouseMovesAreReportedButClicksAndReleasesDoNothing) {
 TEST_F(TrayTest, RightButtonPressOpensTheMenuAtTheCursorAndTheChosenCommandRuns) {
     TForm2& tray = CreateTray();
     SetCursorPos(400, 300);
-    std::atomic<bool> done{false};
     RECT menuRect{};
-    std::thread watchdog([&] {
-        for (int i = 0; i < 100 && !done; ++i) {
-            HWND menu = FindWindowA("#32768", nullptr);
-            if (menu && IsWindowVisible(menu)) {
-                GetWindowRect(menu, &menuRect);
-                // Down to "  About", "  Help", over the separator to "  Open", and choose it.
-                for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN})
-                    PostMessageA(tray.Handle(), WM_KEYDOWN, key, 0);
-                return;
-            }
-            Sleep(50);
-        }
-        EndMenu();
-    });
-    SendMessageA(fx.state.TrayIcon->MessageWindowHandle(), kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
-    done = true;
-    watchdog.join();
+    {
+        MenuWatch choose([&](HWND menu) {
+            GetWindowRect(menu, &menuRect);
+            // Down to "  About", "  Help", over the separator to "  Open", and choose it.
+            PostKeys(tray.Handle(), {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+        });
+        SendMessageA(fx.state.TrayIcon->MessageWindowHandle(), kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
+    }
     // The menu opened with its right edge at the cursor.
     EXPECT_EQ(menuRect.right, 400);
     EXPECT_EQ(menuRect.top, 300);
@@ -307,15 +273,17 @@ TEST_F(TrayTest, OpenShowsTheMainWindowMakingOrRestoringItHelpOpensTheHelpFile) 
 
 TEST_F(TrayTest, AboutOpensOneModalAboutBoxAndFreesItWhenItCloses) {
     TForm2& tray = CreateTray();
-    AboutWhileShown seen;
-    seen.tray = &tray;
-    aboutWhileShown = &seen;
+    int boxes = -1, boxesAfterSecondAbout = -1;
     const int beepsBefore = fx.recorded.beeps;
-    SetTimer(nullptr, 0, 300, &LookAtAboutBox);
+    ModalWatch whileShown([&] {
+        boxes = OpenAboutBoxes(fx.app);
+        tray.About1Click();
+        boxesAfterSecondAbout = OpenAboutBoxes(fx.app);
+        CloseAboutBoxes(fx.app);
+    });
     tray.About1Click();
-    aboutWhileShown = nullptr;
-    EXPECT_EQ(seen.boxes, 1);
-    EXPECT_EQ(seen.boxesAfterSecondAbout, 1) << "an open box is brought forward, no second one opens";
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(boxesAfterSecondAbout, 1) << "an open box is brought forward, no second one opens";
     EXPECT_EQ(fx.recorded.beeps - beepsBefore, 2) << "one beep on opening, one as the box is created";
     EXPECT_EQ(OpenAboutBoxes(fx.app), 0) << "the box is freed when it closes";
 }
@@ -375,8 +343,7 @@ TEST_F(TrayTest, TheTrayOptionShowsAndRemovesTheIconAtOnce) {
     main.Show();
     main.PageControl1.SetActivePage(&main.TabSettings);
     const auto clickInTray = [&] {
-        SendMessageA(main.chkInTray.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-        SendMessageA(main.chkInTray.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        Click(main.chkInTray.Handle());
         Pump();
     };
     clickInTray();

@@ -4,6 +4,8 @@
 // one child window per icon.
 #include <windows.h>
 
+#include "support/Input.h"
+
 namespace tray_testing {
 
 inline int TrayIconCount() {
@@ -25,12 +27,7 @@ inline int TrayIconCount() {
 // Waits until the count is as expected (icons of another process come and go
 // through the shell's own window).
 inline bool WaitForTrayIcons(int expected, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    while (TrayIconCount() != expected) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
+    return testing_support::WaitUntil([&] { return TrayIconCount() == expected; }, timeoutMs);
 }
 
 }  // namespace tray_testing

@@ -1,5 +1,5 @@
 // The built program under the X display, driven by real mouse and keyboard
-// input (xdotool, carried out by with_real_input.sh).
+// input (xdotool, carried out by tests/support/with_real_input.sh).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +8,8 @@
 #include <string>
 
 #include "core/Texts.h"
+#include "support/Input.h"
+#include "support/RealInput.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -18,77 +20,20 @@ constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunEntry[] = "Ovk Purgelet v2.0.3";
 
-// Asks the wrapper to carry out one input request on the X display and waits until it is done.
-bool RealInput(const std::string& request) {
-    static int counter = 0;
-    const std::string base = "T:\\input-requests\\" + std::to_string(counter++);
-    WriteFile(base + ".tmp", request + "\n");
-    if (!MoveFileA((base + ".tmp").c_str(), (base + ".req").c_str())) return false;
-    for (int i = 0; i < 200; ++i) {
-        HANDLE h = CreateFileA((base + ".done").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            char status[8] = {};
-            DWORD got = 0;
-            ReadFile(h, status, sizeof(status) - 1, &got, nullptr);
-            CloseHandle(h);
-            DeleteFileA((base + ".done").c_str());
-            return status[0] == '0';
-        }
-        Sleep(50);
-    }
-    return false;
+void ClickAt(POINT at, int button = 1) {
+    ASSERT_TRUE(RealClick(at, button)) << "no input helper answered (run through with_real_input.sh)";
 }
 
-void Click(POINT at, int button = 1) {
-    ASSERT_TRUE(RealInput("click " + std::to_string(at.x) + " " + std::to_string(at.y) + " " + std::to_string(button)))
-        << "no input helper answered (run through with_real_input.sh)";
-}
-
-void Key(const std::string& keys) { ASSERT_TRUE(RealInput("key " + keys)) << "no input helper answered"; }
-
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
-}
-
-std::string TextOf(HWND h) {
-    char text[512] = {};
-    GetWindowTextA(h, text, sizeof(text));
-    return text;
-}
+void Keys(const std::string& keys) { ASSERT_TRUE(RealKey(keys)) << "no input helper answered"; }
 
 // A button-class control of the main window by its caption, its kind and the caption of the group it sits in.
 HWND FindControl(HWND main, const std::string& group, const std::string& caption, LONG kind) {
-    struct Ctx {
-        std::string group, caption;
-        LONG kind;
-        HWND found;
-    } ctx{group, caption, kind, nullptr};
-    EnumChildWindows(
-        main,
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            char cls[32] = {};
-            GetClassNameA(h, cls, sizeof(cls));
-            if (lstrcmpiA(cls, "Button") != 0 || TextOf(h) != c->caption) return TRUE;
-            if ((GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK) != c->kind) return TRUE;
-            if (!c->group.empty() && TextOf(GetParent(h)) != c->group) return TRUE;
-            c->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
-POINT CenterOf(HWND h) {
-    RECT r{};
-    GetWindowRect(h, &r);
-    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    return FindChild(main, [&](HWND h) {
+        char cls[32] = {};
+        GetClassNameA(h, cls, sizeof(cls));
+        return lstrcmpiA(cls, "Button") == 0 && TextOf(h) == caption &&
+               (GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK) == kind && (group.empty() || TextOf(GetParent(h)) == group);
+    });
 }
 
 bool Checked(HWND h) { return SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -100,7 +45,7 @@ void ShowPageOf(HWND main, HWND control) {
     RECT r{};
     GetWindowRect(tabs, &r);
     for (int x = r.left + 12; x < r.left + 320 && !IsWindowVisible(control); x += 14) {
-        Click(POINT{x, r.top + 10});
+        ClickAt(POINT{x, r.top + 10});
         WaitUntil([&] { return IsWindowVisible(control) != FALSE; }, 500);
     }
     ASSERT_TRUE(IsWindowVisible(control)) << "its page could not be brought forward";
@@ -118,25 +63,19 @@ void DeleteRunEntry() {
 // The built program, started and shown; closed (or ended) when the test is done with it.
 class Program {
 public:
-    explicit Program(const std::string& exe = ProgramExe()) {
-        process_ = Start(exe);
-        if (!process_) return;
-        pid = GetProcessId(process_);
-        main = WaitForWindow(kMainCaption, nullptr, 30000, pid);
+    explicit Program(const std::string& exe = ProgramExe()) : program_(exe) {
+        pid = program_.Id();
+        main = program_ ? WaitForWindow(kMainCaption, nullptr, 30000, pid) : nullptr;
         if (main) WaitUntil([&] { return IsWindowVisible(main) != FALSE; });
     }
     ~Program() {
-        if (!process_) return;
-        if (!Ended(0) && main) PostMessageA(main, WM_CLOSE, 0, 0);
-        if (!Ended(15000)) TerminateProcess(process_, 1);
-        CloseHandle(process_);
+        if (!Ended(0)) program_.End(main, 15000);
     }
-    bool Ended(DWORD timeoutMs) { return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
+    bool Ended(DWORD timeoutMs) {
+        return !program_ || WaitForSingleObject(program_.Handle(), timeoutMs) == WAIT_OBJECT_0;
+    }
     // For a program that only hides when closed.
-    void Kill() {
-        TerminateProcess(process_, 1);
-        Ended(15000);
-    }
+    void Kill() { program_.End(nullptr, 0); }
     HWND Control(const std::string& group, const std::string& caption, LONG kind) const {
         return FindControl(main, group, caption, kind);
     }
@@ -147,7 +86,7 @@ public:
     HWND main = nullptr;
 
 private:
-    HANDLE process_ = nullptr;
+    StartedProgram program_;
 };
 
 class RealInputTest : public ::testing::Test {
@@ -168,10 +107,10 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     ASSERT_NE(p.main, nullptr) << "the main window did not appear";
     HWND cookies = p.Control(" Selected Items ", "IE Cookies", BS_AUTOCHECKBOX);
     ASSERT_NE(cookies, nullptr);
-    Click(CenterOf(cookies));
+    ClickAt(CentreOf(cookies));
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValClearCookies.Text()) == "1"; }));
     EXPECT_TRUE(WaitUntil([&] { return Checked(cookies); }));
-    Key("space");
+    Keys("space");
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValClearCookies.Text()) == "0"; }));
     EXPECT_TRUE(WaitUntil([&] { return !Checked(cookies); }));
 
@@ -183,7 +122,7 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     ASSERT_TRUE(shutdown && runAtLogon && custom && customCookies);
     ShowPageOf(p.main, shutdown);
     EXPECT_FALSE(IsWindowEnabled(custom));
-    Click(CenterOf(shutdown));
+    ClickAt(CentreOf(shutdown));
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValExecuteClearShutDown.Text()) == "1"; }));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(custom) != FALSE; }));
     EXPECT_TRUE(Checked(runAtLogon));
@@ -192,10 +131,10 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     EXPECT_FALSE(IsWindowEnabled(customCookies));
 
     // "Custom" enables the custom boxes; an arrow key selects the next button up at once.
-    Click(CenterOf(custom));
+    ClickAt(CentreOf(custom));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(customCookies) != FALSE; }));
     EXPECT_EQ(Stored(texts::ValCustomMode.Text()), "1");
-    Key("Up");
+    Keys("Up");
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(customCookies); }));
     EXPECT_EQ(Stored(texts::ValClearNotSelectedMode.Text()), "1");
     EXPECT_EQ(Stored(texts::ValCustomMode.Text()), "0");
@@ -212,8 +151,8 @@ TEST_F(RealInputTest, ClosingStoresThePositionThenEndsOrHides) {
         HWND tabs = FindWindowExA(p.main, nullptr, "SysTabControl32", nullptr);
         RECT r{};
         GetWindowRect(tabs, &r);
-        Click(POINT{r.left + 12, r.top + 10});  // the "Main" tab: gives the window the keyboard
-        Key("alt+F4");
+        ClickAt(POINT{r.left + 12, r.top + 10});  // the "Main" tab: gives the window the keyboard
+        Keys("alt+F4");
         EXPECT_TRUE(p.Ended(20000)) << "the program did not end";
         EXPECT_EQ(Stored("MainTop"), "94");
         EXPECT_EQ(Stored("MainLeft"), "179");
@@ -227,7 +166,7 @@ TEST_F(RealInputTest, ClosingStoresThePositionThenEndsOrHides) {
         GetWindowRect(p.main, &r);
         EXPECT_EQ(r.left, 150);
         EXPECT_EQ(r.top, 200);
-        Click(CenterOf(p.Control("", "&Exit", BS_PUSHBUTTON)));
+        ClickAt(CentreOf(p.Control("", "&Exit", BS_PUSHBUTTON)));
         EXPECT_TRUE(p.Ended(20000)) << "the program did not end";
         EXPECT_EQ(Stored("MainTop"), "200");
         EXPECT_EQ(Stored("MainLeft"), "150");
@@ -241,10 +180,10 @@ TEST_F(RealInputTest, ClosingStoresThePositionThenEndsOrHides) {
         ASSERT_NE(inTray, nullptr);
         ShowPageOf(p.main, inTray);
         EXPECT_EQ(WaitForWindow("Form2", nullptr, 0, p.pid), nullptr);
-        Click(CenterOf(inTray));
+        ClickAt(CentreOf(inTray));
         EXPECT_TRUE(WaitUntil([&] { return Stored("Check In Tray") == "1"; }));
         EXPECT_NE(WaitForWindow("Form2", nullptr, 5000, p.pid), nullptr) << "no tray window";
-        Key("alt+F4");
+        Keys("alt+F4");
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(p.main); })) << "the main window is still shown";
         EXPECT_FALSE(p.Ended(1500)) << "the program ended instead of staying in the tray";
         EXPECT_TRUE(IsWindow(p.main));
@@ -265,10 +204,10 @@ TEST_F(RealInputTest, PathWithABlankIsRegisteredInQuotes) {
         HWND runAtLogon = p.Control("", "Load when Windows starts (minimize to tray)", BS_AUTOCHECKBOX);
         ASSERT_NE(runAtLogon, nullptr);
         ShowPageOf(p.main, runAtLogon);
-        Click(CenterOf(runAtLogon));
+        ClickAt(CentreOf(runAtLogon));
         EXPECT_TRUE(WaitUntil([&] { return Stored("RunOnStartup") == "1"; }));
         EXPECT_EQ(RegGetString(kRunKey, kRunEntry), "\"" + exe + "\"");
-        Click(CenterOf(runAtLogon));
+        ClickAt(CentreOf(runAtLogon));
         EXPECT_TRUE(WaitUntil([&] { return Stored("RunOnStartup") == "0"; }));
         EXPECT_FALSE(RegValueExists(kRunKey, kRunEntry));
         EXPECT_TRUE(WaitUntil([&] { return !Checked(runAtLogon); }));
@@ -299,14 +238,14 @@ TEST_F(RealInputTest, SpaceOnABoxWhoseSaveFailsLeavesTheStateOfTheRules) {
         Sleep(300);  // placed and drawn
         HWND ok = FindWindowExA(box, nullptr, "Button", nullptr);
         ASSERT_NE(ok, nullptr);
-        Click(CenterOf(ok));
+        ClickAt(CentreOf(ok));
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
-        Click(CenterOf(label));
+        ClickAt(CentreOf(label));
     };
 
     // A failed registration puts the box back as it was before the action.
-    for (const auto& action :
-         {std::function<void()>([&] { Click(CenterOf(runAtLogon)); }), std::function<void()>([&] { Key("space"); })}) {
+    for (const auto& action : {std::function<void()>([&] { ClickAt(CentreOf(runAtLogon)); }),
+                               std::function<void()>([&] { Keys("space"); })}) {
         failsWithTheBox(action);
         Sleep(300);
         EXPECT_FALSE(Checked(runAtLogon));
@@ -314,10 +253,10 @@ TEST_F(RealInputTest, SpaceOnABoxWhoseSaveFailsLeavesTheStateOfTheRules) {
     }
 
     // Clearing at shutdown is stored all the same, and its box shows that.
-    failsWithTheBox([&] { Click(CenterOf(shutdown)); });
-    Key("space");
+    failsWithTheBox([&] { ClickAt(CentreOf(shutdown)); });
+    Keys("space");
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValExecuteClearShutDown.Text()) == "0"; }));
-    failsWithTheBox([&] { Key("space"); });
+    failsWithTheBox([&] { Keys("space"); });
     Sleep(300);
     EXPECT_EQ(Stored(texts::ValExecuteClearShutDown.Text()), "1");
     EXPECT_TRUE(Checked(shutdown));

@@ -1,15 +1,16 @@
 // The tray of the built program with real X input: a right-button press on
 // the icon in Wine's notification area opens the menu, a click elsewhere
 // closes it, and the commands chosen with the mouse do their work. Run by
-// tests/tray/tray_input.sh, which carries out the input and takes the
-// pictures (docs/tray-menu-*.png); disabled in the plain test run.
+// tests/support/with_real_input.sh, which carries out the input and takes the
+// pictures (docs/tray-menu-*.png).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "core/Texts.h"
+#include "support/Input.h"
+#include "support/RealInput.h"
 #include "support/TestSupport.h"
 #include "tray/TrayTestHelpers.h"
 
@@ -19,55 +20,17 @@ using tray_testing::TrayIconCount;
 using tray_testing::WaitForTrayIcons;
 
 namespace {
-constexpr char kInput[] = "T:\\tray-input\\";
+// Real input, then a moment for it to arrive.
+bool MoveTo(POINT p) { return RealMove(p) && (Sleep(150), true); }
+bool ClickAt(POINT p, int button) { return RealClick(p, button) && (Sleep(150), true); }
 
-// Asks the script on the host for input or a picture; true once it is done.
-bool Host(const std::string& command) {
-    const std::string dir = kInput, done = dir + "done", tmp = dir + "request.tmp";
-    DeleteFileA(done.c_str());
-    {
-        std::ofstream out(tmp, std::ios::trunc | std::ios::binary);
-        out << command << "\n";
-    }
-    if (!MoveFileExA(tmp.c_str(), (dir + "request").c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
-    for (int i = 0; i < 300; ++i) {
-        if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            DeleteFileA(done.c_str());
-            Sleep(150);  // let the input arrive
-            return true;
-        }
-        Sleep(50);
-    }
-    return false;
-}
-bool Move(POINT p) { return Host("move " + std::to_string(p.x) + " " + std::to_string(p.y)); }
-bool Click(int button) { return Host("click " + std::to_string(button)); }
-
-RECT IconRect() {
-    RECT r{};
+HWND IconWindow() {
     HWND tray = FindWindowA(nullptr, "Wine System Tray");
-    if (HWND icon = tray ? FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr) : nullptr)
-        GetWindowRect(icon, &r);
-    return r;
+    return tray ? FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr) : nullptr;
 }
-POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-// The visible popup menu of a process, or null.
-HWND OpenMenu(DWORD pid) {
-    for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
-         w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
-bool WaitForMenu(DWORD pid, bool open, DWORD timeoutMs = 5000) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if ((OpenMenu(pid) != nullptr) == open) return true;
-        Sleep(50);
-    }
-    return false;
+bool WaitForMenu(DWORD pid, bool open) {
+    return WaitUntil([&] { return (VisibleMenu(pid) != nullptr) == open; }, 5000);
 }
 
 // The centres of the menu's items: four items of one height and a separator
@@ -86,12 +49,12 @@ MenuPoints ItemsOf(HWND menu) {
 }
 
 // A registered program for .htm files that writes the file it was given
-// into T:\tray-input\opened.txt (the prefix has none of its own).
+// into `record` (the prefix has none of its own).
 class HtmStandIn {
 public:
-    HtmStandIn() {
+    explicit HtmStandIn(const std::string& record) {
         Set(".htm", "PurgeletTestHtm");
-        Set("PurgeletTestHtm\\shell\\open\\command", "cmd.exe /c echo %1> T:\\tray-input\\opened.txt");
+        Set("PurgeletTestHtm\\shell\\open\\command", "cmd.exe /c echo %1> " + record);
     }
     ~HtmStandIn() {
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "PurgeletTestHtm");
@@ -117,71 +80,68 @@ protected:
         base = TrayIconCount();
     }
     void TearDown() override {
-        if (program) {
-            if (WaitForSingleObject(program, 0) == WAIT_TIMEOUT) TerminateProcess(program, 1);
-            CloseHandle(program);
-        }
+        program.reset();  // ended if still running
         WaitForTrayIcons(base);
         RegDeleteTree(SettingsKey());
     }
     void StartProgram() {
-        program = Start(ProgramExe());
-        ASSERT_NE(program, nullptr);
-        pid = GetProcessId(program);
+        program.emplace(ProgramExe());
+        ASSERT_TRUE(*program);
+        pid = program->Id();
         ASSERT_TRUE(WaitForTrayIcons(base + 1, 30000)) << "no icon in the notification area";
-        WaitForInputIdle(program, 10000);
-        icon = Centre(IconRect());
+        WaitForInputIdle(program->Handle(), 10000);
+        icon = CentreOf(IconWindow());
     }
     // A real right-button press on the icon; the menu's item centres.
     MenuPoints OpenTheMenu() {
-        EXPECT_TRUE(Move(icon) && Click(3)) << "no input: run through tests/tray/tray_input.sh";
+        EXPECT_TRUE(ClickAt(icon, 3)) << "no input: run through tests/support/with_real_input.sh";
         EXPECT_TRUE(WaitForMenu(pid, true)) << "the right-click opened no menu";
-        HWND menu = OpenMenu(pid);
+        HWND menu = VisibleMenu(pid);
         return menu ? ItemsOf(menu) : MenuPoints{};
     }
     // Pictures the menu with the pointer over "  Open".
     void Picture(const char* name, const MenuPoints& items) {
-        ASSERT_TRUE(Move(items.open));
+        ASSERT_TRUE(MoveTo(items.open));
         Sleep(300);
         RECT m{};
-        GetWindowRect(OpenMenu(pid), &m);
+        GetWindowRect(VisibleMenu(pid), &m);
         RECT tray{};
         GetWindowRect(FindWindowA(nullptr, "Wine System Tray"), &tray);
-        const int w = std::max(m.right, tray.right) + 12, h = m.bottom + 12;
-        EXPECT_TRUE(Host(std::string("shot ") + name + " 0 0 " + std::to_string(w) + " " + std::to_string(h)));
+        EXPECT_TRUE(RealShot(name, RECT{0, 0, std::max(m.right, tray.right) + 12, m.bottom + 12}));
     }
     void ChooseRemove(const MenuPoints& items) {
-        ASSERT_TRUE(Move(items.remove) && Click(1));
-        EXPECT_EQ(WaitForSingleObject(program, 20000), WAIT_OBJECT_0) << "\"  Remove\" did not end the program";
+        ASSERT_TRUE(ClickAt(items.remove, 1));
+        EXPECT_EQ(WaitForSingleObject(program->Handle(), 20000), WAIT_OBJECT_0)
+            << "\"  Remove\" did not end the program";
         EXPECT_TRUE(WaitForTrayIcons(base)) << "the icon stayed";
     }
 
-    HANDLE program = nullptr;
+    std::optional<StartedProgram> program;
     DWORD pid = 0;
     int base = 0;
     POINT icon{};
 };
 }  // namespace
 
-TEST_F(TrayRealInput, DISABLED_XpMenuOpensClosesElsewhereAndCarriesOutHelpOpenAndRemove) {
+TEST_F(TrayRealInput, XpMenuOpensClosesElsewhereAndCarriesOutHelpOpenAndRemove) {
     RegSetString(SettingsKey(), texts::ValXPmenu.Text(), "1");
-    HtmStandIn standIn;
-    DeleteFileA((std::string(kInput) + "opened.txt").c_str());
+    TempDir dir;
+    HtmStandIn standIn(dir / "opened.txt");
     StartProgram();
 
     MenuPoints items = OpenTheMenu();
     Picture("tray-menu-xp", items);
     // A click elsewhere closes the menu, and the next right-click opens it at once.
-    ASSERT_TRUE(Move(POINT{600, 500}) && Click(1));
+    ASSERT_TRUE(ClickAt(POINT{600, 500}, 1));
     EXPECT_TRUE(WaitForMenu(pid, false)) << "the menu stayed open after a click elsewhere";
     items = OpenTheMenu();
 
     // "  Help" opens the help file with the program registered for it.
-    ASSERT_TRUE(Move(items.help) && Click(1));
+    ASSERT_TRUE(ClickAt(items.help, 1));
     std::string opened;
     for (int i = 0; i < 100 && opened.empty(); ++i) {
         Sleep(100);
-        std::ifstream in(std::string(kInput) + "opened.txt");
+        std::ifstream in(dir / "opened.txt");
         std::getline(in, opened);
     }
     EXPECT_NE(opened.find("PurgeletHlp.htm"), std::string::npos) << opened;
@@ -189,17 +149,16 @@ TEST_F(TrayRealInput, DISABLED_XpMenuOpensClosesElsewhereAndCarriesOutHelpOpenAn
     // "  Open" shows the main window, which was released at start.
     EXPECT_EQ(WaitForWindow("Ovk Purgelet v2.0.3", nullptr, 0, pid), nullptr);
     items = OpenTheMenu();
-    ASSERT_TRUE(Move(items.open) && Click(1));
+    ASSERT_TRUE(ClickAt(items.open, 1));
     HWND main = WaitForWindow("Ovk Purgelet v2.0.3", nullptr, 10000, pid);
     ASSERT_NE(main, nullptr) << "\"  Open\" showed no main window";
-    for (int i = 0; i < 50 && !IsWindowVisible(main); ++i) Sleep(100);
-    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000));
 
     // "  Remove" ends the program and takes the icon away.
     ChooseRemove(OpenTheMenu());
 }
 
-TEST_F(TrayRealInput, DISABLED_PlainOwnerDrawnMenuWhenTheXpValueIs0) {
+TEST_F(TrayRealInput, PlainOwnerDrawnMenuWhenTheXpValueIs0) {
     RegSetString(SettingsKey(), texts::ValXPmenu.Text(), "0");
     StartProgram();
     const MenuPoints items = OpenTheMenu();

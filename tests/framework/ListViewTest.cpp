@@ -2,17 +2,15 @@
 // reached the way a user reaches them: through the window's own messages.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "base/Errors.h"
 #include "framework/Form.h"
 #include "framework/ListView.h"
 #include "framework/Menu.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
-using testing_support::ProgramFixture;
+using namespace testing_support;
 
 namespace {
 class ListForm : public ui::Form {
@@ -45,15 +43,6 @@ std::vector<std::string> WindowColumn(const ui::ListView& lv, int column) {
     for (int i = 0; i < n; ++i) out.push_back(WindowText(lv, i, column));
     return out;
 }
-
-// The release is queued first: a list view follows a pressed button until
-// it sees the release among its messages.
-void MouseClick(HWND target, UINT down, UINT up, POINT at) {
-    PostMessageA(target, up, 0, MAKELPARAM(at.x, at.y));
-    SendMessageA(target, down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(at.x, at.y));
-    MSG msg;
-    while (PeekMessageA(&msg, target, up, up, PM_REMOVE)) DispatchMessageA(&msg);
-}
 }  // namespace
 
 TEST(ListView, TheWindowShowsTheKeptTextsAndAClickOnABoxChecksIt) {
@@ -77,7 +66,7 @@ TEST(ListView, TheWindowShowsTheKeptTextsAndAClickOnABoxChecksIt) {
         SendMessageA(f.lv.Handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
     }
     ASSERT_TRUE(hit.flags & LVHT_ONITEMSTATEICON);
-    MouseClick(f.lv.Handle(), WM_LBUTTONDOWN, WM_LBUTTONUP, hit.pt);
+    TrackedClick(f.lv.Handle(), hit.pt);
     EXPECT_TRUE(f.lv.Checked(2));
     EXPECT_FALSE(f.lv.Checked(1));
     // The window keeps no rows; it shows the list's marks and flips them
@@ -137,7 +126,7 @@ TEST(ListView, HeaderClicksAndUpdateBrackets) {
     for (int column : {2, 0}) {
         RECT r{};
         SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r));
-        MouseClick(header, WM_LBUTTONDOWN, WM_LBUTTONUP, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        TrackedClick(header, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     }
     EXPECT_EQ(clicked, (std::vector<int>{2, 0}));
 
@@ -164,19 +153,13 @@ TEST(PopupMenu, ARightClickRunsOnPopupShowsTheMenuAndRunsTheChosenItem) {
     f.pm.onPopup = [&] {
         events.push_back("popup");
         // Chooses the first item from the keyboard once the menu runs.
-        PostMessageA(f.lv.Handle(), WM_KEYDOWN, VK_DOWN, 0);
-        PostMessageA(f.lv.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+        PostKeys(f.lv.Handle(), {VK_DOWN, VK_RETURN});
     };
     f.first.onClick = [&] { events.push_back("first"); };
-    // Should the menu not take the keys, it is closed after a while.
-    std::atomic<bool> done{false};
-    std::thread watchdog([&] {
-        for (int i = 0; i < 50 && !done; ++i) Sleep(100);
-        if (!done) EndMenu();
-    });
-    MouseClick(f.lv.Handle(), WM_RBUTTONDOWN, WM_RBUTTONUP, POINT{20, 40});
-    done = true;
-    watchdog.join();
+    {
+        MenuWatch closeIfMissed;  // should the menu not take the keys
+        TrackedClick(f.lv.Handle(), POINT{20, 40}, Mouse::Right);
+    }
     EXPECT_EQ(events, (std::vector<std::string>{"popup", "first"}));
     f.second.SetEnabled(false);
     EXPECT_EQ(GetMenuState(f.pm.Handle(), f.second.Id(), MF_BYCOMMAND) & MF_GRAYED, UINT(MF_GRAYED));

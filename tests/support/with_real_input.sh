@@ -5,12 +5,15 @@
 #   with_real_input.sh BUILD_DIR test_program.exe [arguments...]
 #
 # The test program writes one request per file into BUILD_DIR/input-requests
-# (drive T: inside the prefix): "<n>.req" holding "click X Y BUTTON" or
-# "key KEYS"; the answer "<n>.done" holds xdotool's exit status. Nothing else
-# is ever run.
+# (drive T: inside the prefix; tests/support/RealInput.h), "<n>.req" holding
+#   click X Y BUTTON     the pointer to a screen point, a button (1 left, 3 right) pressed and released
+#   move X Y             the pointer to a screen point
+#   key KEYS             keys as xdotool names them
+#   shot NAME X Y W H    BUILD_DIR/shots/NAME.png from that part of the screen (ImageMagick)
+# and the answer "<n>.done" holds the exit status. Nothing else is ever run.
 set -euo pipefail
 build="$(cd "$1" && pwd)"; shift
-here="$(cd "$(dirname "$0")/../../.." && pwd)"
+here="$(cd "$(dirname "$0")/../.." && pwd)"
 command -v xdotool >/dev/null || { echo "with_real_input: xdotool is missing" >&2; exit 1; }
 
 # The display the program's windows go to: the caller's, else the build's Xvfb.
@@ -21,8 +24,10 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 queue="$build/input-requests"
+shots="$build/shots"
 rm -rf "$queue"
-mkdir -p "$queue"
+mkdir -p "$queue" "$shots"
+number='^[0-9]+$'
 
 serve() {
     local req words status base
@@ -34,9 +39,21 @@ serve() {
             status=2
             case "${words[0]:-}" in
                 click)
-                    if [[ "${words[1]:-}" =~ ^[0-9]+$ && "${words[2]:-}" =~ ^[0-9]+$ && "${words[3]:-}" =~ ^[1-3]$ ]]; then
+                    if [[ "${words[1]:-}" =~ $number && "${words[2]:-}" =~ $number && "${words[3]:-}" =~ ^[1-3]$ ]]; then
                         status=0
                         xdotool mousemove "${words[1]}" "${words[2]}" && xdotool click "${words[3]}" || status=$?
+                    fi ;;
+                move)
+                    if [[ "${words[1]:-}" =~ $number && "${words[2]:-}" =~ $number ]]; then
+                        status=0
+                        xdotool mousemove "${words[1]}" "${words[2]}" || status=$?
+                    fi ;;
+                shot)
+                    if [[ "${words[1]:-}" =~ ^[a-z-]+$ && "${words[2]:-}" =~ $number && "${words[3]:-}" =~ $number &&
+                          "${words[4]:-}" =~ $number && "${words[5]:-}" =~ $number ]]; then
+                        status=0
+                        import -window root -crop "${words[4]}x${words[5]}+${words[2]}+${words[3]}" +repage \
+                            "$shots/${words[1]}.png" || status=$?
                     fi ;;
                 key)
                     if [[ "${words[1]:-}" =~ ^[A-Za-z0-9_+]+$ ]]; then
