@@ -42,7 +42,7 @@ configure_file(${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet_version.h.in ${PURGELET_
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet.manifest.in ${PURGELET_GENERATED}/purgelet.manifest @ONLY)
 # The resource compiler looks for included and named files along these folders.
 target_include_directories(purgelet_core PUBLIC ${PURGELET_GENERATED})
-set_source_files_properties(${PURGELET_RC} PROPERTIES
+set_source_files_properties(${PURGELET_RC} ${CMAKE_CURRENT_SOURCE_DIR}/res/purgeletcmd.rc PROPERTIES
     OBJECT_DEPENDS "${PURGELET_GENERATED}/purgelet_version.h;${PURGELET_GENERATED}/purgelet.manifest")
 
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/installer/defines.nsh.in ${CMAKE_BINARY_DIR}/installer/defines.nsh @ONLY)

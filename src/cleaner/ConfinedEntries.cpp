@@ -186,14 +186,30 @@ void ConfinedFolder::Leave(PathLength length) {
     usualFinal_.resize(length.usualFinal);
 }
 
-void ConfinedFolder::DeleteFileEntry(HANDLE folder, std::wstring_view name) {
+ConfinedFolder::FileOutcome ConfinedFolder::DeleteFileEntry(HANDLE folder, std::wstring_view name) {
     Entry file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
-    if (file.elsewhere) return;
-    if (file.handle && MarkForDeletion(file.handle.Get())) return;  // gone as the handle closes
+    if (file.elsewhere) return FileOutcome::Elsewhere;
+    if (file.handle && MarkForDeletion(file.handle.Get())) return FileOutcome::Gone;  // gone as the handle closes
     // Read-only, or held by another program: archive only, then once more.
-    if (!ResetToArchive(folder, name, &file.handle, Kind::File)) return;
+    if (!ResetToArchive(folder, name, &file.handle, Kind::File)) return FileOutcome::Kept;
     if (!file.handle) file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
-    if (file.handle) MarkForDeletion(file.handle.Get());
+    if (file.elsewhere) return FileOutcome::Elsewhere;
+    return file.handle && MarkForDeletion(file.handle.Get()) ? FileOutcome::Gone : FileOutcome::Kept;
+}
+
+ConfinedFolder::FileOutcome ConfinedFolder::FileEntryWouldGo(HANDLE folder, std::wstring_view name) {
+    Entry file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
+    if (file.elsewhere) return FileOutcome::Elsewhere;
+    // Not to be opened for deletion: held without delete sharing, or denied.
+    if (!file.handle) return FileOutcome::Kept;
+    FILE_BASIC_INFORMATION info{};
+    IO_STATUS_BLOCK io{};
+    if (!NT_SUCCESS(NtQueryInformationFile(file.handle.Get(), &io, &info, sizeof(info), FileBasicInformation)))
+        return FileOutcome::Kept;
+    // A read-only file goes once its attributes are reset, which is never
+    // done through a name that shares them with others.
+    if ((info.FileAttributes & FILE_ATTRIBUTE_READONLY) && HasOtherNames(file.handle.Get())) return FileOutcome::Kept;
+    return FileOutcome::Gone;
 }
 
 bool ConfinedFolder::ResetToArchive(HANDLE folder, std::wstring_view name, const Handle* opened, Kind kind) {

@@ -81,11 +81,21 @@ public:
     // reports a junction put in its place).
     Entry OpenEntry(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share, Kind kind);
 
+    // What became of a file, or in a preview would.
+    enum class FileOutcome {
+        Gone,
+        Kept,       // held by another program, denied, or read-only with other names
+        Elsewhere,  // it does not lie where its name says: left wholly alone
+    };
+
     // Deletes the file name of the folder being worked on (its handle is
     // folder). A file that resists is given the archive attribute only and
     // deleted once more - unless it has other names, whose attributes it
     // shares. An entry that lies elsewhere is left wholly alone.
-    void DeleteFileEntry(HANDLE folder, std::wstring_view name);
+    FileOutcome DeleteFileEntry(HANDLE folder, std::wstring_view name);
+    // What DeleteFileEntry would do, with nothing changed: the file is opened
+    // the same way and checked the same, then closed again.
+    FileOutcome FileEntryWouldGo(HANDLE folder, std::wstring_view name);
 
     // Replaces the entry's attributes by archive only, through opened (when
     // given) or a handle of its own. False when the entry turned out to lie
