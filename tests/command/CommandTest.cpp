@@ -226,6 +226,9 @@ TEST_F(CommandXp, PreviewNamesWhatTheClearThenRemovesAndLinksOutLeadNowhere) {
     EXPECT_FALSE(ts::Exists(kCache + "Content.IE5\\ABCD1234\\page.htm"));
     EXPECT_TRUE(ts::Exists(kCache + "Content.IE5\\index.dat")) << "the cache's own structure stays";
     EXPECT_TRUE(ts::CacheEntryNames().empty());
+    // An entry gone meanwhile (another clearing took it) is not one kept.
+    EXPECT_EQ(UrlCacheEraser(site.deleteEntry, DeletionPass::History).Erase("Visited: user@http://one.example/", {}),
+              UrlCacheEraser::Outcome::Vanished);
     EXPECT_TRUE(ts::RegValueNames(kRunMruKey).empty());
     EXPECT_TRUE(ts::Exists(kTop + "outside\\sentinel.txt"));
     EXPECT_TRUE(ts::Exists(kTop + "outside\\inner\\keep.txt"));
