@@ -74,6 +74,7 @@ public:
     struct Entry {
         Handle handle;
         bool elsewhere = false;  // opened, but it does not lie where its name says
+        bool vanished = false;   // gone meanwhile, or going: deleted by another program
     };
     // Opens name relative to folder (the handle of the folder being worked
     // on) without following links, and keeps it only when it lies where its
@@ -86,6 +87,7 @@ public:
         Gone,
         Kept,       // held by another program, denied, or read-only with other names
         Elsewhere,  // it does not lie where its name says: left wholly alone
+        Vanished,   // another program deleted it meanwhile
     };
 
     // Deletes the file name of the folder being worked on (its handle is

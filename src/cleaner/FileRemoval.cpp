@@ -82,6 +82,7 @@ private:
     struct Held {
         Handle handle;
         bool removable = false;  // opened with the right to delete it
+        bool vanished = false;   // another program deleted it meanwhile
     };
 
     // Sub-folders that the file pass opened, checked and reset, kept for
@@ -129,7 +130,7 @@ private:
                 Held sub = TakeKept(level.kept, name);
                 if (!sub.handle) sub = OpenHeld(folder, name, 0);
                 if (!sub.handle) {
-                    level.allGone = false;
+                    if (!sub.vanished) level.allGone = false;
                     continue;
                 }
                 if (level.holdsIndex) sub.removable = false;  // a cache container: emptied, kept
@@ -252,6 +253,7 @@ private:
     bool RemoveFile(HANDLE folder, std::wstring_view name, std::uint64_t size) {
         const FileOutcome outcome =
             walk_ == Walk::Count ? FileEntryWouldGo(folder, name) : DeleteFileEntry(folder, name);
+        if (outcome == FileOutcome::Vanished) return true;  // not counted: another program took it
         if (tally_ && outcome != FileOutcome::Elsewhere) {
             std::wstring path = shown_;
             path.append(name);
@@ -308,6 +310,7 @@ private:
             sub.removable = false;
         }
         sub.handle = std::move(entry.handle);
+        sub.vanished = entry.vanished;
         return sub;
     }
 

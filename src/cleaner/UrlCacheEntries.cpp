@@ -134,16 +134,20 @@ UrlCacheEraser::UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass p
     if (pass_ == DeletionPass::Cookies) cacheFolders_ = CacheFolders();
 }
 
-bool UrlCacheEraser::Erase(const std::string& name, const std::string& localFile) const {
-    if (pass_ == DeletionPass::None || !deleteEntry_) return false;
-    const bool gone = deleteEntry_(name.c_str());
+UrlCacheEraser::Outcome UrlCacheEraser::Erase(const std::string& name, const std::string& localFile) const {
+    if (pass_ == DeletionPass::None) return Outcome::Kept;
+    Outcome outcome = Outcome::Kept;
+    if (deleteEntry_)
+        outcome = deleteEntry_(name.c_str())               ? Outcome::Gone
+                  : GetLastError() == ERROR_FILE_NOT_FOUND ? Outcome::Vanished
+                                                           : Outcome::Kept;
     // A cookie's own file, when one is named and still there; a file that
     // will not go is retried once with its attributes reset to archive only,
     // and if it still stays, it is left.
     if (pass_ == DeletionPass::Cookies && !localFile.empty())
         for (const std::wstring& folder : cacheFolders_)
             if (DeleteFileInside(folder, localFile)) break;
-    return gone;
+    return outcome;
 }
 
 CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSource& source,
@@ -166,7 +170,10 @@ CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSou
     const UrlCacheEraser eraser(preview ? nullptr : deleteEntry, pass);
     for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
         if (keep && keep(*it)) continue;
-        if (preview || eraser.Erase(it->name, it->localFile)) {
+        const UrlCacheEraser::Outcome outcome =
+            preview ? UrlCacheEraser::Outcome::Gone : eraser.Erase(it->name, it->localFile);
+        if (outcome == UrlCacheEraser::Outcome::Vanished) continue;
+        if (outcome == UrlCacheEraser::Outcome::Gone) {
             ++tally.entries;
             tally.bytes += it->bytes;
             if (!it->localFile.empty()) tally.localFiles.push_back(Widen(it->localFile));

@@ -67,10 +67,11 @@ DeletionPass PassOfFilter(std::uint32_t filter);
 // another name shares (see DeleteFileInside).
 class UrlCacheEraser {
 public:
-    // With no deletion function (WinInet's was not found) nothing is deleted.
+    // With no deletion function (WinInet's was not found) no entry is
+    // deleted; a cookie's own file still is.
     UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass pass);
-    // True when the cache let the entry go.
-    bool Erase(const std::string& name, const std::string& localFile) const;
+    enum class Outcome { Gone, Kept, Vanished /* another program deleted it meanwhile */ };
+    Outcome Erase(const std::string& name, const std::string& localFile) const;
 
 private:
     DeleteUrlCacheEntryFn deleteEntry_;

@@ -226,6 +226,9 @@ TEST_F(CommandXp, PreviewNamesWhatTheClearThenRemovesAndLinksOutLeadNowhere) {
     EXPECT_FALSE(ts::Exists(kCache + "Content.IE5\\ABCD1234\\page.htm"));
     EXPECT_TRUE(ts::Exists(kCache + "Content.IE5\\index.dat")) << "the cache's own structure stays";
     EXPECT_TRUE(ts::CacheEntryNames().empty());
+    // An entry gone meanwhile (another clearing took it) is not one kept.
+    EXPECT_EQ(UrlCacheEraser(site.deleteEntry, DeletionPass::History).Erase("Visited: user@http://one.example/", {}),
+              UrlCacheEraser::Outcome::Vanished);
     EXPECT_TRUE(ts::RegValueNames(kRunMruKey).empty());
     EXPECT_TRUE(ts::Exists(kTop + "outside\\sentinel.txt"));
     EXPECT_TRUE(ts::Exists(kTop + "outside\\inner\\keep.txt"));
@@ -235,6 +238,13 @@ TEST_F(CommandXp, PreviewNamesWhatTheClearThenRemovesAndLinksOutLeadNowhere) {
 TEST_F(CommandXp, AFileHeldOpenIsPredictedKeptAndNamedWithExitCodeOne) {
     ts::WriteFile(kWindowsTemp + "held.tmp", "held");
     ts::WriteFile(kWindowsTemp + "free.tmp", "free");
+    // Another program deletes this one right after it was listed: it is
+    // neither counted nor kept.
+    ts::WriteFile(kWindowsTemp + "taken.tmp", "taken");
+    site.platform.listedAttributes = [](const std::wstring& path, DWORD attributes) {
+        if (path.ends_with(L"taken.tmp")) DeleteFileW(path.c_str());
+        return attributes;
+    };
     HANDLE held = CreateFileA((kWindowsTemp + "held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -293,27 +303,37 @@ protected:
         return Narrow(L"\"" + Widen(ts::ProgramExe()).substr(0, Widen(ts::ProgramExe()).find_last_of(L'\\')) +
                       L"\\PurgeletCmd.exe\" " + args);
     }
-    // Runs the program with its output in a file; returns the exit code.
-    int RunProgram(const std::wstring& args, std::string& out) {
-        const std::wstring file = L"C:\\purgelet-command\\out.json";
+    // Starts the program with its output in the file C:\purgelet-command\NAME.
+    static HANDLE StartProgram(const std::wstring& args, const std::wstring& name) {
         SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-        HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        HANDLE h = CreateFileW((L"C:\\purgelet-command\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, 0, nullptr);
         STARTUPINFOA si{};
         si.cb = sizeof(si);
         si.dwFlags = STARTF_USESTDHANDLES;
         si.hStdOutput = si.hStdError = h;
         PROCESS_INFORMATION pi{};
         std::string line = Command(args);
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return -1;
-        WaitForSingleObject(pi.hProcess, 120000);
-        DWORD code = 0;
-        GetExitCodeProcess(pi.hProcess, &code);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
+        const bool started =
+            CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
         CloseHandle(h);
-        std::ifstream in(Narrow(file), std::ios::binary);
+        if (!started) return nullptr;
+        CloseHandle(pi.hThread);
+        return pi.hProcess;
+    }
+    // Waits for it; returns its exit code and its output.
+    static int Finish(HANDLE process, const std::wstring& name, std::string& out) {
+        if (!process) return -1;
+        WaitForSingleObject(process, 120000);
+        DWORD code = 0;
+        GetExitCodeProcess(process, &code);
+        CloseHandle(process);
+        std::ifstream in(Narrow(L"C:\\purgelet-command\\" + name), std::ios::binary);
         out.assign(std::istreambuf_iterator<char>(in), {});
         return static_cast<int>(code);
+    }
+    static int RunProgram(const std::wstring& args, std::string& out) {
+        return Finish(StartProgram(args, L"out.json"), L"out.json", out);
     }
 };
 
@@ -350,6 +370,23 @@ TEST_F(CommandProgram, DefaultLayoutPreviewEqualsClearAndNamesKeptFilesInUtf8) {
             named = named || item.text.find("caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac.txt") != std::string::npos;
     EXPECT_TRUE(named) << out;
     EXPECT_TRUE(ts::Exists(Narrow(kTemp) + "out-dir\\inner\\keep.txt"));
+}
+
+TEST_F(CommandProgram, TwoClearsAtOnceTakeEverythingAndNothingOutside) {
+    for (int d = 0; d < 8; ++d) {
+        const std::string folder = Narrow(kTemp) + "d" + std::to_string(d) + "\\";
+        ts::MakeDir(folder);
+        for (int f = 0; f < 100; ++f) ts::WriteFile(folder + std::to_string(f) + ".tmp");
+    }
+    HANDLE first = StartProgram(L"clear temp", L"first.txt");
+    HANDLE second = StartProgram(L"clear temp", L"second.txt");
+    std::string out;
+    // Neither reports as kept what the other deleted.
+    EXPECT_EQ(Finish(first, L"first.txt", out), kExitDone) << out;
+    EXPECT_EQ(Finish(second, L"second.txt", out), kExitDone) << out;
+    EXPECT_FALSE(ts::Exists(Narrow(kTemp) + "d0"));
+    EXPECT_TRUE(ts::Exists(kTop + "outside\\sentinel.txt"));
+    EXPECT_TRUE(ts::Exists(kTop + "outside\\inner\\keep.txt"));
 }
 
 }  // namespace
