@@ -105,7 +105,7 @@ std::string WhyNotPossible(const std::vector<Category>& categories, const Cleani
 }
 
 CategoryReport RunCategory(Category category, bool preview, const CleaningSite& site,
-                           const std::function<void(std::uint64_t count)>& progress) {
+                           const std::function<void(std::uint64_t count)>& progress, const CacheListing* cacheListing) {
     CategoryReport report;
     report.category = category;
     const CategoryPlan plan = site.Plan(category);
@@ -118,7 +118,7 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
 
     CacheTally cache;
     if (plan.cacheKind) {
-        cache = ClearEntriesOfKind(*plan.cacheKind, preview, site.cacheSource, site.deleteEntry);
+        cache = ClearEntriesOfKind(*plan.cacheKind, preview, site.cacheSource, site.deleteEntry, {}, cacheListing);
         report.cacheEntries = cache.entries;
         report.bytes += cache.bytes;
         report.keptEntries = cache.kept;

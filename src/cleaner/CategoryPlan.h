@@ -73,8 +73,10 @@ struct CategoryReport {
 
 // Runs one category: to clear it, or as a preview that walks the same
 // folders with the same rules, lists the same entries and values and
-// changes nothing. progress is told the running count now and then.
+// changes nothing (its cache entries taken from cacheListing when given).
+// progress is told the running count now and then.
 CategoryReport RunCategory(Category category, bool preview, const CleaningSite& site,
-                           const std::function<void(std::uint64_t count)>& progress = {});
+                           const std::function<void(std::uint64_t count)>& progress = {},
+                           const CacheListing* cacheListing = nullptr);
 
 }  // namespace purgelet

@@ -150,22 +150,43 @@ UrlCacheEraser::Outcome UrlCacheEraser::Erase(const std::string& name, const std
     return outcome;
 }
 
+namespace {
+
+ListedEntry ListedOf(const INTERNET_CACHE_ENTRY_INFOA& entry) {
+    ListedEntry e;
+    if (entry.lpszSourceUrlName) e.name = entry.lpszSourceUrlName;
+    if (entry.lpszLocalFileName) e.localFile = entry.lpszLocalFileName;
+    e.bytes = (std::uint64_t{entry.dwSizeHigh} << 32) | entry.dwSizeLow;
+    return e;
+}
+
+}  // namespace
+
+CacheListing ListUrlCache(const UrlCacheSource& source) {
+    CacheListing listing;
+    EnumerateUrlCache(source, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+        listing.entries.emplace_back(entry.CacheEntryType, ListedOf(entry));
+    });
+    return listing;
+}
+
 CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSource& source,
-                              DeleteUrlCacheEntryFn deleteEntry, const std::function<bool(const ListedEntry&)>& keep) {
+                              DeleteUrlCacheEntryFn deleteEntry, const std::function<bool(const ListedEntry&)>& keep,
+                              const CacheListing* listing) {
     CacheTally tally;
     const std::optional<std::uint32_t> filter = FilterOfKind(kind);
     const DeletionPass pass = filter ? PassOfFilter(*filter) : DeletionPass::None;
     if (pass == DeletionPass::None) return tally;
 
     std::vector<ListedEntry> listed;
-    EnumerateUrlCache(source, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
-        if (!EntryKept(entry.CacheEntryType, *filter)) return;
-        ListedEntry e;
-        if (entry.lpszSourceUrlName) e.name = entry.lpszSourceUrlName;
-        if (entry.lpszLocalFileName) e.localFile = entry.lpszLocalFileName;
-        e.bytes = (std::uint64_t{entry.dwSizeHigh} << 32) | entry.dwSizeLow;
-        listed.push_back(std::move(e));
-    });
+    if (preview && listing) {
+        for (const auto& [type, entry] : listing->entries)
+            if (EntryKept(type, *filter)) listed.push_back(entry);
+    } else {
+        EnumerateUrlCache(source, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+            if (EntryKept(entry.CacheEntryType, *filter)) listed.push_back(ListedOf(entry));
+        });
+    }
 
     const UrlCacheEraser eraser(preview ? nullptr : deleteEntry, pass);
     for (auto it = listed.rbegin(); it != listed.rend(); ++it) {

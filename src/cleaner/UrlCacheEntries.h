@@ -97,12 +97,21 @@ struct CacheTally {
     std::vector<std::wstring> localFiles;
 };
 
+// Every entry of the cache with its type bits, listed once: a preview of
+// several kinds takes them all from one listing, as nothing changes between
+// them.
+struct CacheListing {
+    std::vector<std::pair<std::uint32_t, ListedEntry>> entries;
+};
+CacheListing ListUrlCache(const UrlCacheSource& source);
+
 // Lists every entry of kind (what the cookie manager's refresh lists), then
 // deletes them last to first as its passes do, passing over those keep
-// says stay; a preview only counts them. A kind without a pass lists
-// nothing.
+// says stay; a preview only counts them, from listing when one is given. A
+// kind without a pass lists nothing.
 CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSource& source,
                               DeleteUrlCacheEntryFn deleteEntry,
-                              const std::function<bool(const ListedEntry&)>& keep = {});
+                              const std::function<bool(const ListedEntry&)>& keep = {},
+                              const CacheListing* listing = nullptr);
 
 }  // namespace purgelet

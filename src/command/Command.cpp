@@ -439,13 +439,20 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
         return kExitImpossible;
     }
 
+    // A preview lists the URL cache once for all its categories.
+    std::optional<CacheListing> listing;
+    if (preview && std::any_of(categories.begin(), categories.end(),
+                               [&](Category category) { return site.Plan(category).cacheKind.has_value(); }))
+        listing = ListUrlCache(site.cacheSource);
+
     std::vector<CategoryReport> reports;
     {
         Progress progress(output, output.ErrIsConsole() && !request.quiet);
         for (Category category : categories) {
             progress.Show(category, 0);
-            reports.push_back(
-                RunCategory(category, preview, site, [&](std::uint64_t count) { progress.Show(category, count); }));
+            reports.push_back(RunCategory(
+                category, preview, site, [&](std::uint64_t count) { progress.Show(category, count); },
+                listing ? &*listing : nullptr));
             // An error ends the run there, as it ends the window's.
             if (!reports.back().error.empty()) break;
         }

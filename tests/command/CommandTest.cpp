@@ -235,6 +235,19 @@ TEST_F(CommandXp, PreviewNamesWhatTheClearThenRemovesAndLinksOutLeadNowhere) {
     EXPECT_TRUE(ts::Exists(kUserTemp + "out-dir\\inner\\keep.txt")) << "the link itself stays too";
 }
 
+TEST_F(CommandXp, APreviewListsTheCacheOnceForAllItsCategories) {
+    LayOut();
+    int listings = 0;
+    const UrlCacheSource cache = UrlCacheSource::WinInet();
+    site.cacheSource.findClose = [&](HANDLE handle) {
+        ++listings;
+        cache.findClose(handle);
+    };
+    ASSERT_EQ(RunCmd(site, {L"preview", L"--all", L"--json"}, output), kExitDone) << output.err;
+    EXPECT_EQ(Counts(Parsed(output.out)["totals"]), kLaidOut);
+    EXPECT_EQ(listings, 1);
+}
+
 TEST_F(CommandXp, AFileHeldOpenIsPredictedKeptAndNamedWithExitCodeOne) {
     ts::WriteFile(kWindowsTemp + "held.tmp", "held");
     ts::WriteFile(kWindowsTemp + "free.tmp", "free");
