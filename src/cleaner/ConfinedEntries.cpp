@@ -205,19 +205,15 @@ ConfinedFolder::FileOutcome ConfinedFolder::DeleteFileEntry(HANDLE folder, std::
     return file.handle && MarkForDeletion(file.handle.Get()) ? FileOutcome::Gone : FileOutcome::Kept;
 }
 
-ConfinedFolder::FileOutcome ConfinedFolder::FileEntryWouldGo(HANDLE folder, std::wstring_view name) {
+ConfinedFolder::FileOutcome ConfinedFolder::FileEntryWouldGo(HANDLE folder, std::wstring_view name, DWORD attributes) {
     Entry file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
     if (file.elsewhere) return FileOutcome::Elsewhere;
     if (file.vanished) return FileOutcome::Vanished;
     // Not to be opened for deletion: held without delete sharing, or denied.
     if (!file.handle) return FileOutcome::Kept;
-    FILE_BASIC_INFORMATION info{};
-    IO_STATUS_BLOCK io{};
-    if (!NT_SUCCESS(NtQueryInformationFile(file.handle.Get(), &io, &info, sizeof(info), FileBasicInformation)))
-        return FileOutcome::Kept;
     // A read-only file goes once its attributes are reset, which is never
     // done through a name that shares them with others.
-    if ((info.FileAttributes & FILE_ATTRIBUTE_READONLY) && HasOtherNames(file.handle.Get())) return FileOutcome::Kept;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && HasOtherNames(file.handle.Get())) return FileOutcome::Kept;
     return FileOutcome::Gone;
 }
 

@@ -225,7 +225,7 @@ private:
                         pass.allGone = false;
                         return;
                     }
-                    if (!RemoveFile(folder, name, size)) pass.allGone = false;
+                    if (!RemoveFile(folder, name, attributes, size)) pass.allGone = false;
                     return;
                 }
                 if (IsLeft(name)) {
@@ -250,9 +250,9 @@ private:
 
     // Deletes a file of the folder being worked on, or in a preview sees
     // whether it would go, and counts it; true when it goes.
-    bool RemoveFile(HANDLE folder, std::wstring_view name, std::uint64_t size) {
+    bool RemoveFile(HANDLE folder, std::wstring_view name, DWORD attributes, std::uint64_t size) {
         const FileOutcome outcome =
-            walk_ == Walk::Count ? FileEntryWouldGo(folder, name) : DeleteFileEntry(folder, name);
+            walk_ == Walk::Count ? FileEntryWouldGo(folder, name, attributes) : DeleteFileEntry(folder, name);
         if (outcome == FileOutcome::Vanished) return true;  // not counted: another program took it
         if (tally_ && outcome != FileOutcome::Elsewhere) {
             std::wstring path = shown_;

@@ -436,6 +436,9 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     }
     if (const std::string why = WhyNotPossible(categories, site); !why.empty()) {
         output.Err(Widen(why) + L"\r\n");
+        if (request.json)
+            output.Out(std::wstring(L"{\"command\": ") + (preview ? L"\"preview\"" : L"\"clear\"") + L", \"error\": " +
+                       JsonString(Widen(why)) + L", \"exitCode\": " + std::to_wstring(kExitImpossible) + L"}\r\n");
         return kExitImpossible;
     }
 
