@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/FileRemoval.h"
+#include "ClearingTraces.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "support/TestSupport.h"
@@ -31,47 +31,7 @@ using namespace purgelet;
 
 namespace {
 
-const std::string kRoot = "C:\\purgelet-bench-clear\\";
-const std::string kWindows = kRoot + "WINDOWS\\";
-const std::string kProfile = kRoot + "profile\\";
-const std::string kUserTemp = kProfile + "Local Settings\\Temp\\";
-const std::string kWindowsTemp = kWindows + "Temp\\";
-
-bool MakeFolders(const std::string& top, int folders, int files) {
-    testing_support::MakeDir(top);
-    char name[64];
-    for (int d = 0; d < folders; ++d) {
-        std::snprintf(name, sizeof(name), "folder%03d\\", d);
-        const std::string folder = top + name;
-        if (!CreateDirectoryA(folder.c_str(), nullptr)) return false;
-        for (int f = 0; f < files; ++f) {
-            std::snprintf(name, sizeof(name), "file%05d.tmp", f);
-            HANDLE h = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-            if (h == INVALID_HANDLE_VALUE) return false;
-            CloseHandle(h);
-        }
-    }
-    return true;
-}
-
-int Commit(int count, const char* pattern, DWORD type) {
-    FILETIME zero{};
-    char name[128];
-    int made = 0;
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(name, sizeof(name), pattern, i);
-        if (CommitUrlCacheEntryA(name, nullptr, zero, zero, type, nullptr, 0, nullptr, nullptr)) ++made;
-    }
-    return made;
-}
-
-// Both temporary folders get half the folders; the cache gets the entries.
-bool Fill(int folders, int files, int entries) {
-    const int userFolders = folders / 2;
-    return MakeFolders(kUserTemp, userFolders, files) && MakeFolders(kWindowsTemp, folders - userFolders, files) &&
-           Commit(entries, "Cookie:bench@site%05d.example/", COOKIE_CACHE_ENTRY) == entries &&
-           Commit(entries, "Visited: bench@http://site%05d.example/", URLHISTORY_CACHE_ENTRY) == entries;
-}
+const bench::ClearingTraces kTraces("C:\\purgelet-bench-clear\\");
 
 void BareFileLoop(const std::string& folder) {
     WIN32_FIND_DATAA data;
@@ -115,31 +75,6 @@ void StepwiseCacheLoops() {
     }
 }
 
-long CountEntries(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    long n = 0;
-    do {
-        if (!std::strcmp(data.cFileName, ".") || !std::strcmp(data.cFileName, "..")) continue;
-        ++n;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) n += CountEntries(folder + data.cFileName + "\\");
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
-    return n;
-}
-
-bool AllCleared() {
-    return CountEntries(kUserTemp) == 0 && CountEntries(kWindowsTemp) == 0 &&
-           testing_support::CacheEntryNames().empty();
-}
-
-void RemoveAll() {
-    Platform platform;
-    EmptyFolder(kRoot, platform);
-    RemoveDirectoryA(kRoot.c_str());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -156,13 +91,7 @@ int main(int argc, char** argv) {
     ui::Application app;
     ProgramState state(app);
     state.SettingsKey = testing_support::SettingsKey() + "\\bench";
-    state.WindowsFolder = kWindows;
-    state.platform.getVersion = [](OSVERSIONINFOA* v) {
-        v->dwMajorVersion = 5;
-        v->dwMinorVersion = 1;
-        v->dwPlatformId = VER_PLATFORM_WIN32_NT;
-        return TRUE;
-    };
+    kTraces.StandInWindowsXp(state);
     int errors = 0;
     app.hooks.messageBox = [&](HWND, const std::string& text, const std::string&, UINT) {
         std::printf("  error box: %s\n", text.c_str());
@@ -171,9 +100,9 @@ int main(int argc, char** argv) {
     };
     TForm1& main = app.CreateForm<TForm1>(state);
     app.CreateForm<TMainForm>(state);
-    RemoveAll();
-    testing_support::MakeDir(kProfile);
-    state.folders.ProfileFolder = kProfile;
+    kTraces.RemoveAll();
+    testing_support::MakeDir(kTraces.profile);
+    state.folders.ProfileFolder = kTraces.profile;
     testing_support::ClearUrlCache();
 
     std::printf("Clear All on Windows XP: %d folders of %d files, %d cookie and %d history entries\n", folders, files,
@@ -182,16 +111,16 @@ int main(int argc, char** argv) {
     bool cleared = true;
     for (int round = 0; round < rounds; ++round) {
         for (int turn = 0; turn < 3; ++turn) {
-            if (!Fill(folders, files, entries)) {
+            if (!kTraces.Fill(folders, files, entries)) {
                 std::fprintf(stderr, "could not lay out the traces\n");
-                RemoveAll();
+                kTraces.RemoveAll();
                 return 1;
             }
             const double t0 = testing_support::SecondsNow();
             switch ((round + turn) % 3) {
                 case 0: {
-                    BareFileLoop(kUserTemp);
-                    BareFileLoop(kWindowsTemp);
+                    BareFileLoop(kTraces.userTemp);
+                    BareFileLoop(kTraces.windowsTemp);
                     const double t1 = testing_support::SecondsNow();
                     BareCacheLoop();
                     bareFiles.push_back(t1 - t0);
@@ -199,8 +128,8 @@ int main(int argc, char** argv) {
                     break;
                 }
                 case 1:
-                    BareFileLoop(kUserTemp);
-                    BareFileLoop(kWindowsTemp);
+                    BareFileLoop(kTraces.userTemp);
+                    BareFileLoop(kTraces.windowsTemp);
                     StepwiseCacheLoops();
                     stepwise.push_back(testing_support::SecondsNow() - t0);
                     break;
@@ -209,7 +138,7 @@ int main(int argc, char** argv) {
                     clearAll.push_back(testing_support::SecondsNow() - t0);
                     break;
             }
-            if (!AllCleared()) cleared = false;
+            if (!kTraces.AllCleared()) cleared = false;
         }
         const double bare = bareFiles.back() + bareCache.back();
         ratios.push_back(clearAll.back() / bare);
@@ -245,6 +174,6 @@ int main(int argc, char** argv) {
     std::printf("\n  everything cleared: %s; error boxes: %d\n", cleared ? "yes" : "NO", errors);
     testing_support::ClearUrlCache();
     testing_support::RegDeleteTree(state.SettingsKey);
-    RemoveAll();
+    kTraces.RemoveAll();
     return cleared && errors == 0 ? 0 : 1;
 }

@@ -4,8 +4,8 @@
 ;
 ; Made by the build's `dist` target (cmake/Release.cmake), which defines
 ; DEFINES (the generated defines.nsh, with the version, the publisher and the
-; program's fixed texts), PROGRAM_EXE, HELP_FILE, ICON_FILE and
-; OUTFILE.
+; program's fixed texts), PROGRAM_EXE, COMMAND_EXE (the command-line
+; companion), HELP_FILE, ICON_FILE and OUTFILE.
 ;
 ; Both take /S (silent). The uninstaller hands over to a copy of itself and
 ; returns at once, unless started as "Uninstall.exe /S _?=<its folder>": then
@@ -24,6 +24,8 @@ Target amd64-unicode
 
 !define PRODUCT_NAME "Ovk Purgelet"
 !define PROGRAM "Purgelet.exe"
+; The command-line companion: installed beside the program, no shortcut.
+!define COMMAND "PurgeletCmd.exe"
 !define HELP "PurgeletHlp.htm"
 !define UNINSTALLER "Uninstall.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Ovk Purgelet"
@@ -165,6 +167,7 @@ Section "${PRODUCT_NAME}" SecProgram
     SetOutPath "$INSTDIR"
     SetOverwrite on
     File "/oname=${PROGRAM}" "${PROGRAM_EXE}"
+    File "/oname=${COMMAND}" "${COMMAND_EXE}"
     File "/oname=${HELP}" "${HELP_FILE}"
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
     CreateShortCut "${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0
@@ -181,6 +184,8 @@ Section "${PRODUCT_NAME}" SecProgram
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
     ; In KB, counting only what was installed.
     ${GetSize} "$INSTDIR" "/M=${PROGRAM} /S=0K /G=0" $0 $1 $2
+    ${GetSize} "$INSTDIR" "/M=${COMMAND} /S=0K /G=0" $1 $2 $3
+    IntOp $0 $0 + $1
     ${GetSize} "$INSTDIR" "/M=${HELP} /S=0K /G=0" $1 $2 $3
     IntOp $0 $0 + $1
     ${GetSize} "$INSTDIR" "/M=${UNINSTALLER} /S=0K /G=0" $1 $2 $3
@@ -268,6 +273,7 @@ Section "Uninstall"
 
     Delete "${SHORTCUT}"
     Delete "$INSTDIR\${PROGRAM}"
+    Delete "$INSTDIR\${COMMAND}"
     Delete "$INSTDIR\${HELP}"
     Delete "$INSTDIR\${UNINSTALLER}"
     ; Only when nothing else is left in it; not while it is the current folder.

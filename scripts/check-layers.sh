@@ -11,7 +11,7 @@ declare -A level=(
     [framework]=1
     [core]=2
     [cleaner]=3 [cookies]=3 [xpmenu]=3 [about]=3
-    [mainwindow]=4
+    [mainwindow]=4 [command]=4
     [tray]=5
     [app]=6
 )
@@ -37,4 +37,11 @@ while IFS= read -r file; do
         status=1
     fi
 done < <(git ls-files -co --exclude-standard -- 'src/framework/*.cpp' 'src/framework/*.h')
+# The command line runs on the engine alone: it includes no window code.
+while IFS= read -r file; do
+    if grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(framework|mainwindow|tray|app|xpmenu|about)/' "$file"; then
+        echo "$file includes window code (the command line stands on the engine alone)" >&2
+        status=1
+    fi
+done < <(git ls-files -co --exclude-standard -- 'src/command/*.cpp' 'src/command/*.h')
 exit $status

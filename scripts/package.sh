@@ -3,7 +3,7 @@
 # release packages:
 #
 #   dist/Purgelet-<version>-setup.exe     installer for the current user (NSIS)
-#   dist/Purgelet-<version>-portable.zip  the program and its help file
+#   dist/Purgelet-<version>-portable.zip  the program, PurgeletCmd.exe and the help file
 #
 # The version is the project's VERSION in CMakeLists.txt. PURGELET_BUILD
 # chooses the build folder (default ./build), PURGELET_DIST the folder the

@@ -77,6 +77,39 @@ Execution ChosenExecution(bool clearAll, bool clearSelected, bool clearNotSelect
     return Execution::None;
 }
 
+std::vector<Category> StoredChoice(const std::function<std::string(const std::string& name)>& read) {
+    // The radio buttons load in this order; the last one stored as "1" is selected.
+    Execution execution = Execution::None;
+    const std::pair<FixedText, Execution> modes[] = {{texts::ValClearAllMode, Execution::ClearAll},
+                                                     {texts::ValClearSelectedMode, Execution::ClearSelected},
+                                                     {texts::ValClearNotSelectedMode, Execution::ClearNotSelected},
+                                                     {texts::ValCustomMode, Execution::Custom}};
+    for (const auto& [value, mode] : modes)
+        if (IsSwitchOn(read(value.Text()))) execution = mode;
+    std::vector<Category> chosen;
+    for (Category category : kModeOrder) {
+        const CategoryValues& values = ValuesOf(category);
+        bool takes = false;
+        switch (execution) {
+            case Execution::ClearAll:
+                takes = true;
+                break;
+            case Execution::ClearSelected:
+            case Execution::ClearNotSelected:
+                takes = ModeTakes(execution == Execution::ClearSelected ? ClearMode::Selected : ClearMode::NotSelected,
+                                  IsSwitchOn(read(values.selection.Text())));
+                break;
+            case Execution::Custom:
+                takes = IsSwitchOn(read(values.custom.Text()));
+                break;
+            case Execution::None:
+                break;
+        }
+        if (takes) chosen.push_back(category);
+    }
+    return chosen;
+}
+
 std::string FolderBelow(const std::string& base, const std::string& name) {
     if (base.empty() || name.empty()) return {};
     return base + name;
@@ -175,6 +208,10 @@ Refusal RefusalOf(const std::wstring& folder, const std::wstring& profile, const
 }
 
 std::string SkippedLine(const std::string& what, const std::wstring& folder, Refusal why) {
+    return "Skipped clearing of " + what + " (" + Narrow(folder) + "): " + RefusalReason(why);
+}
+
+const char* RefusalReason(Refusal why) {
     const char* reason = "";
     switch (why) {
         case Refusal::NotFullPath:
@@ -201,15 +238,19 @@ std::string SkippedLine(const std::string& what, const std::wstring& folder, Ref
         case Refusal::None:
             break;
     }
-    return "Skipped clearing of " + what + " (" + Narrow(folder) + "): " + reason;
+    return reason;
 }
 
-RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& platform) {
+RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& platform, bool preview) {
     RegistryValuesCleared result;
     RegKey h;
-    if (key.empty() ||
-        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, h.Receive()) != ERROR_SUCCESS)
+    const LONG opened =
+        key.empty() ? ERROR_FILE_NOT_FOUND
+                    : RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, h.Receive());
+    if (opened != ERROR_SUCCESS) {
+        result.missing = opened == ERROR_FILE_NOT_FOUND;
         return result;
+    }
     result.opened = true;
 
     // The wide names, so a name outside the code page is deleted as well.
@@ -233,8 +274,16 @@ RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& pl
         names.emplace_back(buffer.data(), length);
         ++index;
     }
-    for (const std::wstring& name : names)
-        if (platform.regDeleteValue(h, name.c_str()) != ERROR_SUCCESS) ++result.failures;
+    if (preview) {
+        result.deleted = static_cast<int>(names.size());
+        return result;
+    }
+    for (const std::wstring& name : names) {
+        if (platform.regDeleteValue(h, name.c_str()) != ERROR_SUCCESS)
+            ++result.failures;
+        else
+            ++result.deleted;
+    }
     return result;
 }
 

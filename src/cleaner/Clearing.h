@@ -6,11 +6,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/Platform.h"
 #include "core/ProgramState.h"
+#include "core/Texts.h"
 
 namespace purgelet {
 
@@ -41,11 +43,6 @@ inline constexpr char NtRunStopped[] = "Stop process without executing clearing.
 inline constexpr char kTypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 inline constexpr char kRunMruKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 
-// The kinds of URL cache entries the cookie manager is set to.
-inline constexpr std::uint8_t kOrdinaryEntriesKind = 0;
-inline constexpr std::uint8_t kCookieEntriesKind = 1;
-inline constexpr std::uint8_t kHistoryEntriesKind = 2;
-
 // The categories, in the order a mode run on Windows 9x clicks them.
 enum class Category {
     HistoryLinksWeb,
@@ -64,6 +61,28 @@ inline constexpr std::array<Category, 7> kCustomOrder = {
     Category::Cookies,   Category::HistoryLinksDoc, Category::HistoryLinksWeb, Category::TempInternetFiles,
     Category::TypedURLs, Category::TypedWordsOnRun, Category::TemporaryFiles};
 
+// Where the settings keep a category's two boxes: its selection box on the
+// Main page and its custom box on the Settings page.
+struct CategoryValues {
+    Category category;
+    FixedText selection;
+    FixedText custom;
+};
+inline constexpr CategoryValues kCategoryValues[] = {
+    {Category::HistoryLinksWeb, texts::ValClearHistory, texts::ValCustomHistoryLinksWeb},
+    {Category::TempInternetFiles, texts::ValTempInternet, texts::ValCustomTempInternetFiles},
+    {Category::Cookies, texts::ValClearCookies, texts::ValCustomCookies},
+    {Category::TypedURLs, texts::ValClearTypedURLs, texts::ValCustomTypedURLs},
+    {Category::TypedWordsOnRun, texts::ValClearTypedWordsInRun, texts::ValCustomTypedWordsInRun},
+    {Category::TemporaryFiles, texts::ValClearTemp, texts::ValCustomTemporary},
+    {Category::HistoryLinksDoc, texts::ValRecentLinks, texts::ValCustomHistoryLinksDoc},
+};
+constexpr const CategoryValues& ValuesOf(Category category) {
+    for (const CategoryValues& values : kCategoryValues)
+        if (values.category == category) return values;
+    return kCategoryValues[0];
+}
+
 // The pending flag of a category.
 bool& NtFlagOf(NtCategoryFlags& flags, Category category);
 
@@ -75,6 +94,13 @@ bool ModeTakes(ClearMode mode, bool selected);
 // What the unattended clearing runs: the first checked radio button decides.
 enum class Execution { None, ClearAll, ClearSelected, ClearNotSelected, Custom };
 Execution ChosenExecution(bool clearAll, bool clearSelected, bool clearNotSelected, bool custom);
+
+// The categories the unattended clearing takes by the stored settings, read
+// through read (a value's stored text by its name) as the main window loads
+// them: the execution mode (of its four radio buttons the last stored as
+// "1"), then the selection boxes for Clear Selected and Clear Not Selected,
+// or the custom boxes for Custom; in mode order. None for no mode.
+std::vector<Category> StoredChoice(const std::function<std::string(const std::string& name)>& read);
 
 // base + name, or nothing when either is missing: a folder whose base was not
 // found is never acted on (its name alone would be a relative path).
@@ -109,6 +135,8 @@ NtFolders NtFoldersOf(const std::string& windowsFolder, const FolderSet& folders
 enum class Refusal { None, NotFullPath, Root, Profile, HoldsProfile, Windows, HoldsWindows, ProgramFolder };
 Refusal RefusalOf(const std::wstring& folder, const std::wstring& profile, const std::wstring& windowsFolder,
                   const std::wstring& programFolder);
+// Why a refused folder was refused, as a line says it.
+const char* RefusalReason(Refusal why);
 // The line logged instead of the category's own when a folder is refused:
 // what was skipped, the folder and why.
 std::string SkippedLine(const std::string& what, const std::wstring& folder, Refusal why);
@@ -117,10 +145,13 @@ std::string SkippedLine(const std::string& what, const std::wstring& folder, Ref
 // first, then deleted in that order. The key itself stays.
 struct RegistryValuesCleared {
     bool opened = false;
+    bool missing = false;   // the key is not there
+    int deleted = 0;        // values gone, or in a preview listed
     bool listedAll = true;  // false when listing the names ended in an error
     int failures = 0;       // values that could not be deleted
 };
-RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& platform);
+// A preview opens the key the same way and only lists the names.
+RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& platform, bool preview = false);
 // The log line of such a clearing: the failure text (with ". Count = " and
 // the number when listed values stay; alone when the key could not be opened
 // or listed), or the success text.

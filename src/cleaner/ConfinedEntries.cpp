@@ -28,6 +28,12 @@ namespace purgelet::confined {
 
 namespace {
 
+// What opening an entry answers when another program deleted it meanwhile,
+// or is deleting it.
+constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034);
+constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003A);
+constexpr NTSTATUS kDeletePending = static_cast<NTSTATUS>(0xC0000056);
+
 // The longest name a UNICODE_STRING holds.
 constexpr std::size_t kLongestPath = 32767;
 
@@ -186,14 +192,29 @@ void ConfinedFolder::Leave(PathLength length) {
     usualFinal_.resize(length.usualFinal);
 }
 
-void ConfinedFolder::DeleteFileEntry(HANDLE folder, std::wstring_view name) {
+ConfinedFolder::FileOutcome ConfinedFolder::DeleteFileEntry(HANDLE folder, std::wstring_view name) {
     Entry file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
-    if (file.elsewhere) return;
-    if (file.handle && MarkForDeletion(file.handle.Get())) return;  // gone as the handle closes
+    if (file.elsewhere) return FileOutcome::Elsewhere;
+    if (file.vanished) return FileOutcome::Vanished;
+    if (file.handle && MarkForDeletion(file.handle.Get())) return FileOutcome::Gone;  // gone as the handle closes
     // Read-only, or held by another program: archive only, then once more.
-    if (!ResetToArchive(folder, name, &file.handle, Kind::File)) return;
+    if (!ResetToArchive(folder, name, &file.handle, Kind::File)) return FileOutcome::Kept;
     if (!file.handle) file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
-    if (file.handle) MarkForDeletion(file.handle.Get());
+    if (file.elsewhere) return FileOutcome::Elsewhere;
+    if (file.vanished) return FileOutcome::Vanished;
+    return file.handle && MarkForDeletion(file.handle.Get()) ? FileOutcome::Gone : FileOutcome::Kept;
+}
+
+ConfinedFolder::FileOutcome ConfinedFolder::FileEntryWouldGo(HANDLE folder, std::wstring_view name, DWORD attributes) {
+    Entry file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
+    if (file.elsewhere) return FileOutcome::Elsewhere;
+    if (file.vanished) return FileOutcome::Vanished;
+    // Not to be opened for deletion: held without delete sharing, or denied.
+    if (!file.handle) return FileOutcome::Kept;
+    // A read-only file goes once its attributes are reset, which is never
+    // done through a name that shares them with others.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && HasOtherNames(file.handle.Get())) return FileOutcome::Kept;
+    return FileOutcome::Gone;
 }
 
 bool ConfinedFolder::ResetToArchive(HANDLE folder, std::wstring_view name, const Handle* opened, Kind kind) {
@@ -225,7 +246,11 @@ ConfinedFolder::Entry ConfinedFolder::OpenEntry(HANDLE folder, std::wstring_view
     ULONG options = FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT | FILE_OPEN_REPARSE_POINT |
                     (kind == Kind::Folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE);
     Entry entry;
-    if (!NT_SUCCESS(NtOpenFile(&h, access | SYNCHRONIZE, &attributes, &io, share, options))) return entry;
+    const NTSTATUS status = NtOpenFile(&h, access | SYNCHRONIZE, &attributes, &io, share, options);
+    if (!NT_SUCCESS(status)) {
+        entry.vanished = status == kNameNotFound || status == kPathNotFound || status == kDeletePending;
+        return entry;
+    }
     entry.handle = Handle(h);
     if (!LiesAt(entry.handle.Get(), name) || (kind == Kind::Folder && IsReparsePoint(entry.handle.Get()))) {
         entry.handle.Reset();

@@ -74,6 +74,7 @@ public:
     struct Entry {
         Handle handle;
         bool elsewhere = false;  // opened, but it does not lie where its name says
+        bool vanished = false;   // gone meanwhile, or going: deleted by another program
     };
     // Opens name relative to folder (the handle of the folder being worked
     // on) without following links, and keeps it only when it lies where its
@@ -81,11 +82,23 @@ public:
     // reports a junction put in its place).
     Entry OpenEntry(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share, Kind kind);
 
+    // What became of a file, or in a preview would.
+    enum class FileOutcome {
+        Gone,
+        Kept,       // held by another program, denied, or read-only with other names
+        Elsewhere,  // it does not lie where its name says: left wholly alone
+        Vanished,   // another program deleted it meanwhile
+    };
+
     // Deletes the file name of the folder being worked on (its handle is
     // folder). A file that resists is given the archive attribute only and
     // deleted once more - unless it has other names, whose attributes it
     // shares. An entry that lies elsewhere is left wholly alone.
-    void DeleteFileEntry(HANDLE folder, std::wstring_view name);
+    FileOutcome DeleteFileEntry(HANDLE folder, std::wstring_view name);
+    // What DeleteFileEntry would do, with nothing changed: the file is opened
+    // the same way and checked the same, then closed again. attributes are
+    // its attributes as listed.
+    FileOutcome FileEntryWouldGo(HANDLE folder, std::wstring_view name, DWORD attributes);
 
     // Replaces the entry's attributes by archive only, through opened (when
     // given) or a handle of its own. False when the entry turned out to lie

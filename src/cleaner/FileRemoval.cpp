@@ -30,12 +30,14 @@ using namespace confined;
 // does it, after the entry was opened and checked to lie where it was listed.
 
 constexpr std::size_t kListingBytes = 64 * 1024;
+constexpr std::size_t kMaxKeptPaths = 100;
 
 bool IsDots(std::wstring_view name) { return name == L"." || name == L".."; }
 
 class Remover : public ConfinedFolder {
 public:
-    explicit Remover(const Platform& platform) : platform_(platform), listing_(kListingBytes / sizeof(LONGLONG)) {}
+    Remover(const Platform& platform, Walk walk, RemovalTally* tally)
+        : platform_(platform), listing_(kListingBytes / sizeof(LONGLONG)), walk_(walk), tally_(tally) {}
 
     // Opens the folder handed in and takes its final path.
     Top OpenTop(const FolderArgument& arg) {
@@ -51,8 +53,8 @@ public:
     // whatever is put in its place meanwhile.
     void EmptyTop() {
         KeptFolders kept;
-        const bool holdsIndex = DeleteFiles(TopHandle(), &kept);
-        KillSubFoldersOfTop(std::move(kept), holdsIndex);
+        const FilePass pass = DeleteFiles(TopHandle(), &kept);
+        KillSubFoldersOfTop(std::move(kept), pass.holdsIndex);
     }
 
     // What stays besides: the folder left (the program's own) is never
@@ -80,6 +82,7 @@ private:
     struct Held {
         Handle handle;
         bool removable = false;  // opened with the right to delete it
+        bool vanished = false;   // another program deleted it meanwhile
     };
 
     // Sub-folders that the file pass opened, checked and reset, kept for
@@ -95,6 +98,13 @@ private:
         std::size_t next;
         KeptFolders kept;
         bool holdsIndex = false;  // holds a URL cache index: its sub-folders are containers, which stay
+        bool allGone = true;      // nothing in it stays (so far)
+    };
+
+    // What the file pass of a folder found.
+    struct FilePass {
+        bool holdsIndex = false;
+        bool allGone = true;
     };
 
     void KillSubFoldersOfTop(KeptFolders keptOfTop, bool topHoldsIndex) {
@@ -105,10 +115,13 @@ private:
             Level& level = levels.back();
             HANDLE folder = levels.size() == 1 ? TopHandle() : level.folder.handle.Get();
             if (level.next == level.subFolders.size()) {
-                if (level.folder.removable) MarkForDeletion(level.folder.handle.Get());  // goes when closed, if empty
+                const bool gone = FolderGoes(level);
                 kept_ -= level.kept.size();
                 levels.pop_back();
-                if (!levels.empty()) Return(levels.back());
+                if (!levels.empty()) {
+                    Return(levels.back());
+                    if (!gone) levels.back().allGone = false;
+                }
                 continue;
             }
             const std::wstring name = std::move(level.subFolders[level.next++]);
@@ -116,20 +129,41 @@ private:
             try {
                 Held sub = TakeKept(level.kept, name);
                 if (!sub.handle) sub = OpenHeld(folder, name, 0);
-                if (!sub.handle) continue;
+                if (!sub.handle) {
+                    if (!sub.vanished) level.allGone = false;
+                    continue;
+                }
                 if (level.holdsIndex) sub.removable = false;  // a cache container: emptied, kept
                 Enter(name);
                 shown_.append(name).append(L"\\");
-                const bool holdsIndex = DeleteFiles(sub.handle.Get(), &kept);
+                const FilePass pass = DeleteFiles(sub.handle.Get(), &kept);
                 std::vector<std::wstring> subFolders = SubFolders(sub.handle.Get());
-                levels.push_back(
-                    {std::move(sub), Length(), shown_.size(), std::move(subFolders), 0, std::move(kept), holdsIndex});
+                levels.push_back({std::move(sub), Length(), shown_.size(), std::move(subFolders), 0, std::move(kept),
+                                  pass.holdsIndex, pass.allGone});
             } catch (const std::exception&) {
                 // Passed over like any folder that can't be emptied.
                 kept_ -= kept.size();
                 Return(levels.back());
+                levels.back().allGone = false;
             }
         }
+    }
+
+    // A sub-folder whose walk has ended is removed as its handle closes, if
+    // it is empty by then; whether it went, or in a preview would go, is
+    // told by its walk: nothing in it stayed.
+    bool FolderGoes(Level& level) {
+        if (!level.folder.removable) return false;
+        bool gone = level.allGone;
+        if (walk_ == Walk::Delete) {
+            const bool marked = MarkForDeletion(level.folder.handle.Get());  // goes when closed, if empty
+            gone = gone && marked;
+        }
+        if (gone && tally_) {
+            ++tally_->folders;
+            Progress();
+        }
+        return gone;
     }
 
     // Back in level's folder after one of its sub-folders.
@@ -138,10 +172,12 @@ private:
         shown_.resize(level.shownLength);
     }
 
-    // Calls visit(name, attributes) for every entry of folder but "." and
-    // "..", as the attribute filter sees it, when the filter lets it pass.
+    // Calls visit(name, attributes, size) for every entry of folder but "."
+    // and "..", as the attribute filter sees it, when the filter lets it
+    // pass. False when an entry did not pass, or could not be handled.
     template <typename Visit>
-    void ForEachHandled(HANDLE folder, Visit visit) {
+    bool ForEachHandled(HANDLE folder, Visit visit) {
+        bool allHandled = true;
         IO_STATUS_BLOCK io{};
         BOOLEAN restart = TRUE;
         for (;;) {
@@ -149,7 +185,7 @@ private:
                                                    static_cast<ULONG>(listing_.size() * sizeof(LONGLONG)),
                                                    FileDirectoryInformation, FALSE, nullptr, restart);
             restart = FALSE;
-            if (!NT_SUCCESS(status) || io.Information == 0) return;
+            if (!NT_SUCCESS(status) || io.Information == 0) return allHandled;
             const char* at = reinterpret_cast<const char*>(listing_.data());
             for (;;) {
                 const auto* info = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(at);
@@ -160,9 +196,13 @@ private:
                         shown_.append(name);
                         DWORD attributes = platform_.listedAttributes(shown_, info->FileAttributes);
                         shown_.resize(shownLength);
-                        if ((attributes & ~static_cast<DWORD>(kHandledAttributes)) == 0) visit(name, attributes);
+                        if ((attributes & ~static_cast<DWORD>(kHandledAttributes)) == 0)
+                            visit(name, attributes, static_cast<std::uint64_t>(info->EndOfFile.QuadPart));
+                        else
+                            allHandled = false;
                     } catch (const std::exception&) {
                         // Passed over like any entry that can't be deleted.
+                        allHandled = false;
                     }
                 }
                 if (info->NextEntryOffset == 0) break;
@@ -173,32 +213,68 @@ private:
 
     // The files directly inside folder; sub-folders only get their
     // attributes reset. With kept, the sub-folders are opened to be emptied
-    // next, and (some of them) kept open for that. True when the folder holds
-    // a URL cache index that stays.
-    bool DeleteFiles(HANDLE folder, KeptFolders* kept) {
-        bool holdsIndex = false;
-        ForEachHandled(folder, [&](std::wstring_view name, DWORD attributes) {
-            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                if (cacheIndexes_ && IsCacheIndexName(name)) {
-                    holdsIndex = true;
+    // next, and (some of them) kept open for that. A preview changes nothing
+    // and leaves the sub-folders to the folder pass.
+    FilePass DeleteFiles(HANDLE folder, KeptFolders* kept) {
+        FilePass pass;
+        const bool allHandled =
+            ForEachHandled(folder, [&](std::wstring_view name, DWORD attributes, std::uint64_t size) {
+                if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                    if (cacheIndexes_ && IsCacheIndexName(name)) {
+                        pass.holdsIndex = true;
+                        pass.allGone = false;
+                        return;
+                    }
+                    if (!RemoveFile(folder, name, attributes, size)) pass.allGone = false;
                     return;
                 }
-                DeleteFileEntry(folder, name);
-                return;
-            }
-            if (IsLeft(name)) return;
-            // A folder can't go as a file; only its attributes are reset here.
-            if (kept && kept->size() < kKeptPerFolder && kept_ < kKeptInAll) {
-                Held sub = OpenHeld(folder, name, FILE_WRITE_ATTRIBUTES);
-                if (sub.handle && SetArchiveOnly(sub.handle.Get())) {
-                    kept->emplace_back(name, std::move(sub));
-                    ++kept_;
+                if (IsLeft(name)) {
+                    pass.allGone = false;
                     return;
                 }
+                if (walk_ == Walk::Count) return;
+                // A folder can't go as a file; only its attributes are reset here.
+                if (kept && kept->size() < kKeptPerFolder && kept_ < kKeptInAll) {
+                    Held sub = OpenHeld(folder, name, FILE_WRITE_ATTRIBUTES);
+                    if (sub.handle && SetArchiveOnly(sub.handle.Get())) {
+                        kept->emplace_back(name, std::move(sub));
+                        ++kept_;
+                        return;
+                    }
+                }
+                ResetToArchive(folder, name, nullptr, Kind::Folder);
+            });
+        if (!allHandled) pass.allGone = false;
+        return pass;
+    }
+
+    // Deletes a file of the folder being worked on, or in a preview sees
+    // whether it would go, and counts it; true when it goes.
+    bool RemoveFile(HANDLE folder, std::wstring_view name, DWORD attributes, std::uint64_t size) {
+        const FileOutcome outcome =
+            walk_ == Walk::Count ? FileEntryWouldGo(folder, name, attributes) : DeleteFileEntry(folder, name);
+        if (outcome == FileOutcome::Vanished) return true;  // not counted: another program took it
+        if (tally_ && outcome != FileOutcome::Elsewhere) {
+            std::wstring path = shown_;
+            path.append(name);
+            if (outcome == FileOutcome::Kept) {
+                ++tally_->keptFiles;
+                if (tally_->kept.size() < kMaxKeptPaths) tally_->kept.push_back(std::move(path));
+            } else if (tally_->countedElsewhere.empty() ||
+                       !tally_->countedElsewhere.contains(CountedElsewhereKey(std::move(path)))) {
+                ++tally_->files;
+                tally_->bytes += size;
+                Progress();
             }
-            ResetToArchive(folder, name, nullptr, Kind::Folder);
-        });
-        return holdsIndex;
+        }
+        return outcome == FileOutcome::Gone;
+    }
+
+    void Progress() {
+        if (tally_->onProgress && ++sinceProgress_ >= 256) {
+            sinceProgress_ = 0;
+            tally_->onProgress(*tally_);
+        }
     }
 
     // WinInet's own files in its cache folders: an index, whose folder's
@@ -234,6 +310,7 @@ private:
             sub.removable = false;
         }
         sub.handle = std::move(entry.handle);
+        sub.vanished = entry.vanished;
         return sub;
     }
 
@@ -250,7 +327,7 @@ private:
 
     std::vector<std::wstring> SubFolders(HANDLE folder) {
         std::vector<std::wstring> names;
-        ForEachHandled(folder, [&](std::wstring_view name, DWORD attributes) {
+        ForEachHandled(folder, [&](std::wstring_view name, DWORD attributes, std::uint64_t) {
             // Files left behind by the file pass are of no concern here.
             if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLeft(name)) names.emplace_back(name);
         });
@@ -263,6 +340,9 @@ private:
     std::size_t kept_ = 0;    // sub-folders kept open in all
     std::wstring leftFinal_;  // final path of the folder to leave, if any
     bool cacheIndexes_ = false;
+    Walk walk_;
+    RemovalTally* tally_;
+    unsigned sinceProgress_ = 0;
 };
 
 // Opens the folder handed in and runs work on the open folder; false when the
@@ -270,10 +350,10 @@ private:
 // left alone).
 template <typename Work>
 bool OnFolder(const std::optional<std::wstring>& folder, const Platform& platform, Work work,
-              const LeaveAlso& also = {}) {
+              const LeaveAlso& also = {}, Walk walk = Walk::Delete, RemovalTally* tally = nullptr) {
     std::optional<FolderArgument> arg = folder ? ParseFolder(*folder) : std::nullopt;
     if (!arg) return false;
-    Remover remover(platform);
+    Remover remover(platform, walk, tally);
     switch (remover.OpenTop(*arg)) {
         case Remover::Top::Missing:
             return false;
@@ -296,6 +376,17 @@ bool EmptyFolder(const std::wstring& folder, const Platform& platform) {
 bool EmptyFolder(const std::wstring& folder, const Platform& platform, const LeaveAlso& also) {
     return OnFolder(
         folder, platform, [](Remover& remover) { remover.EmptyTop(); }, also);
+}
+
+bool EmptyFolder(const std::wstring& folder, const Platform& platform, const LeaveAlso& also, Walk walk,
+                 RemovalTally& tally) {
+    return OnFolder(
+        folder, platform, [](Remover& remover) { remover.EmptyTop(); }, also, walk, &tally);
+}
+
+std::wstring CountedElsewhereKey(std::wstring path) {
+    if (!path.empty()) CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+    return path;
 }
 
 bool EmptyFolder(const std::string& folder, const Platform& platform) {

@@ -5,7 +5,9 @@
 // Only entries whose attribute word holds nothing but the six classic bits
 // (read-only, hidden, system, volume label, directory, archive) are touched;
 // anything else - reparse points above all - is skipped and stays, together
-// with everything below it. Nothing is counted or logged here.
+// with everything below it. Nothing is logged here; a caller that asks for it
+// is told what went (RemovalTally), and a preview walks the same way and
+// only counts (Walk::Count).
 //
 // Nothing outside the folder handed in is deleted or changed: the folder is
 // opened once, and every entry is opened through its folder's handle and
@@ -13,7 +15,11 @@
 // so links (to files too), links put in a folder's place meanwhile and
 // second names of outside files lead nowhere (cleaner/ConfinedEntries.h holds
 // those checks; DeleteFileInside below offers them for a single file).
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "core/Platform.h"
 
@@ -44,6 +50,31 @@ struct LeaveAlso {
     bool cacheIndexes = false;
 };
 bool EmptyFolder(const std::wstring& folder, const Platform& platform, const LeaveAlso& also);
+
+// An emptying that deletes, or a preview: the same walk with the same filter
+// and checks (links never followed, entries that do not lie where they were
+// listed left alone) that changes nothing and counts what would go.
+enum class Walk { Delete, Count };
+
+// What an emptying removed below its folder, or a preview would remove.
+struct RemovalTally {
+    std::uint64_t files = 0;
+    std::uint64_t folders = 0;
+    std::uint64_t bytes = 0;  // the sizes of the files
+    // Files that passed the filter but stay: held by another program without
+    // delete sharing, denied, or read-only with other names.
+    std::uint64_t keptFiles = 0;
+    std::vector<std::wstring> kept;  // their paths, the first hundred
+    // Files counted elsewhere (a cache entry's own file), in upper case: they
+    // are removed like any other, but not counted here.
+    std::unordered_set<std::wstring> countedElsewhere;
+    // Called every few hundred entries while the walk goes on.
+    std::function<void(const RemovalTally&)> onProgress;
+};
+bool EmptyFolder(const std::wstring& folder, const Platform& platform, const LeaveAlso& also, Walk walk,
+                 RemovalTally& tally);
+// A path in the form RemovalTally::countedElsewhere holds.
+std::wstring CountedElsewhereKey(std::wstring path);
 
 // Deletes the files directly inside folder (a full path below a drive's root,
 // like "C:\x\", or below a share's root, like "\\server\share\x\", in the ANSI

@@ -163,20 +163,22 @@ std::string UserID(const Platform& platform) {
     return buf;
 }
 
-DiscoveryFacts SystemFacts(const ProgramState& state) {
+DiscoveryFacts SystemFacts(const ProgramState& state) { return SystemFacts(state.platform, state.WindowsFolder); }
+
+DiscoveryFacts SystemFacts(const Platform& platform, const std::string& windowsFolder) {
     DiscoveryFacts facts;
-    facts.windowsFolder = state.WindowsFolder;
-    facts.userName = UserID(state.platform);
+    facts.windowsFolder = windowsFolder;
+    facts.userName = UserID(platform);
     OSVERSIONINFOA v{};
     v.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-    if (state.platform.getVersion(&v)) {
+    if (platform.getVersion(&v)) {
         facts.versionKnown = true;
         facts.major = v.dwMajorVersion;
         facts.minor = v.dwMinorVersion;
         facts.platformId = v.dwPlatformId;
     }
     facts.directoryExists = [](const std::string& path) { return DirectoryExists(path); };
-    facts.knownFolder = state.platform.knownFolderPath;
+    facts.knownFolder = platform.knownFolderPath;
     facts.tempPath = [] {
         std::wstring path(MAX_PATH + 1, L'\0');
         DWORD n = GetTempPathW(static_cast<DWORD>(path.size()), path.data());

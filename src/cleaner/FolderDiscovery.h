@@ -41,7 +41,8 @@ std::string FindProfileFolder(const DiscoveryFacts& facts, std::uint8_t winMajor
 // The drive part of a path: "C:" for "C:\WINNT\", "\\server\share" for a UNC path.
 std::string ExtractFileDrive(const std::string& path);
 
-// Facts read from the running system.
+// Facts read from the running system, with the Windows folder found at start.
+DiscoveryFacts SystemFacts(const Platform& platform, const std::string& windowsFolder);
 DiscoveryFacts SystemFacts(const ProgramState& state);
 
 // The logon name, empty on failure.

@@ -104,19 +104,6 @@ int CompareCookieRows(const CookieRow& a, const CookieRow& b, int sortState, con
     return CompareCookieCells(column, a.Text(column), b.Text(column), sortState, separators);
 }
 
-DeletionPass PassOfFilter(std::uint32_t filter) {
-    switch (filter) {
-        case kCookieCacheEntry:
-            return DeletionPass::Cookies;
-        case kUrlHistoryCacheEntry:
-            return DeletionPass::History;
-        case 0:
-            return DeletionPass::CacheFiles;
-        default:
-            return DeletionPass::None;
-    }
-}
-
 CookieButtonStates ButtonStatesForCount(int rows, std::uint32_t shellVersion, bool privacyEnabled) {
     if (rows <= 0) return {};
     return CookieButtonStates{true, true, true, shellVersion >= 6 ? true : privacyEnabled};

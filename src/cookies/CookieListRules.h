@@ -31,10 +31,6 @@ int CompareCookieRows(const CookieRow& a, const CookieRow& b, int sortState, con
 int CompareCookieCells(int column, const std::string& a, const std::string& b, int sortState,
                        const DateSeparators& separators);
 
-// The deletion pass the filter calls for.
-enum class DeletionPass { Cookies, History, CacheFiles, None };
-DeletionPass PassOfFilter(std::uint32_t filter);
-
 // A deletion pass takes a row when it is checked and its Keep cell is
 // exactly "No".
 inline bool RowToBeDeleted(bool checked, const std::string& keepCell) { return checked && keepCell == kKeepNo; }

@@ -1,12 +1,9 @@
 #include "cookies/CookieListWindow.h"
 
-#include <shlobj.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "cleaner/FileRemoval.h"
 #include "cookies/CookieListRules.h"
 #include "core/Texts.h"
 #include "framework/Application.h"
@@ -30,27 +27,6 @@ std::string ColumnWidthValueName(int column) { return texts::ValColumnWidthPrefi
 
 void SetCursorTo(const char* id) { SetCursor(LoadCursorA(nullptr, id)); }
 
-// The folders of the URL cache; a cookie's file is deleted only inside them.
-std::vector<std::wstring> CacheFolders() {
-    std::vector<std::wstring> folders;
-    for (int id : {CSIDL_COOKIES, CSIDL_INTERNET_CACHE, CSIDL_HISTORY}) {
-        wchar_t path[MAX_PATH] = {};
-        if (SUCCEEDED(SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
-            folders.emplace_back(path);
-    }
-    return folders;
-}
-
-// A cookie's own file, when one is named and still there, deleted the way
-// the folder routines delete a file: only where it lies inside the cache's
-// folders, and never through a link or what another name shares. A file that
-// will not go is retried once with its attributes reset to archive only; if
-// it still stays, it is left.
-void DeleteCookieFile(const std::string& path, const std::vector<std::wstring>& cacheFolders) {
-    if (path.empty()) return;
-    for (const std::wstring& folder : cacheFolders)
-        if (DeleteFileInside(folder, path)) return;
-}
 }  // namespace
 
 TMainForm::TMainForm(ui::Application& app, ProgramState& state)
@@ -154,8 +130,12 @@ void TMainForm::AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry) { cookieRow
 
 void TMainForm::AddCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry) { cookieRows_.AddCacheFile(entry); }
 
+DeleteUrlCacheEntryFn TMainForm::DeletionFunction() const {
+    return state_.deleteUrlCacheEntryFound ? deleteUrlCacheEntry_ : nullptr;
+}
+
 void TMainForm::DeleteCacheEntry(const std::string& name) {
-    if (state_.deleteUrlCacheEntryFound && deleteUrlCacheEntry_) deleteUrlCacheEntry_(name.c_str());
+    UrlCacheEraser(DeletionFunction(), DeletionPass::History).Erase(name, {});
 }
 
 // Buttons --------------------------------------------------------------------------
@@ -215,10 +195,9 @@ void TMainForm::DeleteCheckedRows(const std::function<void(int row)>& deleteEntr
 }
 
 void TMainForm::DeleteCookieRows() {
-    const std::vector<std::wstring> cacheFolders = CacheFolders();
+    const UrlCacheEraser eraser(DeletionFunction(), DeletionPass::Cookies);
     DeleteCheckedRows([&](int row) {
-        DeleteCacheEntry(cookieRows_.Text(row, kColFullAddress));
-        DeleteCookieFile(cookieRows_.Text(row, kColLocalFilename), cacheFolders);
+        eraser.Erase(cookieRows_.Text(row, kColFullAddress), cookieRows_.Text(row, kColLocalFilename));
     });
 }
 

@@ -117,6 +117,8 @@ public:
 
 private:
     bool AutoColumnResizeOn() const;
+    // WinInet's deletion function, null when it was not found.
+    DeleteUrlCacheEntryFn DeletionFunction() const;
     // Deletes the checked rows marked "No" to keep, last to first, after
     // deleteEntry has removed each one's cache entry.
     void DeleteCheckedRows(const std::function<void(int row)>& deleteEntry);

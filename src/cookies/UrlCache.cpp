@@ -38,35 +38,7 @@ bool WithinDosRange(const FILETIME& local) {
     return t >= kFirst && t < kEnd;
 }
 
-// Most entries (the record, the name and the local file's path) fit here.
-constexpr DWORD kFirstEntryBufferSize = 4096;
-
-INTERNET_CACHE_ENTRY_INFOA* AsEntry(std::unique_ptr<char[]>& buffer) {
-    return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.get());
-}
 }  // namespace
-
-std::optional<std::uint32_t> FilterOfKind(std::uint8_t kind) {
-    switch (kind) {
-        case 0:
-            return 0u;
-        case 1:
-            return kCookieCacheEntry;
-        case 2:
-            return kUrlHistoryCacheEntry;
-        case 3:
-            return kTrackOnlineCacheEntry;
-        case 4:
-            return kTrackOfflineCacheEntry;
-        default:
-            return std::nullopt;
-    }
-}
-
-bool EntryKept(std::uint32_t entryType, std::uint32_t filter) {
-    if (filter != 0) return (entryType | filter) == entryType;
-    return (entryType & (kCookieCacheEntry | kUrlHistoryCacheEntry)) == 0;
-}
 
 std::string AddressPart(const char* sourceUrlName) {
     const std::string name = TextOrEmpty(sourceUrlName);
@@ -150,69 +122,6 @@ CookieRow BuildCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry) {
     row.subItems.push_back(TextOrEmpty(entry.lpszLocalFileName));
     row.subItems.emplace_back(kKeepNo);
     return row;
-}
-
-UrlCacheSource UrlCacheSource::WinInet() {
-    UrlCacheSource s;
-    s.findFirst = [](INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) {
-        return FindFirstUrlCacheEntryA(nullptr, entry, size);
-    };
-    s.findNext = [](HANDLE handle, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) {
-        return FindNextUrlCacheEntryA(handle, entry, size);
-    };
-    s.findClose = [](HANDLE handle) { FindCloseUrlCache(handle); };
-    return s;
-}
-
-void EnumerateUrlCache(const UrlCacheSource& source,
-                       const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& onEntry) {
-    // One buffer serves every entry. It is grown only when an entry does not
-    // fit, and only that entry is then read again.
-    DWORD capacity = kFirstEntryBufferSize;
-    std::unique_ptr<char[]> buffer(new char[capacity]);
-    const auto grow = [&](DWORD needed) {
-        // A size that is no larger than what was offered would ask again for
-        // the same; give at least a little more.
-        capacity = needed > capacity ? needed : capacity + capacity / 2;
-        buffer.reset();
-        buffer.reset(new char[capacity]);
-    };
-
-    DWORD size = capacity;
-    HANDLE first = source.findFirst(AsEntry(buffer), &size);
-    const DWORD firstCode = first ? ERROR_SUCCESS : GetLastError();
-    CacheFindHandle handle(first, CacheFindCloser{source.findClose});
-    if (firstCode == ERROR_INSUFFICIENT_BUFFER) {
-        grow(size);
-        size = capacity;
-        handle.Reset(source.findFirst(AsEntry(buffer), &size));
-    }
-    if (!handle) return;  // no entry at all; without a handle there is nothing to go on with
-    onEntry(*AsEntry(buffer));
-
-    for (;;) {
-        size = capacity;
-        if (source.findNext(handle.Get(), AsEntry(buffer), &size)) {
-            onEntry(*AsEntry(buffer));
-            continue;
-        }
-        // Only "insufficient buffer" means that there is a next entry to read.
-        // The end of the entries (259), an invalid parameter (87) and any
-        // other failure end the enumeration.
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        grow(size);
-        size = capacity;
-        // An entry that changed since its size was reported is passed over;
-        // the next call goes on from where the cache stands.
-        if (source.findNext(handle.Get(), AsEntry(buffer), &size)) onEntry(*AsEntry(buffer));
-    }
-}
-
-DeleteUrlCacheEntryFn LookUpDeleteUrlCacheEntry() {
-    // Kept loaded: the function is used for the rest of the program's life.
-    HMODULE library = LoadLibraryA("wininet.dll");
-    FARPROC proc = library ? GetProcAddress(library, "DeleteUrlCacheEntryA") : nullptr;
-    return reinterpret_cast<DeleteUrlCacheEntryFn>(reinterpret_cast<void (*)()>(proc));
 }
 
 }  // namespace purgelet

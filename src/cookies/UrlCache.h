@@ -1,7 +1,7 @@
 #pragma once
-// The WinInet URL cache as the cookie manager sees it: the entry type filter,
-// the enumeration of every entry, the cells of a cookie row built from an
-// entry, and the run-time lookup of the deletion function.
+// The WinInet URL cache as the cookie manager shows it: the cells of a cookie
+// row built from an entry. Listing and deleting the entries is the cleaning
+// engine's (cleaner/UrlCacheEntries.h).
 #include <windows.h>
 #include <wininet.h>
 
@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "cleaner/UrlCacheEntries.h"
 #include "core/ProgramState.h"
 #include "framework/ListView.h"
 
@@ -36,16 +37,6 @@ inline constexpr std::size_t kMaxAddressLength = 260;
 // A row of the cookie list: the Address caption and the texts of the six
 // further columns (a row may have fewer; the missing cells read as empty).
 using CookieRow = ui::ListItem;
-
-// The filter value for a kind passed to SetVar_CacheEntryType: 0 ordinary
-// entries, 1 cookies, 2 history, 3 online tracking, 4 offline tracking. Other
-// kinds have none.
-std::optional<std::uint32_t> FilterOfKind(std::uint8_t kind);
-
-// Whether an entry with these type bits gets a row. A filter of 0 keeps
-// every entry that is neither a cookie nor a history entry; any other filter
-// keeps the entries that have all of its bits.
-bool EntryKept(std::uint32_t entryType, std::uint32_t filter);
 
 // The Address of an entry: the text after the first "@" (the whole name
 // when there is none), at most 260 characters, without one final "/".
@@ -83,30 +74,5 @@ CookieRow BuildEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry, const DateSepar
 // The row of an ordinary entry listed under filter 0: whole name, hits, no
 // dates, the local file under Full Address, and no Local Filename cell.
 CookieRow BuildCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
-
-// Where the entries come from: WinInet's enumeration functions, or a stand-in.
-struct UrlCacheSource {
-    // FindFirstUrlCacheEntryA with a null search pattern (every entry).
-    std::function<HANDLE(INTERNET_CACHE_ENTRY_INFOA*, DWORD*)> findFirst;
-    std::function<BOOL(HANDLE, INTERNET_CACHE_ENTRY_INFOA*, DWORD*)> findNext;
-    std::function<void(HANDLE)> findClose;
-
-    static UrlCacheSource WinInet();
-};
-
-// Hands every entry of the cache to onEntry, in the cache's order. Entries are
-// read one call each into one reused buffer; only an entry that does not fit
-// makes it grow, and that entry is read again (if that read fails too, the
-// entry is passed over). The enumeration ends at the first failure other
-// than "insufficient buffer" (the end of the entries among them), and at
-// once when the first lookup gives no handle. An error raised by onEntry
-// ends the enumeration; the find handle is released in every case.
-void EnumerateUrlCache(const UrlCacheSource& source,
-                       const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& onEntry);
-
-// DeleteUrlCacheEntryA of "wininet.dll", looked up at run time; null when it
-// cannot be found. The library stays loaded for the program's life.
-using DeleteUrlCacheEntryFn = BOOL(WINAPI*)(LPCSTR);
-DeleteUrlCacheEntryFn LookUpDeleteUrlCacheEntry();
 
 }  // namespace purgelet

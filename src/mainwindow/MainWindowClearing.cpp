@@ -2,6 +2,7 @@
 // " Clear ", the NT run, the three mode buttons and the unattended clearing.
 #include <utility>
 
+#include "cleaner/CategoryPlan.h"
 #include "cleaner/FileRemoval.h"
 #include "cleaner/FolderDiscovery.h"
 #include "cookies/CookieListWindow.h"
@@ -21,23 +22,33 @@ TMainForm& CookieManagerOf(const ProgramState& state) {
     return *manager;
 }
 
-// Windows 9x: a folder's sub-folders go only when the folder is there; true
-// when it was.
-bool Empty9xFolder(const ProgramState& state, const std::string& folder, bool cache = false) {
-    return !folder.empty() && EmptyFolder(Widen(folder), state.platform, {state.ProgramFolderWide, cache});
+// The folders a category empties here.
+std::vector<PlannedFolder> FoldersOf(const ProgramState& state, Category category) {
+    return PlanOf(category, state.folders, state.WindowsFolder, state.ProgramFolderWide).folders;
 }
 
-// One folder of the NT run: both passes, whether the folder is there or not
-// (a missing folder has no sub-folders to go either), and the category's
-// line; or, for a folder that must not be emptied, the line that says so
-// instead. The line to log is returned.
-std::string EmptyNtFolder(const ProgramState& state, const NtFolders& folders, const std::wstring& folder,
-                          const char* what, const char* done, bool cache = false) {
-    if (folder.empty()) return done;
-    const Refusal why = RefusalOf(folder, folders.profile, Widen(state.WindowsFolder), state.ProgramFolderWide);
-    if (why != Refusal::None) return SkippedLine(what, folder, why);
-    EmptyFolder(folder, state.platform, {state.ProgramFolderWide, cache});
-    return done;
+// Windows 9x: each folder of the category that is there is emptied and logs
+// its line.
+void Empty9xFolders(const ProgramState& state, Category category, ActivityLog& log) {
+    for (const PlannedFolder& f : FoldersOf(state, category))
+        if (EmptyFolder(f.folder, state.platform, {state.ProgramFolderWide, f.cacheIndexes})) log.Add(f.line);
+}
+
+// The folders of a category in the NT run: both passes, whether the folder is
+// there or not (a missing folder has no sub-folders to go either), and the
+// category's line; or, for a folder that must not be emptied, the line that
+// says so instead.
+void EmptyNtFolders(const ProgramState& state, Category category, ActivityLog& log) {
+    for (const PlannedFolder& f : FoldersOf(state, category)) {
+        if (f.folder.empty()) {
+            log.Add(f.line);
+        } else if (f.refusal != Refusal::None) {
+            log.Add(SkippedLine(f.what, f.folder, f.refusal));
+        } else {
+            EmptyFolder(f.folder, state.platform, {state.ProgramFolderWide, f.cacheIndexes});
+            log.Add(f.line);
+        }
+    }
 }
 
 // Sets the cursor at once when the mouse is over the page (nothing repaints
@@ -113,8 +124,7 @@ void TForm1::Button2Click() {
     }
     RunCookieManager(kOrdinaryEntriesKind);
     if (state_.folders.IsWin9x) {
-        for (const FolderLine& f : Win9xTempInternetFolders(state_.WindowsFolder, state_.folders))
-            if (Empty9xFolder(state_, f.folder, true)) log_.Add(f.line);
+        Empty9xFolders(state_, Category::TempInternetFiles, log_);
         return;
     }
     state_.ntFlags.tempInternetFiles = true;
@@ -156,8 +166,7 @@ void TForm1::btnTemporaryClick() {
     AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
     if (state_.ClearLogPerCategory) log_.Clear();
     if (state_.folders.IsWin9x) {
-        const FolderLine temp = Win9xTempFolder(state_.WindowsFolder);
-        if (Empty9xFolder(state_, temp.folder)) log_.Add(temp.line);
+        Empty9xFolders(state_, Category::TemporaryFiles, log_);
         return;
     }
     state_.ntFlags.temporaryFiles = true;
@@ -167,8 +176,7 @@ void TForm1::btnTemporaryClick() {
 void TForm1::btnClearRecentClick() {
     if (state_.ClearLogPerCategory) log_.Clear();
     if (state_.folders.IsWin9x) {
-        for (const FolderLine& f : Win9xRecentFolders(state_.WindowsFolder, state_.folders))
-            if (Empty9xFolder(state_, f.folder)) log_.Add(f.line);
+        Empty9xFolders(state_, Category::HistoryLinksDoc, log_);
         return;
     }
     state_.ntFlags.historyLinksDoc = true;
@@ -194,14 +202,11 @@ void TForm1::WinNTDocNSettings() {
         state_.ntFlags.SetAll(false);
     }};
     const NtCategoryFlags& pending = state_.ntFlags;
-    const auto empty = [&](const std::wstring& folder, const char* what, const char* done, bool cache = false) {
-        log_.Add(EmptyNtFolder(state_, folders, folder, what, done, cache));
-    };
 
     if (pending.historyLinksWeb) ClearHistoryOfWebSites();
     if (pending.tempInternetFiles) {
         RunCookieManager(kOrdinaryEntriesKind);
-        empty(folders.tempInternet, "temporary internet files", logline::TempInternet, true);
+        EmptyNtFolders(state_, Category::TempInternetFiles, log_);
     }
     if (pending.cookies) {
         RunCookieManager(kCookieEntriesKind);
@@ -209,11 +214,8 @@ void TForm1::WinNTDocNSettings() {
     }
     if (pending.typedURLs) btnClearTypedURLs.Click();
     if (pending.typedWordsOnRun) btnClearTypedWordsInRun.Click();
-    if (pending.temporaryFiles) {
-        empty(folders.userTemp, "user's Temp", logline::UserTempNt);
-        empty(folders.windowsTemp, "Windows Temp", logline::WindowsTempNt);
-    }
-    if (pending.historyLinksDoc) empty(folders.recent, "history links of documents", logline::Recent);
+    if (pending.temporaryFiles) EmptyNtFolders(state_, Category::TemporaryFiles, log_);
+    if (pending.historyLinksDoc) EmptyNtFolders(state_, Category::HistoryLinksDoc, log_);
 }
 
 // Modes -------------------------------------------------------------------------------

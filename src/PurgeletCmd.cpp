@@ -1,0 +1,3 @@
+#include "command/Command.h"
+
+int main() { return purgelet::CommandMain(); }

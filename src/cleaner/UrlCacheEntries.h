@@ -1,0 +1,117 @@
+#pragma once
+// The WinInet URL cache as the cleaning engine uses it, with no window: the
+// kinds of entries, their filter, the enumeration of every entry, and the
+// deletion of the entries of a kind the way the cookie manager's passes
+// delete its rows (a cookie's own file with it). The cookie manager lists and
+// deletes through these; the command line uses them directly.
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ProgramState.h"
+
+namespace purgelet {
+
+// The kinds of URL cache entries the cookie manager can be set to.
+inline constexpr std::uint8_t kOrdinaryEntriesKind = 0;
+inline constexpr std::uint8_t kCookieEntriesKind = 1;
+inline constexpr std::uint8_t kHistoryEntriesKind = 2;
+
+// The filter value for a kind passed to SetVar_CacheEntryType: 0 ordinary
+// entries, 1 cookies, 2 history, 3 online tracking, 4 offline tracking. Other
+// kinds have none.
+std::optional<std::uint32_t> FilterOfKind(std::uint8_t kind);
+
+// Whether an entry with these type bits is listed. A filter of 0 keeps
+// every entry that is neither a cookie nor a history entry; any other filter
+// keeps the entries that have all of its bits.
+bool EntryKept(std::uint32_t entryType, std::uint32_t filter);
+
+// Where the entries come from: WinInet's enumeration functions, or a stand-in.
+struct UrlCacheSource {
+    // FindFirstUrlCacheEntryA with a null search pattern (every entry).
+    std::function<HANDLE(INTERNET_CACHE_ENTRY_INFOA*, DWORD*)> findFirst;
+    std::function<BOOL(HANDLE, INTERNET_CACHE_ENTRY_INFOA*, DWORD*)> findNext;
+    std::function<void(HANDLE)> findClose;
+
+    static UrlCacheSource WinInet();
+};
+
+// Hands every entry of the cache to onEntry, in the cache's order. Entries are
+// read one call each into one reused buffer; only an entry that does not fit
+// makes it grow, and that entry is read again (if that read fails too, the
+// entry is passed over). The enumeration ends at the first failure other
+// than "insufficient buffer" (the end of the entries among them), and at
+// once when the first lookup gives no handle. An error raised by onEntry
+// ends the enumeration; the find handle is released in every case.
+void EnumerateUrlCache(const UrlCacheSource& source,
+                       const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& onEntry);
+
+// DeleteUrlCacheEntryA of "wininet.dll", looked up at run time; null when it
+// cannot be found. The library stays loaded for the program's life.
+using DeleteUrlCacheEntryFn = BOOL(WINAPI*)(LPCSTR);
+DeleteUrlCacheEntryFn LookUpDeleteUrlCacheEntry();
+
+// The deletion pass a filter calls for: what goes with each entry.
+enum class DeletionPass { Cookies, History, CacheFiles, None };
+DeletionPass PassOfFilter(std::uint32_t filter);
+
+// Deletes entries by name as one pass does: the entry through the cache's
+// own function, and in the cookie pass the cookie's own file as well - only
+// where it lies inside the cache's folders, never through a link or what
+// another name shares (see DeleteFileInside).
+class UrlCacheEraser {
+public:
+    // With no deletion function (WinInet's was not found) no entry is
+    // deleted; a cookie's own file still is.
+    UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass pass);
+    enum class Outcome { Gone, Kept, Vanished /* another program deleted it meanwhile */ };
+    Outcome Erase(const std::string& name, const std::string& localFile) const;
+
+private:
+    DeleteUrlCacheEntryFn deleteEntry_;
+    DeletionPass pass_;
+    std::vector<std::wstring> cacheFolders_;  // the cookie pass only
+};
+
+// An entry of the kind being cleared, as a pass deletes it.
+struct ListedEntry {
+    std::string name;       // the source URL name, by which it is deleted
+    std::string localFile;  // its own file, if any
+    std::uint64_t bytes = 0;
+};
+
+// What clearing the entries of a kind did, or for a preview would do.
+struct CacheTally {
+    std::uint64_t entries = 0;  // gone
+    std::uint64_t bytes = 0;    // the sizes of their files
+    std::uint64_t kept = 0;     // the cache would not let go
+    std::vector<std::string> keptNames;
+    // The own files of the entries counted: the folder walk that follows
+    // counts them under the entries, not again as files.
+    std::vector<std::wstring> localFiles;
+};
+
+// Every entry of the cache with its type bits, listed once: a preview of
+// several kinds takes them all from one listing, as nothing changes between
+// them.
+struct CacheListing {
+    std::vector<std::pair<std::uint32_t, ListedEntry>> entries;
+};
+CacheListing ListUrlCache(const UrlCacheSource& source);
+
+// Lists every entry of kind (what the cookie manager's refresh lists), then
+// deletes them last to first as its passes do, passing over those keep
+// says stay; a preview only counts them, from listing when one is given. A
+// kind without a pass lists nothing.
+CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSource& source,
+                              DeleteUrlCacheEntryFn deleteEntry,
+                              const std::function<bool(const ListedEntry&)>& keep = {},
+                              const CacheListing* listing = nullptr);
+
+}  // namespace purgelet

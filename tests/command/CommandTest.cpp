@@ -1,0 +1,405 @@
+// The console companion end to end: a preview names exactly what the clear
+// after it removes, on the Windows XP layout (in process, on a site of its
+// own) and on the default layout of this system (the built PurgeletCmd.exe,
+// its output redirected); links to sentinels outside stay; the exit codes.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "cleaner/FileRemoval.h"
+#include "command/Command.h"
+#include "support/TestSupport.h"
+
+using namespace purgelet;
+namespace ts = testing_support;
+
+namespace {
+
+// Just enough JSON to read the command's documents: a value, with objects'
+// members by name; a parse error fails the test.
+struct Json {
+    enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
+    double number = 0;
+    std::string text;
+    std::vector<Json> items;
+    std::map<std::string, Json> members;
+    const Json& operator[](const std::string& name) const { return members.at(name); }
+    std::uint64_t N(const std::string& name) const { return static_cast<std::uint64_t>(members.at(name).number); }
+};
+
+class JsonReader {
+public:
+    explicit JsonReader(const std::string& s) : s_(s) {}
+    Json Document() {
+        Json value = Value();
+        Blanks();
+        if (at_ != s_.size()) throw std::runtime_error("text after the document");
+        return value;
+    }
+
+private:
+    void Blanks() {
+        while (at_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[at_]))) ++at_;
+    }
+    char Next() {
+        Blanks();
+        if (at_ >= s_.size()) throw std::runtime_error("unexpected end");
+        return s_[at_];
+    }
+    void Expect(char c) {
+        if (Next() != c) throw std::runtime_error(std::string("expected ") + c + " at " + std::to_string(at_));
+        ++at_;
+    }
+    std::string Text() {
+        Expect('"');
+        std::string out;
+        while (at_ < s_.size() && s_[at_] != '"') {
+            char c = s_[at_++];
+            if (static_cast<unsigned char>(c) < 0x20) throw std::runtime_error("control character in a string");
+            if (c == '\\') {
+                c = s_.at(at_++);
+                if (c == 'u') {
+                    out += '?';  // the tests read no escaped characters
+                    at_ += 4;
+                    continue;
+                }
+                if (!std::strchr("\"\\/bfnrt", c)) throw std::runtime_error("bad escape");
+            }
+            out += c;
+        }
+        Expect('"');
+        return out;
+    }
+    Json Value() {
+        Json v;
+        const char c = Next();
+        if (c == '{') {
+            v.kind = Json::Object;
+            ++at_;
+            if (Next() == '}') return ++at_, v;
+            do {
+                std::string name = Text();
+                Expect(':');
+                v.members[name] = Value();
+            } while (Next() == ',' && ++at_);
+            Expect('}');
+        } else if (c == '[') {
+            v.kind = Json::Array;
+            ++at_;
+            if (Next() == ']') return ++at_, v;
+            do v.items.push_back(Value());
+            while (Next() == ',' && ++at_);
+            Expect(']');
+        } else if (c == '"') {
+            v.kind = Json::String;
+            v.text = Text();
+        } else {
+            for (const char* word : {"null", "true", "false"})
+                if (s_.compare(at_, std::strlen(word), word) == 0) {
+                    at_ += std::strlen(word);
+                    v.kind = word[0] == 'n' ? Json::Null : Json::Bool;
+                    return v;
+                }
+            std::size_t used = 0;
+            v.kind = Json::Number;
+            v.number = std::stod(s_.substr(at_), &used);
+            at_ += used;
+        }
+        return v;
+    }
+    const std::string& s_;
+    std::size_t at_ = 0;
+};
+
+class Captured final : public CommandOutput {
+public:
+    void Out(std::wstring_view text) override { out += Utf8(text); }
+    void Err(std::wstring_view text) override { err += Utf8(text); }
+    bool ErrIsConsole() const override { return false; }
+    std::string out, err;
+};
+
+const std::string kTop = "C:\\purgelet-command\\";
+const std::string kXp = kTop + "xp\\";
+const std::string kProfile = kXp + "profile\\";
+const std::string kUserTemp = kProfile + "Local Settings\\Temp\\";
+const std::string kWindowsTemp = kXp + "WINDOWS\\Temp\\";
+const std::string kCache = kProfile + "Local Settings\\Temporary Internet Files\\";
+
+int RunCmd(const CleaningSite& site, std::vector<std::wstring> args, Captured& output,
+           const std::string& settingsKey = ts::SettingsKey()) {
+    output = Captured();
+    return RunCommand(args, site, settingsKey, output);
+}
+
+Json Parsed(const std::string& text) {
+    try {
+        return JsonReader(text).Document();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "no JSON (" << e.what() << "): " << text;
+        return Json();
+    }
+}
+
+// The counts of a category or of the totals, as one comparable text.
+std::string Counts(const Json& t) {
+    return "files " + std::to_string(t.N("files")) + ", folders " + std::to_string(t.N("folders")) + ", entries " +
+           std::to_string(t.N("cacheEntries")) + ", values " + std::to_string(t.N("values")) + ", bytes " +
+           std::to_string(t.N("bytes")) + ", kept files " + std::to_string(t["kept"].N("files"));
+}
+
+class CommandXp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EmptyFolder(Widen(kUserTemp), site.platform);  // its links stay
+        ts::RemoveTree(kXp + "WINDOWS\\");
+        ts::RemoveTree(kCache);
+        ts::RemoveTree(kProfile + "Recent\\");
+        ts::MakeDir(kWindowsTemp);
+        ts::MakeDir(kCache);
+        ts::MakeDir(kProfile + "Recent\\");
+        site.platform.getVersion = [](OSVERSIONINFOA* v) {
+            v->dwMajorVersion = 5;
+            v->dwMinorVersion = 1;
+            v->dwPlatformId = VER_PLATFORM_WIN32_NT;
+            return TRUE;
+        };
+        site.windowsFolder = kXp + "WINDOWS\\";
+        site.programFolder = L"C:\\purgelet-command\\program\\";
+        site.folders.WinMajor = 5;
+        site.folders.ProfileFolder = kProfile;
+        site.deleteEntry = LookUpDeleteUrlCacheEntry();
+        ts::ClearUrlCache();
+        ts::RegDeleteTree(kTypedUrlsKey);
+        ts::RegDeleteTree(kRunMruKey);
+    }
+    void TearDown() override { ts::RegDeleteTree(ts::SettingsKey()); }
+
+    // The traces, with their count of files and bytes: read-only and hidden
+    // entries, sub-folders, a cache index with its container, a shortcut.
+    void LayOut() {
+        ts::WriteFile(kUserTemp + "a.txt", "aaaa");
+        ts::WriteFile(kUserTemp + "ro.txt", "rr", FILE_ATTRIBUTE_READONLY);
+        ts::MakeDir(kUserTemp + "sub\\deeper\\");
+        ts::WriteFile(kUserTemp + "sub\\b.txt", "bbbbbb");
+        ts::WriteFile(kUserTemp + "sub\\deeper\\c.txt", "c", FILE_ATTRIBUTE_HIDDEN);
+        SetFileAttributesA((kUserTemp + "sub\\deeper").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        ts::WriteFile(kWindowsTemp + "w.tmp", "wwwww");
+        ts::MakeDir(kCache + "Content.IE5\\ABCD1234\\");
+        ts::WriteFile(kCache + "Content.IE5\\index.dat", "index");
+        ts::WriteFile(kCache + "Content.IE5\\ABCD1234\\page.htm", "<html>");
+        ts::WriteFile(kProfile + "Recent\\doc.lnk", "link");
+        ASSERT_TRUE(ts::AddCookieEntry("Cookie:user@one.example/"));
+        ASSERT_TRUE(ts::AddHistoryEntry("Visited: user@http://one.example/"));
+        ts::RegSetString(kTypedUrlsKey, "url1", "http://one.example/");
+        ts::RegSetString(kRunMruKey, "a", "notepad\\1");
+        ts::RegSetString(kRunMruKey, "MRUList", "a");
+    }
+    static constexpr const char* kLaidOut = "files 7, folders 2, entries 2, values 3, bytes 28, kept files 0";
+
+    CleaningSite site;
+    Captured output;
+};
+
+TEST_F(CommandXp, PreviewNamesWhatTheClearThenRemovesAndLinksOutLeadNowhere) {
+    LayOut();
+    ASSERT_EQ(RunCmd(site, {L"preview", L"--all", L"--json"}, output), kExitDone) << output.err;
+    const Json preview = Parsed(output.out);
+    EXPECT_EQ(Counts(preview["totals"]), kLaidOut);
+    EXPECT_TRUE(ts::Exists(kUserTemp + "ro.txt")) << "a preview changes nothing";
+    EXPECT_TRUE(GetFileAttributesA((kUserTemp + "ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    ASSERT_EQ(RunCmd(site, {L"clear", L"--all", L"--json"}, output), kExitDone) << output.err;
+    const Json clear = Parsed(output.out);
+    EXPECT_EQ(Counts(clear["totals"]), kLaidOut);
+    ASSERT_EQ(clear["categories"].items.size(), 7u);
+    for (std::size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(Counts(clear["categories"].items[i]), Counts(preview["categories"].items[i]));
+
+    EXPECT_FALSE(ts::Exists(kUserTemp + "sub"));
+    EXPECT_FALSE(ts::Exists(kWindowsTemp + "w.tmp"));
+    EXPECT_FALSE(ts::Exists(kCache + "Content.IE5\\ABCD1234\\page.htm"));
+    EXPECT_TRUE(ts::Exists(kCache + "Content.IE5\\index.dat")) << "the cache's own structure stays";
+    EXPECT_TRUE(ts::CacheEntryNames().empty());
+    // An entry gone meanwhile (another clearing took it) is not one kept.
+    EXPECT_EQ(UrlCacheEraser(site.deleteEntry, DeletionPass::History).Erase("Visited: user@http://one.example/", {}),
+              UrlCacheEraser::Outcome::Vanished);
+    EXPECT_TRUE(ts::RegValueNames(kRunMruKey).empty());
+    EXPECT_TRUE(ts::Exists(kTop + "outside\\sentinel.txt"));
+    EXPECT_TRUE(ts::Exists(kTop + "outside\\inner\\keep.txt"));
+    EXPECT_TRUE(ts::Exists(kUserTemp + "out-dir\\inner\\keep.txt")) << "the link itself stays too";
+}
+
+TEST_F(CommandXp, APreviewListsTheCacheOnceForAllItsCategories) {
+    LayOut();
+    int listings = 0;
+    const UrlCacheSource cache = UrlCacheSource::WinInet();
+    site.cacheSource.findClose = [&](HANDLE handle) {
+        ++listings;
+        cache.findClose(handle);
+    };
+    ASSERT_EQ(RunCmd(site, {L"preview", L"--all", L"--json"}, output), kExitDone) << output.err;
+    EXPECT_EQ(Counts(Parsed(output.out)["totals"]), kLaidOut);
+    EXPECT_EQ(listings, 1);
+}
+
+TEST_F(CommandXp, AFileHeldOpenIsPredictedKeptAndNamedWithExitCodeOne) {
+    ts::WriteFile(kWindowsTemp + "held.tmp", "held");
+    ts::WriteFile(kWindowsTemp + "free.tmp", "free");
+    // Another program deletes this one right after it was listed: it is
+    // neither counted nor kept.
+    ts::WriteFile(kWindowsTemp + "taken.tmp", "taken");
+    site.platform.listedAttributes = [](const std::wstring& path, DWORD attributes) {
+        if (path.ends_with(L"taken.tmp")) DeleteFileW(path.c_str());
+        return attributes;
+    };
+    HANDLE held = CreateFileA((kWindowsTemp + "held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RunCmd(site, {L"preview", L"temp", L"--json"}, output), kExitDone);
+    const std::string predicted = Counts(Parsed(output.out)["totals"]);
+    EXPECT_EQ(RunCmd(site, {L"clear", L"temp", L"--json"}, output), kExitKept);
+    const Json cleared = Parsed(output.out);
+    CloseHandle(held);
+    EXPECT_EQ(Counts(cleared["totals"]), predicted);
+    EXPECT_EQ(cleared["totals"]["kept"].N("files"), 1u);
+    ASSERT_EQ(cleared["categories"].items.size(), 1u);
+    EXPECT_NE(cleared["categories"].items[0]["keptItems"].items.at(0).text.find("held.tmp"), std::string::npos);
+    EXPECT_EQ(cleared.N("exitCode"), 1u);
+}
+
+TEST_F(CommandXp, UsageErrorsAndAMissingProfileChangeNothing) {
+    ts::WriteFile(kWindowsTemp + "w.tmp");
+    EXPECT_EQ(RunCmd(site, {L"clear", L"nonsense"}, output), kExitUsage);
+    EXPECT_NE(output.err.find("nonsense"), std::string::npos);
+    EXPECT_EQ(RunCmd(site, {L"clear"}, output), kExitUsage);
+    EXPECT_EQ(RunCmd(site, {L"preview", L"--all", L"--quiet"}, output), kExitUsage);
+
+    site.folders.ProfileFolder = kXp + "no-such-profile\\";
+    EXPECT_EQ(RunCmd(site, {L"clear", L"temp"}, output), kExitImpossible);
+    EXPECT_FALSE(output.err.empty());
+    EXPECT_TRUE(output.out.empty());
+    EXPECT_TRUE(ts::Exists(kWindowsTemp + "w.tmp"));
+}
+
+TEST_F(CommandXp, ChosenFollowsTheStoredCustomChoice) {
+    // Of the mode buttons the last stored as "1" counts.
+    ts::RegSetString(ts::SettingsKey(), texts::ValClearAllMode.Text(), "1");
+    ts::RegSetString(ts::SettingsKey(), texts::ValCustomMode.Text(), "1");
+    ts::RegSetString(ts::SettingsKey(), texts::ValCustomCookies.Text(), "1");
+    ts::RegSetString(ts::SettingsKey(), texts::ValCustomTemporary.Text(), "1");
+    ts::RegSetString(ts::SettingsKey(), texts::ValClearHistory.Text(), "1");
+    ASSERT_EQ(RunCmd(site, {L"preview", L"--chosen", L"--json"}, output), kExitDone) << output.err;
+    std::vector<std::string> names;
+    for (const Json& category : Parsed(output.out)["categories"].items) names.push_back(category["name"].text);
+    EXPECT_EQ(names, (std::vector<std::string>{"cookies", "temp"}));
+}
+
+// The built program on this system's own layout: output redirected to a file
+// is UTF-8 and one JSON document.
+class CommandProgram : public ::testing::Test {
+protected:
+    static inline const std::wstring kTemp = L"C:\\purgelet-command\\vista-temp\\";
+
+    void SetUp() override {
+        SetEnvironmentVariableW(L"TMP", kTemp.c_str());
+        ASSERT_NE(ts::RunAndWait(Command(L"clear --all --quiet")), -1);
+    }
+    void TearDown() override { SetEnvironmentVariableW(L"TMP", nullptr); }
+
+    static std::string Command(const std::wstring& args) {
+        return Narrow(L"\"" + Widen(ts::ProgramExe()).substr(0, Widen(ts::ProgramExe()).find_last_of(L'\\')) +
+                      L"\\PurgeletCmd.exe\" " + args);
+    }
+    // Starts the program with its output in the file C:\purgelet-command\NAME.
+    static HANDLE StartProgram(const std::wstring& args, const std::wstring& name) {
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        HANDLE h = CreateFileW((L"C:\\purgelet-command\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = h;
+        PROCESS_INFORMATION pi{};
+        std::string line = Command(args);
+        const bool started =
+            CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+        CloseHandle(h);
+        if (!started) return nullptr;
+        CloseHandle(pi.hThread);
+        return pi.hProcess;
+    }
+    // Waits for it; returns its exit code and its output.
+    static int Finish(HANDLE process, const std::wstring& name, std::string& out) {
+        if (!process) return -1;
+        WaitForSingleObject(process, 120000);
+        DWORD code = 0;
+        GetExitCodeProcess(process, &code);
+        CloseHandle(process);
+        std::ifstream in(Narrow(L"C:\\purgelet-command\\" + name), std::ios::binary);
+        out.assign(std::istreambuf_iterator<char>(in), {});
+        return static_cast<int>(code);
+    }
+    static int RunProgram(const std::wstring& args, std::string& out) {
+        return Finish(StartProgram(args, L"out.json"), L"out.json", out);
+    }
+};
+
+TEST_F(CommandProgram, DefaultLayoutPreviewEqualsClearAndNamesKeptFilesInUtf8) {
+    std::string out;
+    ASSERT_EQ(RunProgram(L"preview --all --json", out), kExitDone) << out;
+    const Json before = Parsed(out);  // what stays whatever is done (held by the system)
+
+    const std::wstring odd = kTemp + L"caf\u00e9 \u65e5\u672c.txt";
+    HANDLE held = CreateFileW(odd.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ts::MakeDir(Narrow(kTemp) + "sub\\");
+    ts::WriteFile(Narrow(kTemp) + "sub\\t.txt", "temp");
+    const std::string page = ts::AddNormalEntry("http://two.example/page.htm");
+    ASSERT_FALSE(page.empty());
+    ASSERT_TRUE(ts::AddCookieEntry("Cookie:user@two.example/"));
+
+    ASSERT_EQ(RunProgram(L"preview --all --json", out), kExitDone) << out;
+    const Json preview = Parsed(out);
+    EXPECT_EQ(RunProgram(L"clear --all --json", out), kExitKept) << out;
+    const Json clear = Parsed(out);
+    CloseHandle(held);
+    DeleteFileW(odd.c_str());
+
+    EXPECT_EQ(Counts(clear["totals"]), Counts(preview["totals"]));
+    // The entry's own file counts under the entry, not again as a file.
+    EXPECT_EQ(preview["totals"].N("files") - before["totals"].N("files"), 1u);
+    EXPECT_EQ(preview["totals"].N("folders") - before["totals"].N("folders"), 1u);
+    EXPECT_EQ(preview["totals"].N("cacheEntries") - before["totals"].N("cacheEntries"), 2u);
+    EXPECT_FALSE(ts::Exists(page));
+    bool named = false;
+    for (const Json& category : clear["categories"].items)
+        for (const Json& item : category["keptItems"].items)
+            named = named || item.text.find("caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac.txt") != std::string::npos;
+    EXPECT_TRUE(named) << out;
+    EXPECT_TRUE(ts::Exists(Narrow(kTemp) + "out-dir\\inner\\keep.txt"));
+}
+
+TEST_F(CommandProgram, TwoClearsAtOnceTakeEverythingAndNothingOutside) {
+    for (int d = 0; d < 8; ++d) {
+        const std::string folder = Narrow(kTemp) + "d" + std::to_string(d) + "\\";
+        ts::MakeDir(folder);
+        for (int f = 0; f < 100; ++f) ts::WriteFile(folder + std::to_string(f) + ".tmp");
+    }
+    HANDLE first = StartProgram(L"clear temp", L"first.txt");
+    HANDLE second = StartProgram(L"clear temp", L"second.txt");
+    std::string out;
+    // Neither reports as kept what the other deleted.
+    EXPECT_EQ(Finish(first, L"first.txt", out), kExitDone) << out;
+    EXPECT_EQ(Finish(second, L"second.txt", out), kExitDone) << out;
+    EXPECT_FALSE(ts::Exists(Narrow(kTemp) + "d0"));
+    EXPECT_TRUE(ts::Exists(kTop + "outside\\sentinel.txt"));
+    EXPECT_TRUE(ts::Exists(kTop + "outside\\inner\\keep.txt"));
+}
+
+}  // namespace
