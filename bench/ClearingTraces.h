@@ -11,7 +11,10 @@
 #include <string>
 
 #include "cleaner/FileRemoval.h"
+#include "cookies/CookieListWindow.h"
 #include "core/ProgramState.h"
+#include "framework/Application.h"
+#include "mainwindow/MainWindow.h"
 #include "support/TestSupport.h"
 
 namespace bench {
@@ -101,6 +104,31 @@ private:
         }
         return made;
     }
+};
+
+// The main window and the hidden cookie manager on the traces' Windows XP
+// layout, with error boxes counted instead of shown; the traces are removed
+// and the profile folder is made.
+struct XpWindows {
+    explicit XpWindows(const ClearingTraces& traces) {
+        state.SettingsKey = testing_support::SettingsKey() + "\\bench";
+        traces.StandInWindowsXp(state);
+        app.hooks.messageBox = [this](HWND, const std::string& text, const std::string&, UINT) {
+            std::printf("  error box: %s\n", text.c_str());
+            ++errors;
+            return IDOK;
+        };
+        main = &app.CreateForm<purgelet::TForm1>(state);
+        app.CreateForm<purgelet::TMainForm>(state);
+        traces.RemoveAll();
+        testing_support::MakeDir(traces.profile);
+        state.folders.ProfileFolder = traces.profile;
+    }
+
+    purgelet::ui::Application app;
+    purgelet::ProgramState state{app};
+    purgelet::TForm1* main = nullptr;
+    int errors = 0;
 };
 
 }  // namespace bench

@@ -132,21 +132,10 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    ui::Application app;
-    ProgramState state(app);
-    state.SettingsKey = testing_support::SettingsKey() + "\\bench";
-    kTraces.StandInWindowsXp(state);
-    int errors = 0;
-    app.hooks.messageBox = [&](HWND, const std::string& text, const std::string&, UINT) {
-        std::printf("  error box: %s\n", text.c_str());
-        ++errors;
-        return IDOK;
-    };
-    TForm1& main = app.CreateForm<TForm1>(state);
-    app.CreateForm<TMainForm>(state);
-    kTraces.RemoveAll();
-    testing_support::MakeDir(kTraces.profile);
-    state.folders.ProfileFolder = kTraces.profile;
+    bench::XpWindows windows(kTraces);
+    ProgramState& state = windows.state;
+    TForm1& main = *windows.main;
+    const int& errors = windows.errors;
     const CleaningSite site = SiteOf(state);
     testing_support::ClearUrlCache();
     // One untimed clearing of the traces first: whatever the prefix held in
