@@ -131,11 +131,17 @@ DeletionPass PassOfFilter(std::uint32_t filter) {
 
 UrlCacheEraser::UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass pass)
     : deleteEntry_(deleteEntry), pass_(pass) {
-    if (pass_ == DeletionPass::Cookies) cacheFolders_ = CacheFolders();
+    if (pass_ != DeletionPass::None) cacheFolders_ = CacheFolders();
+}
+
+bool UrlCacheEraser::FileBelongs(const std::string& localFile) const {
+    if (localFile.empty()) return true;
+    return PlaceOfFile(cacheFolders_, Widen(localFile)) != FilePlace::Outside;
 }
 
 UrlCacheEraser::Outcome UrlCacheEraser::Erase(const std::string& name, const std::string& localFile) const {
     if (pass_ == DeletionPass::None) return Outcome::Kept;
+    if (!FileBelongs(localFile)) return Outcome::Outside;
     Outcome outcome = Outcome::Kept;
     if (deleteEntry_)
         outcome = deleteEntry_(name.c_str())               ? Outcome::Gone
@@ -190,9 +196,15 @@ CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSou
 
     const UrlCacheEraser eraser(preview ? nullptr : deleteEntry, pass);
     for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
-        if (keep && keep(*it)) continue;
-        const UrlCacheEraser::Outcome outcome =
-            preview ? UrlCacheEraser::Outcome::Gone : eraser.Erase(it->name, it->localFile);
+        if (keep && keep(*it)) {
+            if (!it->localFile.empty()) tally.keptFiles.insert(CountedElsewhereKey(Widen(it->localFile)));
+            continue;
+        }
+        UrlCacheEraser::Outcome outcome = UrlCacheEraser::Outcome::Gone;
+        if (!preview)
+            outcome = eraser.Erase(it->name, it->localFile);
+        else if (!eraser.FileBelongs(it->localFile))
+            outcome = UrlCacheEraser::Outcome::Outside;
         if (outcome == UrlCacheEraser::Outcome::Vanished) continue;
         if (outcome == UrlCacheEraser::Outcome::Gone) {
             ++tally.entries;
@@ -200,7 +212,9 @@ CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSou
             if (!it->localFile.empty()) tally.localFiles.push_back(Widen(it->localFile));
         } else {
             ++tally.kept;
-            if (tally.keptNames.size() < kMaxKeptNames) tally.keptNames.push_back(it->name);
+            if (tally.keptNames.size() < kMaxKeptNames)
+                tally.keptNames.push_back({it->name, outcome == UrlCacheEraser::Outcome::Outside});
+            if (!it->localFile.empty()) tally.keptFiles.insert(CountedElsewhereKey(Widen(it->localFile)));
         }
     }
     return tally;
