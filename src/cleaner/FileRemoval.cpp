@@ -163,7 +163,7 @@ private:
     // it is empty by then; whether it went, or in a preview would go, is
     // told by its walk: nothing in it stayed.
     bool FolderGoes(Level& level) {
-        if (level.folder.container) return false;
+        if (!level.folder.handle || level.folder.container) return false;  // the top, or a cache container
         // Held open by another program without delete sharing, or denied: it
         // is emptied, but it stays.
         if (!level.folder.removable) {

@@ -298,7 +298,7 @@ std::wstring ListText(const CleaningSite& site) {
         for (const PlannedFolder& f : plan.folders) {
             if (f.folder.empty()) continue;
             text += L"    folder: " + f.folder;
-            if (f.named != f.folder) text += L"  (configured as " + f.named + L")";
+            if (!ReallyUnlessSame(f.folder, f.named).empty()) text += L"  (configured as " + f.named + L")";
             if (!f.really.empty()) text += L"  (really " + f.really + L")";
             if (f.refusal) text += L"  (refused: " + Widen(RefusalReason(f.refusal)) + L")";
             text += L"\r\n";
@@ -331,7 +331,8 @@ std::wstring ListJson(const CleaningSite& site) {
             if (!firstFolder) json += L", ";
             firstFolder = false;
             json += L"{\"path\": " + JsonString(f.folder) +
-                    L", \"configured\": " + (f.named != f.folder ? JsonString(f.named) : L"null") +
+                    L", \"configured\": " +
+                    (!ReallyUnlessSame(f.folder, f.named).empty() ? JsonString(f.named) : L"null") +
                     L", \"really\": " + (f.really.empty() ? L"null" : JsonString(f.really)) + L", \"refused\": " +
                     (f.refusal ? JsonString(Widen(RefusalReason(f.refusal))) : L"null") + L"}";
         }

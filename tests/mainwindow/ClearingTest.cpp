@@ -6,12 +6,15 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "cleaner/CategoryPlan.h"
 #include "cleaner/Clearing.h"
+#include "cleaner/FolderRefusal.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionRules.h"
@@ -349,23 +352,6 @@ TEST_F(ClearingTest, CacheCategoriesTakeEveryRowAndOnlyReportAMissingDeleteFunct
     EXPECT_EQ(CacheEntryNames().size(), 1u);
 }
 
-TEST(FolderRefusal, RootsTheProfileTheWindowsFolderTheirAncestorsRelativePathsAndTheProgramsOwnFolder) {
-    const std::wstring profile = L"C:\\users\\me\\", windows = L"C:\\system\\windows\\",
-                       own = L"C:\\users\\me\\Temp\\tool\\";
-    const auto why = [&](const std::wstring& folder) { return RefusalOf(folder, profile, windows, own); };
-    for (const wchar_t* fine : {L"C:\\users\\me\\Temp\\", L"C:\\system\\windows\\Temp\\", L"\\\\server\\share\\t\\"})
-        EXPECT_EQ(why(fine), Refusal::None) << fine;
-    for (const wchar_t* root : {L"C:\\", L"d:/", L"\\\\server\\share\\"}) EXPECT_EQ(why(root), Refusal::Root) << root;
-    for (const wchar_t* relative :
-         {L"", L"Temp\\", L"C:Temp\\", L"\\Temp\\", L"\\\\?\\C:\\Temp\\", L"C:\\users\\me\\Temp\\..\\"})
-        EXPECT_EQ(why(relative), Refusal::NotFullPath) << relative;
-    EXPECT_EQ(why(L"c:\\USERS\\Me"), Refusal::Profile);
-    EXPECT_EQ(why(L"C:\\users\\"), Refusal::HoldsProfile);
-    EXPECT_EQ(why(L"C:\\System\\Windows\\"), Refusal::Windows);
-    EXPECT_EQ(why(L"C:\\system"), Refusal::HoldsWindows);
-    EXPECT_EQ(why(own), Refusal::ProgramFolder);
-}
-
 // TEMP naming a drive's root, the profile or the Windows folder: nothing
 // there is touched, the log says why in place of the user's Temp line, and
 // the rest of "Clear All" runs.
@@ -376,8 +362,9 @@ TEST_F(ClearingTest, VistaTempAtARootTheProfileOrTheWindowsFolderIsSkippedAndSai
     TForm1& w = Create(6, VER_PLATFORM_WIN32_NT);
     const std::wstring profile = fx.state.folders.shell.profile;
     ASSERT_FALSE(profile.empty());
-    const std::pair<std::wstring, Refusal> cases[] = {
-        {L"C:\\", Refusal::Root}, {profile, Refusal::Profile}, {Widen(fx.state.WindowsFolder), Refusal::Windows}};
+    const std::pair<std::wstring, Refusal> cases[] = {{L"C:\\", {RefusalKind::Root}},
+                                                      {profile, {RefusalKind::Itself, Guarded::Profile}},
+                                                      {Widen(fx.state.WindowsFolder), {RefusalKind::Itself, Guarded::Windows}}};
     for (const auto& [temp, why] : cases) {
         const std::string marker = Narrow(temp) + "purgelet-marker.txt";
         WriteFile(marker);
@@ -386,9 +373,13 @@ TEST_F(ClearingTest, VistaTempAtARootTheProfileOrTheWindowsFolderIsSkippedAndSai
         LayTypedUrls();
         RegSetString(kRunMruKey, "a", "cmd\\1");
         w.btnClearAll.Click();
+        // The fixture's sentinel links stay in the cache and Recent folders, and are said to.
+        RemovalTally oneLink;
+        oneLink.keptLinks = 1;
         EXPECT_EQ(w.Log().Lines(),
-                  (Lines{L::HistoryOfWebSites, L::TempInternet, L::NtCookies, L::TypedUrls, L::RunWords,
-                         SkippedLine("user's Temp", temp, why), L::WindowsTempNt, L::Recent}));
+                  (Lines{L::HistoryOfWebSites, L::TempInternet, LeftLine("temporary internet files", oneLink),
+                         L::NtCookies, L::TypedUrls, L::RunWords, SkippedLine("user's Temp", temp, why),
+                         L::WindowsTempNt, L::Recent, LeftLine("history links of documents", oneLink)}));
         EXPECT_TRUE(Exists(marker)) << marker;
         DeleteFileA(marker.c_str());
     }
@@ -510,7 +501,13 @@ TEST_F(ClearingTest, CookieFilesReplacedByLinksLeaveEveryOutsideFileAsItWas) {
 
     CreateXp().btnClearCookies.Click();
 
-    EXPECT_EQ(CacheEntryNames(), std::vector<std::string>{});
+    // The entries whose files are links or second names stay, files and all.
+    const std::vector<std::string> left = CacheEntryNames();
+    EXPECT_EQ(left.size(), 3u);
+    for (const char* site : {"@ro-link.", "@rw-link.", "@hard-ro."})
+        EXPECT_TRUE(std::any_of(left.begin(), left.end(),
+                                [&](const std::string& name) { return name.find(site) != std::string::npos; }))
+            << site;
     EXPECT_FALSE(Exists(files["plain"]));
     for (const auto& [name, attribute] : attributes)
         EXPECT_EQ(GetFileAttributesA((outside + name).c_str()), attribute) << name;
