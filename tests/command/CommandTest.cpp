@@ -563,3 +563,31 @@ TEST(CommandHostile, AShortNameOfALongProfileNameIsTheProfile) {
     EXPECT_EQ(Parsed(output.out)["totals"]["kept"].N("refusedFolders"), 1u) << output.out;
     EXPECT_TRUE(sentinel.Unchanged());
 }
+
+namespace {
+// The cache's deletion, but an entry "in use" stays.
+BOOL WINAPI DeleteUnlessInUse(LPCSTR name) {
+    if (std::strstr(name, "in-use.example")) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return DeleteUrlCacheEntryA(name);
+}
+}  // namespace
+
+// An entry the cache keeps (in use) keeps its own file too: the folder walk
+// after the entries leaves it.
+TEST(CommandHostile, AnEntryTheCacheKeepsKeepsItsFile) {
+    ts::ClearUrlCache();
+    const std::string inUse = ts::AddNormalEntry("http://in-use.example/a.htm");
+    const std::string other = ts::AddNormalEntry("http://other.example/b.htm");
+    ASSERT_FALSE(inUse.empty() || other.empty());
+    CleaningSite site = CleaningSite::OfThisSystem();
+    site.deleteEntry = DeleteUnlessInUse;
+    Captured output;
+    EXPECT_EQ(RunCmd(site, {L"clear", L"internet-cache", L"--json"}, output), kExitKept) << output.err;
+    EXPECT_EQ(Parsed(output.out)["totals"]["kept"].N("cacheEntries"), 1u) << output.out;
+    EXPECT_TRUE(ts::Exists(inUse));
+    EXPECT_FALSE(ts::Exists(other));
+    ts::ClearUrlCache();
+}

@@ -512,3 +512,53 @@ TEST_F(ClearingTest, CookieFilesReplacedByLinksLeaveEveryOutsideFileAsItWas) {
     for (const auto& [name, attribute] : attributes)
         EXPECT_EQ(GetFileAttributesA((outside + name).c_str()), attribute) << name;
 }
+
+// Entries of the internet cache whose own files are not where a cache file
+// belongs - a crafted path with "..", a file the host replaced by a link with
+// the entry's time - stay with their files; the plain entry goes. Nothing
+// outside changes.
+TEST_F(ClearingTest, CacheEntriesWhoseFilesLieOutsideStayFileAndAll) {
+    TForm1& w = Create(6, VER_PLATFORM_WIN32_NT);
+    const std::string outside = dir / "outside\\";
+    MakeDir(outside);
+    const std::string plain = AddNormalEntry("http://plain.example/a.htm");
+    const std::string linked = AddNormalEntry("http://linked.example/b.htm");
+    ASSERT_FALSE(plain.empty() || linked.empty());
+
+    // "..": from the entry's folder up to C:\, then down to the outside file.
+    const std::string dotdot = outside + "dotdot.txt";
+    WriteFile(dotdot, "outside");
+    char made[MAX_PATH] = {};
+    ASSERT_TRUE(CreateUrlCacheEntryA("http://crafted.example/d.htm", 0, "htm", made, 0));
+    std::string crafted = std::string(made).substr(0, std::string(made).find_last_of('\\') + 1);
+    for (std::size_t n = std::count(crafted.begin() + 3, crafted.end(), '\\'); n > 0; --n) crafted += "..\\";
+    crafted += dotdot.substr(3);
+    FILETIME zero{};
+    ASSERT_TRUE(CommitUrlCacheEntryA("http://crafted.example/d.htm", crafted.c_str(), zero, zero, NORMAL_CACHE_ENTRY,
+                                     nullptr, 0, nullptr, nullptr));
+
+    // A link in the place of an entry's file, to an outside file of the same time.
+    const std::string target = outside + "target.txt";
+    WriteFile(target, "outside too");
+    FILETIME written{};
+    HANDLE h = CreateFileA(linked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    GetFileTime(h, nullptr, nullptr, &written);
+    CloseHandle(h);
+    h = CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(h, nullptr, nullptr, &written);
+    CloseHandle(h);
+    struct AtEnd {
+        std::string done, arguments;
+        ~AtEnd() { ReplaceFromHost(done, arguments); }
+    } removeLink{dir / "removed", "remove " + linked + " -"};
+    ASSERT_TRUE(ReplaceFromHost(dir / "done", "symlink " + linked + " " + target));
+
+    w.Button2.Click();
+
+    std::vector<std::string> left = CacheEntryNames();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"http://crafted.example/d.htm", "http://linked.example/b.htm"}));
+    EXPECT_FALSE(Exists(plain));
+    EXPECT_TRUE(Exists(dotdot));
+    EXPECT_TRUE(Exists(target));
+}
