@@ -100,7 +100,7 @@ CategoryPlan PlanOf(Category category, const FolderSet& folders, const std::stri
 
 CleaningSite CleaningSite::OfThisSystem() {
     CleaningSite site;
-    const std::wstring exe = site.platform.moduleFileName();
+    const std::wstring exe = UsualPath(site.platform.moduleFileName());
     const std::size_t slash = exe.find_last_of(L'\\');
     if (slash != std::wstring::npos) site.programFolder = exe.substr(0, slash + 1);
     char buffer[MAX_PATH + 1] = {};

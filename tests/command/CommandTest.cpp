@@ -267,13 +267,22 @@ TEST_F(CommandXp, AFileHeldOpenIsPredictedKeptAndNamedWithExitCodeOne) {
     HANDLE held = CreateFileA((kWindowsTemp + "held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    // A sub-folder held open without delete sharing is emptied, and stays.
+    ts::MakeDir(kWindowsTemp + "busy\\");
+    ts::WriteFile(kWindowsTemp + "busy\\inside.tmp");
+    HANDLE busy = CreateFileA((kWindowsTemp + "busy").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(busy, INVALID_HANDLE_VALUE);
     EXPECT_EQ(RunCmd(site, {L"preview", L"temp", L"--json"}, output), kExitDone);
     const std::string predicted = Counts(Parsed(output.out)["totals"]);
     EXPECT_EQ(RunCmd(site, {L"clear", L"temp", L"--json"}, output), kExitKept);
     const Json cleared = Parsed(output.out);
     CloseHandle(held);
+    CloseHandle(busy);
     EXPECT_EQ(Counts(cleared["totals"]), predicted);
     EXPECT_EQ(cleared["totals"]["kept"].N("files"), 1u);
+    EXPECT_EQ(cleared["totals"]["kept"].N("folders"), 1u);
+    EXPECT_FALSE(ts::Exists(kWindowsTemp + "busy\\inside.tmp"));
     ASSERT_EQ(cleared["categories"].items.size(), 1u);
     const std::vector<Json>& items = cleared["categories"].items[0]["keptItems"].items;
     EXPECT_TRUE(std::any_of(items.begin(), items.end(),
