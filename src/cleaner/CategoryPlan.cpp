@@ -179,7 +179,8 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
         for (const std::wstring& file : cache.localFiles) tally.countedElsewhere.insert(CountedElsewhereKey(file));
         const std::uint64_t before = report.files + report.folders + report.cacheEntries;
         if (progress) tally.onProgress = [&](const RemovalTally& t) { progress(before + t.files + t.folders); };
-        EmptyFolder(planned.folder, site.platform, {site.programFolder, planned.cacheIndexes, &*guard, &cache.keptFiles},
+        EmptyFolder(planned.folder, site.platform,
+                    {site.programFolder, planned.cacheIndexes, &*guard, &cache.keptFiles},
                     preview ? Walk::Count : Walk::Delete, tally);
         if (tally.refusal) {
             ++report.refusedFolders;

@@ -84,8 +84,7 @@ struct CategoryReport {
     std::string error;               // set when an error ended the category
 
     bool SomethingKept() const {
-        return keptFiles || keptEntries || keptValues || refusedFolders || keptLinks || keptFolders ||
-               !error.empty();
+        return keptFiles || keptEntries || keptValues || refusedFolders || keptLinks || keptFolders || !error.empty();
     }
 };
 

@@ -127,7 +127,8 @@ std::vector<FolderLine> Win9xTempInternetFolders(const std::string& windowsFolde
 
 std::vector<FolderLine> Win9xRecentFolders(const std::string& windowsFolder, const FolderSet& folders) {
     std::vector<FolderLine> out;
-    out.push_back({FolderBelow(windowsFolder, texts::Win9xRecentName.Text()), logline::Recent, "history links of documents"});
+    out.push_back(
+        {FolderBelow(windowsFolder, texts::Win9xRecentName.Text()), logline::Recent, "history links of documents"});
     if (!folders.UserName.empty())
         out.push_back({FolderBelow(windowsFolder, folders.UserRecentFolder), logline::UserRecent,
                        "user's history links of documents"});

@@ -64,8 +64,8 @@ public:
         cacheIndexes_ = also.cacheIndexes;
         leftFiles_ = also.files && !also.files->empty() ? also.files : nullptr;
         if (also.folder.empty()) return;
-        Handle held(CreateFileW(UsualPath(also.folder).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        Handle held(CreateFileW(UsualPath(also.folder).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (held.Get() == INVALID_HANDLE_VALUE) return;
         if (std::optional<std::wstring> final = FinalPathOf(held.Get())) leftFinal_ = std::move(*final);
         leftId_ = IdOf(held.Get());
@@ -238,8 +238,9 @@ private:
     // and leaves the sub-folders to the folder pass.
     FilePass DeleteFiles(HANDLE folder, KeptFolders* kept) {
         FilePass pass;
-        const bool allHandled =
-            ForEachHandled(folder, [&](std::wstring_view name, DWORD attributes, std::uint64_t size) {
+        const bool allHandled = ForEachHandled(
+            folder,
+            [&](std::wstring_view name, DWORD attributes, std::uint64_t size) {
                 if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
                     if (cacheIndexes_ && IsCacheIndexName(name)) {
                         pass.holdsIndex = true;

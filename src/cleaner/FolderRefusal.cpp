@@ -203,12 +203,18 @@ std::vector<GuardedFolder> GuardedFoldersOf(const FolderSet& folders, const std:
     if (!programFolder.empty()) out.push_back(Guard(Guarded::ProgramFolder, UsualPath(programFolder), false));
     if (folders.IsWin9x || folders.WinMajor < 6 || !knownFolder) return out;
     const std::pair<Guarded, const KNOWNFOLDERID*> known[] = {
-        {Guarded::ProgramFiles, &FOLDERID_ProgramFiles},     {Guarded::ProgramFilesX86, &FOLDERID_ProgramFilesX86},
-        {Guarded::ProgramData, &FOLDERID_ProgramData},       {Guarded::LocalAppData, &FOLDERID_LocalAppData},
-        {Guarded::RoamingAppData, &FOLDERID_RoamingAppData}, {Guarded::Documents, &FOLDERID_Documents},
-        {Guarded::Desktop, &FOLDERID_Desktop},               {Guarded::Downloads, &FOLDERID_Downloads},
-        {Guarded::Pictures, &FOLDERID_Pictures},             {Guarded::Music, &FOLDERID_Music},
-        {Guarded::Videos, &FOLDERID_Videos},                 {Guarded::Favorites, &FOLDERID_Favorites},
+        {Guarded::ProgramFiles, &FOLDERID_ProgramFiles},
+        {Guarded::ProgramFilesX86, &FOLDERID_ProgramFilesX86},
+        {Guarded::ProgramData, &FOLDERID_ProgramData},
+        {Guarded::LocalAppData, &FOLDERID_LocalAppData},
+        {Guarded::RoamingAppData, &FOLDERID_RoamingAppData},
+        {Guarded::Documents, &FOLDERID_Documents},
+        {Guarded::Desktop, &FOLDERID_Desktop},
+        {Guarded::Downloads, &FOLDERID_Downloads},
+        {Guarded::Pictures, &FOLDERID_Pictures},
+        {Guarded::Music, &FOLDERID_Music},
+        {Guarded::Videos, &FOLDERID_Videos},
+        {Guarded::Favorites, &FOLDERID_Favorites},
         {Guarded::StartMenu, &FOLDERID_StartMenu},
     };
     for (const auto& [role, id] : known) {
@@ -273,8 +279,8 @@ Refusal Decide(const FolderFacts& top, const std::vector<GuardedFacts>& guarded)
         const bool inside = AnyPair(names, topNames, Begins) || Contains(top.holders, g.facts.id);
         if (!inside) continue;
         const std::vector<Names> except = KnownNames(g.except);
-        const bool excepted = AnyPair(except, topNames, Begins) || SameId(top.id, g.except.id) ||
-                              Contains(top.holders, g.except.id);
+        const bool excepted =
+            AnyPair(except, topNames, Begins) || SameId(top.id, g.except.id) || Contains(top.holders, g.except.id);
         if (!excepted) return {RefusalKind::Inside, g.folder.role};
     }
     return {};

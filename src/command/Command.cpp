@@ -178,8 +178,8 @@ struct Counts {
         return L"\"files\": " + Number(files) + L", \"folders\": " + Number(folders) + L", \"cacheEntries\": " +
                Number(cacheEntries) + L", \"values\": " + Number(values) + L", \"bytes\": " + Number(bytes) +
                L", \"kept\": {\"files\": " + Number(keptFiles) + L", \"cacheEntries\": " + Number(keptEntries) +
-               L", \"values\": " + Number(keptValues) + L", \"refusedFolders\": " + Number(refusedFolders) + L", \"links\": " + Number(keptLinks) +
-               L", \"folders\": " + Number(keptFolders) + L"}";
+               L", \"values\": " + Number(keptValues) + L", \"refusedFolders\": " + Number(refusedFolders) +
+               L", \"links\": " + Number(keptLinks) + L", \"folders\": " + Number(keptFolders) + L"}";
     }
 };
 
@@ -330,10 +330,9 @@ std::wstring ListJson(const CleaningSite& site) {
             if (f.folder.empty()) continue;
             if (!firstFolder) json += L", ";
             firstFolder = false;
-            json += L"{\"path\": " + JsonString(f.folder) +
-                    L", \"configured\": " +
-                    (!ReallyUnlessSame(f.folder, f.named).empty() ? JsonString(f.named) : L"null") +
-                    L", \"really\": " + (f.really.empty() ? L"null" : JsonString(f.really)) + L", \"refused\": " +
+            json += L"{\"path\": " + JsonString(f.folder) + L", \"configured\": " +
+                    (!ReallyUnlessSame(f.folder, f.named).empty() ? JsonString(f.named) : L"null") + L", \"really\": " +
+                    (f.really.empty() ? L"null" : JsonString(f.really)) + L", \"refused\": " +
                     (f.refusal ? JsonString(Widen(RefusalReason(f.refusal))) : L"null") + L"}";
         }
         json += L"]}";

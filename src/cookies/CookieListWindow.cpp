@@ -217,9 +217,8 @@ void TMainForm::DeleteCookieRows() {
 }
 
 void TMainForm::DeleteHistoryRows() {
-    DeleteCheckedRows([this](int row) {
-        DeleteCacheEntry(cookieRows_.Text(row, kColFullAddress), cookieRows_.LocalFile(row));
-    });
+    DeleteCheckedRows(
+        [this](int row) { DeleteCacheEntry(cookieRows_.Text(row, kColFullAddress), cookieRows_.LocalFile(row)); });
 }
 
 void TMainForm::DeleteCacheFileRows() {

@@ -40,8 +40,8 @@ std::vector<GuardedFacts> System(bool toolResolved = true) {
                              : Guard(Guarded::ProgramFolder, Facts(L"\\\\nohost\\c$\\Users\\Me\\Temp\\tool\\"), false));
     // Documents redirected to another drive.
     g.push_back(Guard(Guarded::Documents, Facts(L"C:\\Users\\Me\\Documents", L"D:\\Docs", kDocs, {kDriveD})));
-    g.push_back(Guard(Guarded::ProgramFiles, Facts(L"C:\\Program Files", L"C:\\Program Files", kProgramFiles, {kDriveC}),
-                      true, true));
+    g.push_back(Guard(Guarded::ProgramFiles,
+                      Facts(L"C:\\Program Files", L"C:\\Program Files", kProgramFiles, {kDriveC}), true, true));
     return g;
 }
 

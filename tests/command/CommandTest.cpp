@@ -347,8 +347,7 @@ protected:
         si.dwFlags = STARTF_USESTDHANDLES;
         si.hStdOutput = si.hStdError = h;
         PROCESS_INFORMATION pi{};
-        const bool started =
-            CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &si, &pi);
+        const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &si, &pi);
         CloseHandle(h);
         if (!started) return nullptr;
         CloseHandle(pi.hThread);
@@ -525,7 +524,8 @@ TEST_F(CommandProgram, TempNamingAFolderNeverEmptiedUnderAnyNameIsRefused) {
         EXPECT_EQ(Finish(StartLine(Command(L"list --json"), L"list.json", cwd.c_str()), L"list.json", out), kExitDone);
         bool refused = false;
         for (const Json& category : Parsed(out)["categories"].items)
-            if (category["name"].text == "temp") refused = category["folders"].items.at(0)["refused"].kind == Json::String;
+            if (category["name"].text == "temp")
+                refused = category["folders"].items.at(0)["refused"].kind == Json::String;
         EXPECT_TRUE(refused) << out;
     }
 }
@@ -542,12 +542,14 @@ TEST_F(CommandProgram, StartedThroughASharePathFromInsideTempItLeavesItsOwnFolde
     ts::WriteFile(own + "notes.txt", "the user's own");
     ts::WriteFile(Narrow(kTemp) + "junk.tmp");
     std::string out;
-    EXPECT_EQ(Finish(StartLine("\\\\localhost\\c$\\" + own.substr(3) + "PurgeletCmd.exe clear temp --json", L"out.json"),
-                     L"out.json", out),
-              kExitKept)
+    EXPECT_EQ(
+        Finish(StartLine("\\\\localhost\\c$\\" + own.substr(3) + "PurgeletCmd.exe clear temp --json", L"out.json"),
+               L"out.json", out),
+        kExitKept)
         << out;
     EXPECT_FALSE(ts::Exists(Narrow(kTemp) + "junk.tmp"));
-    for (const char* name : {"PurgeletCmd.exe", "PurgeletHlp.htm", "notes.txt"}) EXPECT_TRUE(ts::Exists(own + name)) << name;
+    for (const char* name : {"PurgeletCmd.exe", "PurgeletHlp.htm", "notes.txt"})
+        EXPECT_TRUE(ts::Exists(own + name)) << name;
     EXPECT_NE(out.find("Rar1"), std::string::npos) << out;
     ts::RemoveTree(own);
 }

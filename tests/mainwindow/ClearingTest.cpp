@@ -362,9 +362,10 @@ TEST_F(ClearingTest, VistaTempAtARootTheProfileOrTheWindowsFolderIsSkippedAndSai
     TForm1& w = Create(6, VER_PLATFORM_WIN32_NT);
     const std::wstring profile = fx.state.folders.shell.profile;
     ASSERT_FALSE(profile.empty());
-    const std::pair<std::wstring, Refusal> cases[] = {{L"C:\\", {RefusalKind::Root}},
-                                                      {profile, {RefusalKind::Itself, Guarded::Profile}},
-                                                      {Widen(fx.state.WindowsFolder), {RefusalKind::Itself, Guarded::Windows}}};
+    const std::pair<std::wstring, Refusal> cases[] = {
+        {L"C:\\", {RefusalKind::Root}},
+        {profile, {RefusalKind::Itself, Guarded::Profile}},
+        {Widen(fx.state.WindowsFolder), {RefusalKind::Itself, Guarded::Windows}}};
     for (const auto& [temp, why] : cases) {
         const std::string marker = Narrow(temp) + "purgelet-marker.txt";
         WriteFile(marker);
@@ -505,9 +506,9 @@ TEST_F(ClearingTest, CookieFilesReplacedByLinksLeaveEveryOutsideFileAsItWas) {
     const std::vector<std::string> left = CacheEntryNames();
     EXPECT_EQ(left.size(), 3u);
     for (const char* site : {"@ro-link.", "@rw-link.", "@hard-ro."})
-        EXPECT_TRUE(std::any_of(left.begin(), left.end(),
-                                [&](const std::string& name) { return name.find(site) != std::string::npos; }))
-            << site;
+        EXPECT_TRUE(std::any_of(left.begin(), left.end(), [&](const std::string& name) {
+            return name.find(site) != std::string::npos;
+        })) << site;
     EXPECT_FALSE(Exists(files["plain"]));
     for (const auto& [name, attribute] : attributes)
         EXPECT_EQ(GetFileAttributesA((outside + name).c_str()), attribute) << name;
