@@ -546,30 +546,6 @@ bool DeleteFileInside(const std::wstring& folder, const std::wstring& file) {
            }) != Reach::NotBelow;
 }
 
-FilePlace PlaceOfFile(const std::vector<std::wstring>& folders, const std::wstring& file) {
-    for (const std::wstring& folder : folders) {
-        const Reach reach =
-            ReachFileInside(folder, file, [](ConfinedFolder& walk, HANDLE folderHandle, std::wstring_view name) {
-                ConfinedFolder::Entry entry =
-                    walk.OpenEntry(folderHandle, name, FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
-                if (entry.handle) return HasOtherNames(entry.handle.Get()) ? Reach::Elsewhere : Reach::Found;
-                if (entry.elsewhere) return Reach::Elsewhere;
-                return entry.vanished ? Reach::Missing : Reach::Elsewhere;
-            });
-        switch (reach) {
-            case Reach::NotBelow:
-                continue;
-            case Reach::Found:
-                return FilePlace::Inside;
-            case Reach::Missing:
-                return FilePlace::Missing;
-            case Reach::Elsewhere:
-                return FilePlace::Outside;
-        }
-    }
-    return FilePlace::Outside;
-}
-
 bool DeleteFileInside(const std::wstring& folder, const std::string& file) {
     std::optional<std::wstring> wide = confined::Widen(file);
     return wide && DeleteFileInside(folder, *wide);

@@ -129,12 +129,4 @@ void KillSubFolderFiles(const std::string& folder, const Platform& platform);
 bool DeleteFileInside(const std::wstring& folder, const std::wstring& file);
 bool DeleteFileInside(const std::wstring& folder, const std::string& file);
 
-// Where a file stands against a set of folders (a cache's): Inside when it
-// lies below one of them, reached as DeleteFileInside reaches it, and is no
-// link and has no other names; Missing when it is not there; Outside
-// otherwise - below none of them, a link on the way or at its end, other
-// names, a name that is not plain ("..").
-enum class FilePlace { Inside, Missing, Outside };
-FilePlace PlaceOfFile(const std::vector<std::wstring>& folders, const std::wstring& file);
-
 }  // namespace purgelet

@@ -85,9 +85,13 @@ public:
     bool FileBelongs(const std::string& localFile) const;
 
 private:
+    struct CacheFolder {
+        std::wstring written;  // as the shell names it
+        std::wstring final;    // where it really lies ("\\?\C:\..."), empty when it could not be opened
+    };
     DeleteUrlCacheEntryFn deleteEntry_;
     DeletionPass pass_;
-    std::vector<std::wstring> cacheFolders_;
+    std::vector<CacheFolder> cacheFolders_;
 };
 
 // An entry of the kind being cleared, as a pass deletes it.
