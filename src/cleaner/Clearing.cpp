@@ -3,10 +3,7 @@
 #include <objbase.h>
 #include <urlhist.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cwctype>
-#include <optional>
 
 #include "base/Com.h"
 #include "base/Errors.h"
