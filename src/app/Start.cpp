@@ -1,5 +1,6 @@
 #include "app/Start.h"
 
+#include "cleaner/FolderRefusal.h"
 #include "core/HelpFile.h"
 #include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
@@ -37,7 +38,8 @@ void TFirstInitial::FormCreate() {
         return;
     }
     // The window's icon is the application's (set when the window was made).
-    const std::wstring exe = state_.platform.moduleFileName();
+    // Wine names a module started through a share path "UNC\server\...".
+    const std::wstring exe = UsualPath(state_.platform.moduleFileName());
     const std::size_t slash = exe.find_last_of(L'\\');
     state_.ProgramFolderWide = WithTrailingBackslash(exe.substr(0, slash == std::wstring::npos ? 0 : slash + 1));
     state_.ProgramFolder = Narrow(state_.ProgramFolderWide);

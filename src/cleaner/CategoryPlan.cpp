@@ -16,17 +16,35 @@ void AddKept(CategoryReport& report, std::wstring line) {
     if (report.kept.size() < kMaxKeptLines) report.kept.push_back(std::move(line));
 }
 
+// Judges a planned folder by its name as configured (and what that is, with a guard).
+void Judge(PlannedFolder& planned, const FolderGuard* guard) {
+    if (planned.folder.empty()) return;
+    if (guard) {
+        FolderGuard::Verdict verdict = guard->LookAt(planned.named);
+        planned.refusal = verdict.refusal;
+        planned.really = std::move(verdict.really);
+    } else {
+        FolderFacts facts;
+        facts.written = planned.named;
+        planned.refusal = Decide(facts, {});
+    }
+}
+
 // The Windows 9x folders of a category: the button empties each one that is there.
-void Add9xFolders(CategoryPlan& plan, const std::vector<FolderLine>& lines, bool cacheIndexes) {
-    for (const FolderLine& line : lines)
-        if (!line.folder.empty())
-            plan.folders.push_back({Widen(line.folder), "", line.line, cacheIndexes, Refusal::None});
+void Add9xFolders(CategoryPlan& plan, const std::vector<FolderLine>& lines, bool cacheIndexes,
+                  const FolderGuard* guard) {
+    for (const FolderLine& line : lines) {
+        if (line.folder.empty()) continue;
+        PlannedFolder planned{Widen(line.folder), Widen(line.folder), line.what, line.line, cacheIndexes, {}, {}};
+        Judge(planned, guard);
+        plan.folders.push_back(std::move(planned));
+    }
 }
 
 }  // namespace
 
 CategoryPlan PlanOf(Category category, const FolderSet& folders, const std::string& windowsFolder,
-                    const std::wstring& programFolder) {
+                    const FolderGuard* guard) {
     CategoryPlan plan;
     plan.category = category;
     switch (category) {
@@ -52,23 +70,27 @@ CategoryPlan PlanOf(Category category, const FolderSet& folders, const std::stri
     }
     if (folders.IsWin9x) {
         if (category == Category::TempInternetFiles)
-            Add9xFolders(plan, Win9xTempInternetFolders(windowsFolder, folders), true);
+            Add9xFolders(plan, Win9xTempInternetFolders(windowsFolder, folders), true, guard);
         else if (category == Category::TemporaryFiles)
-            Add9xFolders(plan, {Win9xTempFolder(windowsFolder)}, false);
+            Add9xFolders(plan, {Win9xTempFolder(windowsFolder)}, false, guard);
         else
-            Add9xFolders(plan, Win9xRecentFolders(windowsFolder, folders), false);
+            Add9xFolders(plan, Win9xRecentFolders(windowsFolder, folders), false, guard);
         return plan;
     }
     const NtFolders nt = NtFoldersOf(windowsFolder, folders);
-    const auto add = [&](const std::wstring& folder, const char* what, const char* line, bool cacheIndexes = false) {
-        PlannedFolder planned{folder, what, line, cacheIndexes, Refusal::None};
-        if (!folder.empty()) planned.refusal = RefusalOf(folder, nt.profile, Widen(windowsFolder), programFolder);
+    const auto add = [&](const std::wstring& folder, const char* what, const char* line, bool cacheIndexes = false,
+                         const std::wstring& named = {}) {
+        PlannedFolder planned{folder, named.empty() ? folder : named, what, line, cacheIndexes, {}, {}};
+        Judge(planned, guard);
         plan.folders.push_back(std::move(planned));
     };
     if (category == Category::TempInternetFiles) {
         add(nt.tempInternet, "temporary internet files", logline::TempInternet, true);
     } else if (category == Category::TemporaryFiles) {
-        add(nt.userTemp, "user's Temp", logline::UserTempNt);
+        // Named as configured: a value that is no full path is refused as it
+        // stands, before the system completes it.
+        add(nt.userTemp, "user's Temp", logline::UserTempNt, false,
+            folders.WinMajor >= 6 ? folders.shell.userTempConfigured : std::wstring());
         add(nt.windowsTemp, "Windows Temp", logline::WindowsTempNt);
     } else {
         add(nt.recent, "history links of documents", logline::Recent);
@@ -78,7 +100,7 @@ CategoryPlan PlanOf(Category category, const FolderSet& folders, const std::stri
 
 CleaningSite CleaningSite::OfThisSystem() {
     CleaningSite site;
-    const std::wstring exe = site.platform.moduleFileName();
+    const std::wstring exe = UsualPath(site.platform.moduleFileName());
     const std::size_t slash = exe.find_last_of(L'\\');
     if (slash != std::wstring::npos) site.programFolder = exe.substr(0, slash + 1);
     char buffer[MAX_PATH + 1] = {};
@@ -87,6 +109,10 @@ CleaningSite CleaningSite::OfThisSystem() {
     DiscoverFolders(SystemFacts(site.platform, site.windowsFolder), site.folders);
     site.deleteEntry = LookUpDeleteUrlCacheEntry();
     return site;
+}
+
+FolderGuard CleaningSite::Guard() const {
+    return FolderGuard(GuardedFoldersOf(folders, windowsFolder, programFolder, platform.knownFolderPath));
 }
 
 std::string WhyNotPossible(const std::vector<Category>& categories, const CleaningSite& site) {
@@ -108,7 +134,9 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
                            const std::function<void(std::uint64_t count)>& progress, const CacheListing* cacheListing) {
     CategoryReport report;
     report.category = category;
-    const CategoryPlan plan = site.Plan(category);
+    CategoryPlan plan = site.Plan(category);
+    std::optional<FolderGuard> guard;
+    if (!plan.folders.empty()) plan = site.Plan(category, &guard.emplace(site.Guard()));
     try {
         if (plan.historyStore && !preview) ClearUrlHistoryStore(site.platform);
     } catch (const Error& e) {
@@ -122,7 +150,9 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
         report.cacheEntries = cache.entries;
         report.bytes += cache.bytes;
         report.keptEntries = cache.kept;
-        for (const std::string& name : cache.keptNames) AddKept(report, L"cache entry kept: " + Widen(name));
+        for (const KeptEntry& kept : cache.keptNames)
+            AddKept(report, std::wstring(L"cache entry kept: ") +
+                                (kept.outside ? L"its file is outside the cache: " : L"") + Widen(kept.name));
         if (progress) progress(report.cacheEntries);
     }
 
@@ -140,24 +170,68 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
 
     for (const PlannedFolder& planned : plan.folders) {
         if (planned.folder.empty()) continue;
-        if (planned.refusal != Refusal::None) {
+        if (planned.refusal) {
             ++report.refusedFolders;
-            AddKept(report, L"refused: " + planned.folder + L" (" + Widen(RefusalReason(planned.refusal)) + L")");
+            AddKept(report, RefusedLineOf(planned.named, planned.refusal, planned.really));
             continue;
         }
         RemovalTally tally;
         for (const std::wstring& file : cache.localFiles) tally.countedElsewhere.insert(CountedElsewhereKey(file));
         const std::uint64_t before = report.files + report.folders + report.cacheEntries;
         if (progress) tally.onProgress = [&](const RemovalTally& t) { progress(before + t.files + t.folders); };
-        EmptyFolder(planned.folder, site.platform, {site.programFolder, planned.cacheIndexes},
+        EmptyFolder(planned.folder, site.platform,
+                    {site.programFolder, planned.cacheIndexes, &*guard, &cache.keptFiles},
                     preview ? Walk::Count : Walk::Delete, tally);
+        if (tally.refusal) {
+            ++report.refusedFolders;
+            AddKept(report, RefusedLineOf(planned.named, tally.refusal, tally.really));
+            continue;
+        }
         report.files += tally.files;
         report.folders += tally.folders;
         report.bytes += tally.bytes;
         report.keptFiles += tally.keptFiles;
-        for (std::wstring& path : tally.kept) AddKept(report, L"in use or denied: " + std::move(path));
+        report.keptLinks += tally.keptLinks;
+        report.keptFolders += tally.keptFolders;
+        for (const LeftEntry& entry : tally.kept) AddKept(report, KeptLineOf(entry));
     }
     return report;
+}
+
+std::wstring KeptLineOf(const LeftEntry& entry) {
+    switch (entry.why) {
+        case LeftAs::Link:
+            return L"link left in place: " + entry.path;
+        case LeftAs::OwnFolder:
+            return L"this program's own folder, left in place: " + entry.path;
+        case LeftAs::FolderInUse:
+            return L"folder in use or denied, left in place: " + entry.path;
+        case LeftAs::InUse:
+            break;
+    }
+    return L"in use or denied: " + entry.path;
+}
+
+std::wstring RefusedLineOf(const std::wstring& named, Refusal why, const std::wstring& really) {
+    return L"refused: " + named + (really.empty() ? L"" : L", which is " + really) + L" (" + Widen(RefusalReason(why)) +
+           L")";
+}
+
+std::string LeftLine(const std::string& what, const RemovalTally& tally) {
+    std::vector<std::string> parts;
+    const auto count = [](std::uint64_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    if (tally.keptLinks) parts.push_back(count(tally.keptLinks, "link", "links"));
+    std::uint64_t own = 0;
+    for (const LeftEntry& entry : tally.kept)
+        if (entry.why == LeftAs::OwnFolder) ++own;
+    if (own) parts.push_back("this program's own folder");
+    if (tally.keptFolders > own) parts.push_back(count(tally.keptFolders - own, "folder in use", "folders in use"));
+    if (parts.empty()) return {};
+    std::string line = "Left in place in " + what + ": ";
+    for (std::size_t i = 0; i < parts.size(); ++i) line += (i ? ", " : "") + parts[i];
+    return line;
 }
 
 }  // namespace purgelet

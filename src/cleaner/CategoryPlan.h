@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "cleaner/Clearing.h"
+#include "cleaner/FileRemoval.h"
+#include "cleaner/FolderRefusal.h"
 #include "cleaner/UrlCacheEntries.h"
 #include "core/Platform.h"
 #include "core/ProgramState.h"
@@ -20,10 +22,15 @@ namespace purgelet {
 // A folder a category empties.
 struct PlannedFolder {
     std::wstring folder;  // ends in "\\"; empty where its base is missing
+    std::wstring named;   // the folder as configured (the user's TEMP as set), as lines name it
     const char* what;     // what it holds, as a refusal's line names it
     const char* line;     // the category's log line for it
     bool cacheIndexes = false;
-    Refusal refusal = Refusal::None;  // the NT family refuses unsafe folders
+    // Why it is not emptied, as far as can be told before its walk (which
+    // judges it again as it opens it), and where it really lies when that
+    // is not where its name says.
+    Refusal refusal;
+    std::wstring really;
 };
 
 struct CategoryPlan {
@@ -34,10 +41,11 @@ struct CategoryPlan {
     std::vector<PlannedFolder> folders;     // emptied, in this order
 };
 
-// The plan of a category for the folder set found, the Windows folder
-// ("...\\") and the program's own folder.
+// The plan of a category for the folder set found and the Windows folder
+// ("...\\"); its folders judged by guard when one is given, else only by
+// their names (relative or roots).
 CategoryPlan PlanOf(Category category, const FolderSet& folders, const std::string& windowsFolder,
-                    const std::wstring& programFolder);
+                    const FolderGuard* guard = nullptr);
 
 // The running system as the cleaning engine sees it.
 struct CleaningSite {
@@ -50,7 +58,11 @@ struct CleaningSite {
 
     // Found as the program finds them at start and when its main window is made.
     static CleaningSite OfThisSystem();
-    CategoryPlan Plan(Category category) const { return PlanOf(category, folders, windowsFolder, programFolder); }
+    CategoryPlan Plan(Category category, const FolderGuard* guard = nullptr) const {
+        return PlanOf(category, folders, windowsFolder, guard);
+    }
+    // The folders never emptied here, opened and read now.
+    FolderGuard Guard() const;
 };
 
 // Why these categories cannot be cleared at all here, or nothing: on the NT
@@ -65,10 +77,15 @@ struct CategoryReport {
     // What stays: files in use or denied, cache entries the cache kept,
     // values that would not go (or a key that would not open), refused folders.
     std::uint64_t keptFiles = 0, keptEntries = 0, keptValues = 0, refusedFolders = 0;
+    // Links left in place, and sub-folders that stay (the program's own, or
+    // held by another program).
+    std::uint64_t keptLinks = 0, keptFolders = 0;
     std::vector<std::wstring> kept;  // one line each, the first hundred or so
     std::string error;               // set when an error ended the category
 
-    bool SomethingKept() const { return keptFiles || keptEntries || keptValues || refusedFolders || !error.empty(); }
+    bool SomethingKept() const {
+        return keptFiles || keptEntries || keptValues || refusedFolders || keptLinks || keptFolders || !error.empty();
+    }
 };
 
 // Runs one category: to clear it, or as a preview that walks the same
@@ -78,5 +95,15 @@ struct CategoryReport {
 CategoryReport RunCategory(Category category, bool preview, const CleaningSite& site,
                            const std::function<void(std::uint64_t count)>& progress = {},
                            const CacheListing* cacheListing = nullptr);
+
+// The line, for the activity log, of what an emptying left that was not
+// asked to stay: links, the program's own folder, folders in use (files in
+// use are not told there); empty when nothing was.
+std::string LeftLine(const std::string& what, const RemovalTally& tally);
+
+// One line of a report for what stays of a walk.
+std::wstring KeptLineOf(const LeftEntry& entry);
+// One line of a report for a refused folder.
+std::wstring RefusedLineOf(const std::wstring& named, Refusal why, const std::wstring& really);
 
 }  // namespace purgelet

@@ -3,10 +3,7 @@
 #include <objbase.h>
 #include <urlhist.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cwctype>
-#include <optional>
 
 #include "base/Com.h"
 #include "base/Errors.h"
@@ -118,21 +115,25 @@ std::string FolderBelow(const std::string& base, const std::string& name) {
 std::vector<FolderLine> Win9xTempInternetFolders(const std::string& windowsFolder, const FolderSet& folders) {
     std::vector<FolderLine> out;
     if (!folders.UserName.empty())
-        out.push_back({FolderBelow(windowsFolder, folders.UserTempInternetFolder), logline::UserTempInternet});
-    out.push_back({FolderBelow(windowsFolder, texts::Win9xTempInternetName.Text()), logline::TempInternet});
+        out.push_back({FolderBelow(windowsFolder, folders.UserTempInternetFolder), logline::UserTempInternet,
+                       "user's temporary internet files"});
+    out.push_back({FolderBelow(windowsFolder, texts::Win9xTempInternetName.Text()), logline::TempInternet,
+                   "temporary internet files"});
     return out;
 }
 
 std::vector<FolderLine> Win9xRecentFolders(const std::string& windowsFolder, const FolderSet& folders) {
     std::vector<FolderLine> out;
-    out.push_back({FolderBelow(windowsFolder, texts::Win9xRecentName.Text()), logline::Recent});
+    out.push_back(
+        {FolderBelow(windowsFolder, texts::Win9xRecentName.Text()), logline::Recent, "history links of documents"});
     if (!folders.UserName.empty())
-        out.push_back({FolderBelow(windowsFolder, folders.UserRecentFolder), logline::UserRecent});
+        out.push_back({FolderBelow(windowsFolder, folders.UserRecentFolder), logline::UserRecent,
+                       "user's history links of documents"});
     return out;
 }
 
 FolderLine Win9xTempFolder(const std::string& windowsFolder) {
-    return {FolderBelow(windowsFolder, texts::WindowsTempName.Text()), logline::WindowsTemp9x};
+    return {FolderBelow(windowsFolder, texts::WindowsTempName.Text()), logline::WindowsTemp9x, "Windows temp"};
 }
 
 NtFolders NtFoldersOf(const std::string& windowsFolder, const FolderSet& folders) {
@@ -154,91 +155,6 @@ NtFolders NtFoldersOf(const std::string& windowsFolder, const FolderSet& folders
     out.userTemp = Widen(FolderBelow(profile, nt5 ? texts::Nt5TempName.Text() : texts::Nt4TempName.Text()));
     out.recent = Widen(FolderBelow(profile, texts::NtRecentName.Text()));
     return out;
-}
-
-namespace {
-// A full path's names, the drive or share root as the first one or two
-// ("C:" or "server", "share"); nothing when the path is not a plain full
-// path: relative, drive- or root-relative, a device form ("\\?\"), or with a
-// "." or ".." name, which would make it name another folder than it seems to.
-std::optional<std::vector<std::wstring>> NamesOf(const std::wstring& path, std::size_t& rootNames) {
-    std::size_t pos = 0;
-    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/') && std::iswalpha(path[0])) {
-        rootNames = 1;
-    } else if (path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\' && path[2] != L'?' &&
-               path[2] != L'.') {
-        rootNames = 2;
-        pos = 2;
-    } else {
-        return std::nullopt;
-    }
-    std::vector<std::wstring> names;
-    while (pos < path.size()) {
-        std::size_t end = path.find_first_of(L"\\/", pos);
-        if (end == std::wstring::npos) end = path.size();
-        std::wstring name = path.substr(pos, end - pos);
-        pos = end + 1;
-        if (name.empty()) continue;
-        if (name.find_first_not_of(L". ") == std::wstring::npos) return std::nullopt;
-        CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-        names.push_back(std::move(name));
-    }
-    if (names.size() < rootNames) return std::nullopt;
-    return names;
-}
-
-// Whether a's names begin b's (a is b or one of its ancestors).
-bool Begins(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b) {
-    return a.size() <= b.size() && std::equal(a.begin(), a.end(), b.begin());
-}
-}  // namespace
-
-Refusal RefusalOf(const std::wstring& folder, const std::wstring& profile, const std::wstring& windowsFolder,
-                  const std::wstring& programFolder) {
-    std::size_t rootNames = 0, unused = 0;
-    const auto names = NamesOf(folder, rootNames);
-    if (!names) return Refusal::NotFullPath;
-    if (names->size() == rootNames) return Refusal::Root;
-    if (const auto p = NamesOf(profile, unused); p && Begins(*names, *p))
-        return names->size() == p->size() ? Refusal::Profile : Refusal::HoldsProfile;
-    if (const auto w = NamesOf(windowsFolder, unused); w && Begins(*names, *w))
-        return names->size() == w->size() ? Refusal::Windows : Refusal::HoldsWindows;
-    if (const auto own = NamesOf(programFolder, unused); own && *own == *names) return Refusal::ProgramFolder;
-    return Refusal::None;
-}
-
-std::string SkippedLine(const std::string& what, const std::wstring& folder, Refusal why) {
-    return "Skipped clearing of " + what + " (" + Narrow(folder) + "): " + RefusalReason(why);
-}
-
-const char* RefusalReason(Refusal why) {
-    const char* reason = "";
-    switch (why) {
-        case Refusal::NotFullPath:
-            reason = "it is not a plain full path";
-            break;
-        case Refusal::Root:
-            reason = "it is the root of a drive or share";
-            break;
-        case Refusal::Profile:
-            reason = "it is the user's profile folder itself";
-            break;
-        case Refusal::HoldsProfile:
-            reason = "it holds the user's profile folder";
-            break;
-        case Refusal::Windows:
-            reason = "it is the Windows folder itself";
-            break;
-        case Refusal::HoldsWindows:
-            reason = "it holds the Windows folder";
-            break;
-        case Refusal::ProgramFolder:
-            reason = "it is this program's own folder";
-            break;
-        case Refusal::None:
-            break;
-    }
-    return reason;
 }
 
 RegistryValuesCleared DeleteAllValues(const std::string& key, const Platform& platform, bool preview) {

@@ -111,6 +111,7 @@ std::string FolderBelow(const std::string& base, const std::string& name);
 struct FolderLine {
     std::string folder;  // empty: nothing to empty
     const char* line;
+    const char* what;  // what it holds, as a refusal's line names it
 };
 // The user's folder (with a logon name) first, then the shared one.
 std::vector<FolderLine> Win9xTempInternetFolders(const std::string& windowsFolder, const FolderSet& folders);
@@ -128,18 +129,6 @@ struct NtFolders {
     std::wstring recent;
 };
 NtFolders NtFoldersOf(const std::string& windowsFolder, const FolderSet& folders);
-
-// Why a folder named by the system or the environment must not be emptied:
-// it is not a plain full path, it is a drive's or share's root, the profile
-// or the Windows folder (or holds one of them), or the program's own folder.
-enum class Refusal { None, NotFullPath, Root, Profile, HoldsProfile, Windows, HoldsWindows, ProgramFolder };
-Refusal RefusalOf(const std::wstring& folder, const std::wstring& profile, const std::wstring& windowsFolder,
-                  const std::wstring& programFolder);
-// Why a refused folder was refused, as a line says it.
-const char* RefusalReason(Refusal why);
-// The line logged instead of the category's own when a folder is refused:
-// what was skipped, the folder and why.
-std::string SkippedLine(const std::string& what, const std::wstring& folder, Refusal why);
 
 // Deletes every value of a key below HKEY_CURRENT_USER: the names are listed
 // first, then deleted in that order. The key itself stays.

@@ -65,15 +65,6 @@ bool IsRootPath(std::wstring_view path) {
     return parts <= volumeParts;
 }
 
-// A file with more than one name shares its attributes with names elsewhere:
-// they are never changed through it.
-bool HasOtherNames(HANDLE file) {
-    FILE_STANDARD_INFORMATION info{};
-    IO_STATUS_BLOCK io{};
-    if (!NT_SUCCESS(NtQueryInformationFile(file, &io, &info, sizeof(info), FileStandardInformation))) return true;
-    return info.NumberOfLinks > 1;
-}
-
 bool IsReparsePoint(HANDLE entry) {
     FILE_BASIC_INFORMATION info{};
     IO_STATUS_BLOCK io{};
@@ -92,6 +83,13 @@ bool IsPathOf(std::wstring_view path, std::wstring_view folder, std::wstring_vie
 }
 
 }  // namespace
+
+bool HasOtherNames(HANDLE file) {
+    FILE_STANDARD_INFORMATION info{};
+    IO_STATUS_BLOCK io{};
+    if (!NT_SUCCESS(NtQueryInformationFile(file, &io, &info, sizeof(info), FileStandardInformation))) return true;
+    return info.NumberOfLinks > 1;
+}
 
 std::optional<std::wstring> Widen(const std::string& text) {
     if (text.empty()) return std::wstring();
@@ -175,9 +173,9 @@ ConfinedFolder::Top ConfinedFolder::OpenTop(const FolderArgument& arg) {
     top_ = Handle(h);
     std::optional<std::wstring_view> final = FinalPath(top_.Get(), arg.ntPath.size());
     if (!final) return Top::Unusable;
-    // A link or mount point that leads to a root is refused like the root itself.
-    if (IsRootPath(*final)) return Top::Missing;
     final_.assign(*final);
+    // A link or mount point that leads to a root is refused like the root itself.
+    if (IsRootPath(*final)) return Top::Root;
     usualFinal_ = final_;
     return Top::Open;
 }

@@ -44,6 +44,10 @@ struct FolderArgument {
 // name that is not plain are refused.
 std::optional<FolderArgument> ParseFolder(const std::wstring& text);
 
+// A file with more than one name shares its attributes with names elsewhere:
+// they are never changed through it. True when it can't be told.
+bool HasOtherNames(HANDLE file);
+
 enum class Kind { File, Folder };
 
 // A folder opened once by its path (a link handed in as the folder itself is
@@ -52,11 +56,12 @@ enum class Kind { File, Folder };
 // its name.
 class ConfinedFolder {
 public:
-    enum class Top { Missing, Unusable, Open };
+    enum class Top { Missing, Unusable, Root, Open };
 
-    // Opens the folder and takes its final path. Missing: not there, or it
-    // leads to the root of a volume or share. Unusable: there, but it can't
-    // be opened.
+    // Opens the folder and takes its final path. Missing: not there.
+    // Unusable: there, but it can't be opened. Root: it leads to the root of
+    // a volume or share (a link or mount point), whose final path is then
+    // FolderFinalPath.
     Top OpenTop(const FolderArgument& arg);
     HANDLE TopHandle() const { return top_.Get(); }
 

@@ -58,17 +58,22 @@ public:
     }
 
     // What stays besides: the folder left (the program's own) is never
-    // entered nor changed; with cacheIndexes, see LeaveAlso.
+    // entered nor changed, found by its final path or, under any other name,
+    // by its identity; with cacheIndexes and files, see LeaveAlso.
     void SetLeft(const LeaveAlso& also) {
         cacheIndexes_ = also.cacheIndexes;
+        leftFiles_ = also.files && !also.files->empty() ? also.files : nullptr;
         if (also.folder.empty()) return;
-        Handle held(CreateFileW(also.folder.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+        Handle held(CreateFileW(UsualPath(also.folder).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (held.Get() == INVALID_HANDLE_VALUE) return;
         if (std::optional<std::wstring> final = FinalPathOf(held.Get())) leftFinal_ = std::move(*final);
+        leftId_ = IdOf(held.Get());
     }
     // Whether the folder handed in is the one to leave.
-    bool TopIsLeft() const { return !leftFinal_.empty() && SameText(FolderFinalPath(), leftFinal_); }
+    bool TopIsLeft() const {
+        return (!leftFinal_.empty() && SameText(FolderFinalPath(), leftFinal_)) || IsLeftFolder(TopHandle());
+    }
 
     // Every sub-folder below the folder handed in, depth first: each is
     // emptied of its files, then of its sub-folders, then removed. The open
@@ -83,6 +88,9 @@ private:
         Handle handle;
         bool removable = false;  // opened with the right to delete it
         bool vanished = false;   // another program deleted it meanwhile
+        bool elsewhere = false;  // it does not lie where it was listed (a link put in its place)
+        bool left = false;       // the folder to leave, under another name
+        bool container = false;  // a cache container, which stays
     };
 
     // Sub-folders that the file pass opened, checked and reset, kept for
@@ -131,9 +139,11 @@ private:
                 if (!sub.handle) sub = OpenHeld(folder, name, 0);
                 if (!sub.handle) {
                     if (!sub.vanished) level.allGone = false;
+                    if (sub.left) Note(LeftAs::OwnFolder, name, true);
+                    if (sub.elsewhere) Note(LeftAs::Link, name, true);
                     continue;
                 }
-                if (level.holdsIndex) sub.removable = false;  // a cache container: emptied, kept
+                if (level.holdsIndex) sub.container = true;  // a cache container: emptied, kept
                 Enter(name);
                 shown_.append(name).append(L"\\");
                 const FilePass pass = DeleteFiles(sub.handle.Get(), &kept);
@@ -153,10 +163,17 @@ private:
     // it is empty by then; whether it went, or in a preview would go, is
     // told by its walk: nothing in it stayed.
     bool FolderGoes(Level& level) {
-        if (!level.folder.removable) return false;
+        if (!level.folder.handle || level.folder.container) return false;  // the top, or a cache container
+        // Held open by another program without delete sharing, or denied: it
+        // is emptied, but it stays.
+        if (!level.folder.removable) {
+            NoteCurrentFolder();
+            return false;
+        }
         bool gone = level.allGone;
         if (walk_ == Walk::Delete) {
             const bool marked = MarkForDeletion(level.folder.handle.Get());  // goes when closed, if empty
+            if (gone && !marked) NoteCurrentFolder();
             gone = gone && marked;
         }
         if (gone && tally_) {
@@ -174,9 +191,10 @@ private:
 
     // Calls visit(name, attributes, size) for every entry of folder but "."
     // and "..", as the attribute filter sees it, when the filter lets it
-    // pass. False when an entry did not pass, or could not be handled.
+    // pass. False when an entry did not pass, or could not be handled. With
+    // noteLinks, a link the filter keeps out is noted as left in place.
     template <typename Visit>
-    bool ForEachHandled(HANDLE folder, Visit visit) {
+    bool ForEachHandled(HANDLE folder, Visit visit, bool noteLinks = false) {
         bool allHandled = true;
         IO_STATUS_BLOCK io{};
         BOOLEAN restart = TRUE;
@@ -196,10 +214,13 @@ private:
                         shown_.append(name);
                         DWORD attributes = platform_.listedAttributes(shown_, info->FileAttributes);
                         shown_.resize(shownLength);
-                        if ((attributes & ~static_cast<DWORD>(kHandledAttributes)) == 0)
+                        if ((attributes & ~static_cast<DWORD>(kHandledAttributes)) == 0) {
                             visit(name, attributes, static_cast<std::uint64_t>(info->EndOfFile.QuadPart));
-                        else
+                        } else {
                             allHandled = false;
+                            if (noteLinks && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                                Note(LeftAs::Link, name, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+                        }
                     } catch (const std::exception&) {
                         // Passed over like any entry that can't be deleted.
                         allHandled = false;
@@ -217,8 +238,9 @@ private:
     // and leaves the sub-folders to the folder pass.
     FilePass DeleteFiles(HANDLE folder, KeptFolders* kept) {
         FilePass pass;
-        const bool allHandled =
-            ForEachHandled(folder, [&](std::wstring_view name, DWORD attributes, std::uint64_t size) {
+        const bool allHandled = ForEachHandled(
+            folder,
+            [&](std::wstring_view name, DWORD attributes, std::uint64_t size) {
                 if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
                     if (cacheIndexes_ && IsCacheIndexName(name)) {
                         pass.holdsIndex = true;
@@ -230,20 +252,28 @@ private:
                 }
                 if (IsLeft(name)) {
                     pass.allGone = false;
+                    Note(LeftAs::OwnFolder, name, true);
                     return;
                 }
                 if (walk_ == Walk::Count) return;
-                // A folder can't go as a file; only its attributes are reset here.
-                if (kept && kept->size() < kKeptPerFolder && kept_ < kKeptInAll) {
-                    Held sub = OpenHeld(folder, name, FILE_WRITE_ATTRIBUTES);
-                    if (sub.handle && SetArchiveOnly(sub.handle.Get())) {
+                // A folder can't go as a file; only its attributes are reset
+                // here, once it is known to be neither elsewhere nor the
+                // folder to leave (those are noted by the folder pass).
+                Held sub = OpenHeld(folder, name, FILE_WRITE_ATTRIBUTES);
+                if (sub.left || sub.elsewhere) {
+                    pass.allGone = false;
+                    return;
+                }
+                if (sub.handle && SetArchiveOnly(sub.handle.Get())) {
+                    if (kept && kept->size() < kKeptPerFolder && kept_ < kKeptInAll) {
                         kept->emplace_back(name, std::move(sub));
                         ++kept_;
-                        return;
                     }
+                    return;
                 }
                 ResetToArchive(folder, name, nullptr, Kind::Folder);
-            });
+            },
+            true);
         if (!allHandled) pass.allGone = false;
         return pass;
     }
@@ -251,15 +281,21 @@ private:
     // Deletes a file of the folder being worked on, or in a preview sees
     // whether it would go, and counts it; true when it goes.
     bool RemoveFile(HANDLE folder, std::wstring_view name, DWORD attributes, std::uint64_t size) {
+        if (leftFiles_) {
+            std::wstring path = shown_;
+            path.append(name);
+            if (leftFiles_->contains(CountedElsewhereKey(std::move(path)))) return false;  // a kept entry's own
+        }
         const FileOutcome outcome =
             walk_ == Walk::Count ? FileEntryWouldGo(folder, name, attributes) : DeleteFileEntry(folder, name);
         if (outcome == FileOutcome::Vanished) return true;  // not counted: another program took it
-        if (tally_ && outcome != FileOutcome::Elsewhere) {
+        if (outcome == FileOutcome::Elsewhere) {
+            Note(LeftAs::Link, name, false);
+        } else if (tally_) {
             std::wstring path = shown_;
             path.append(name);
             if (outcome == FileOutcome::Kept) {
-                ++tally_->keptFiles;
-                if (tally_->kept.size() < kMaxKeptPaths) tally_->kept.push_back(std::move(path));
+                Note(LeftAs::InUse, name, false);
             } else if (tally_->countedElsewhere.empty() ||
                        !tally_->countedElsewhere.contains(CountedElsewhereKey(std::move(path)))) {
                 ++tally_->files;
@@ -268,6 +304,23 @@ private:
             }
         }
         return outcome == FileOutcome::Gone;
+    }
+
+    // Notes what stays of an entry of the folder being worked on.
+    void Note(LeftAs why, std::wstring_view name, bool folder) {
+        if (!tally_) return;
+        (why == LeftAs::InUse ? tally_->keptFiles : why == LeftAs::Link ? tally_->keptLinks : tally_->keptFolders)++;
+        if (tally_->kept.size() >= kMaxKeptPaths) return;
+        std::wstring path = shown_;
+        path.append(name);
+        if (folder) path.append(L"\\");
+        tally_->kept.push_back({why, std::move(path)});
+    }
+    // Notes that the folder being worked on stays as a folder.
+    void NoteCurrentFolder() {
+        if (!tally_) return;
+        ++tally_->keptFolders;
+        if (tally_->kept.size() < kMaxKeptPaths) tally_->kept.push_back({LeftAs::FolderInUse, shown_});
     }
 
     void Progress() {
@@ -304,15 +357,24 @@ private:
         Held sub;
         Entry entry = OpenEntry(folder, name, kListAccess | DELETE | extra, kShareHeld, Kind::Folder);
         sub.removable = true;
-        if (!entry.handle && !entry.elsewhere) {
+        if (!entry.handle && !entry.elsewhere && !entry.vanished) {
             // Held open by a program that does not share deletion: it can still be emptied.
             entry = OpenEntry(folder, name, kListAccess | extra, kShareHeld, Kind::Folder);
             sub.removable = false;
         }
         sub.handle = std::move(entry.handle);
         sub.vanished = entry.vanished;
+        sub.elsewhere = entry.elsewhere;
+        if (sub.handle && IsLeftFolder(sub.handle.Get())) {
+            sub.handle.Reset();
+            sub.left = true;
+        }
         return sub;
     }
+
+    // Whether the folder open as handle is the folder to leave, by its
+    // identity (it may be reached under a name its final path does not give).
+    bool IsLeftFolder(HANDLE handle) const { return leftId_ && IdOf(handle) == leftId_; }
 
     Held TakeKept(KeptFolders& kept, std::wstring_view name) {
         for (auto it = kept.begin(); it != kept.end(); ++it) {
@@ -339,6 +401,8 @@ private:
     std::vector<LONGLONG> listing_;
     std::size_t kept_ = 0;    // sub-folders kept open in all
     std::wstring leftFinal_;  // final path of the folder to leave, if any
+    std::optional<FileId> leftId_;
+    const std::unordered_set<std::wstring>* leftFiles_ = nullptr;
     bool cacheIndexes_ = false;
     Walk walk_;
     RemovalTally* tally_;
@@ -354,16 +418,48 @@ bool OnFolder(const std::optional<std::wstring>& folder, const Platform& platfor
     std::optional<FolderArgument> arg = folder ? ParseFolder(*folder) : std::nullopt;
     if (!arg) return false;
     Remover remover(platform, walk, tally);
+    const auto refuse = [&](Refusal why) {
+        if (!tally) return;
+        tally->refusal = why;
+        tally->really = ReallyUnlessSame(*folder, UsualPath(remover.FolderFinalPath()));
+    };
     switch (remover.OpenTop(*arg)) {
         case Remover::Top::Missing:
             return false;
         case Remover::Top::Unusable:
+            // There, but it can't be opened to be listed: judged by what can
+            // be read of it, and said to stay.
+            if (also.guard)
+                if (const Refusal why = also.guard->Judge(*folder, nullptr, {})) {
+                    if (tally) tally->refusal = why;
+                    return true;
+                }
+            if (tally) {
+                ++tally->keptFolders;
+                tally->kept.push_back({LeftAs::FolderInUse, arg->shown});
+            }
             return true;
+        case Remover::Top::Root:
+            // Reported where the caller asks what was done; otherwise the
+            // root counts as missing.
+            refuse({RefusalKind::Root});
+            return tally != nullptr;
         case Remover::Top::Open:
             break;
     }
+    // Judged on the folder as opened, whose handle the walk then uses.
+    if (also.guard) {
+        if (const Refusal why = also.guard->Judge(*folder, remover.TopHandle(), remover.FolderFinalPath())) {
+            refuse(why);
+            return true;
+        }
+    }
     remover.SetLeft(also);
-    if (!remover.TopIsLeft()) work(remover);
+    if (remover.TopIsLeft()) {
+        refuse({RefusalKind::Itself, Guarded::ProgramFolder});
+        return true;
+    }
+    work(remover);
     return true;
 }
 
@@ -390,47 +486,68 @@ std::wstring CountedElsewhereKey(std::wstring path) {
 }
 
 bool EmptyFolder(const std::string& folder, const Platform& platform) {
-    return OnFolder(Widen(folder), platform, [](Remover& remover) { remover.EmptyTop(); });
+    return OnFolder(confined::Widen(folder), platform, [](Remover& remover) { remover.EmptyTop(); });
 }
 
 bool ReadFileAndDelete(const std::string& folder, const Platform& platform) {
-    return OnFolder(Widen(folder), platform, [](Remover& remover) { remover.DeleteFilesOfTop(); });
+    return OnFolder(confined::Widen(folder), platform, [](Remover& remover) { remover.DeleteFilesOfTop(); });
 }
 
 void KillSubFolderFiles(const std::string& folder, const Platform& platform) {
-    OnFolder(Widen(folder), platform, [](Remover& remover) { remover.KillSubFoldersOfTop(); });
+    OnFolder(confined::Widen(folder), platform, [](Remover& remover) { remover.KillSubFoldersOfTop(); });
 }
 
-bool DeleteFileInside(const std::wstring& folder, const std::wstring& file) {
+namespace {
+
+// Where a file named below folder is, reached from folder through held
+// handles; found gives its folder's handle and its name.
+enum class Reach { NotBelow, Missing, Elsewhere, Found };
+template <typename Found>
+Reach ReachFileInside(const std::wstring& folder, const std::wstring& file, Found found) {
     std::optional<FolderArgument> top = ParseFolder(folder), path = ParseFolder(file);
-    if (!top || !path) return false;
+    if (!top || !path) return Reach::NotBelow;
     const std::wstring& base = top->ntPath;
     std::wstring_view rest = path->ntPath;
     if (rest.size() <= base.size() + 1 || rest[base.size()] != L'\\' ||
         CompareStringOrdinal(rest.data(), static_cast<int>(base.size()), base.data(), static_cast<int>(base.size()),
                              TRUE) != CSTR_EQUAL)
-        return false;
+        return Reach::NotBelow;
     rest.remove_prefix(base.size() + 1);
 
     ConfinedFolder walk;
-    if (walk.OpenTop(*top) != ConfinedFolder::Top::Open) return true;
+    switch (walk.OpenTop(*top)) {
+        case ConfinedFolder::Top::Open:
+            break;
+        case ConfinedFolder::Top::Missing:
+            return Reach::Missing;
+        default:
+            return Reach::Elsewhere;
+    }
     // Down to the file's own folder, each folder opened through the one above.
     Handle held;
     HANDLE folderHandle = walk.TopHandle();
     for (std::size_t end; (end = rest.find(L'\\')) != std::wstring_view::npos; rest.remove_prefix(end + 1)) {
         const std::wstring_view name = rest.substr(0, end);
         ConfinedFolder::Entry sub = walk.OpenEntry(folderHandle, name, kListAccess, kShareAll, Kind::Folder);
-        if (!sub.handle) return true;
+        if (!sub.handle) return sub.elsewhere ? Reach::Elsewhere : Reach::Missing;
         walk.Enter(name);
         held = std::move(sub.handle);
         folderHandle = held.Get();
     }
-    walk.DeleteFileEntry(folderHandle, rest);
-    return true;
+    return found(walk, folderHandle, rest);
+}
+
+}  // namespace
+
+bool DeleteFileInside(const std::wstring& folder, const std::wstring& file) {
+    return ReachFileInside(folder, file, [](ConfinedFolder& walk, HANDLE folderHandle, std::wstring_view name) {
+               walk.DeleteFileEntry(folderHandle, name);
+               return Reach::Found;
+           }) != Reach::NotBelow;
 }
 
 bool DeleteFileInside(const std::wstring& folder, const std::string& file) {
-    std::optional<std::wstring> wide = Widen(file);
+    std::optional<std::wstring> wide = confined::Widen(file);
     return wide && DeleteFileInside(folder, *wide);
 }
 

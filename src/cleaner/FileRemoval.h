@@ -21,6 +21,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "cleaner/FolderRefusal.h"
 #include "core/Platform.h"
 
 namespace purgelet {
@@ -48,6 +49,12 @@ struct LeaveAlso {
     // stays, and the sub-folders beside it (the cache's containers) are
     // emptied but kept, so the cache goes on storing entries.
     bool cacheIndexes = false;
+    // The folders never emptied: the folder handed in is judged by what it
+    // is as opened, and refused when it is one of them (see RemovalTally).
+    const FolderGuard* guard = nullptr;
+    // Files that stay wherever they lie (the own files of cache entries that
+    // stayed), in the form RemovalTally::countedElsewhere holds.
+    const std::unordered_set<std::wstring>* files = nullptr;
 };
 bool EmptyFolder(const std::wstring& folder, const Platform& platform, const LeaveAlso& also);
 
@@ -56,15 +63,32 @@ bool EmptyFolder(const std::wstring& folder, const Platform& platform, const Lea
 // listed left alone) that changes nothing and counts what would go.
 enum class Walk { Delete, Count };
 
+// What stays of what an emptying found, besides files in use.
+enum class LeftAs { InUse, Link, OwnFolder, FolderInUse };
+struct LeftEntry {
+    LeftAs why;
+    std::wstring path;
+};
+
 // What an emptying removed below its folder, or a preview would remove.
 struct RemovalTally {
+    // Set when the folder handed in was refused as it was opened (the root of
+    // a drive or share, or a guarded folder under whatever name): nothing was
+    // done. really is where it lies, when that is not where its name says.
+    Refusal refusal;
+    std::wstring really;
     std::uint64_t files = 0;
     std::uint64_t folders = 0;
     std::uint64_t bytes = 0;  // the sizes of the files
     // Files that passed the filter but stay: held by another program without
     // delete sharing, denied, or read-only with other names.
     std::uint64_t keptFiles = 0;
-    std::vector<std::wstring> kept;  // their paths, the first hundred
+    // Links (and entries that do not lie where they were listed), left in place.
+    std::uint64_t keptLinks = 0;
+    // Sub-folders that stay as folders: the program's own, and those held
+    // open by another program without delete sharing.
+    std::uint64_t keptFolders = 0;
+    std::vector<LeftEntry> kept;  // what of these stays, the first hundred
     // Files counted elsewhere (a cache entry's own file), in upper case: they
     // are removed like any other, but not counted here.
     std::unordered_set<std::wstring> countedElsewhere;

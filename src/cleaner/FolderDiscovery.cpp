@@ -80,6 +80,7 @@ std::string DiscoverShellFolders(const DiscoveryFacts& facts, FolderSet& f) {
     shell.profile = Known(facts, FOLDERID_Profile);
     if (shell.profile.empty()) shell.profile = Widen(FindProfileFolder(facts, f.WinMajor));
     shell.userTemp = facts.tempPath ? AsFolder(facts.tempPath()) : std::wstring();
+    shell.userTempConfigured = facts.tempConfigured ? facts.tempConfigured() : std::wstring();
     shell.tempInternet = Known(facts, FOLDERID_InternetCache);
     shell.recent = Known(facts, FOLDERID_Recent);
     shell.cookies = Known(facts, FOLDERID_Cookies);
@@ -187,6 +188,18 @@ DiscoveryFacts SystemFacts(const Platform& platform, const std::string& windowsF
             n = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
         }
         return n == 0 || n >= path.size() ? std::wstring() : path.substr(0, n);
+    };
+    facts.tempConfigured = [] {
+        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+            std::wstring value(MAX_PATH + 1, L'\0');
+            DWORD n = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+            if (n >= value.size()) {
+                value.resize(n + 1);
+                n = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+            }
+            if (n > 0 && n < value.size()) return value.substr(0, n);
+        }
+        return std::wstring();
     };
     facts.readAppData = [] {
         // The key is named "\Volatile Environment"; the registry wants it without the leading "\".

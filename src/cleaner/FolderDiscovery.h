@@ -24,6 +24,8 @@ struct DiscoveryFacts {
     // temporary folder (GetTempPathW); empty when unknown.
     std::function<std::wstring(REFKNOWNFOLDERID)> knownFolder;
     std::function<std::wstring()> tempPath;
+    // The user's temporary folder as configured (TMP, else TEMP), as written.
+    std::function<std::wstring()> tempConfigured;
 };
 
 struct DiscoveryLabels {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/Handles.h"
+#include "cleaner/ConfinedEntries.h"
 #include "cleaner/FileRemoval.h"
 
 namespace purgelet {
@@ -29,6 +30,26 @@ std::vector<std::wstring> CacheFolders() {
 }
 
 constexpr std::size_t kMaxKeptNames = 100;
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool SameText(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// Where the object open as handle really lies, "\\?\C:\...", however long.
+std::wstring FinalPathOf(HANDLE handle) {
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    for (int tries = 0; tries < 3; ++tries) {
+        const DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return {};
+        if (n < buffer.size()) return buffer.substr(0, n);
+        buffer.resize(n + 1);
+    }
+    return {};
+}
 }  // namespace
 
 std::optional<std::uint32_t> FilterOfKind(std::uint8_t kind) {
@@ -131,11 +152,54 @@ DeletionPass PassOfFilter(std::uint32_t filter) {
 
 UrlCacheEraser::UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass pass)
     : deleteEntry_(deleteEntry), pass_(pass) {
-    if (pass_ == DeletionPass::Cookies) cacheFolders_ = CacheFolders();
+    if (pass_ == DeletionPass::None) return;
+    for (std::wstring& folder : CacheFolders()) {
+        FileHandle held(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        std::wstring final = held.Get() == INVALID_HANDLE_VALUE ? std::wstring() : FinalPathOf(held.Get());
+        cacheFolders_.push_back({std::move(folder), std::move(final)});
+    }
+}
+
+// An entry's file belongs to the cache when it is named below one of the
+// cache's folders with plain names only, and, opened, it really lies there
+// (no link on the way nor at its end: its final path is the folder's plus
+// the rest of its name), is a file and has no other names. A file that is
+// not there belongs: the cache deletes nothing for it.
+bool UrlCacheEraser::FileBelongs(const std::string& localFile) const {
+    if (localFile.empty()) return true;
+    const std::optional<std::wstring> wide = confined::Widen(localFile);
+    const std::optional<confined::FolderArgument> file = wide ? confined::ParseFolder(*wide) : std::nullopt;
+    if (!file) return false;
+    for (const CacheFolder& folder : cacheFolders_) {
+        const std::optional<confined::FolderArgument> top = confined::ParseFolder(folder.written);
+        if (!top || folder.final.empty()) continue;
+        const std::wstring_view base = top->ntPath, path = file->ntPath;
+        if (path.size() <= base.size() + 1 || path[base.size()] != L'\\' ||
+            !SameText(path.substr(0, base.size()), base))
+            continue;
+        const std::wstring_view rest = path.substr(base.size());  // "\\name..."
+        FileHandle opened(CreateFileW(file->shown.substr(0, file->shown.size() - 1).c_str(), FILE_READ_ATTRIBUTES,
+                                      kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (opened.Get() == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        }
+        const std::wstring final = FinalPathOf(opened.Get());
+        BY_HANDLE_FILE_INFORMATION info{};
+        return !final.empty() && final.size() == folder.final.size() + rest.size() &&
+               SameText(std::wstring_view(final).substr(0, folder.final.size()), folder.final) &&
+               SameText(std::wstring_view(final).substr(folder.final.size()), rest) &&
+               GetFileInformationByHandle(opened.Get(), &info) && info.nNumberOfLinks == 1 &&
+               !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+    }
+    return false;
 }
 
 UrlCacheEraser::Outcome UrlCacheEraser::Erase(const std::string& name, const std::string& localFile) const {
     if (pass_ == DeletionPass::None) return Outcome::Kept;
+    if (!FileBelongs(localFile)) return Outcome::Outside;
     Outcome outcome = Outcome::Kept;
     if (deleteEntry_)
         outcome = deleteEntry_(name.c_str())               ? Outcome::Gone
@@ -145,8 +209,8 @@ UrlCacheEraser::Outcome UrlCacheEraser::Erase(const std::string& name, const std
     // will not go is retried once with its attributes reset to archive only,
     // and if it still stays, it is left.
     if (pass_ == DeletionPass::Cookies && !localFile.empty())
-        for (const std::wstring& folder : cacheFolders_)
-            if (DeleteFileInside(folder, localFile)) break;
+        for (const CacheFolder& folder : cacheFolders_)
+            if (DeleteFileInside(folder.written, localFile)) break;
     return outcome;
 }
 
@@ -190,9 +254,15 @@ CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSou
 
     const UrlCacheEraser eraser(preview ? nullptr : deleteEntry, pass);
     for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
-        if (keep && keep(*it)) continue;
-        const UrlCacheEraser::Outcome outcome =
-            preview ? UrlCacheEraser::Outcome::Gone : eraser.Erase(it->name, it->localFile);
+        if (keep && keep(*it)) {
+            if (!it->localFile.empty()) tally.keptFiles.insert(CountedElsewhereKey(Widen(it->localFile)));
+            continue;
+        }
+        UrlCacheEraser::Outcome outcome = UrlCacheEraser::Outcome::Gone;
+        if (!preview)
+            outcome = eraser.Erase(it->name, it->localFile);
+        else if (!eraser.FileBelongs(it->localFile))
+            outcome = UrlCacheEraser::Outcome::Outside;
         if (outcome == UrlCacheEraser::Outcome::Vanished) continue;
         if (outcome == UrlCacheEraser::Outcome::Gone) {
             ++tally.entries;
@@ -200,7 +270,9 @@ CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSou
             if (!it->localFile.empty()) tally.localFiles.push_back(Widen(it->localFile));
         } else {
             ++tally.kept;
-            if (tally.keptNames.size() < kMaxKeptNames) tally.keptNames.push_back(it->name);
+            if (tally.keptNames.size() < kMaxKeptNames)
+                tally.keptNames.push_back({it->name, outcome == UrlCacheEraser::Outcome::Outside});
+            if (!it->localFile.empty()) tally.keptFiles.insert(CountedElsewhereKey(Widen(it->localFile)));
         }
     }
     return tally;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/ProgramState.h"
@@ -64,19 +65,33 @@ DeletionPass PassOfFilter(std::uint32_t filter);
 // Deletes entries by name as one pass does: the entry through the cache's
 // own function, and in the cookie pass the cookie's own file as well - only
 // where it lies inside the cache's folders, never through a link or what
-// another name shares (see DeleteFileInside).
+// another name shares (see DeleteFileInside). The cache's function deletes
+// an entry's own file by its path, wherever that leads: an entry whose file
+// is not where a cache file belongs (below the cache's folders, no link,
+// one name) is left, file and all.
 class UrlCacheEraser {
 public:
     // With no deletion function (WinInet's was not found) no entry is
     // deleted; a cookie's own file still is.
     UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass pass);
-    enum class Outcome { Gone, Kept, Vanished /* another program deleted it meanwhile */ };
+    enum class Outcome {
+        Gone,
+        Kept,
+        Outside,  // kept: its file is outside the cache
+        Vanished  // another program deleted it meanwhile
+    };
     Outcome Erase(const std::string& name, const std::string& localFile) const;
+    // Whether an entry with this own file may be deleted at all.
+    bool FileBelongs(const std::string& localFile) const;
 
 private:
+    struct CacheFolder {
+        std::wstring written;  // as the shell names it
+        std::wstring final;    // where it really lies ("\\?\C:\..."), empty when it could not be opened
+    };
     DeleteUrlCacheEntryFn deleteEntry_;
     DeletionPass pass_;
-    std::vector<std::wstring> cacheFolders_;  // the cookie pass only
+    std::vector<CacheFolder> cacheFolders_;
 };
 
 // An entry of the kind being cleared, as a pass deletes it.
@@ -86,12 +101,20 @@ struct ListedEntry {
     std::uint64_t bytes = 0;
 };
 
+struct KeptEntry {
+    std::string name;
+    bool outside = false;  // kept because its file is outside the cache
+};
+
 // What clearing the entries of a kind did, or for a preview would do.
 struct CacheTally {
     std::uint64_t entries = 0;  // gone
     std::uint64_t bytes = 0;    // the sizes of their files
-    std::uint64_t kept = 0;     // the cache would not let go
-    std::vector<std::string> keptNames;
+    std::uint64_t kept = 0;     // the cache would not let go, or their files are outside it
+    std::vector<KeptEntry> keptNames;
+    // The own files of the entries kept, in the form
+    // RemovalTally::countedElsewhere holds: the folder walk leaves them.
+    std::unordered_set<std::wstring> keptFiles;
     // The own files of the entries counted: the folder walk that follows
     // counts them under the entries, not again as files.
     std::vector<std::wstring> localFiles;

@@ -156,7 +156,7 @@ std::wstring JsonString(std::wstring_view text) {
 // The counts of one category or of all, as both outputs show them.
 struct Counts {
     std::uint64_t files = 0, folders = 0, cacheEntries = 0, values = 0, bytes = 0;
-    std::uint64_t keptFiles = 0, keptEntries = 0, keptValues = 0, refusedFolders = 0;
+    std::uint64_t keptFiles = 0, keptEntries = 0, keptValues = 0, refusedFolders = 0, keptLinks = 0, keptFolders = 0;
 
     void Add(const CategoryReport& r) {
         files += r.files;
@@ -168,13 +168,18 @@ struct Counts {
         keptEntries += r.keptEntries;
         keptValues += r.keptValues;
         refusedFolders += r.refusedFolders;
+        keptLinks += r.keptLinks;
+        keptFolders += r.keptFolders;
     }
-    std::uint64_t Kept() const { return keptFiles + keptEntries + keptValues + refusedFolders; }
+    std::uint64_t Kept() const {
+        return keptFiles + keptEntries + keptValues + refusedFolders + keptLinks + keptFolders;
+    }
     std::wstring Json() const {
         return L"\"files\": " + Number(files) + L", \"folders\": " + Number(folders) + L", \"cacheEntries\": " +
                Number(cacheEntries) + L", \"values\": " + Number(values) + L", \"bytes\": " + Number(bytes) +
                L", \"kept\": {\"files\": " + Number(keptFiles) + L", \"cacheEntries\": " + Number(keptEntries) +
-               L", \"values\": " + Number(keptValues) + L", \"refusedFolders\": " + Number(refusedFolders) + L"}";
+               L", \"values\": " + Number(keptValues) + L", \"refusedFolders\": " + Number(refusedFolders) +
+               L", \"links\": " + Number(keptLinks) + L", \"folders\": " + Number(keptFolders) + L"}";
     }
 };
 
@@ -282,9 +287,10 @@ std::wstring CacheKindName(std::uint8_t kind) {
 
 std::wstring ListText(const CleaningSite& site) {
     std::wstring text = site.folders.IsWin9x ? L"Categories (Windows 9x family):\r\n" : L"Categories (NT family):\r\n";
+    const FolderGuard guard = site.Guard();
     for (Category category : kModeOrder) {
         const CategoryName& name = NameOf(category);
-        const CategoryPlan plan = site.Plan(category);
+        const CategoryPlan plan = site.Plan(category, &guard);
         text += L"\r\n" + PadRight(name.name, 16) + name.title + L"\r\n";
         if (plan.historyStore) text += L"    URL history store of the current user\r\n";
         if (plan.cacheKind) text += L"    URL cache: " + CacheKindName(*plan.cacheKind) + L"\r\n";
@@ -292,7 +298,9 @@ std::wstring ListText(const CleaningSite& site) {
         for (const PlannedFolder& f : plan.folders) {
             if (f.folder.empty()) continue;
             text += L"    folder: " + f.folder;
-            if (f.refusal != Refusal::None) text += L"  (refused: " + Widen(RefusalReason(f.refusal)) + L")";
+            if (!ReallyUnlessSame(f.folder, f.named).empty()) text += L"  (configured as " + f.named + L")";
+            if (!f.really.empty()) text += L"  (really " + f.really + L")";
+            if (f.refusal) text += L"  (refused: " + Widen(RefusalReason(f.refusal)) + L")";
             text += L"\r\n";
         }
     }
@@ -304,9 +312,10 @@ std::wstring ListJson(const CleaningSite& site) {
     json += site.folders.IsWin9x ? L"\"9x\"" : L"\"NT\"";
     json += L", \"categories\": [";
     bool first = true;
+    const FolderGuard guard = site.Guard();
     for (Category category : kModeOrder) {
         const CategoryName& name = NameOf(category);
-        const CategoryPlan plan = site.Plan(category);
+        const CategoryPlan plan = site.Plan(category, &guard);
         json += first ? L"\r\n  " : L",\r\n  ";
         first = false;
         json += L"{\"name\": " + JsonString(name.name) + L", \"title\": " + JsonString(name.title);
@@ -321,8 +330,10 @@ std::wstring ListJson(const CleaningSite& site) {
             if (f.folder.empty()) continue;
             if (!firstFolder) json += L", ";
             firstFolder = false;
-            json += L"{\"path\": " + JsonString(f.folder) + L", \"refused\": " +
-                    (f.refusal != Refusal::None ? JsonString(Widen(RefusalReason(f.refusal))) : L"null") + L"}";
+            json += L"{\"path\": " + JsonString(f.folder) + L", \"configured\": " +
+                    (!ReallyUnlessSame(f.folder, f.named).empty() ? JsonString(f.named) : L"null") + L", \"really\": " +
+                    (f.really.empty() ? L"null" : JsonString(f.really)) + L", \"refused\": " +
+                    (f.refusal ? JsonString(Widen(RefusalReason(f.refusal))) : L"null") + L"}";
         }
         json += L"]}";
     }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaner/FileRemoval.h"
 #include "cookies/CookieListRules.h"
 #include "core/Texts.h"
 #include "framework/Application.h"
@@ -134,8 +135,17 @@ DeleteUrlCacheEntryFn TMainForm::DeletionFunction() const {
     return state_.deleteUrlCacheEntryFound ? deleteUrlCacheEntry_ : nullptr;
 }
 
-void TMainForm::DeleteCacheEntry(const std::string& name) {
-    UrlCacheEraser(DeletionFunction(), DeletionPass::History).Erase(name, {});
+void TMainForm::DeleteCacheEntry(const std::string& name, const std::string& localFile) {
+    NoteOutcome(UrlCacheEraser(DeletionFunction(), DeletionPass::History).Erase(name, localFile), localFile);
+}
+
+void TMainForm::KeepLocalFile(const std::string& localFile) {
+    if (!localFile.empty()) keptFiles_.insert(CountedElsewhereKey(Widen(localFile)));
+}
+
+void TMainForm::NoteOutcome(UrlCacheEraser::Outcome outcome, const std::string& localFile) {
+    if (outcome == UrlCacheEraser::Outcome::Kept || outcome == UrlCacheEraser::Outcome::Outside)
+        KeepLocalFile(localFile);
 }
 
 // Buttons --------------------------------------------------------------------------
@@ -160,6 +170,7 @@ void TMainForm::btnCheckClick() { SetAllChecked(true); }
 void TMainForm::btnUncheckClick() { SetAllChecked(false); }
 
 void TMainForm::btnDeleteClick() {
+    keptFiles_.clear();
     switch (PassOfFilter(state_.cacheEntryTypeFilter)) {
         case DeletionPass::Cookies:
             DeleteCookieRows();
@@ -186,7 +197,10 @@ void TMainForm::DeleteCheckedRows(const std::function<void(int row)>& deleteEntr
     {
         ui::ListView::UpdateBracket update(lvCookies);
         for (int i = lvCookies.Count() - 1; i >= 0; --i) {
-            if (!RowToBeDeleted(lvCookies.Checked(i), cookieRows_.Text(i, kColKeep))) continue;
+            if (!RowToBeDeleted(lvCookies.Checked(i), cookieRows_.Text(i, kColKeep))) {
+                KeepLocalFile(cookieRows_.LocalFile(i));
+                continue;
+            }
             deleteEntry(i);
             lvCookies.DeleteItem(i);
         }
@@ -197,17 +211,20 @@ void TMainForm::DeleteCheckedRows(const std::function<void(int row)>& deleteEntr
 void TMainForm::DeleteCookieRows() {
     const UrlCacheEraser eraser(DeletionFunction(), DeletionPass::Cookies);
     DeleteCheckedRows([&](int row) {
-        eraser.Erase(cookieRows_.Text(row, kColFullAddress), cookieRows_.Text(row, kColLocalFilename));
+        const std::string localFile = cookieRows_.LocalFile(row);
+        NoteOutcome(eraser.Erase(cookieRows_.Text(row, kColFullAddress), localFile), localFile);
     });
 }
 
 void TMainForm::DeleteHistoryRows() {
-    DeleteCheckedRows([this](int row) { DeleteCacheEntry(cookieRows_.Text(row, kColFullAddress)); });
+    DeleteCheckedRows(
+        [this](int row) { DeleteCacheEntry(cookieRows_.Text(row, kColFullAddress), cookieRows_.LocalFile(row)); });
 }
 
 void TMainForm::DeleteCacheFileRows() {
     // Rows of ordinary entries carry the entry's whole name as their Address.
-    DeleteCheckedRows([this](int row) { DeleteCacheEntry(cookieRows_.Text(row, kColAddress)); });
+    DeleteCheckedRows(
+        [this](int row) { DeleteCacheEntry(cookieRows_.Text(row, kColAddress), cookieRows_.LocalFile(row)); });
 }
 
 // Count, buttons and the current row ----------------------------------------------------

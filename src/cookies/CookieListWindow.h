@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_set>
 
+#include "cleaner/UrlCacheEntries.h"
 #include "core/ProgramState.h"
 #include "cookies/CookieRows.h"
 #include "cookies/ShellVersion.h"
@@ -55,7 +57,13 @@ public:
     void AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
     void AddCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
     static std::string FileTimeToText(const FILETIME& time) { return purgelet::FileTimeToText(time); }
-    void DeleteCacheEntry(const std::string& name);
+    // Deletes an entry, unless its own file (if any) is not where a cache
+    // file belongs; what stays is noted in KeptLocalFiles.
+    void DeleteCacheEntry(const std::string& name, const std::string& localFile = {});
+    // The own files of the entries the last Delete left (kept rows, entries
+    // the cache kept, entries whose file is outside it), in the form
+    // RemovalTally::countedElsewhere holds.
+    const std::unordered_set<std::wstring>& KeptLocalFiles() const { return keptFiles_; }
 
     // Routines.
     void UpdateButtonsAndCount();
@@ -131,6 +139,10 @@ private:
     int sortState_ = 0;
     DateSeparators sortSeparators_;
     std::string keepKeyPath_;
+    std::unordered_set<std::wstring> keptFiles_;
+    // Notes the own file of an entry that stays.
+    void KeepLocalFile(const std::string& localFile);
+    void NoteOutcome(UrlCacheEraser::Outcome outcome, const std::string& localFile);
 };
 
 }  // namespace purgelet

@@ -54,6 +54,8 @@ std::string CookieRows::Text(int index, int column) const {
     }
 }
 
+std::string CookieRows::LocalFile(int index) const { return TextAt(rows_[static_cast<std::size_t>(index)].localFile); }
+
 ui::ListItem CookieRows::Row(int index) const {
     ui::ListItem item;
     item.caption = Text(index, kColAddress);

@@ -28,6 +28,8 @@ public:
     int Count() const override { return static_cast<int>(rows_.size()); }
     ui::ListItem Row(int index) const override;
     std::string Text(int index, int column) const override;
+    // The entry's own file, whatever the row shows of it.
+    std::string LocalFile(int index) const;
     // Only the Keep cell can be written.
     void SetText(int index, int column, const std::string& text) override;
     void Erase(int index) override;

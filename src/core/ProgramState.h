@@ -96,6 +96,10 @@ struct FolderSet {
     // ending in "\"; empty where none is known.
     struct ShellFolders {
         std::wstring profile, userTemp, tempInternet, recent, cookies, history;
+        // The user's temporary folder as the environment names it (TMP, else
+        // TEMP), before the system makes a full path of it; empty when
+        // neither is set.
+        std::wstring userTempConfigured;
     } shell;
 };
 

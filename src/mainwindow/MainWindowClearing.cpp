@@ -1,5 +1,6 @@
 // The main window's clearing: the seven category buttons of the group
 // " Clear ", the NT run, the three mode buttons and the unattended clearing.
+#include <unordered_set>
 #include <utility>
 
 #include "cleaner/CategoryPlan.h"
@@ -22,30 +23,56 @@ TMainForm& CookieManagerOf(const ProgramState& state) {
     return *manager;
 }
 
-// The folders a category empties here.
-std::vector<PlannedFolder> FoldersOf(const ProgramState& state, Category category) {
-    return PlanOf(category, state.folders, state.WindowsFolder, state.ProgramFolderWide).folders;
+using KeptFiles = std::unordered_set<std::wstring>;
+
+// Empties a planned folder that was not refused: false when it counts as
+// missing. Its category's line follows, and a line for what it left that was
+// not asked to stay; or, when the folder turns out to be one never emptied
+// as it is opened, the line that says so instead.
+bool EmptyPlanned(const ProgramState& state, const PlannedFolder& f, const FolderGuard& guard, const KeptFiles& kept,
+                  ActivityLog& log) {
+    RemovalTally tally;
+    if (!EmptyFolder(f.folder, state.platform, {state.ProgramFolderWide, f.cacheIndexes, &guard, &kept}, Walk::Delete,
+                     tally))
+        return false;
+    if (tally.refusal) {
+        log.Add(SkippedLine(f.what, f.named, tally.refusal, tally.really));
+        return true;
+    }
+    log.Add(f.line);
+    if (const std::string left = LeftLine(f.what, tally); !left.empty()) log.Add(left);
+    return true;
+}
+
+FolderGuard GuardOf(const ProgramState& state) {
+    return FolderGuard(
+        GuardedFoldersOf(state.folders, state.WindowsFolder, state.ProgramFolderWide, state.platform.knownFolderPath));
 }
 
 // Windows 9x: each folder of the category that is there is emptied and logs
-// its line.
-void Empty9xFolders(const ProgramState& state, Category category, ActivityLog& log) {
-    for (const PlannedFolder& f : FoldersOf(state, category))
-        if (EmptyFolder(f.folder, state.platform, {state.ProgramFolderWide, f.cacheIndexes})) log.Add(f.line);
+// its line. kept: the own files of cache entries that stayed.
+void Empty9xFolders(const ProgramState& state, Category category, ActivityLog& log, const KeptFiles& kept = {}) {
+    const FolderGuard guard = GuardOf(state);
+    for (const PlannedFolder& f : PlanOf(category, state.folders, state.WindowsFolder, &guard).folders) {
+        if (f.refusal)
+            log.Add(SkippedLine(f.what, f.named, f.refusal, f.really));
+        else
+            EmptyPlanned(state, f, guard, kept, log);
+    }
 }
 
 // The folders of a category in the NT run: both passes, whether the folder is
 // there or not (a missing folder has no sub-folders to go either), and the
 // category's line; or, for a folder that must not be emptied, the line that
 // says so instead.
-void EmptyNtFolders(const ProgramState& state, Category category, ActivityLog& log) {
-    for (const PlannedFolder& f : FoldersOf(state, category)) {
+void EmptyNtFolders(const ProgramState& state, Category category, ActivityLog& log, const KeptFiles& kept = {}) {
+    const FolderGuard guard = GuardOf(state);
+    for (const PlannedFolder& f : PlanOf(category, state.folders, state.WindowsFolder, &guard).folders) {
         if (f.folder.empty()) {
             log.Add(f.line);
-        } else if (f.refusal != Refusal::None) {
-            log.Add(SkippedLine(f.what, f.folder, f.refusal));
-        } else {
-            EmptyFolder(f.folder, state.platform, {state.ProgramFolderWide, f.cacheIndexes});
+        } else if (f.refusal) {
+            log.Add(SkippedLine(f.what, f.named, f.refusal, f.really));
+        } else if (!EmptyPlanned(state, f, guard, kept, log)) {
             log.Add(f.line);
         }
     }
@@ -124,7 +151,7 @@ void TForm1::Button2Click() {
     }
     RunCookieManager(kOrdinaryEntriesKind);
     if (state_.folders.IsWin9x) {
-        Empty9xFolders(state_, Category::TempInternetFiles, log_);
+        Empty9xFolders(state_, Category::TempInternetFiles, log_, CookieManagerOf(state_).KeptLocalFiles());
         return;
     }
     state_.ntFlags.tempInternetFiles = true;
@@ -206,7 +233,7 @@ void TForm1::WinNTDocNSettings() {
     if (pending.historyLinksWeb) ClearHistoryOfWebSites();
     if (pending.tempInternetFiles) {
         RunCookieManager(kOrdinaryEntriesKind);
-        EmptyNtFolders(state_, Category::TempInternetFiles, log_);
+        EmptyNtFolders(state_, Category::TempInternetFiles, log_, KeptFiles(CookieManagerOf(state_).KeptLocalFiles()));
     }
     if (pending.cookies) {
         RunCookieManager(kCookieEntriesKind);

@@ -4,6 +4,10 @@
 // its output redirected); links to sentinels outside stay; the exit codes.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <fstream>
@@ -214,9 +218,11 @@ TEST_F(CommandXp, PreviewNamesWhatTheClearThenRemovesAndLinksOutLeadNowhere) {
     EXPECT_TRUE(ts::Exists(kUserTemp + "ro.txt")) << "a preview changes nothing";
     EXPECT_TRUE(GetFileAttributesA((kUserTemp + "ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
 
-    ASSERT_EQ(RunCmd(site, {L"clear", L"--all", L"--json"}, output), kExitDone) << output.err;
+    // The user's Temp holds two links to outside, which stay and are said to.
+    ASSERT_EQ(RunCmd(site, {L"clear", L"--all", L"--json"}, output), kExitKept) << output.err;
     const Json clear = Parsed(output.out);
     EXPECT_EQ(Counts(clear["totals"]), kLaidOut);
+    EXPECT_EQ(clear["totals"]["kept"].N("links"), 2u);
     ASSERT_EQ(clear["categories"].items.size(), 7u);
     for (std::size_t i = 0; i < 7; ++i)
         EXPECT_EQ(Counts(clear["categories"].items[i]), Counts(preview["categories"].items[i]));
@@ -261,15 +267,26 @@ TEST_F(CommandXp, AFileHeldOpenIsPredictedKeptAndNamedWithExitCodeOne) {
     HANDLE held = CreateFileA((kWindowsTemp + "held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    // A sub-folder held open without delete sharing is emptied, and stays.
+    ts::MakeDir(kWindowsTemp + "busy\\");
+    ts::WriteFile(kWindowsTemp + "busy\\inside.tmp");
+    HANDLE busy = CreateFileA((kWindowsTemp + "busy").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(busy, INVALID_HANDLE_VALUE);
     EXPECT_EQ(RunCmd(site, {L"preview", L"temp", L"--json"}, output), kExitDone);
     const std::string predicted = Counts(Parsed(output.out)["totals"]);
     EXPECT_EQ(RunCmd(site, {L"clear", L"temp", L"--json"}, output), kExitKept);
     const Json cleared = Parsed(output.out);
     CloseHandle(held);
+    CloseHandle(busy);
     EXPECT_EQ(Counts(cleared["totals"]), predicted);
     EXPECT_EQ(cleared["totals"]["kept"].N("files"), 1u);
+    EXPECT_EQ(cleared["totals"]["kept"].N("folders"), 1u);
+    EXPECT_FALSE(ts::Exists(kWindowsTemp + "busy\\inside.tmp"));
     ASSERT_EQ(cleared["categories"].items.size(), 1u);
-    EXPECT_NE(cleared["categories"].items[0]["keptItems"].items.at(0).text.find("held.tmp"), std::string::npos);
+    const std::vector<Json>& items = cleared["categories"].items[0]["keptItems"].items;
+    EXPECT_TRUE(std::any_of(items.begin(), items.end(),
+                            [](const Json& item) { return item.text.find("held.tmp") != std::string::npos; }));
     EXPECT_EQ(cleared.N("exitCode"), 1u);
 }
 
@@ -318,6 +335,10 @@ protected:
     }
     // Starts the program with its output in the file C:\purgelet-command\NAME.
     static HANDLE StartProgram(const std::wstring& args, const std::wstring& name) {
+        return StartLine(Command(args), name);
+    }
+    // The same with a command line of its own, in a current folder of its own.
+    static HANDLE StartLine(std::string line, const std::wstring& name, const char* folder = nullptr) {
         SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
         HANDLE h = CreateFileW((L"C:\\purgelet-command\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                CREATE_ALWAYS, 0, nullptr);
@@ -326,9 +347,7 @@ protected:
         si.dwFlags = STARTF_USESTDHANDLES;
         si.hStdOutput = si.hStdError = h;
         PROCESS_INFORMATION pi{};
-        std::string line = Command(args);
-        const bool started =
-            CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+        const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &si, &pi);
         CloseHandle(h);
         if (!started) return nullptr;
         CloseHandle(pi.hThread);
@@ -391,15 +410,195 @@ TEST_F(CommandProgram, TwoClearsAtOnceTakeEverythingAndNothingOutside) {
         ts::MakeDir(folder);
         for (int f = 0; f < 100; ++f) ts::WriteFile(folder + std::to_string(f) + ".tmp");
     }
-    HANDLE first = StartProgram(L"clear temp", L"first.txt");
-    HANDLE second = StartProgram(L"clear temp", L"second.txt");
+    HANDLE first = StartProgram(L"clear temp --json", L"first.txt");
+    HANDLE second = StartProgram(L"clear temp --json", L"second.txt");
     std::string out;
-    // Neither reports as kept what the other deleted.
-    EXPECT_EQ(Finish(first, L"first.txt", out), kExitDone) << out;
-    EXPECT_EQ(Finish(second, L"second.txt", out), kExitDone) << out;
+    // Neither reports as kept what the other deleted; only the links to
+    // outside stay.
+    for (auto [process, name] : {std::pair{first, L"first.txt"}, std::pair{second, L"second.txt"}}) {
+        EXPECT_EQ(Finish(process, name, out), kExitKept) << out;
+        EXPECT_EQ(Parsed(out)["totals"]["kept"].N("files"), 0u) << out;
+    }
     EXPECT_FALSE(ts::Exists(Narrow(kTemp) + "d0"));
     EXPECT_TRUE(ts::Exists(kTop + "outside\\sentinel.txt"));
     EXPECT_TRUE(ts::Exists(kTop + "outside\\inner\\keep.txt"));
 }
 
 }  // namespace
+
+namespace {
+
+// A tree laid inside a folder that must never be emptied, read back whole:
+// each entry's content, attributes and number of names.
+class Sentinel {
+public:
+    explicit Sentinel(const std::string& folder) : top_(folder + "purgelet-sentinel\\") {
+        ts::RemoveTree(top_);
+        ts::MakeDir(top_ + "hidden\\");
+        ts::WriteFile(top_ + "a.txt", "alpha");
+        ts::WriteFile(top_ + "ro.txt", "read only", FILE_ATTRIBUTE_READONLY);
+        ts::WriteFile(top_ + "hidden\\b.txt", "beta");
+        SetFileAttributesA((top_ + "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        ts::WriteFile(top_ + "twice.txt", "two names");
+        EXPECT_TRUE(CreateHardLinkA((top_ + "hidden\\second.txt").c_str(), (top_ + "twice.txt").c_str(), nullptr));
+        before_ = Read();
+    }
+    ~Sentinel() {
+        SetFileAttributesA((top_ + "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        ts::RemoveTree(top_);
+    }
+    bool Unchanged() const { return Read() == before_; }
+
+private:
+    std::map<std::string, std::string> Read() const {
+        std::map<std::string, std::string> seen;
+        Read(top_, seen);
+        return seen;
+    }
+    static void Read(const std::string& folder, std::map<std::string, std::string>& seen) {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return;
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + name;
+            std::string& entry = seen[path] = std::to_string(found.dwFileAttributes);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                Read(path + "\\", seen);
+                continue;
+            }
+            HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            BY_HANDLE_FILE_INFORMATION info{};
+            char content[64] = {};
+            DWORD read = 0;
+            GetFileInformationByHandle(h, &info);
+            ReadFile(h, content, sizeof(content), &read, nullptr);
+            CloseHandle(h);
+            entry += " " + std::to_string(info.nNumberOfLinks) + " " + std::string(content, read);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    std::string top_;
+    std::map<std::string, std::string> before_;
+};
+
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    std::string out;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) out = WithTrailingBackslash(Narrow(path));
+    CoTaskMemFree(path);
+    return out;
+}
+
+}  // namespace
+
+// TEMP set to another name for the profile or the Windows folder, to a
+// folder inside the Windows folder, to a known folder, or to a relative
+// value: the built program empties none of them, says why, exits with 1, and
+// lists the folder as refused.
+TEST_F(CommandProgram, TempNamingAFolderNeverEmptiedUnderAnyNameIsRefused) {
+    const std::string profile = KnownFolder(FOLDERID_Profile), windows = KnownFolder(FOLDERID_Windows);
+    ASSERT_EQ(profile.substr(0, 3), "C:\\");
+    const std::string cwd = kTop + "cwd\\";
+    const struct {
+        std::string temp, sentinelIn;
+    } cases[] = {
+        {kTop + "lnk_prof", profile},
+        {kTop + "lnk_win", windows},
+        {"\\\\localhost\\c$\\" + profile.substr(3), profile},
+        {windows + "system32", windows + "system32\\"},
+        {KnownFolder(FOLDERID_Documents), KnownFolder(FOLDERID_Documents)},
+        {".", cwd},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.temp);
+        Sentinel sentinel(c.sentinelIn);
+        SetEnvironmentVariableA("TMP", c.temp.c_str());
+        std::string out;
+        EXPECT_EQ(Finish(StartLine(Command(L"clear temp --json"), L"out.json", cwd.c_str()), L"out.json", out),
+                  kExitKept)
+            << out;
+        EXPECT_EQ(Parsed(out)["totals"]["kept"].N("refusedFolders"), 1u) << out;
+        EXPECT_TRUE(sentinel.Unchanged());
+        EXPECT_EQ(Finish(StartLine(Command(L"list --json"), L"list.json", cwd.c_str()), L"list.json", out), kExitDone);
+        bool refused = false;
+        for (const Json& category : Parsed(out)["categories"].items)
+            if (category["name"].text == "temp")
+                refused = category["folders"].items.at(0)["refused"].kind == Json::String;
+        EXPECT_TRUE(refused) << out;
+    }
+}
+
+// Started through a share path from inside TEMP (Wine then names the module
+// "UNC\\..."), the program leaves its own folder and what lies beside it,
+// and says so.
+TEST_F(CommandProgram, StartedThroughASharePathFromInsideTempItLeavesItsOwnFolder) {
+    const std::string own = Narrow(kTemp) + "Rar1\\";
+    ts::MakeDir(own);
+    ASSERT_TRUE(CopyFileA(Command(L"").substr(1, Command(L"").find('"', 1) - 1).c_str(),
+                          (own + "PurgeletCmd.exe").c_str(), FALSE));
+    ts::WriteFile(own + "PurgeletHlp.htm", "help");
+    ts::WriteFile(own + "notes.txt", "the user's own");
+    ts::WriteFile(Narrow(kTemp) + "junk.tmp");
+    std::string out;
+    EXPECT_EQ(
+        Finish(StartLine("\\\\localhost\\c$\\" + own.substr(3) + "PurgeletCmd.exe clear temp --json", L"out.json"),
+               L"out.json", out),
+        kExitKept)
+        << out;
+    EXPECT_FALSE(ts::Exists(Narrow(kTemp) + "junk.tmp"));
+    for (const char* name : {"PurgeletCmd.exe", "PurgeletHlp.htm", "notes.txt"})
+        EXPECT_TRUE(ts::Exists(own + name)) << name;
+    EXPECT_NE(out.find("Rar1"), std::string::npos) << out;
+    ts::RemoveTree(own);
+}
+
+// A profile with a long name, reached through its short name: refused as the
+// profile it is, and nothing in it goes.
+TEST(CommandHostile, AShortNameOfALongProfileNameIsTheProfile) {
+    const std::string profile = kTop + "hostile\\Long User Name\\";
+    ts::MakeDir(profile);
+    Sentinel sentinel(profile);
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW(Widen(profile).c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_NE(std::wstring(shortName), Widen(profile));
+    CleaningSite site;
+    site.windowsFolder = KnownFolder(FOLDERID_Windows);
+    site.folders.WinMajor = 6;
+    site.folders.shell.profile = Widen(profile);
+    site.folders.shell.userTemp = shortName;
+    site.folders.shell.userTempConfigured = shortName;
+    Captured output;
+    EXPECT_EQ(RunCmd(site, {L"clear", L"temp", L"--json"}, output), kExitKept) << output.err;
+    EXPECT_EQ(Parsed(output.out)["totals"]["kept"].N("refusedFolders"), 1u) << output.out;
+    EXPECT_TRUE(sentinel.Unchanged());
+}
+
+namespace {
+// The cache's deletion, but an entry "in use" stays.
+BOOL WINAPI DeleteUnlessInUse(LPCSTR name) {
+    if (std::strstr(name, "in-use.example")) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return DeleteUrlCacheEntryA(name);
+}
+}  // namespace
+
+// An entry the cache keeps (in use) keeps its own file too: the folder walk
+// after the entries leaves it.
+TEST(CommandHostile, AnEntryTheCacheKeepsKeepsItsFile) {
+    ts::ClearUrlCache();
+    const std::string inUse = ts::AddNormalEntry("http://in-use.example/a.htm");
+    const std::string other = ts::AddNormalEntry("http://other.example/b.htm");
+    ASSERT_FALSE(inUse.empty() || other.empty());
+    CleaningSite site = CleaningSite::OfThisSystem();
+    site.deleteEntry = DeleteUnlessInUse;
+    Captured output;
+    EXPECT_EQ(RunCmd(site, {L"clear", L"internet-cache", L"--json"}, output), kExitKept) << output.err;
+    EXPECT_EQ(Parsed(output.out)["totals"]["kept"].N("cacheEntries"), 1u) << output.out;
+    EXPECT_TRUE(ts::Exists(inUse));
+    EXPECT_FALSE(ts::Exists(other));
+    ts::ClearUrlCache();
+}

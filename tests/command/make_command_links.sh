@@ -23,3 +23,12 @@ for folder in "xp/profile/Local Settings/Temp" vista-temp; do
     ln -s "$up/outside/sentinel.txt" "$top/$folder/out.txt"
     ln -s "$up/outside" "$top/$folder/out-dir"
 done
+
+# Other names for folders that are never emptied: links to the profile and
+# to the Windows folder, and a share name that stands for drive C:
+# (\\localhost\c$, as Wine maps it below dosdevices\unc).
+user="$(id -un)"
+ln -s "../users/$user" "$top/lnk_prof"
+ln -s "../windows" "$top/lnk_win"
+mkdir -p "$top/cwd" "$prefix/dosdevices/unc/localhost"
+ln -sfn ../../../drive_c "$prefix/dosdevices/unc/localhost/c\$"

@@ -6,12 +6,15 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "cleaner/CategoryPlan.h"
 #include "cleaner/Clearing.h"
+#include "cleaner/FolderRefusal.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionRules.h"
@@ -349,23 +352,6 @@ TEST_F(ClearingTest, CacheCategoriesTakeEveryRowAndOnlyReportAMissingDeleteFunct
     EXPECT_EQ(CacheEntryNames().size(), 1u);
 }
 
-TEST(FolderRefusal, RootsTheProfileTheWindowsFolderTheirAncestorsRelativePathsAndTheProgramsOwnFolder) {
-    const std::wstring profile = L"C:\\users\\me\\", windows = L"C:\\system\\windows\\",
-                       own = L"C:\\users\\me\\Temp\\tool\\";
-    const auto why = [&](const std::wstring& folder) { return RefusalOf(folder, profile, windows, own); };
-    for (const wchar_t* fine : {L"C:\\users\\me\\Temp\\", L"C:\\system\\windows\\Temp\\", L"\\\\server\\share\\t\\"})
-        EXPECT_EQ(why(fine), Refusal::None) << fine;
-    for (const wchar_t* root : {L"C:\\", L"d:/", L"\\\\server\\share\\"}) EXPECT_EQ(why(root), Refusal::Root) << root;
-    for (const wchar_t* relative :
-         {L"", L"Temp\\", L"C:Temp\\", L"\\Temp\\", L"\\\\?\\C:\\Temp\\", L"C:\\users\\me\\Temp\\..\\"})
-        EXPECT_EQ(why(relative), Refusal::NotFullPath) << relative;
-    EXPECT_EQ(why(L"c:\\USERS\\Me"), Refusal::Profile);
-    EXPECT_EQ(why(L"C:\\users\\"), Refusal::HoldsProfile);
-    EXPECT_EQ(why(L"C:\\System\\Windows\\"), Refusal::Windows);
-    EXPECT_EQ(why(L"C:\\system"), Refusal::HoldsWindows);
-    EXPECT_EQ(why(own), Refusal::ProgramFolder);
-}
-
 // TEMP naming a drive's root, the profile or the Windows folder: nothing
 // there is touched, the log says why in place of the user's Temp line, and
 // the rest of "Clear All" runs.
@@ -377,7 +363,9 @@ TEST_F(ClearingTest, VistaTempAtARootTheProfileOrTheWindowsFolderIsSkippedAndSai
     const std::wstring profile = fx.state.folders.shell.profile;
     ASSERT_FALSE(profile.empty());
     const std::pair<std::wstring, Refusal> cases[] = {
-        {L"C:\\", Refusal::Root}, {profile, Refusal::Profile}, {Widen(fx.state.WindowsFolder), Refusal::Windows}};
+        {L"C:\\", {RefusalKind::Root}},
+        {profile, {RefusalKind::Itself, Guarded::Profile}},
+        {Widen(fx.state.WindowsFolder), {RefusalKind::Itself, Guarded::Windows}}};
     for (const auto& [temp, why] : cases) {
         const std::string marker = Narrow(temp) + "purgelet-marker.txt";
         WriteFile(marker);
@@ -386,9 +374,13 @@ TEST_F(ClearingTest, VistaTempAtARootTheProfileOrTheWindowsFolderIsSkippedAndSai
         LayTypedUrls();
         RegSetString(kRunMruKey, "a", "cmd\\1");
         w.btnClearAll.Click();
+        // The fixture's sentinel links stay in the cache and Recent folders, and are said to.
+        RemovalTally oneLink;
+        oneLink.keptLinks = 1;
         EXPECT_EQ(w.Log().Lines(),
-                  (Lines{L::HistoryOfWebSites, L::TempInternet, L::NtCookies, L::TypedUrls, L::RunWords,
-                         SkippedLine("user's Temp", temp, why), L::WindowsTempNt, L::Recent}));
+                  (Lines{L::HistoryOfWebSites, L::TempInternet, LeftLine("temporary internet files", oneLink),
+                         L::NtCookies, L::TypedUrls, L::RunWords, SkippedLine("user's Temp", temp, why),
+                         L::WindowsTempNt, L::Recent, LeftLine("history links of documents", oneLink)}));
         EXPECT_TRUE(Exists(marker)) << marker;
         DeleteFileA(marker.c_str());
     }
@@ -510,8 +502,64 @@ TEST_F(ClearingTest, CookieFilesReplacedByLinksLeaveEveryOutsideFileAsItWas) {
 
     CreateXp().btnClearCookies.Click();
 
-    EXPECT_EQ(CacheEntryNames(), std::vector<std::string>{});
+    // The entries whose files are links or second names stay, files and all.
+    const std::vector<std::string> left = CacheEntryNames();
+    EXPECT_EQ(left.size(), 3u);
+    for (const char* site : {"@ro-link.", "@rw-link.", "@hard-ro."})
+        EXPECT_TRUE(std::any_of(left.begin(), left.end(), [&](const std::string& name) {
+            return name.find(site) != std::string::npos;
+        })) << site;
     EXPECT_FALSE(Exists(files["plain"]));
     for (const auto& [name, attribute] : attributes)
         EXPECT_EQ(GetFileAttributesA((outside + name).c_str()), attribute) << name;
+}
+
+// Entries of the internet cache whose own files are not where a cache file
+// belongs - a crafted path with "..", a file the host replaced by a link with
+// the entry's time - stay with their files; the plain entry goes. Nothing
+// outside changes.
+TEST_F(ClearingTest, CacheEntriesWhoseFilesLieOutsideStayFileAndAll) {
+    TForm1& w = Create(6, VER_PLATFORM_WIN32_NT);
+    const std::string outside = dir / "outside\\";
+    MakeDir(outside);
+    const std::string plain = AddNormalEntry("http://plain.example/a.htm");
+    const std::string linked = AddNormalEntry("http://linked.example/b.htm");
+    ASSERT_FALSE(plain.empty() || linked.empty());
+
+    // "..": from the entry's folder up to C:\, then down to the outside file.
+    const std::string dotdot = outside + "dotdot.txt";
+    WriteFile(dotdot, "outside");
+    char made[MAX_PATH] = {};
+    ASSERT_TRUE(CreateUrlCacheEntryA("http://crafted.example/d.htm", 0, "htm", made, 0));
+    std::string crafted = std::string(made).substr(0, std::string(made).find_last_of('\\') + 1);
+    for (std::size_t n = std::count(crafted.begin() + 3, crafted.end(), '\\'); n > 0; --n) crafted += "..\\";
+    crafted += dotdot.substr(3);
+    FILETIME zero{};
+    ASSERT_TRUE(CommitUrlCacheEntryA("http://crafted.example/d.htm", crafted.c_str(), zero, zero, NORMAL_CACHE_ENTRY,
+                                     nullptr, 0, nullptr, nullptr));
+
+    // A link in the place of an entry's file, to an outside file of the same time.
+    const std::string target = outside + "target.txt";
+    WriteFile(target, "outside too");
+    FILETIME written{};
+    HANDLE h = CreateFileA(linked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    GetFileTime(h, nullptr, nullptr, &written);
+    CloseHandle(h);
+    h = CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(h, nullptr, nullptr, &written);
+    CloseHandle(h);
+    struct AtEnd {
+        std::string done, arguments;
+        ~AtEnd() { ReplaceFromHost(done, arguments); }
+    } removeLink{dir / "removed", "remove " + linked + " -"};
+    ASSERT_TRUE(ReplaceFromHost(dir / "done", "symlink " + linked + " " + target));
+
+    w.Button2.Click();
+
+    std::vector<std::string> left = CacheEntryNames();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"http://crafted.example/d.htm", "http://linked.example/b.htm"}));
+    EXPECT_FALSE(Exists(plain));
+    EXPECT_TRUE(Exists(dotdot));
+    EXPECT_TRUE(Exists(target));
 }
