@@ -1,12 +1,13 @@
 #include "app/Start.h"
 
 #include "cleaner/FolderRefusal.h"
-#include "core/HelpFile.h"
 #include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
+#include "mainwindow/HelpFile.h"
 #include "mainwindow/MainWindow.h"
 #include "resource_ids.h"
+#include "tray/TrayWindow.h"
 
 namespace purgelet {
 
@@ -19,14 +20,7 @@ TFirstInitial::TFirstInitial(ui::Application& app, ProgramState& state)
     onCreate = [this] { FormCreate(); };
 }
 
-bool TFirstInitial::AlreadyRunning() {
-    const std::string name = texts::MutexName.Text();
-    HANDLE h = CreateMutexA(nullptr, TRUE, name.c_str());
-    DWORD err = GetLastError();
-    // The handle stays open for the life of the process.
-    if (h && !state_.instanceMutex) state_.instanceMutex = h;
-    return h != nullptr && err == ERROR_ALREADY_EXISTS;
-}
+bool TFirstInitial::AlreadyRunning() { return state_.instanceMutex.Claim(texts::MutexName.Text()); }
 
 void TFirstInitial::FormCreate() {
     if (AlreadyRunning()) {
@@ -61,6 +55,7 @@ void TFirstInitial::OpenHelpFile() { purgelet::OpenHelpFile(state_, Handle()); }
 
 void StartProgram(ProgramState& state) {
     ui::Application& app = state.app;
+    ConnectTrayWindow(state);
     app.CreateForm<TFirstInitial>(state);
     if (state.SecondInstance) return;
     if (!state.TrayMode) {

@@ -68,6 +68,13 @@ struct FileCloser {
 // An open file or folder (CreateFileA, NtCreateFile).
 using FileHandle = UniqueHandle<HANDLE, FileCloser>;
 
+struct KernelObjectCloser {
+    static HANDLE None() { return nullptr; }
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+// A kernel object whose "none" is null (CreateMutexA, CreateEventA).
+using KernelHandle = UniqueHandle<HANDLE, KernelObjectCloser>;
+
 // A URL cache search. The closing function comes with the handle, since the
 // cache functions may be looked up at run time or stood in for in tests.
 struct CacheFindCloser {

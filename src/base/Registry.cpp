@@ -2,27 +2,36 @@
 
 #include <vector>
 
+#include "base/Text.h"
+
 namespace purgelet {
 
-RegText ReadRegText(HKEY key, const char* name) {
-    RegText out;
+RegWideText ReadRegWideText(HKEY key, const wchar_t* name) {
+    RegWideText out;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0) return out;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0) return out;
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
-        out.status = RegText::Status::OtherType;
+        out.status = RegWideText::Status::OtherType;
         return out;
     }
-    // One spare zero byte, so data stored without its terminator ends all the same.
-    std::vector<char> data(size + 1, '\0');
+    // Room for an odd byte and one spare zero character, so data stored
+    // without its terminator ends all the same.
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
     DWORD got = size;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
         return out;
     if (got > size) got = size;
+    const std::size_t count = got / sizeof(wchar_t);
     std::size_t n = 0;
-    while (n < got && data[n] != '\0') ++n;
-    out.status = RegText::Status::Read;
+    while (n < count && data[n] != L'\0') ++n;
+    out.status = RegWideText::Status::Read;
     out.text.assign(data.data(), n);
     return out;
+}
+
+RegText ReadRegText(HKEY key, const char* name) {
+    const RegWideText wide = ReadRegWideText(key, name ? Widen(name).c_str() : nullptr);
+    return {wide.status, Narrow(wide.text)};
 }
 
 }  // namespace purgelet

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "base/Errors.h"
+#include "base/Handles.h"
 #include "core/Settings.h"
 #include "core/Texts.h"
 #include "purgelet_version.h"
@@ -489,16 +490,6 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
 
 }  // namespace
 
-std::string Utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
-    return bytes;
-}
-
 StandardOutput::StandardOutput()
     : out_(GetStdHandle(STD_OUTPUT_HANDLE)),
       err_(GetStdHandle(STD_ERROR_HANDLE)),
@@ -532,8 +523,8 @@ int CommandMain() {
     std::vector<std::wstring> args;
     int count = 0;
     if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        const LocalMemory owned(argv);
         for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
-        LocalFree(argv);
     }
     StandardOutput output;
     const CleaningSite site = CleaningSite::OfThisSystem();

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Text.h"
 #include "cleaner/CategoryPlan.h"
 
 namespace purgelet {
@@ -48,9 +49,6 @@ private:
     HANDLE out_, err_;
     bool outConsole_, errConsole_;
 };
-
-// Text as UTF-8.
-std::string Utf8(std::wstring_view text);
 
 // Runs one command line (the arguments after the program's name) on site,
 // reading the stored settings from settingsKey below HKEY_CURRENT_USER;

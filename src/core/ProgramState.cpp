@@ -1,9 +1,12 @@
 #include "core/ProgramState.h"
 
-#include "framework/Application.h"
+#include "base/Errors.h"
 
 namespace purgelet {
 
-ui::Form* ProgramWindows::FirstWindow() const { return state_.app.FirstForm(); }
+TForm2& ProgramWindows::CreateTrayWindow() {
+    if (!makeTrayWindow) throw Error("This program makes no tray window");
+    return makeTrayWindow();
+}
 
 }  // namespace purgelet

@@ -4,8 +4,11 @@
 // One object of it exists per program run; tests make a fresh one each.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "base/InstanceMutex.h"
+#include "base/Text.h"
 #include "core/Platform.h"
 #include "core/Settings.h"
 
@@ -19,7 +22,6 @@ class TForm1;
 class TForm2;
 class TMainForm;
 class TTrayIcon;
-struct ProgramState;
 
 // The roles of the program's windows besides the invisible first window.
 enum class WindowRole { Main, Tray, CookieManager };
@@ -31,7 +33,7 @@ enum class WindowRole { Main, Tray, CookieManager };
 // role, the newer is found.
 class ProgramWindows {
 public:
-    explicit ProgramWindows(ProgramState& state) : state_(state) {}
+    explicit ProgramWindows(ui::Application& app) : app_(app) {}
     ProgramWindows(const ProgramWindows&) = delete;
     ProgramWindows& operator=(const ProgramWindows&) = delete;
 
@@ -52,12 +54,21 @@ public:
         return dynamic_cast<W*>(Find(WindowRole::CookieManager));
     }
     // The invisible first window (the application's first form), the owner
-    // of the program's message boxes; null before it is made.
-    ui::Form* FirstWindow() const;
+    // of the program's message boxes; null before it is made. (A template
+    // for the same reason: the application's class is the window
+    // framework's, which this header does not include.)
+    template <class A = ui::Application>
+    ui::Form* FirstWindow() const {
+        A& app = app_;
+        return app.FirstForm();
+    }
 
-    // Creates the tray window, which puts the icon in the notification area
-    // (defined with the tray window, in tray/TrayWindow.cpp).
+    // Creates the tray window, which puts the icon in the notification area,
+    // through makeTrayWindow; an error when nothing has set that.
     TForm2& CreateTrayWindow();
+    // Makes the tray window. The tray folder offers it
+    // (ConnectTrayWindow in tray/TrayWindow.h); the start-up sets it.
+    std::function<TForm2&()> makeTrayWindow;
 
     void Enter(WindowRole role, ui::Form& window) { open_[Index(role)] = &window; }
     void Leave(WindowRole role, ui::Form& window) {
@@ -66,7 +77,7 @@ public:
 
 private:
     static std::size_t Index(WindowRole role) { return static_cast<std::size_t>(role); }
-    ProgramState& state_;
+    ui::Application& app_;
     ui::Form* open_[3] = {};
 };
 
@@ -141,7 +152,8 @@ struct ProgramState {
     std::string SettingsKey;
     bool SecondInstance = false;
     bool TrayMode = false;
-    HANDLE instanceMutex = nullptr;
+    // Held from the first window's check for a running copy until the state goes.
+    InstanceMutex instanceMutex;
 
     // Cleaning engine.
     FolderSet folders;
@@ -154,7 +166,7 @@ struct ProgramState {
     bool deleteUrlCacheEntryFound = true;
 
     // The open windows, by role.
-    ProgramWindows windows{*this};
+    ProgramWindows windows{app};
     // The newest tray icon (owned by the application; only it has an icon in
     // the notification area).
     TTrayIcon* TrayIcon = nullptr;
@@ -174,24 +186,6 @@ inline std::string WithTrailingBackslash(std::string s) {
 inline std::wstring WithTrailingBackslash(std::wstring s) {
     if (s.empty() || s.back() != L'\\') s += L'\\';
     return s;
-}
-
-// Between the ANSI code page and wide text. Narrowing replaces what the code
-// page lacks; it is for showing, never for naming a file.
-inline std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-inline std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
-    return narrow;
 }
 
 }  // namespace purgelet

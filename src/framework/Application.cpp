@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 #include <string>
 #include <string_view>
 
 #include "base/Handles.h"
+#include "base/Text.h"
 
 namespace purgelet::ui {
 
@@ -41,20 +41,13 @@ std::string MessageExcerpt(const std::string& text) {
     constexpr std::size_t longest = kMessageHead + kMessageCut.size() + kMessageTail;
     // A character takes at least one byte in any ANSI code page.
     if (text.size() <= longest) return text;
-    const int bytes = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, wide.data(), static_cast<int>(wide.size()));
+    const std::wstring wide = Widen(text);
     if (wide.size() <= longest) return text;
     std::size_t head = kMessageHead, tail = wide.size() - kMessageTail;
     if (IS_HIGH_SURROGATE(wide[head - 1])) --head;  // never half a character
     if (IS_LOW_SURROGATE(wide[tail])) ++tail;
     const std::wstring cut = wide.substr(0, head).append(kMessageCut).append(wide, tail);
-    std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, cut.data(), static_cast<int>(cut.size()),
-                                                                 nullptr, 0, nullptr, nullptr)),
-                    '\0');
-    WideCharToMultiByte(CP_ACP, 0, cut.data(), static_cast<int>(cut.size()), out.data(), static_cast<int>(out.size()),
-                        nullptr, nullptr);
-    return out;
+    return Narrow(cut);
 }
 
 int ScreenDpi() {

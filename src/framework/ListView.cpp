@@ -3,12 +3,12 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
 #include <numeric>
 #include <stdexcept>
 
 #include "framework/Application.h"
 #include "base/Errors.h"
+#include "base/Text.h"
 
 namespace purgelet::ui {
 
@@ -316,9 +316,7 @@ void ListView::AnswerDisplayInfo(Info& item) {
     if constexpr (sizeof(*item.pszText) == 1) {
         lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
     } else {
-        std::wstring wide(text.size() + 1, L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-        lstrcpynW(item.pszText, wide.c_str(), item.cchTextMax);
+        lstrcpynW(item.pszText, Widen(text).c_str(), item.cchTextMax);
     }
 }
 
@@ -339,13 +337,7 @@ bool ListView::OnNotify(NMHDR* hdr, LRESULT& result) {
         }
         case LVN_ODFINDITEMW: {
             const auto* find = reinterpret_cast<NMLVFINDITEMW*>(hdr);
-            std::string text;
-            if (find->lvfi.psz) {
-                int n = WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, nullptr, 0, nullptr, nullptr);
-                text.resize(n > 0 ? static_cast<std::size_t>(n) : 1);
-                WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, text.data(), n, nullptr, nullptr);
-                text.resize(std::strlen(text.c_str()));
-            }
+            const std::string text = find->lvfi.psz ? Narrow(find->lvfi.psz) : std::string();
             result = FindCaption(text, find->lvfi.flags, find->iStart);
             return true;
         }

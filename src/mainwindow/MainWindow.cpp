@@ -1,11 +1,11 @@
 #include "mainwindow/MainWindow.h"
 
 #include "about/AboutBox.h"
-#include "core/HelpFile.h"
 #include "core/Texts.h"
 #include "cleaner/FolderDiscovery.h"
 #include "framework/Application.h"
 #include "base/Errors.h"
+#include "mainwindow/HelpFile.h"
 #include "mainwindow/OptionTable.h"
 #include "resource_ids.h"
 

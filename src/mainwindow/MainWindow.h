@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "core/ProgramState.h"
-#include "cleaner/ActivityLog.h"
 #include "cleaner/Clearing.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
+#include "mainwindow/ActivityLog.h"
 
 namespace purgelet {
 

@@ -15,21 +15,6 @@ constexpr char kFailureText[] =
     "Failing to update registry. If under Windows NT, only Administrator or Super Users have authorities to execute "
     "this command. Contact System Administrator to have furthur advice.";
 
-// A value's text in full; empty when it is missing or holds no text.
-std::wstring ReadText(HKEY key, const char* name) {
-    const std::wstring wideName = Widen(name);
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
-        return {};
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
-    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-        ERROR_SUCCESS)
-        return {};
-    data.resize(data.find(L'\0'));
-    return data;
-}
-
 bool NamesExistingFile(const std::wstring& path) {
     if (path.empty()) return false;
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -71,7 +56,7 @@ bool TForm1::ExeWinStartWriteDelReg() {
         const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, key.Receive());
         if (opened == ERROR_SUCCESS) {
             if (state_.platform.runKey.deleteValue(key.Get(), kRunEntryName) != ERROR_SUCCESS &&
-                NamesExistingFile(RunKeyEntryPath(ReadText(key.Get(), kRunEntryName)))) {
+                NamesExistingFile(RunKeyEntryPath(ReadRegWideText(key.Get(), Widen(kRunEntryName).c_str()).text))) {
                 ShowRunKeyFailure();
                 done = false;
             }

@@ -2,9 +2,9 @@
 
 #include "about/AboutBox.h"
 
-#include "core/HelpFile.h"
 #include "core/Texts.h"
 #include "framework/Application.h"
+#include "mainwindow/HelpFile.h"
 #include "mainwindow/MainWindow.h"
 #include "resource_ids.h"
 #include "tray/TrayIcon.h"
@@ -26,7 +26,9 @@ void ShowTrayMenu(ProgramState& state, POINT at) {
 }
 }  // namespace
 
-TForm2& ProgramWindows::CreateTrayWindow() { return state_.app.CreateForm<TForm2>(state_); }
+void ConnectTrayWindow(ProgramState& state) {
+    state.windows.makeTrayWindow = [&state]() -> TForm2& { return state.app.CreateForm<TForm2>(state); };
+}
 
 TForm2::TForm2(ui::Application& app, ProgramState& state)
     : Form(app, "Form2", {0, 0, 208, 145}, texts::TrayWindowCaption), state_(state) {

@@ -63,4 +63,8 @@ private:
 // `window` for as long as it runs, whether it ends normally or by an error.
 void RunShutdownClearing(ProgramState& state, HWND window, const std::function<void()>& clearing);
 
+// Lets the program state make tray windows (ProgramWindows::CreateTrayWindow),
+// as the tray option and the start in the tray need.
+void ConnectTrayWindow(ProgramState& state);
+
 }  // namespace purgelet

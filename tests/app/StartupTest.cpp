@@ -16,7 +16,7 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override { RegDeleteTree(SettingsKey()); }
     void TearDown() override {
-        if (fx.state.instanceMutex) CloseHandle(fx.state.instanceMutex);
+        fx.state.instanceMutex.Release();
         RegDeleteTree(SettingsKey());
     }
     std::vector<std::string> FormNames() {
@@ -83,7 +83,7 @@ TEST_F(StartupTest, TrayDecisionTable) {
             EXPECT_EQ(main, nullptr) << "released main window still open";
             EXPECT_EQ(local.state.windows.MainWindow(), nullptr);
         }
-        if (local.state.instanceMutex) CloseHandle(local.state.instanceMutex);
+        local.state.instanceMutex.Release();
     }
 }
 
@@ -119,12 +119,11 @@ TEST_F(StartupTest, FoldersGetExactlyOneTrailingBackslash) {
         return UINT(10);
     };
     // The first copy in this process holds the mutex; let the second one think it is alone.
-    CloseHandle(fx.state.instanceMutex);
-    fx.state.instanceMutex = nullptr;
+    fx.state.instanceMutex.Release();
     other.app.CreateForm<TFirstInitial>(other.state);
     EXPECT_EQ(other.state.ProgramFolder, "C:\\Program Files\\Ovk\\");
     EXPECT_EQ(other.state.WindowsFolder, "C:\\WINDOWS\\");
-    if (other.state.instanceMutex) CloseHandle(other.state.instanceMutex);
+    other.state.instanceMutex.Release();
 }
 
 TEST_F(StartupTest, WithoutWindowsFolderTheStartIsNormalAndWithoutSettingsKey) {

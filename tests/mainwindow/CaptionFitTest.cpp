@@ -96,7 +96,7 @@ TEST(CaptionFitTest, NoCaptionOfAnyWindowIsWiderThanItsControl) {
                                               &fx.app.CreateForm<TMainForm>(fx.state),
                                               &fx.app.CreateForm<TAboutBox>(fx.state)};
         for (const ui::Form* form : forms) EXPECT_EQ(CutCaptions(*form), std::vector<std::string>{});
-        if (fx.state.instanceMutex) CloseHandle(fx.state.instanceMutex);
+        fx.state.instanceMutex.Release();
     }
     RegDeleteTree(SettingsKey());
 }

@@ -19,7 +19,7 @@ protected:
         fx.app.CreateForm<TFirstInitial>(fx.state);
     }
     void TearDown() override {
-        if (fx.state.instanceMutex) CloseHandle(fx.state.instanceMutex);
+        fx.state.instanceMutex.Release();
         RegDeleteTree(SettingsKey());
     }
     TForm1& Create(int dpi = 96) {

@@ -22,5 +22,5 @@ TEST(MainWindowScreens, CapturePages) {
         main.PageControl1.SetActivePage(main.PageControl1.Pages()[i]);
         EXPECT_TRUE(PictureWindow(fx.app, main.Handle(), std::string("page-") + names[i]));
     }
-    if (fx.state.instanceMutex) CloseHandle(fx.state.instanceMutex);
+    fx.state.instanceMutex.Release();
 }

@@ -9,6 +9,7 @@
 #include "core/Texts.h"
 #include "base/Handles.h"
 #include "resource_ids.h"
+#include "tray/TrayWindow.h"
 
 namespace testing_support {
 
@@ -197,6 +198,7 @@ ProgramFixture::ProgramFixture() {
         return IDOK;
     };
     app.hooks.beep = [this](UINT) { ++recorded.beeps; };
+    purgelet::ConnectTrayWindow(state);
 }
 
 // The windows and components refer to the program state, so they go before it.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cleaner/LogDate.h"
+
 namespace purgelet {
 
 namespace ui {
@@ -24,8 +26,5 @@ public:
 private:
     ui::ListBox& list_;
 };
-
-// "dd mmm yyyy" with the locale's short month name.
-std::string FormatLogDate(const SYSTEMTIME& day);
 
 }  // namespace purgelet

@@ -1,21 +1,9 @@
-#include "cleaner/ActivityLog.h"
-
-#include <cstdio>
+#include "mainwindow/ActivityLog.h"
 
 #include "core/Texts.h"
 #include "framework/Controls.h"
 
 namespace purgelet {
-
-std::string FormatLogDate(const SYSTEMTIME& day) {
-    char month[80] = {};
-    if (day.wMonth >= 1 && day.wMonth <= 12)
-        GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME1 + day.wMonth - 1, month, sizeof(month));
-    char text[128];
-    std::snprintf(text, sizeof(text), "%02u %s %04u", static_cast<unsigned>(day.wDay), month,
-                  static_cast<unsigned>(day.wYear));
-    return text;
-}
 
 void ActivityLog::Add(const std::string& line) { list_.Add(line); }
 

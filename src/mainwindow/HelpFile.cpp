@@ -1,4 +1,4 @@
-#include "core/HelpFile.h"
+#include "mainwindow/HelpFile.h"
 
 #include "core/Texts.h"
 #include "framework/Application.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cleaner/ActivityLog.h"
+#include "mainwindow/ActivityLog.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
 #include "support/TestSupport.h"
@@ -14,18 +14,6 @@ public:
     ui::ListBox list{this, "list", {0, 0, 200, 200}};
 };
 }  // namespace
-
-TEST(ActivityLog, DateUsesTwoDigitDaysAndTheLocalesShortMonthName) {
-    SYSTEMTIME day{};
-    day.wYear = 2005;
-    day.wMonth = 3;
-    day.wDay = 9;
-    EXPECT_EQ(FormatLogDate(day), "09 Mar 2005");
-    day.wMonth = 12;
-    day.wDay = 31;
-    day.wYear = 1999;
-    EXPECT_EQ(FormatLogDate(day), "31 Dec 1999");
-}
 
 TEST(ActivityLog, OpeningLinesReplaceEverythingAndLinesAreOnlyAppended) {
     testing_support::ProgramFixture fx;

@@ -1,0 +1,37 @@
+#include "base/Text.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace purgelet {
+
+namespace {
+// A length the conversion functions take; longer texts are cut there.
+int Length(std::size_t size) { return static_cast<int>(std::min<std::size_t>(size, INT_MAX)); }
+
+std::wstring ToWide(std::string_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const int length = Length(text.size());
+    const int n = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), n);
+    return wide;
+}
+
+std::string ToBytes(std::wstring_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const int length = Length(text.size());
+    const int n = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), n, nullptr, nullptr);
+    return bytes;
+}
+}  // namespace
+
+std::wstring Widen(const std::string& text) { return ToWide(text, CP_ACP); }
+
+std::string Narrow(const std::wstring& text) { return ToBytes(text, CP_ACP); }
+
+std::string Utf8(std::wstring_view text) { return ToBytes(text, CP_UTF8); }
+
+}  // namespace purgelet

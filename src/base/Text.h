@@ -1,0 +1,19 @@
+#pragma once
+// Text between wide characters and the bytes of a code page: the ANSI code
+// page the program's own strings use, and UTF-8 for redirected output.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace purgelet {
+
+// Between the ANSI code page and wide text. Narrowing replaces what the code
+// page lacks; it is for showing, never for naming a file.
+std::wstring Widen(const std::string& text);
+std::string Narrow(const std::wstring& text);
+
+// Wide text as UTF-8.
+std::string Utf8(std::wstring_view text);
+
+}  // namespace purgelet
