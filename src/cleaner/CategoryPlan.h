@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/Clearing.h"
+#include "cleaner/Categories.h"
 #include "cleaner/FileRemoval.h"
+#include "cleaner/FolderLists.h"
 #include "cleaner/FolderRefusal.h"
 #include "cleaner/UrlCacheEntries.h"
 #include "core/Platform.h"
@@ -69,6 +70,10 @@ struct CleaningSite {
 // family the folder categories need the profile folder, and the cache
 // categories need WinInet's deletion function.
 std::string WhyNotPossible(const std::vector<Category>& categories, const CleaningSite& site);
+
+// Whether the NT family's folder categories can run: the profile folder was
+// found and is there (the NT run stops whole without it).
+bool ProfileFolderFound(const FolderSet& folders, const std::string& windowsFolder);
 
 // What a category run removed, or a preview would remove.
 struct CategoryReport {

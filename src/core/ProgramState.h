@@ -114,20 +114,20 @@ struct FolderSet {
     } shell;
 };
 
-// Categories waiting for the NT run.
+// Categories waiting for the NT run: one pending flag per category.
 struct NtCategoryFlags {
-    bool historyLinksWeb = false;
-    bool temporaryFiles = false;
-    bool cookies = false;
-    bool historyLinksDoc = false;
-    bool tempInternetFiles = false;
-    bool typedURLs = false;
-    bool typedWordsOnRun = false;
+    // By a category's place in the category table.
+    std::uint64_t bits = 0;
 
-    void SetAll(bool on) {
-        historyLinksWeb = temporaryFiles = cookies = historyLinksDoc = tempInternetFiles = typedURLs = typedWordsOnRun =
-            on;
+    bool Has(std::size_t index) const { return (bits >> index) & 1u; }
+    void Set(std::size_t index, bool on) {
+        if (on)
+            bits |= std::uint64_t{1} << index;
+        else
+            bits &= ~(std::uint64_t{1} << index);
     }
+    bool Any() const { return bits != 0; }
+    void SetAll(bool on) { bits = on ? ~std::uint64_t{0} : 0; }
 };
 
 // URL cache entry type bits.
