@@ -96,7 +96,7 @@ CategoryPlan PlanOf(Category category, const FolderSet& folders, const std::stri
     return plan;
 }
 
-CleaningSite CleaningSite::OfThisSystem() {
+CleaningSite SiteOfThisSystem() {
     CleaningSite site;
     const std::wstring exe = UsualPath(site.platform.moduleFileName());
     const std::size_t slash = exe.find_last_of(L'\\');
@@ -109,13 +109,14 @@ CleaningSite CleaningSite::OfThisSystem() {
     return site;
 }
 
-FolderGuard CleaningSite::Guard() const {
-    return FolderGuard(GuardedFoldersOf(folders, windowsFolder, programFolder, platform.knownFolderPath));
+FolderGuard GuardOf(const CleaningSite& site) {
+    return FolderGuard(
+        GuardedFoldersOf(site.folders, site.windowsFolder, site.programFolder, site.platform.knownFolderPath));
 }
 
 std::string WhyNotPossible(const std::vector<Category>& categories, const CleaningSite& site) {
     for (Category category : categories) {
-        const CategoryPlan plan = site.Plan(category);
+        const CategoryPlan plan = PlanOf(category, site);
         if (plan.cacheKind && !site.deleteEntry)
             return "The URL cache cannot be cleared: the function DeleteUrlCacheEntryA of \"wininet.dll\" was not "
                    "found.";
@@ -134,9 +135,9 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
                            const std::function<void(std::uint64_t count)>& progress, const CacheListing* cacheListing) {
     CategoryReport report;
     report.category = category;
-    CategoryPlan plan = site.Plan(category);
+    CategoryPlan plan = PlanOf(category, site);
     std::optional<FolderGuard> guard;
-    if (!plan.folders.empty()) plan = site.Plan(category, &guard.emplace(site.Guard()));
+    if (!plan.folders.empty()) plan = PlanOf(category, site, &guard.emplace(GuardOf(site)));
     try {
         if (plan.historyStore && !preview) ClearUrlHistoryStore(site.platform);
     } catch (const Error& e) {

@@ -74,18 +74,6 @@ bool EntryKept(std::uint32_t entryType, std::uint32_t filter) {
     return (entryType & (kCookieCacheEntry | kUrlHistoryCacheEntry)) == 0;
 }
 
-UrlCacheSource UrlCacheSource::WinInet() {
-    UrlCacheSource s;
-    s.findFirst = [](INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) {
-        return FindFirstUrlCacheEntryA(nullptr, entry, size);
-    };
-    s.findNext = [](HANDLE handle, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) {
-        return FindNextUrlCacheEntryA(handle, entry, size);
-    };
-    s.findClose = [](HANDLE handle) { FindCloseUrlCache(handle); };
-    return s;
-}
-
 void EnumerateUrlCache(const UrlCacheSource& source,
                        const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& onEntry) {
     // One buffer serves every entry. It is grown only when an entry does not

@@ -265,10 +265,10 @@ std::wstring CacheKindName(std::uint8_t kind) {
 
 std::wstring ListText(const CleaningSite& site) {
     std::wstring text = site.folders.IsWin9x ? L"Categories (Windows 9x family):\r\n" : L"Categories (NT family):\r\n";
-    const FolderGuard guard = site.Guard();
+    const FolderGuard guard = GuardOf(site);
     for (Category category : ModeOrder()) {
         const CategoryRow& name = RowOf(category);
-        const CategoryPlan plan = site.Plan(category, &guard);
+        const CategoryPlan plan = PlanOf(category, site, &guard);
         text += L"\r\n" + PadRight(name.name, 16) + name.title + L"\r\n";
         if (plan.historyStore) text += L"    URL history store of the current user\r\n";
         if (plan.cacheKind) text += L"    URL cache: " + CacheKindName(*plan.cacheKind) + L"\r\n";
@@ -290,10 +290,10 @@ std::wstring ListJson(const CleaningSite& site) {
     json += site.folders.IsWin9x ? L"\"9x\"" : L"\"NT\"";
     json += L", \"categories\": [";
     bool first = true;
-    const FolderGuard guard = site.Guard();
+    const FolderGuard guard = GuardOf(site);
     for (Category category : ModeOrder()) {
         const CategoryRow& name = RowOf(category);
-        const CategoryPlan plan = site.Plan(category, &guard);
+        const CategoryPlan plan = PlanOf(category, site, &guard);
         json += first ? L"\r\n  " : L",\r\n  ";
         first = false;
         json += L"{\"name\": " + JsonString(name.name) + L", \"title\": " + JsonString(name.title);
@@ -434,7 +434,7 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     // A preview lists the URL cache once for all its categories.
     std::optional<CacheListing> listing;
     if (preview && std::any_of(categories.begin(), categories.end(),
-                               [&](Category category) { return site.Plan(category).cacheKind.has_value(); }))
+                               [&](Category category) { return PlanOf(category, site).cacheKind.has_value(); }))
         listing = ListUrlCache(site.cacheSource);
 
     std::vector<CategoryReport> reports;
@@ -504,7 +504,7 @@ int CommandMain() {
         for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
     }
     StandardOutput output;
-    const CleaningSite site = CleaningSite::OfThisSystem();
+    const CleaningSite site = SiteOfThisSystem();
     return RunCommand(args, site, texts::SettingsKey.Text(), output);
 }
 

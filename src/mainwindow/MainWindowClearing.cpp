@@ -45,16 +45,11 @@ bool EmptyPlanned(const ProgramState& state, const PlannedFolder& f, const Folde
     return true;
 }
 
-FolderGuard GuardOf(const ProgramState& state) {
-    return FolderGuard(
-        GuardedFoldersOf(state.folders, state.WindowsFolder, state.ProgramFolderWide, state.platform.knownFolderPath));
-}
-
 // Windows 9x: each folder of the category that is there is emptied and logs
 // its line. kept: the own files of cache entries that stayed.
 void Empty9xFolders(const ProgramState& state, Category category, ActivityLog& log, const KeptFiles& kept = {}) {
-    const FolderGuard guard = GuardOf(state);
-    for (const PlannedFolder& f : PlanOf(category, state.folders, state.WindowsFolder, &guard).folders) {
+    const FolderGuard guard = GuardOf(state.site);
+    for (const PlannedFolder& f : PlanOf(category, state.site, &guard).folders) {
         if (f.refusal)
             log.Add(SkippedLine(f.what, f.named, f.refusal, f.really));
         else
@@ -67,8 +62,8 @@ void Empty9xFolders(const ProgramState& state, Category category, ActivityLog& l
 // category's line; or, for a folder that must not be emptied, the line that
 // says so instead.
 void EmptyNtFolders(const ProgramState& state, Category category, ActivityLog& log, const KeptFiles& kept = {}) {
-    const FolderGuard guard = GuardOf(state);
-    for (const PlannedFolder& f : PlanOf(category, state.folders, state.WindowsFolder, &guard).folders) {
+    const FolderGuard guard = GuardOf(state.site);
+    for (const PlannedFolder& f : PlanOf(category, state.site, &guard).folders) {
         if (f.folder.empty()) {
             log.Add(f.line);
         } else if (f.refusal) {
@@ -147,7 +142,7 @@ void TForm1::ClearCategory(Category category) {
         if (row.hourglass) EndHourglass();
     }};
     if (state_.ClearLogPerCategory) log_.Clear();
-    const CategoryPlan plan = PlanOf(category, state_.folders, state_.WindowsFolder);
+    const CategoryPlan plan = PlanOf(category, state_.site);
     if (plan.registryKey) {
         DeleteValuesInRegistry(plan.registryKey, row.failureLine, row.line);
         return;
@@ -215,7 +210,7 @@ void TForm1::WinNTDocNSettings() {
     for (std::size_t i = 0; i < kCategoryCount; ++i) {
         if (!state_.ntFlags.Has(i)) continue;
         const CategoryRow& row = kCategories[i];
-        const CategoryPlan plan = PlanOf(row.id, state_.folders, state_.WindowsFolder);
+        const CategoryPlan plan = PlanOf(row.id, state_.site);
         if (plan.registryKey) {
             (this->*OptionRowOf(row.id).button).Click();
             continue;
