@@ -156,7 +156,7 @@ UrlCacheEraser::UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass p
 // not there belongs: the cache deletes nothing for it.
 bool UrlCacheEraser::FileBelongs(const std::string& localFile) const {
     if (localFile.empty()) return true;
-    const std::optional<std::wstring> wide = confined::Widen(localFile);
+    const std::optional<std::wstring> wide = WidenPath(localFile);
     const std::optional<confined::FolderArgument> file = wide ? confined::ParseFolder(*wide) : std::nullopt;
     if (!file) return false;
     for (const CacheFolder& folder : cacheFolders_) {
