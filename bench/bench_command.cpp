@@ -52,17 +52,6 @@ private:
     bool keep_;
 };
 
-// The same system as the main window sees it.
-CleaningSite SiteOf(const ProgramState& state) {
-    CleaningSite site;
-    site.platform = state.platform;
-    site.windowsFolder = state.WindowsFolder;
-    site.programFolder = state.ProgramFolderWide;
-    site.folders = state.folders;
-    site.deleteEntry = LookUpDeleteUrlCacheEntry();
-    return site;
-}
-
 // The preview's totals as they must read for the laid-out traces: every file,
 // every folder, both kinds of entries, no values, no bytes (the files are
 // empty and the entries have none), nothing kept.
@@ -136,7 +125,8 @@ int main(int argc, char** argv) {
     ProgramState& state = windows.state;
     TForm1& main = *windows.main;
     const int& errors = windows.errors;
-    const CleaningSite site = SiteOf(state);
+    // The same system as the main window sees it.
+    const CleaningSite& site = state.site;
     testing_support::ClearUrlCache();
     // One untimed clearing of the traces first: whatever the prefix held in
     // the cleared keys goes, and the cache's index files have grown to the

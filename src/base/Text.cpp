@@ -32,6 +32,15 @@ std::wstring Widen(const std::string& text) { return ToWide(text, CP_ACP); }
 
 std::string Narrow(const std::wstring& text) { return ToBytes(text, CP_ACP); }
 
+std::optional<std::wstring> WidenPath(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0) return std::nullopt;
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
 std::string Utf8(std::wstring_view text) { return ToBytes(text, CP_UTF8); }
 
 }  // namespace purgelet

@@ -3,6 +3,7 @@
 // page the program's own strings use, and UTF-8 for redirected output.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ namespace purgelet {
 // page lacks; it is for showing, never for naming a file.
 std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);
+// A path in the ANSI code page as wide text; nothing when it can't be
+// converted (a path is never named by a replacement).
+std::optional<std::wstring> WidenPath(const std::string& text);
 
 // Wide text as UTF-8.
 std::string Utf8(std::wstring_view text);

@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "cleaner/FileRemoval.h"
+#include "cleaner/HistoryStore.h"
 #include "cleaner/FolderDiscovery.h"
 
 namespace purgelet {
@@ -45,36 +46,27 @@ void Add9xFolders(CategoryPlan& plan, const std::vector<FolderLine>& lines, bool
 
 CategoryPlan PlanOf(Category category, const FolderSet& folders, const std::string& windowsFolder,
                     const FolderGuard* guard) {
+    const CategoryRow& row = RowOf(category);
     CategoryPlan plan;
     plan.category = category;
-    switch (category) {
-        case Category::HistoryLinksWeb:
-            plan.historyStore = true;
-            plan.cacheKind = kHistoryEntriesKind;
-            return plan;
-        case Category::Cookies:
-            plan.cacheKind = kCookieEntriesKind;
-            return plan;
-        case Category::TypedURLs:
-            plan.registryKey = kTypedUrlsKey;
-            return plan;
-        case Category::TypedWordsOnRun:
-            plan.registryKey = kRunMruKey;
-            return plan;
-        case Category::TempInternetFiles:
-            plan.cacheKind = kOrdinaryEntriesKind;
-            break;
-        case Category::TemporaryFiles:
-        case Category::HistoryLinksDoc:
-            break;
-    }
+    plan.historyStore = row.historyStore;
+    plan.cacheKind = row.cacheKind;
+    plan.registryKey = row.registryKey;
+    if (row.folders == FolderRole::None) return plan;
     if (folders.IsWin9x) {
-        if (category == Category::TempInternetFiles)
-            Add9xFolders(plan, Win9xTempInternetFolders(windowsFolder, folders), true, guard);
-        else if (category == Category::TemporaryFiles)
-            Add9xFolders(plan, {Win9xTempFolder(windowsFolder)}, false, guard);
-        else
-            Add9xFolders(plan, Win9xRecentFolders(windowsFolder, folders), false, guard);
+        switch (row.folders) {
+            case FolderRole::TempInternet:
+                Add9xFolders(plan, Win9xTempInternetFolders(windowsFolder, folders), true, guard);
+                break;
+            case FolderRole::Temporary:
+                Add9xFolders(plan, {Win9xTempFolder(windowsFolder)}, false, guard);
+                break;
+            case FolderRole::Recent:
+                Add9xFolders(plan, Win9xRecentFolders(windowsFolder, folders), false, guard);
+                break;
+            case FolderRole::None:
+                break;
+        }
         return plan;
     }
     const NtFolders nt = NtFoldersOf(windowsFolder, folders);
@@ -84,21 +76,27 @@ CategoryPlan PlanOf(Category category, const FolderSet& folders, const std::stri
         Judge(planned, guard);
         plan.folders.push_back(std::move(planned));
     };
-    if (category == Category::TempInternetFiles) {
-        add(nt.tempInternet, "temporary internet files", logline::TempInternet, true);
-    } else if (category == Category::TemporaryFiles) {
-        // Named as configured: a value that is no full path is refused as it
-        // stands, before the system completes it.
-        add(nt.userTemp, "user's Temp", logline::UserTempNt, false,
-            folders.WinMajor >= 6 ? folders.shell.userTempConfigured : std::wstring());
-        add(nt.windowsTemp, "Windows Temp", logline::WindowsTempNt);
-    } else {
-        add(nt.recent, "history links of documents", logline::Recent);
+    switch (row.folders) {
+        case FolderRole::TempInternet:
+            add(nt.tempInternet, "temporary internet files", logline::TempInternet, true);
+            break;
+        case FolderRole::Temporary:
+            // Named as configured: a value that is no full path is refused as it
+            // stands, before the system completes it.
+            add(nt.userTemp, "user's Temp", logline::UserTempNt, false,
+                folders.WinMajor >= 6 ? folders.shell.userTempConfigured : std::wstring());
+            add(nt.windowsTemp, "Windows Temp", logline::WindowsTempNt);
+            break;
+        case FolderRole::Recent:
+            add(nt.recent, "history links of documents", logline::Recent);
+            break;
+        case FolderRole::None:
+            break;
     }
     return plan;
 }
 
-CleaningSite CleaningSite::OfThisSystem() {
+CleaningSite SiteOfThisSystem() {
     CleaningSite site;
     const std::wstring exe = UsualPath(site.platform.moduleFileName());
     const std::size_t slash = exe.find_last_of(L'\\');
@@ -111,32 +109,35 @@ CleaningSite CleaningSite::OfThisSystem() {
     return site;
 }
 
-FolderGuard CleaningSite::Guard() const {
-    return FolderGuard(GuardedFoldersOf(folders, windowsFolder, programFolder, platform.knownFolderPath));
+FolderGuard GuardOf(const CleaningSite& site) {
+    return FolderGuard(
+        GuardedFoldersOf(site.folders, site.windowsFolder, site.programFolder, site.platform.knownFolderPath));
 }
 
 std::string WhyNotPossible(const std::vector<Category>& categories, const CleaningSite& site) {
     for (Category category : categories) {
-        const CategoryPlan plan = site.Plan(category);
+        const CategoryPlan plan = PlanOf(category, site);
         if (plan.cacheKind && !site.deleteEntry)
             return "The URL cache cannot be cleared: the function DeleteUrlCacheEntryA of \"wininet.dll\" was not "
                    "found.";
-        if (!site.folders.IsWin9x && !plan.folders.empty()) {
-            const std::wstring profile = NtFoldersOf(site.windowsFolder, site.folders).profile;
-            if (profile.empty() || !DirectoryExists(profile))
-                return "No profile folder of the current user was found; its folders cannot be cleared.";
-        }
+        if (!site.folders.IsWin9x && !plan.folders.empty() && !ProfileFolderFound(site.folders, site.windowsFolder))
+            return "No profile folder of the current user was found; its folders cannot be cleared.";
     }
     return {};
+}
+
+bool ProfileFolderFound(const FolderSet& folders, const std::string& windowsFolder) {
+    const std::wstring profile = NtFoldersOf(windowsFolder, folders).profile;
+    return !profile.empty() && DirectoryExists(profile);
 }
 
 CategoryReport RunCategory(Category category, bool preview, const CleaningSite& site,
                            const std::function<void(std::uint64_t count)>& progress, const CacheListing* cacheListing) {
     CategoryReport report;
     report.category = category;
-    CategoryPlan plan = site.Plan(category);
+    CategoryPlan plan = PlanOf(category, site);
     std::optional<FolderGuard> guard;
-    if (!plan.folders.empty()) plan = site.Plan(category, &guard.emplace(site.Guard()));
+    if (!plan.folders.empty()) plan = PlanOf(category, site, &guard.emplace(GuardOf(site)));
     try {
         if (plan.historyStore && !preview) ClearUrlHistoryStore(site.platform);
     } catch (const Error& e) {

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/Clearing.h"
+#include "cleaner/Categories.h"
 #include "cleaner/FileRemoval.h"
+#include "cleaner/FolderLists.h"
 #include "cleaner/FolderRefusal.h"
 #include "cleaner/UrlCacheEntries.h"
 #include "core/Platform.h"
+#include "core/CleaningSite.h"
 #include "core/ProgramState.h"
 
 namespace purgelet {
@@ -47,28 +49,24 @@ struct CategoryPlan {
 CategoryPlan PlanOf(Category category, const FolderSet& folders, const std::string& windowsFolder,
                     const FolderGuard* guard = nullptr);
 
-// The running system as the cleaning engine sees it.
-struct CleaningSite {
-    Platform platform;
-    std::string windowsFolder;
-    std::wstring programFolder;
-    FolderSet folders;
-    DeleteUrlCacheEntryFn deleteEntry = nullptr;  // WinInet's, null when it was not found
-    UrlCacheSource cacheSource = UrlCacheSource::WinInet();
-
-    // Found as the program finds them at start and when its main window is made.
-    static CleaningSite OfThisSystem();
-    CategoryPlan Plan(Category category, const FolderGuard* guard = nullptr) const {
-        return PlanOf(category, folders, windowsFolder, guard);
-    }
-    // The folders never emptied here, opened and read now.
-    FolderGuard Guard() const;
-};
+// The running system, found as the program finds it at start and when its
+// main window is made.
+CleaningSite SiteOfThisSystem();
+// The plan of a category on a site.
+inline CategoryPlan PlanOf(Category category, const CleaningSite& site, const FolderGuard* guard = nullptr) {
+    return PlanOf(category, site.folders, site.windowsFolder, guard);
+}
+// The folders never emptied on a site, opened and read now.
+FolderGuard GuardOf(const CleaningSite& site);
 
 // Why these categories cannot be cleared at all here, or nothing: on the NT
 // family the folder categories need the profile folder, and the cache
 // categories need WinInet's deletion function.
 std::string WhyNotPossible(const std::vector<Category>& categories, const CleaningSite& site);
+
+// Whether the NT family's folder categories can run: the profile folder was
+// found and is there (the NT run stops whole without it).
+bool ProfileFolderFound(const FolderSet& folders, const std::string& windowsFolder);
 
 // What a category run removed, or a preview would remove.
 struct CategoryReport {

@@ -91,15 +91,6 @@ bool HasOtherNames(HANDLE file) {
     return info.NumberOfLinks > 1;
 }
 
-std::optional<std::wstring> Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (n <= 0) return std::nullopt;
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
 bool IsPlainName(std::wstring_view name) {
     if (name.find_first_not_of(L". ") == std::wstring_view::npos) return false;
     for (wchar_t c : name)

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/Handles.h"
+#include "base/Text.h"
 
 namespace purgelet::confined {
 
@@ -24,9 +25,6 @@ constexpr ULONG kShareHeld = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr ACCESS_MASK kListAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 
 using Handle = FileHandle;
-
-// A path in the ANSI code page as wide text; nothing when it can't be converted.
-std::optional<std::wstring> Widen(const std::string& text);
 
 // A name that stands for itself: not empty, not "." or ".." (nor any run of
 // dots and blanks, which the usual path rules fold into one of those), no

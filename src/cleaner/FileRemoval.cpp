@@ -486,15 +486,15 @@ std::wstring CountedElsewhereKey(std::wstring path) {
 }
 
 bool EmptyFolder(const std::string& folder, const Platform& platform) {
-    return OnFolder(confined::Widen(folder), platform, [](Remover& remover) { remover.EmptyTop(); });
+    return OnFolder(WidenPath(folder), platform, [](Remover& remover) { remover.EmptyTop(); });
 }
 
 bool ReadFileAndDelete(const std::string& folder, const Platform& platform) {
-    return OnFolder(confined::Widen(folder), platform, [](Remover& remover) { remover.DeleteFilesOfTop(); });
+    return OnFolder(WidenPath(folder), platform, [](Remover& remover) { remover.DeleteFilesOfTop(); });
 }
 
 void KillSubFolderFiles(const std::string& folder, const Platform& platform) {
-    OnFolder(confined::Widen(folder), platform, [](Remover& remover) { remover.KillSubFoldersOfTop(); });
+    OnFolder(WidenPath(folder), platform, [](Remover& remover) { remover.KillSubFoldersOfTop(); });
 }
 
 namespace {
@@ -547,7 +547,7 @@ bool DeleteFileInside(const std::wstring& folder, const std::wstring& file) {
 }
 
 bool DeleteFileInside(const std::wstring& folder, const std::string& file) {
-    std::optional<std::wstring> wide = confined::Widen(file);
+    std::optional<std::wstring> wide = WidenPath(file);
     return wide && DeleteFileInside(folder, *wide);
 }
 

@@ -74,18 +74,6 @@ bool EntryKept(std::uint32_t entryType, std::uint32_t filter) {
     return (entryType & (kCookieCacheEntry | kUrlHistoryCacheEntry)) == 0;
 }
 
-UrlCacheSource UrlCacheSource::WinInet() {
-    UrlCacheSource s;
-    s.findFirst = [](INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) {
-        return FindFirstUrlCacheEntryA(nullptr, entry, size);
-    };
-    s.findNext = [](HANDLE handle, INTERNET_CACHE_ENTRY_INFOA* entry, DWORD* size) {
-        return FindNextUrlCacheEntryA(handle, entry, size);
-    };
-    s.findClose = [](HANDLE handle) { FindCloseUrlCache(handle); };
-    return s;
-}
-
 void EnumerateUrlCache(const UrlCacheSource& source,
                        const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& onEntry) {
     // One buffer serves every entry. It is grown only when an entry does not
@@ -168,7 +156,7 @@ UrlCacheEraser::UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass p
 // not there belongs: the cache deletes nothing for it.
 bool UrlCacheEraser::FileBelongs(const std::string& localFile) const {
     if (localFile.empty()) return true;
-    const std::optional<std::wstring> wide = confined::Widen(localFile);
+    const std::optional<std::wstring> wide = WidenPath(localFile);
     const std::optional<confined::FolderArgument> file = wide ? confined::ParseFolder(*wide) : std::nullopt;
     if (!file) return false;
     for (const CacheFolder& folder : cacheFolders_) {

@@ -14,7 +14,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/ProgramState.h"
+#include "core/CleaningSite.h"
 
 namespace purgelet {
 
@@ -33,16 +33,6 @@ std::optional<std::uint32_t> FilterOfKind(std::uint8_t kind);
 // keeps the entries that have all of its bits.
 bool EntryKept(std::uint32_t entryType, std::uint32_t filter);
 
-// Where the entries come from: WinInet's enumeration functions, or a stand-in.
-struct UrlCacheSource {
-    // FindFirstUrlCacheEntryA with a null search pattern (every entry).
-    std::function<HANDLE(INTERNET_CACHE_ENTRY_INFOA*, DWORD*)> findFirst;
-    std::function<BOOL(HANDLE, INTERNET_CACHE_ENTRY_INFOA*, DWORD*)> findNext;
-    std::function<void(HANDLE)> findClose;
-
-    static UrlCacheSource WinInet();
-};
-
 // Hands every entry of the cache to onEntry, in the cache's order. Entries are
 // read one call each into one reused buffer; only an entry that does not fit
 // makes it grow, and that entry is read again (if that read fails too, the
@@ -55,7 +45,6 @@ void EnumerateUrlCache(const UrlCacheSource& source,
 
 // DeleteUrlCacheEntryA of "wininet.dll", looked up at run time; null when it
 // cannot be found. The library stays loaded for the program's life.
-using DeleteUrlCacheEntryFn = BOOL(WINAPI*)(LPCSTR);
 DeleteUrlCacheEntryFn LookUpDeleteUrlCacheEntry();
 
 // The deletion pass a filter calls for: what goes with each entry.

@@ -18,37 +18,13 @@ namespace purgelet {
 
 namespace {
 
-// The categories by their names on the command line, in the order the
-// window's mode runs and its NT run take them.
-struct CategoryName {
-    Category category;
-    const wchar_t* name;
-    const wchar_t* title;
-};
-constexpr std::array<CategoryName, 7> kNames = {{
-    {Category::HistoryLinksWeb, L"history", L"Internet Explorer history of web sites"},
-    {Category::TempInternetFiles, L"internet-cache", L"Internet Explorer temporary internet files"},
-    {Category::Cookies, L"cookies", L"Internet Explorer cookies"},
-    {Category::TypedURLs, L"typed-urls", L"Addresses typed into Internet Explorer"},
-    {Category::TypedWordsOnRun, L"run-history", L"Commands typed into the Run box"},
-    {Category::TemporaryFiles, L"temp", L"Temporary files"},
-    {Category::HistoryLinksDoc, L"recent", L"Recently opened documents"},
-}};
-static_assert(kNames.size() == kModeOrder.size());
-
-const CategoryName& NameOf(Category category) {
-    for (const CategoryName& n : kNames)
-        if (n.category == category) return n;
-    return kNames[0];
-}
-
 constexpr wchar_t kUsage[] =
     L"Usage:\r\n"
     L"  PurgeletCmd list [--json]\r\n"
     L"  PurgeletCmd preview [--all | --chosen | CATEGORY...] [--json]\r\n"
     L"  PurgeletCmd clear   [--all | --chosen | CATEGORY...] [--json] [--quiet]\r\n"
     L"  PurgeletCmd --help | --version\r\n"
-    L"CATEGORY: history, internet-cache, cookies, typed-urls, run-history, temp, recent\r\n";
+    L"CATEGORY: ";
 
 constexpr wchar_t kHelp[] =
     L"\r\n"
@@ -56,13 +32,20 @@ constexpr wchar_t kHelp[] =
     L"  preview   what a clearing would remove and how much space it frees; changes nothing\r\n"
     L"  clear     clears, and tells what went and what was kept\r\n"
     L"\r\n"
-    L"  --all     all seven categories\r\n"
+    L"  --all     all the categories\r\n"
     L"  --chosen  what the stored settings choose for the clearing at start and at shutdown\r\n"
     L"  --json    one JSON document on standard output instead of the table\r\n"
     L"  --quiet   no progress and no table; errors still go to standard error\r\n"
     L"\r\n"
     L"Exit codes: 0 done; 1 done, but something was kept (in use, refused, a value that\r\n"
     L"would not go); 2 usage error; 3 nothing could be done (the reason is on standard error).\r\n";
+
+// The usage, with the categories' names from the table.
+std::wstring Usage() {
+    std::wstring usage = kUsage;
+    for (std::size_t i = 0; i < kCategoryCount; ++i) usage += (i ? L", " : L"") + std::wstring(kCategories[i].name);
+    return usage + L"\r\n";
+}
 
 bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
@@ -204,12 +187,6 @@ struct UsageError {
     std::wstring message;
 };
 
-std::optional<Category> CategoryNamed(const std::wstring& lower) {
-    for (const CategoryName& n : kNames)
-        if (lower == n.name) return n.category;
-    return std::nullopt;
-}
-
 Request Parse(const std::vector<std::wstring>& args) {
     Request request;
     if (args.empty()) throw UsageError{L"No command given."};
@@ -265,7 +242,7 @@ std::vector<Category> Selected(const Request& request, const CleaningSite& site,
         return StoredChoice([&](const std::string& name) { return store.ReadIniFromReg(settingsKey, name); });
     }
     std::vector<Category> selected;
-    for (Category category : kModeOrder)
+    for (Category category : ModeOrder())
         if (request.all || std::find(request.named.begin(), request.named.end(), category) != request.named.end())
             selected.push_back(category);
     return selected;
@@ -288,10 +265,10 @@ std::wstring CacheKindName(std::uint8_t kind) {
 
 std::wstring ListText(const CleaningSite& site) {
     std::wstring text = site.folders.IsWin9x ? L"Categories (Windows 9x family):\r\n" : L"Categories (NT family):\r\n";
-    const FolderGuard guard = site.Guard();
-    for (Category category : kModeOrder) {
-        const CategoryName& name = NameOf(category);
-        const CategoryPlan plan = site.Plan(category, &guard);
+    const FolderGuard guard = GuardOf(site);
+    for (Category category : ModeOrder()) {
+        const CategoryRow& name = RowOf(category);
+        const CategoryPlan plan = PlanOf(category, site, &guard);
         text += L"\r\n" + PadRight(name.name, 16) + name.title + L"\r\n";
         if (plan.historyStore) text += L"    URL history store of the current user\r\n";
         if (plan.cacheKind) text += L"    URL cache: " + CacheKindName(*plan.cacheKind) + L"\r\n";
@@ -313,10 +290,10 @@ std::wstring ListJson(const CleaningSite& site) {
     json += site.folders.IsWin9x ? L"\"9x\"" : L"\"NT\"";
     json += L", \"categories\": [";
     bool first = true;
-    const FolderGuard guard = site.Guard();
-    for (Category category : kModeOrder) {
-        const CategoryName& name = NameOf(category);
-        const CategoryPlan plan = site.Plan(category, &guard);
+    const FolderGuard guard = GuardOf(site);
+    for (Category category : ModeOrder()) {
+        const CategoryRow& name = RowOf(category);
+        const CategoryPlan plan = PlanOf(category, site, &guard);
         json += first ? L"\r\n  " : L",\r\n  ";
         first = false;
         json += L"{\"name\": " + JsonString(name.name) + L", \"title\": " + JsonString(name.title);
@@ -351,7 +328,7 @@ std::wstring ReportJson(bool preview, const std::vector<CategoryReport>& reports
         totals.Add(r);
         json += first ? L"\r\n  " : L",\r\n  ";
         first = false;
-        json += L"{\"name\": " + JsonString(NameOf(r.category).name) + L", " + CountsOf(r).Json();
+        json += L"{\"name\": " + JsonString(RowOf(r.category).name) + L", " + CountsOf(r).Json();
         json += L", \"keptItems\": [";
         for (std::size_t i = 0; i < r.kept.size(); ++i) json += (i ? L", " : L"") + JsonString(r.kept[i]);
         json += L"], \"error\": " + (r.error.empty() ? std::wstring(L"null") : JsonString(Widen(r.error))) + L"}";
@@ -375,7 +352,7 @@ std::wstring ReportText(bool preview, const std::vector<CategoryReport>& reports
     Counts totals;
     for (const CategoryReport& r : reports) {
         totals.Add(r);
-        text += row(NameOf(r.category).name, CountsOf(r), preview);
+        text += row(RowOf(r.category).name, CountsOf(r), preview);
     }
     text += row(L"Total", totals, preview);
     bool header = false;
@@ -384,9 +361,9 @@ std::wstring ReportText(bool preview, const std::vector<CategoryReport>& reports
         if (!header) text += preview ? L"\r\nWould stay:\r\n" : L"\r\nKept:\r\n";
         header = true;
         for (const std::wstring& line : r.kept)
-            text += L"  " + std::wstring(NameOf(r.category).name) + L": " + line + L"\r\n";
+            text += L"  " + std::wstring(RowOf(r.category).name) + L": " + line + L"\r\n";
         if (!r.error.empty())
-            text += L"  " + std::wstring(NameOf(r.category).name) + L": error: " + Widen(r.error) + L"\r\n";
+            text += L"  " + std::wstring(RowOf(r.category).name) + L": error: " + Widen(r.error) + L"\r\n";
     }
     return text;
 }
@@ -403,7 +380,7 @@ public:
         if (shown_ && now - last_ < 200) return;
         last_ = now;
         Clear();
-        line_ = std::wstring(NameOf(category).name) + L": " + Number(count) + L" items";
+        line_ = std::wstring(RowOf(category).name) + L": " + Number(count) + L" items";
         output_.Err(L"\r" + line_);
         shown_ = true;
     }
@@ -425,7 +402,7 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     switch (request.verb) {
         case Verb::Help:
             output.Out(std::wstring(L"PurgeletCmd - ") + Widen(texts::ProgramName) + L" on the command line\r\n\r\n" +
-                       kUsage + kHelp);
+                       Usage() + kHelp);
             return kExitDone;
         case Verb::Version:
             output.Out(L"PurgeletCmd " + Widen(PURGELET_VERSION_TEXT) + L" (" + Widen(texts::ProgramName) + L")\r\n");
@@ -457,7 +434,7 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     // A preview lists the URL cache once for all its categories.
     std::optional<CacheListing> listing;
     if (preview && std::any_of(categories.begin(), categories.end(),
-                               [&](Category category) { return site.Plan(category).cacheKind.has_value(); }))
+                               [&](Category category) { return PlanOf(category, site).cacheKind.has_value(); }))
         listing = ListUrlCache(site.cacheSource);
 
     std::vector<CategoryReport> reports;
@@ -480,7 +457,7 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     if (reports.size() == 1 && !reports[0].error.empty()) exitCode = kExitImpossible;
 
     for (const CategoryReport& r : reports)
-        if (!r.error.empty()) output.Err(std::wstring(NameOf(r.category).name) + L": " + Widen(r.error) + L"\r\n");
+        if (!r.error.empty()) output.Err(std::wstring(RowOf(r.category).name) + L": " + Widen(r.error) + L"\r\n");
     if (request.json)
         output.Out(ReportJson(preview, reports, exitCode));
     else if (!request.quiet)
@@ -506,7 +483,7 @@ int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, 
     try {
         request = Parse(args);
     } catch (const UsageError& e) {
-        output.Err(e.message + L"\r\n" + kUsage);
+        output.Err(e.message + L"\r\n" + Usage());
         return kExitUsage;
     }
     try {
@@ -527,7 +504,7 @@ int CommandMain() {
         for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
     }
     StandardOutput output;
-    const CleaningSite site = CleaningSite::OfThisSystem();
+    const CleaningSite site = SiteOfThisSystem();
     return RunCommand(args, site, texts::SettingsKey.Text(), output);
 }
 

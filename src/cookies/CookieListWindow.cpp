@@ -85,6 +85,7 @@ void TMainForm::FormCreate() {
     keepKeyPath_ = state_.SettingsKey + texts::CookiesKeepKeyName;
     deleteUrlCacheEntry_ = LookUpDeleteUrlCacheEntry();
     if (!deleteUrlCacheEntry_) state_.deleteUrlCacheEntryFound = false;
+    state_.site.deleteEntry = deleteUrlCacheEntry_;
     ApplyColumnWidths();
 }
 

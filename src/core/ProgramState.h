@@ -9,6 +9,7 @@
 
 #include "base/InstanceMutex.h"
 #include "base/Text.h"
+#include "core/CleaningSite.h"
 #include "core/Platform.h"
 #include "core/Settings.h"
 
@@ -92,42 +93,20 @@ protected:
     ~CookieListOptions() = default;
 };
 
-// Where the current user's traces lie.
-struct FolderSet {
-    std::string UserName;
-    std::uint8_t WinMajor = 0;
-    bool IsWin9x = false;
-    std::string ProfileFolder;      // NT family
-    std::string UserHistoryFolder;  // Windows 9x, relative to WindowsFolder
-    std::string UserCookiesFolder;
-    std::string UserRecentFolder;
-    std::string UserTempInternetFolder;
-    // Windows Vista and later (WinMajor 6 and up): each folder as the shell
-    // names it for its role, in full (names outside the code page included),
-    // ending in "\"; empty where none is known.
-    struct ShellFolders {
-        std::wstring profile, userTemp, tempInternet, recent, cookies, history;
-        // The user's temporary folder as the environment names it (TMP, else
-        // TEMP), before the system makes a full path of it; empty when
-        // neither is set.
-        std::wstring userTempConfigured;
-    } shell;
-};
-
-// Categories waiting for the NT run.
+// Categories waiting for the NT run: one pending flag per category.
 struct NtCategoryFlags {
-    bool historyLinksWeb = false;
-    bool temporaryFiles = false;
-    bool cookies = false;
-    bool historyLinksDoc = false;
-    bool tempInternetFiles = false;
-    bool typedURLs = false;
-    bool typedWordsOnRun = false;
+    // By a category's place in the category table.
+    std::uint64_t bits = 0;
 
-    void SetAll(bool on) {
-        historyLinksWeb = temporaryFiles = cookies = historyLinksDoc = tempInternetFiles = typedURLs = typedWordsOnRun =
-            on;
+    bool Has(std::size_t index) const { return (bits >> index) & 1u; }
+    void Set(std::size_t index, bool on) {
+        if (on)
+            bits |= std::uint64_t{1} << index;
+        else
+            bits &= ~(std::uint64_t{1} << index);
     }
+    bool Any() const { return bits != 0; }
+    void SetAll(bool on) { bits = on ? ~std::uint64_t{0} : 0; }
 };
 
 // URL cache entry type bits.
@@ -142,13 +121,16 @@ struct ProgramState {
     ProgramState& operator=(const ProgramState&) = delete;
 
     ui::Application& app;
-    Platform platform;
+    // The running system as the cleaning engine sees it; the names below are
+    // its parts, under the names the program's windows know them by.
+    CleaningSite site;
+    Platform& platform = site.platform;
     SettingsStore settings;
 
     // Start-up values.
     std::string ProgramFolder;
-    std::wstring ProgramFolderWide;  // the same in full, names outside the code page included
-    std::string WindowsFolder;
+    std::wstring& ProgramFolderWide = site.programFolder;  // in full, names outside the code page included
+    std::string& WindowsFolder = site.windowsFolder;
     std::string SettingsKey;
     bool SecondInstance = false;
     bool TrayMode = false;
@@ -156,7 +138,7 @@ struct ProgramState {
     InstanceMutex instanceMutex;
 
     // Cleaning engine.
-    FolderSet folders;
+    FolderSet& folders = site.folders;
     NtCategoryFlags ntFlags;
     bool ClearLogPerCategory = true;
 

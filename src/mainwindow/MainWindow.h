@@ -4,10 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/ProgramState.h"
-#include "cleaner/Clearing.h"
+#include "cleaner/Categories.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
 #include "mainwindow/ActivityLog.h"
@@ -179,8 +180,11 @@ private:
     void ShowRunKeyFailure();
     // Clearing (MainWindowClearing.cpp).
     void BindClearingHandlers();
-    void ClearHistoryOfWebSites();
-    void RunCookieManager(std::uint8_t kind);
+    // A category's own work, as its button does it.
+    void ClearCategory(Category category);
+    // The cookie manager's four steps on a kind; the own files of the
+    // entries that stayed.
+    std::unordered_set<std::wstring> RunCookieManager(std::uint8_t kind);
     void RunMode(ClearMode mode);
     void BeginHourglass();
     void EndHourglass();

@@ -6,6 +6,7 @@
 #include "cleaner/CategoryPlan.h"
 #include "cleaner/FileRemoval.h"
 #include "cleaner/FolderDiscovery.h"
+#include "cleaner/HistoryStore.h"
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
 #include "base/AtScopeEnd.h"
@@ -44,16 +45,11 @@ bool EmptyPlanned(const ProgramState& state, const PlannedFolder& f, const Folde
     return true;
 }
 
-FolderGuard GuardOf(const ProgramState& state) {
-    return FolderGuard(
-        GuardedFoldersOf(state.folders, state.WindowsFolder, state.ProgramFolderWide, state.platform.knownFolderPath));
-}
-
 // Windows 9x: each folder of the category that is there is emptied and logs
 // its line. kept: the own files of cache entries that stayed.
 void Empty9xFolders(const ProgramState& state, Category category, ActivityLog& log, const KeptFiles& kept = {}) {
-    const FolderGuard guard = GuardOf(state);
-    for (const PlannedFolder& f : PlanOf(category, state.folders, state.WindowsFolder, &guard).folders) {
+    const FolderGuard guard = GuardOf(state.site);
+    for (const PlannedFolder& f : PlanOf(category, state.site, &guard).folders) {
         if (f.refusal)
             log.Add(SkippedLine(f.what, f.named, f.refusal, f.really));
         else
@@ -66,8 +62,8 @@ void Empty9xFolders(const ProgramState& state, Category category, ActivityLog& l
 // category's line; or, for a folder that must not be emptied, the line that
 // says so instead.
 void EmptyNtFolders(const ProgramState& state, Category category, ActivityLog& log, const KeptFiles& kept = {}) {
-    const FolderGuard guard = GuardOf(state);
-    for (const PlannedFolder& f : PlanOf(category, state.folders, state.WindowsFolder, &guard).folders) {
+    const FolderGuard guard = GuardOf(state.site);
+    for (const PlannedFolder& f : PlanOf(category, state.site, &guard).folders) {
         if (f.folder.empty()) {
             log.Add(f.line);
         } else if (f.refusal) {
@@ -120,7 +116,7 @@ void TForm1::EndHourglass() {
 // The cookie manager as an engine: choose the kind, list it, check every row,
 // delete the checked rows. Every listed entry goes, as each refresh marks
 // every row "No" to keep.
-void TForm1::RunCookieManager(std::uint8_t kind) {
+KeptFiles TForm1::RunCookieManager(std::uint8_t kind) {
     TMainForm& manager = CookieManagerOf(state_);
     manager.SetVar_CacheEntryType(kind);
     manager.btnRefresh.Click();
@@ -128,55 +124,58 @@ void TForm1::RunCookieManager(std::uint8_t kind) {
     manager.btnDelete.Click();
     // Its listing puts the program's cursor back to the arrow.
     if (HourglassShown()) SetCursorOver(TabMain, IDC_WAIT);
+    return manager.KeptLocalFiles();
 }
 
 // Categories ----------------------------------------------------------------
 
-void TForm1::ClearHistoryOfWebSites() {
-    ClearUrlHistoryStore(state_.platform);
-    RunCookieManager(kHistoryEntriesKind);
-    log_.Add(logline::HistoryOfWebSites);
-}
-
-void TForm1::btnClearHistoryClick() {
+// What a category clears comes from its plan; the row says how its button
+// goes about it: a registry list is emptied and logged; a button that needs
+// WinInet's deletion function says so when it is missing; the history store
+// and the cache entries go; on the NT family a category whose folders lie
+// below the profile hands over to the NT run, elsewhere its folders are
+// emptied and its line follows.
+void TForm1::ClearCategory(Category category) {
+    const CategoryRow& row = RowOf(category);
+    if (row.hourglass) BeginHourglass();
+    AtScopeEnd restoreCursor{[this, &row] {
+        if (row.hourglass) EndHourglass();
+    }};
     if (state_.ClearLogPerCategory) log_.Clear();
-    ClearHistoryOfWebSites();
-}
-
-void TForm1::Button2Click() {
-    if (state_.ClearLogPerCategory) log_.Clear();
-    if (!CookieManagerOf(state_).Is_WininetDll_Exist()) {
-        log_.Add(logline::TempInternetNoWininet);
+    const CategoryPlan plan = PlanOf(category, state_.site);
+    if (plan.registryKey) {
+        DeleteValuesInRegistry(plan.registryKey, row.failureLine, row.line);
         return;
     }
-    RunCookieManager(kOrdinaryEntriesKind);
-    if (state_.folders.IsWin9x) {
-        Empty9xFolders(state_, Category::TempInternetFiles, log_, CookieManagerOf(state_).KeptLocalFiles());
+    if (row.noWininetLine && plan.cacheKind && !CookieManagerOf(state_).Is_WininetDll_Exist()) {
+        log_.Add(row.noWininetLine);
         return;
     }
-    state_.ntFlags.tempInternetFiles = true;
-    WinNTDocNSettings();
-}
-
-void TForm1::btnClearCookiesClick() {
-    if (state_.ClearLogPerCategory) log_.Clear();
-    if (!CookieManagerOf(state_).Is_WininetDll_Exist()) {
-        log_.Add(logline::CookiesNoWininet);
+    if (plan.historyStore) ClearUrlHistoryStore(state_.platform);
+    KeptFiles kept;
+    if (plan.cacheKind) kept = RunCookieManager(*plan.cacheKind);
+    if (row.ntRun && !state_.folders.IsWin9x) {
+        state_.ntFlags.Set(IndexOf(category), true);
+        WinNTDocNSettings();
         return;
     }
-    RunCookieManager(kCookieEntriesKind);
-    log_.Add(logline::UserCookies);
+    Empty9xFolders(state_, category, log_, kept);
+    if (row.line) log_.Add(row.line);
 }
 
-void TForm1::btnClearTypedURLsClick() {
-    if (state_.ClearLogPerCategory) log_.Clear();
-    DeleteValuesInRegistry(kTypedUrlsKey, logline::TypedUrlsFailed, logline::TypedUrls);
-}
+void TForm1::btnClearHistoryClick() { ClearCategory(Category::HistoryLinksWeb); }
 
-void TForm1::btnClearTypedWordsInRunClick() {
-    if (state_.ClearLogPerCategory) log_.Clear();
-    DeleteValuesInRegistry(kRunMruKey, logline::RunWordsFailed, logline::RunWords);
-}
+void TForm1::Button2Click() { ClearCategory(Category::TempInternetFiles); }
+
+void TForm1::btnClearCookiesClick() { ClearCategory(Category::Cookies); }
+
+void TForm1::btnClearTypedURLsClick() { ClearCategory(Category::TypedURLs); }
+
+void TForm1::btnClearTypedWordsInRunClick() { ClearCategory(Category::TypedWordsOnRun); }
+
+void TForm1::btnTemporaryClick() { ClearCategory(Category::TemporaryFiles); }
+
+void TForm1::btnClearRecentClick() { ClearCategory(Category::HistoryLinksDoc); }
 
 // A press on either registry button empties the log at once, whether or not
 // it becomes a click.
@@ -188,33 +187,13 @@ void TForm1::DeleteValuesInRegistry(const std::string& key, const std::string& f
     log_.Add(RegistryOutcomeLine(DeleteAllValues(key, state_.platform), failure, success));
 }
 
-void TForm1::btnTemporaryClick() {
-    BeginHourglass();
-    AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
-    if (state_.ClearLogPerCategory) log_.Clear();
-    if (state_.folders.IsWin9x) {
-        Empty9xFolders(state_, Category::TemporaryFiles, log_);
-        return;
-    }
-    state_.ntFlags.temporaryFiles = true;
-    WinNTDocNSettings();
-}
-
-void TForm1::btnClearRecentClick() {
-    if (state_.ClearLogPerCategory) log_.Clear();
-    if (state_.folders.IsWin9x) {
-        Empty9xFolders(state_, Category::HistoryLinksDoc, log_);
-        return;
-    }
-    state_.ntFlags.historyLinksDoc = true;
-    WinNTDocNSettings();
-}
-
 // The NT run --------------------------------------------------------------------
 
+// The pending categories in the table's order: a registry list by a click
+// on its button; the others by their plan - the history store, the cache
+// entries, the folders below the profile - and their line in the run.
 void TForm1::WinNTDocNSettings() {
-    const NtFolders folders = NtFoldersOf(state_.WindowsFolder, state_.folders);
-    if (folders.profile.empty() || !DirectoryExists(folders.profile)) {
+    if (!ProfileFolderFound(state_.folders, state_.WindowsFolder)) {
         // Nothing is cleared; the pending categories wait for a run that finds the profile.
         log_.Add(logline::NoProfileFolder);
         log_.Add(logline::NtRunStopped);
@@ -228,21 +207,20 @@ void TForm1::WinNTDocNSettings() {
         EndHourglass();
         state_.ntFlags.SetAll(false);
     }};
-    const NtCategoryFlags& pending = state_.ntFlags;
-
-    if (pending.historyLinksWeb) ClearHistoryOfWebSites();
-    if (pending.tempInternetFiles) {
-        RunCookieManager(kOrdinaryEntriesKind);
-        EmptyNtFolders(state_, Category::TempInternetFiles, log_, KeptFiles(CookieManagerOf(state_).KeptLocalFiles()));
+    for (std::size_t i = 0; i < kCategoryCount; ++i) {
+        if (!state_.ntFlags.Has(i)) continue;
+        const CategoryRow& row = kCategories[i];
+        const CategoryPlan plan = PlanOf(row.id, state_.site);
+        if (plan.registryKey) {
+            (this->*OptionRowOf(row.id).button).Click();
+            continue;
+        }
+        if (plan.historyStore) ClearUrlHistoryStore(state_.platform);
+        KeptFiles kept;
+        if (plan.cacheKind) kept = RunCookieManager(*plan.cacheKind);
+        EmptyNtFolders(state_, row.id, log_, kept);
+        if (row.ntLine) log_.Add(row.ntLine);
     }
-    if (pending.cookies) {
-        RunCookieManager(kCookieEntriesKind);
-        log_.Add(logline::NtCookies);
-    }
-    if (pending.typedURLs) btnClearTypedURLs.Click();
-    if (pending.typedWordsOnRun) btnClearTypedWordsInRun.Click();
-    if (pending.temporaryFiles) EmptyNtFolders(state_, Category::TemporaryFiles, log_);
-    if (pending.historyLinksDoc) EmptyNtFolders(state_, Category::HistoryLinksDoc, log_);
 }
 
 // Modes -------------------------------------------------------------------------------
@@ -255,14 +233,14 @@ void TForm1::RunMode(ClearMode mode) {
     // Restored however the run ends, so later categories empty the log again.
     AtScopeEnd restoreLogRule{[this] { state_.ClearLogPerCategory = true; }};
     if (state_.folders.IsWin9x) {
-        for (Category category : kModeOrder) {
-            const OptionRow& row = CategoryRow(category);
+        for (Category category : ModeOrder()) {
+            const OptionRow& row = OptionRowOf(category);
             if (ModeTakes(mode, OptionChecked(row))) (this->*row.button).Click();
         }
         return;
     }
-    for (Category category : kModeOrder)
-        NtFlagOf(state_.ntFlags, category) = ModeTakes(mode, OptionChecked(CategoryRow(category)));
+    for (Category category : ModeOrder())
+        state_.ntFlags.Set(IndexOf(category), ModeTakes(mode, OptionChecked(OptionRowOf(category))));
     WinNTDocNSettings();
 }
 
@@ -289,8 +267,8 @@ void TForm1::ExecuteClearChosen() {
                 break;
             case Execution::Custom:
                 // No mode run around these: each category empties the log first.
-                for (Category category : kCustomOrder) {
-                    const OptionRow& row = CategoryRow(category);
+                for (Category category : CustomOrder()) {
+                    const OptionRow& row = OptionRowOf(category);
                     if ((this->*row.custom).Checked()) (this->*row.button).Click();
                 }
                 break;

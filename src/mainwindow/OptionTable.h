@@ -4,7 +4,7 @@
 // categories the category's button and custom box. Binding, loading, saving,
 // the enabling rules and the mode runs walk this table, so an option is one
 // row here (and, when it does more than store itself, its save rule).
-#include "cleaner/Clearing.h"
+#include "cleaner/Categories.h"
 #include "core/Scramble.h"
 #include "core/Texts.h"
 #include "mainwindow/MainWindow.h"
@@ -42,57 +42,59 @@ struct OptionRow {
 // stored as "1" is selected.
 inline constexpr OptionRow kOptionTable[] = {
     {.box = &TForm1::chkClearHistory,
-     .value = ValuesOf(Category::HistoryLinksWeb).selection,
+     .value = RowOf(Category::HistoryLinksWeb).selectionValue,
      .category = Category::HistoryLinksWeb,
      .button = &TForm1::btnClearHistory,
      .custom = &TForm1::chkCustom_HistoryLinksWeb},
     {.box = &TForm1::chkTempInternet,
-     .value = ValuesOf(Category::TempInternetFiles).selection,
+     .value = RowOf(Category::TempInternetFiles).selectionValue,
      .category = Category::TempInternetFiles,
      .button = &TForm1::Button2,
      .custom = &TForm1::chkCustom_TempInternetFiles},
     {.box = &TForm1::chkClearCookies,
-     .value = ValuesOf(Category::Cookies).selection,
+     .value = RowOf(Category::Cookies).selectionValue,
      .category = Category::Cookies,
      .button = &TForm1::btnClearCookies,
      .custom = &TForm1::chkCustom_Cookies},
     {.box = &TForm1::chkClearTypedURLs,
-     .value = ValuesOf(Category::TypedURLs).selection,
+     .value = RowOf(Category::TypedURLs).selectionValue,
      .category = Category::TypedURLs,
      .button = &TForm1::btnClearTypedURLs,
      .custom = &TForm1::chkCustom_TypedURLs},
     {.box = &TForm1::chkRecentLinks,
-     .value = ValuesOf(Category::HistoryLinksDoc).selection,
+     .value = RowOf(Category::HistoryLinksDoc).selectionValue,
      .category = Category::HistoryLinksDoc,
      .button = &TForm1::btnClearRecent,
      .custom = &TForm1::chkCustom_HistoryLinksDoc},
     {.box = &TForm1::chkClearTemp,
-     .value = ValuesOf(Category::TemporaryFiles).selection,
+     .value = RowOf(Category::TemporaryFiles).selectionValue,
      .category = Category::TemporaryFiles,
      .button = &TForm1::btnTemporary,
      .custom = &TForm1::chkCustom_Temporary},
     {.box = &TForm1::chkClearTypedWordsInRun,
-     .value = ValuesOf(Category::TypedWordsOnRun).selection,
+     .value = RowOf(Category::TypedWordsOnRun).selectionValue,
      .category = Category::TypedWordsOnRun,
      .button = &TForm1::btnClearTypedWordsInRun,
      .custom = &TForm1::chkCustom_TypedWordsInRun},
 
-    {.box = &TForm1::chkCustom_HistoryLinksWeb, .value = ValuesOf(Category::HistoryLinksWeb).custom},
-    {.box = &TForm1::chkCustom_Cookies, .value = ValuesOf(Category::Cookies).custom},
-    {.box = &TForm1::chkCustom_TypedURLs, .value = ValuesOf(Category::TypedURLs).custom},
-    {.box = &TForm1::chkCustom_TempInternetFiles, .value = ValuesOf(Category::TempInternetFiles).custom},
-    {.box = &TForm1::chkCustom_Temporary, .value = ValuesOf(Category::TemporaryFiles).custom},
-    {.box = &TForm1::chkCustom_HistoryLinksDoc, .value = ValuesOf(Category::HistoryLinksDoc).custom},
-    {.box = &TForm1::chkCustom_TypedWordsInRun, .value = ValuesOf(Category::TypedWordsOnRun).custom},
+    {.box = &TForm1::chkCustom_HistoryLinksWeb, .value = RowOf(Category::HistoryLinksWeb).customValue},
+    {.box = &TForm1::chkCustom_Cookies, .value = RowOf(Category::Cookies).customValue},
+    {.box = &TForm1::chkCustom_TypedURLs, .value = RowOf(Category::TypedURLs).customValue},
+    {.box = &TForm1::chkCustom_TempInternetFiles, .value = RowOf(Category::TempInternetFiles).customValue},
+    {.box = &TForm1::chkCustom_Temporary, .value = RowOf(Category::TemporaryFiles).customValue},
+    {.box = &TForm1::chkCustom_HistoryLinksDoc, .value = RowOf(Category::HistoryLinksDoc).customValue},
+    {.box = &TForm1::chkCustom_TypedWordsInRun, .value = RowOf(Category::TypedWordsOnRun).customValue},
 
     {.box = &TForm1::chkRunWhenWinStarts, .value = texts::ValRunOnStartup, .rule = SaveRule::RunWhenWinStarts},
     {.box = &TForm1::chkExecuteClearStart, .value = texts::ValExecuteClearStart, .rule = SaveRule::Execution},
     {.box = &TForm1::chkExecuteClearShutDown, .value = texts::ValExecuteClearShutDown, .rule = SaveRule::Execution},
 
-    {.radio = &TForm1::rbtnClearAll, .value = texts::ValClearAllMode, .rule = SaveRule::ExecutionMode},
-    {.radio = &TForm1::rbtnClearSelected, .value = texts::ValClearSelectedMode, .rule = SaveRule::ExecutionMode},
-    {.radio = &TForm1::rbtnClearNotSelected, .value = texts::ValClearNotSelectedMode, .rule = SaveRule::ExecutionMode},
-    {.radio = &TForm1::rbtnCustom, .value = texts::ValCustomMode, .rule = SaveRule::ExecutionMode},
+    {.radio = &TForm1::rbtnClearAll, .value = ValueOf(Execution::ClearAll), .rule = SaveRule::ExecutionMode},
+    {.radio = &TForm1::rbtnClearSelected, .value = ValueOf(Execution::ClearSelected), .rule = SaveRule::ExecutionMode},
+    {.radio = &TForm1::rbtnClearNotSelected,
+     .value = ValueOf(Execution::ClearNotSelected),
+     .rule = SaveRule::ExecutionMode},
+    {.radio = &TForm1::rbtnCustom, .value = ValueOf(Execution::Custom), .rule = SaveRule::ExecutionMode},
 
     {.box = &TForm1::chkXPmenu, .value = texts::ValXPmenu, .onAtDesign = true},
     {.box = &TForm1::chkInTray, .value = texts::ValCheckInTray, .rule = SaveRule::InTray},
@@ -100,6 +102,6 @@ inline constexpr OptionRow kOptionTable[] = {
 };
 
 // The row of a category's selection box.
-const OptionRow& CategoryRow(Category category);
+const OptionRow& OptionRowOf(Category category);
 
 }  // namespace purgelet

@@ -17,7 +17,7 @@ namespace {
 const char* SwitchText(bool on) { return on ? "1" : "0"; }
 }  // namespace
 
-const OptionRow& CategoryRow(Category category) {
+const OptionRow& OptionRowOf(Category category) {
     for (const OptionRow& row : kOptionTable)
         if (row.button && row.category == category) return row;
     return kOptionTable[0];

@@ -593,7 +593,7 @@ TEST(CommandHostile, AnEntryTheCacheKeepsKeepsItsFile) {
     const std::string inUse = ts::AddNormalEntry("http://in-use.example/a.htm");
     const std::string other = ts::AddNormalEntry("http://other.example/b.htm");
     ASSERT_FALSE(inUse.empty() || other.empty());
-    CleaningSite site = CleaningSite::OfThisSystem();
+    CleaningSite site = SiteOfThisSystem();
     site.deleteEntry = DeleteUnlessInUse;
     Captured output;
     EXPECT_EQ(RunCmd(site, {L"clear", L"internet-cache", L"--json"}, output), kExitKept) << output.err;

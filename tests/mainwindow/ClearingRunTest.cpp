@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "cleaner/CategoryPlan.h"
-#include "cleaner/Clearing.h"
+#include "cleaner/Categories.h"
+#include "cleaner/HistoryStore.h"
 #include "cookies/CookieListWindow.h"
 #include "cookies/CookieTestHelpers.h"
 #include "mainwindow/MainWindow.h"

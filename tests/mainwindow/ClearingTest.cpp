@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "cleaner/CategoryPlan.h"
-#include "cleaner/Clearing.h"
+#include "cleaner/Categories.h"
+#include "cleaner/HistoryStore.h"
 #include "cleaner/FolderRefusal.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
@@ -102,10 +103,7 @@ struct TmpVariable {
     wchar_t saved[MAX_PATH] = {};
 };
 
-bool NoFlagSet(NtCategoryFlags flags) {
-    NtCategoryFlags none;
-    return std::memcmp(&flags, &none, sizeof(flags)) == 0;
-}
+bool NoFlagSet(NtCategoryFlags flags) { return !flags.Any(); }
 
 }  // namespace
 
@@ -222,7 +220,8 @@ TEST_F(ClearingTest, NtRunWithoutAProfileFolderKeepsItsFlagsForARunThatFindsOne)
     EXPECT_EQ(w.Log().Lines(), stopped);
     w.btnClearRecent.Click();
     EXPECT_EQ(w.Log().Lines(), stopped);
-    EXPECT_TRUE(fx.state.ntFlags.temporaryFiles && fx.state.ntFlags.historyLinksDoc);
+    EXPECT_TRUE(fx.state.ntFlags.Has(IndexOf(Category::TemporaryFiles)) &&
+                fx.state.ntFlags.Has(IndexOf(Category::HistoryLinksDoc)));
     EXPECT_TRUE(Exists(profiles + "Recent\\keep.txt"));
     EXPECT_FALSE(w.HourglassShown());
 

@@ -2,10 +2,11 @@
 // the ways WinInet can.
 #include <gtest/gtest.h>
 
-#include "CookieTestHelpers.h"
+#include "cleaner/UrlCacheEntries.h"
+#include "support/FakeCache.h"
 
 using namespace purgelet;
-using namespace cookie_tests;
+using namespace testing_support;
 
 namespace {
 FakeCache ThreeEntries() {
