@@ -40,6 +40,8 @@ constexpr wchar_t kHelp[] =
     L"Exit codes: 0 done; 1 done, but something was kept (in use, refused, a value that\r\n"
     L"would not go); 2 usage error; 3 nothing could be done (the reason is on standard error).\r\n";
 
+constexpr wchar_t kNothingChosen[] = L"Nothing is chosen for the unattended clearing: see the Settings page, Execution";
+
 // The usage, with the categories' names from the table.
 std::wstring Usage() {
     std::wstring usage = kUsage;
@@ -214,6 +216,8 @@ Request Parse(const std::vector<std::wstring>& args) {
             request.json = true;
         } else if (lower == L"--quiet" && request.verb == Verb::Clear) {
             request.quiet = true;
+        } else if (lower == L"--quiet") {
+            throw UsageError{L"The option --quiet belongs to clear: " + arg};
         } else if (lower == L"--all" && selecting) {
             request.all = true;
         } else if (lower == L"--chosen" && selecting) {
@@ -223,6 +227,8 @@ Request Parse(const std::vector<std::wstring>& args) {
         } else if (const auto category = CategoryNamed(lower); category && selecting) {
             if (std::find(request.named.begin(), request.named.end(), *category) == request.named.end())
                 request.named.push_back(*category);
+        } else if (category) {
+            throw UsageError{L"list takes no categories: " + arg};
         } else {
             throw UsageError{L"Unknown category: " + arg};
         }
@@ -417,10 +423,14 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     const bool preview = request.verb == Verb::Preview;
     const std::vector<Category> categories = Selected(request, site, settingsKey);
     if (categories.empty()) {
-        if (request.json)
-            output.Out(ReportJson(preview, {}, kExitDone));
-        else if (!request.quiet)
-            output.Out(L"The stored settings choose no clearing: nothing to do.\r\n");
+        // Said even when quiet: a scheduled clearing that never clears
+        // anything must not look like one that works.
+        output.Err(std::wstring(kNothingChosen) + L"\r\n");
+        if (request.json) {
+            std::wstring json = ReportJson(preview, {}, kExitDone);
+            json.insert(json.rfind(L'}'), L", \"nothingChosen\": " + JsonString(kNothingChosen));
+            output.Out(json);
+        }
         return kExitDone;
     }
     if (const std::string why = WhyNotPossible(categories, site); !why.empty()) {
@@ -479,18 +489,29 @@ void StandardOutput::Err(std::wstring_view text) { Write(err_, errConsole_, text
 
 int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, const std::string& settingsKey,
                CommandOutput& output) {
+    // With --json there is one document whatever happens: a usage error and
+    // an error that stops the run give one with the error and the exit code.
+    const bool json =
+        std::any_of(args.begin(), args.end(), [](const std::wstring& a) { return Lower(a) == L"--json"; });
+    const std::wstring command = args.empty() ? std::wstring() : Lower(args[0]);
+    const auto failed = [&](const std::wstring& message, int code) {
+        if (json)
+            output.Out(L"{\"command\": " + (command.empty() ? std::wstring(L"null") : JsonString(command)) +
+                       L", \"error\": " + JsonString(message) + L", \"exitCode\": " + std::to_wstring(code) + L"}\r\n");
+        return code;
+    };
     Request request;
     try {
         request = Parse(args);
     } catch (const UsageError& e) {
         output.Err(e.message + L"\r\n" + Usage());
-        return kExitUsage;
+        return failed(e.message, kExitUsage);
     }
     try {
         return Run(request, site, settingsKey, output);
     } catch (const std::exception& e) {
         output.Err(L"Stopped: " + Widen(e.what()) + L"\r\n");
-        return kExitImpossible;
+        return failed(L"Stopped: " + Widen(e.what()), kExitImpossible);
     }
 }
 

@@ -602,3 +602,36 @@ TEST(CommandHostile, AnEntryTheCacheKeepsKeepsItsFile) {
     EXPECT_FALSE(ts::Exists(other));
     ts::ClearUrlCache();
 }
+
+// With --json every way out prints one document that carries the error and
+// the exit code; a clearing with nothing chosen says so, quiet or not.
+TEST_F(CommandXp, EveryExitPathPrintsOneJsonDocument) {
+    ts::RegSetDword(ts::SettingsKey() + "\\stopper", "x", 1);  // the settings key exists
+    const struct {
+        std::vector<std::wstring> args;
+        int code;
+    } paths[] = {
+        {{L"clear", L"nonsense", L"--json"}, kExitUsage},
+        {{L"--json"}, kExitUsage},
+        {{L"preview", L"--all", L"--quiet", L"--json"}, kExitUsage},
+        {{L"list", L"temp", L"--json"}, kExitUsage},
+        {{L"clear", L"--all", L"--chosen", L"--json"}, kExitUsage},
+    };
+    for (const auto& path : paths) {
+        EXPECT_EQ(RunCmd(site, path.args, output), path.code) << Narrow(path.args[0]);
+        const Json document = Parsed(output.out);
+        EXPECT_EQ(document.N("exitCode"), static_cast<std::uint64_t>(path.code));
+        EXPECT_EQ(document["error"].kind, Json::String);
+        EXPECT_FALSE(output.err.empty());
+    }
+    // A mode value of another type than text, as a policy writes it, stops the run.
+    ts::RegSetDword(ts::SettingsKey(), texts::ValClearAllMode.Text(), 1);
+    EXPECT_EQ(RunCmd(site, {L"clear", L"--chosen", L"--json"}, output), kExitImpossible);
+    EXPECT_EQ(Parsed(output.out).N("exitCode"), static_cast<std::uint64_t>(kExitImpossible));
+    EXPECT_NE(Parsed(output.out)["error"].text.find(texts::ValClearAllMode.Text()), std::string::npos) << output.out;
+
+    ts::RegDeleteTree(ts::SettingsKey());
+    EXPECT_EQ(RunCmd(site, {L"clear", L"--chosen", L"--quiet", L"--json"}, output), kExitDone);
+    EXPECT_FALSE(output.err.empty()) << "nothing chosen is said, also when quiet";
+    EXPECT_EQ(Parsed(output.out)["nothingChosen"].kind, Json::String);
+}
