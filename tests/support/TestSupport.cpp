@@ -141,43 +141,46 @@ namespace {
 // lists as a plain file, and attribute changes or deletion by name act on its
 // target; its final path names where the target lies, so such an entry (and
 // any reparse point) is left alone.
-bool LiesWhereListed(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+bool LiesWhereListed(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    char final[1024];
-    DWORD n = GetFinalPathNameByHandleA(h, final, sizeof(final), FILE_NAME_NORMALIZED);
+    wchar_t final[1024];
+    DWORD n = GetFinalPathNameByHandleW(h, final, 1024, FILE_NAME_NORMALIZED);
     CloseHandle(h);
-    if (n == 0 || n >= sizeof(final)) return false;
-    std::string got(final, n);
-    if (got.rfind("\\\\?\\", 0) == 0) got.erase(0, 4);
-    return lstrcmpiA(got.c_str(), path.c_str()) == 0;
+    if (n == 0 || n >= 1024) return false;
+    std::wstring got(final, n);
+    if (got.rfind(L"\\\\?\\", 0) == 0) got.erase(0, 4);
+    return CompareStringOrdinal(got.c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Wide throughout, so that names outside the code page go too.
+void RemoveTreeWide(const std::wstring& path) {
+    std::wstring base = path;
+    if (!base.empty() && base.back() != L'\\') base += L'\\';
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((base + L"*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = base + name;
+            // Links are never followed, reset or removed here.
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !LiesWhereListed(full)) continue;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTreeWide(full);
+            else
+                DeleteFileW(full.c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(path.c_str());
 }
 }  // namespace
 
-void RemoveTree(const std::string& path) {
-    std::string base = path;
-    if (!base.empty() && base.back() != '\\') base += '\\';
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((base + "*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = base + name;
-            // Links are never followed, reset or removed here.
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !LiesWhereListed(full)) continue;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
-}
+void RemoveTree(const std::string& path) { RemoveTreeWide(purgelet::Widen(path)); }
 
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
