@@ -115,9 +115,9 @@ struct CategoryReport {
     // Links left in place, and sub-folders that stay (the program's own, or
     // held by another program).
     std::uint64_t keptLinks = 0, keptFolders = 0;
-    std::vector<KeptItem> kept;         // the first hundred or so
+    std::vector<KeptItem> kept;          // the first hundred or so
     std::vector<FolderReport> byFolder;  // each planned folder's own numbers, in the plan's order
-    std::string error;                  // set when an error ended the category
+    std::string error;                   // set when an error ended the category
 
     bool SomethingKept() const {
         return keptFiles || keptEntries || keptValues || refusedFolders || keptLinks || keptFolders || !error.empty();

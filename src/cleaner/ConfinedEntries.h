@@ -93,7 +93,7 @@ public:
         Denied,      // kept: the right to delete it, or to reset its attributes, is denied
         OtherNames,  // kept: read-only, and its attributes are shared with other names
         Elsewhere,   // it does not lie where its name says: left wholly alone
-        Vanished,   // another program deleted it meanwhile
+        Vanished,    // another program deleted it meanwhile
     };
 
     // Deletes the file name of the folder being worked on (its handle is

@@ -170,8 +170,9 @@ struct Counts {
         object["cacheEntries"] = cacheEntries;
         object["values"] = values;
         object["bytes"] = bytes;
-        object["kept"] = {{"files", keptFiles},           {"cacheEntries", keptEntries}, {"values", keptValues},
-                          {"refusedFolders", refusedFolders}, {"links", keptLinks},          {"folders", keptFolders}};
+        object["kept"] = {{"files", keptFiles},   {"cacheEntries", keptEntries},
+                          {"values", keptValues}, {"refusedFolders", refusedFolders},
+                          {"links", keptLinks},   {"folders", keptFolders}};
     }
 };
 
@@ -250,7 +251,7 @@ Request Parse(const std::vector<std::wstring>& args) {
 // How a preview or a clear took its categories, and for --chosen the stored mode.
 struct Selection {
     std::vector<Category> categories;
-    const char* way = "named";       // "all", "chosen" or "named"
+    const char* way = "named";      // "all", "chosen" or "named"
     std::optional<Execution> mode;  // with --chosen
 };
 
@@ -343,7 +344,8 @@ Json ListJson(const CleaningSite& site) {
              {"title", Utf8(row.title)},
              {"historyStore", plan.historyStore},
              {"cacheKind", plan.cacheKind ? Json(CacheKindKey(*plan.cacheKind)) : Json(nullptr)},
-             {"registryKey", plan.registryKey ? Json("HKEY_CURRENT_USER\\" + Utf8(Widen(plan.registryKey))) : Json(nullptr)},
+             {"registryKey",
+              plan.registryKey ? Json("HKEY_CURRENT_USER\\" + Utf8(Widen(plan.registryKey))) : Json(nullptr)},
              {"folders", std::move(folders)}});
     }
     document["categories"] = std::move(categories);

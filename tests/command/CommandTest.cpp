@@ -59,9 +59,12 @@ Json Parsed(const std::string& text) {
 
 // The counts of a category or of the totals, as one comparable text.
 std::string Counts(const Json& t) {
-    return "files " + std::to_string(t.at("files").get<std::uint64_t>()) + ", folders " + std::to_string(t.at("folders").get<std::uint64_t>()) + ", entries " +
-           std::to_string(t.at("cacheEntries").get<std::uint64_t>()) + ", values " + std::to_string(t.at("values").get<std::uint64_t>()) + ", bytes " +
-           std::to_string(t.at("bytes").get<std::uint64_t>()) + ", kept files " + std::to_string(t.at("kept").at("files").get<std::uint64_t>());
+    return "files " + std::to_string(t.at("files").get<std::uint64_t>()) + ", folders " +
+           std::to_string(t.at("folders").get<std::uint64_t>()) + ", entries " +
+           std::to_string(t.at("cacheEntries").get<std::uint64_t>()) + ", values " +
+           std::to_string(t.at("values").get<std::uint64_t>()) + ", bytes " +
+           std::to_string(t.at("bytes").get<std::uint64_t>()) + ", kept files " +
+           std::to_string(t.at("kept").at("files").get<std::uint64_t>());
 }
 
 class CommandXp : public ::testing::Test {
@@ -329,9 +332,15 @@ TEST_F(CommandProgram, DefaultLayoutPreviewEqualsClearAndNamesKeptFilesInUtf8) {
 
     EXPECT_EQ(Counts(clear.at("totals")), Counts(preview.at("totals")));
     // The entry's own file counts under the entry, not again as a file.
-    EXPECT_EQ(preview.at("totals").at("files").get<std::uint64_t>() - before.at("totals").at("files").get<std::uint64_t>(), 1u);
-    EXPECT_EQ(preview.at("totals").at("folders").get<std::uint64_t>() - before.at("totals").at("folders").get<std::uint64_t>(), 1u);
-    EXPECT_EQ(preview.at("totals").at("cacheEntries").get<std::uint64_t>() - before.at("totals").at("cacheEntries").get<std::uint64_t>(), 2u);
+    EXPECT_EQ(
+        preview.at("totals").at("files").get<std::uint64_t>() - before.at("totals").at("files").get<std::uint64_t>(),
+        1u);
+    EXPECT_EQ(preview.at("totals").at("folders").get<std::uint64_t>() -
+                  before.at("totals").at("folders").get<std::uint64_t>(),
+              1u);
+    EXPECT_EQ(preview.at("totals").at("cacheEntries").get<std::uint64_t>() -
+                  before.at("totals").at("cacheEntries").get<std::uint64_t>(),
+              2u);
     EXPECT_FALSE(ts::Exists(page));
     bool named = false;
     for (const Json& category : clear.at("categories"))
