@@ -17,7 +17,8 @@ std::string Narrow(const std::wstring& text);
 // converted (a path is never named by a replacement).
 std::optional<std::wstring> WidenPath(const std::string& text);
 
-// Wide text as UTF-8.
+// Wide text as UTF-8, and back.
 std::string Utf8(std::wstring_view text);
+std::wstring FromUtf8(std::string_view text);
 
 }  // namespace purgelet

@@ -13,8 +13,28 @@ namespace {
 
 constexpr std::size_t kMaxKeptLines = 100;
 
-void AddKept(CategoryReport& report, std::wstring line) {
-    if (report.kept.size() < kMaxKeptLines) report.kept.push_back(std::move(line));
+void AddKept(CategoryReport& report, KeptReason reason, std::wstring path, Refusal refusal = {},
+             std::wstring really = {}) {
+    if (report.kept.size() < kMaxKeptLines)
+        report.kept.push_back({reason, std::move(path), refusal, std::move(really)});
+}
+
+KeptReason ReasonOf(LeftAs why) {
+    switch (why) {
+        case LeftAs::InUse:
+            return KeptReason::InUse;
+        case LeftAs::Denied:
+            return KeptReason::Denied;
+        case LeftAs::OtherNames:
+            return KeptReason::OtherNames;
+        case LeftAs::Link:
+            return KeptReason::Link;
+        case LeftAs::OwnFolder:
+            return KeptReason::OwnFolder;
+        case LeftAs::FolderInUse:
+            break;
+    }
+    return KeptReason::FolderInUse;
 }
 
 // Judges a planned folder by its name as configured (and what that is, with a guard).
@@ -152,8 +172,7 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
         report.bytes += cache.bytes;
         report.keptEntries = cache.kept;
         for (const KeptEntry& kept : cache.keptNames)
-            AddKept(report, std::wstring(L"cache entry kept: ") +
-                                (kept.outside ? L"its file is outside the cache: " : L"") + Widen(kept.name));
+            AddKept(report, kept.outside ? KeptReason::OutsideCache : KeptReason::EntryKept, Widen(kept.name));
         if (progress) progress(report.cacheEntries);
     }
 
@@ -162,18 +181,25 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
         report.values = static_cast<std::uint64_t>(values.deleted);
         if (!values.opened && !values.missing) {
             ++report.keptValues;
-            AddKept(report, L"key not opened: HKEY_CURRENT_USER\\" + Widen(plan.registryKey));
+            AddKept(report, KeptReason::KeyNotOpened, L"HKEY_CURRENT_USER\\" + Widen(plan.registryKey));
         } else if (values.failures > 0 || !values.listedAll) {
             report.keptValues += static_cast<std::uint64_t>(values.failures > 0 ? values.failures : 1);
-            AddKept(report, L"values kept in HKEY_CURRENT_USER\\" + Widen(plan.registryKey));
+            AddKept(report, KeptReason::ValuesKept, L"HKEY_CURRENT_USER\\" + Widen(plan.registryKey));
         }
     }
 
     for (const PlannedFolder& planned : plan.folders) {
         if (planned.folder.empty()) continue;
-        if (planned.refusal) {
+        FolderReport& here = report.byFolder.emplace_back();
+        here.path = planned.named;
+        const auto refused = [&](Refusal why, const std::wstring& really) {
             ++report.refusedFolders;
-            AddKept(report, RefusedLineOf(planned.named, planned.refusal, planned.really));
+            here.refusal = why;
+            here.really = really;
+            AddKept(report, KeptReason::Refused, planned.named, why, really);
+        };
+        if (planned.refusal) {
+            refused(planned.refusal, planned.really);
             continue;
         }
         RemovalTally tally;
@@ -184,38 +210,81 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
                     {site.programFolder, planned.cacheIndexes, &*guard, &cache.keptFiles},
                     preview ? Walk::Count : Walk::Delete, tally);
         if (tally.refusal) {
-            ++report.refusedFolders;
-            AddKept(report, RefusedLineOf(planned.named, tally.refusal, tally.really));
+            refused(tally.refusal, tally.really);
             continue;
         }
+        here.files = tally.files;
+        here.folders = tally.folders;
+        here.bytes = tally.bytes;
+        here.keptFiles = tally.keptFiles;
+        here.keptLinks = tally.keptLinks;
+        here.keptFolders = tally.keptFolders;
         report.files += tally.files;
         report.folders += tally.folders;
         report.bytes += tally.bytes;
         report.keptFiles += tally.keptFiles;
         report.keptLinks += tally.keptLinks;
         report.keptFolders += tally.keptFolders;
-        for (const LeftEntry& entry : tally.kept) AddKept(report, KeptLineOf(entry));
+        for (const LeftEntry& entry : tally.kept) AddKept(report, ReasonOf(entry.why), entry.path);
     }
     return report;
 }
 
-std::wstring KeptLineOf(const LeftEntry& entry) {
-    switch (entry.why) {
-        case LeftAs::Link:
-            return L"link left in place: " + entry.path;
-        case LeftAs::OwnFolder:
-            return L"this program's own folder, left in place: " + entry.path;
-        case LeftAs::FolderInUse:
-            return L"folder in use or denied, left in place: " + entry.path;
-        case LeftAs::InUse:
+const wchar_t* KeptReasonName(KeptReason reason) {
+    switch (reason) {
+        case KeptReason::InUse:
+            return L"in-use";
+        case KeptReason::Denied:
+            return L"denied";
+        case KeptReason::OtherNames:
+            return L"other-names";
+        case KeptReason::Link:
+            return L"link";
+        case KeptReason::OwnFolder:
+            return L"own-folder";
+        case KeptReason::FolderInUse:
+            return L"folder-in-use";
+        case KeptReason::Refused:
+            return L"refused";
+        case KeptReason::EntryKept:
+            return L"entry-kept";
+        case KeptReason::OutsideCache:
+            return L"outside-cache";
+        case KeptReason::KeyNotOpened:
+            return L"key-not-opened";
+        case KeptReason::ValuesKept:
             break;
     }
-    return L"in use or denied: " + entry.path;
+    return L"values-kept";
 }
 
-std::wstring RefusedLineOf(const std::wstring& named, Refusal why, const std::wstring& really) {
-    return L"refused: " + named + (really.empty() ? L"" : L", which is " + really) + L" (" + Widen(RefusalReason(why)) +
-           L")";
+std::wstring KeptLineOf(const KeptItem& item) {
+    switch (item.reason) {
+        case KeptReason::InUse:
+            return L"in use: " + item.path;
+        case KeptReason::Denied:
+            return L"denied: " + item.path;
+        case KeptReason::OtherNames:
+            return L"read-only with other names: " + item.path;
+        case KeptReason::Link:
+            return L"link left in place: " + item.path;
+        case KeptReason::OwnFolder:
+            return L"this program's own folder, left in place: " + item.path;
+        case KeptReason::FolderInUse:
+            return L"folder in use or denied, left in place: " + item.path;
+        case KeptReason::Refused:
+            return L"refused: " + item.path + (item.really.empty() ? L"" : L", which is " + item.really) + L" (" +
+                   Widen(RefusalReason(item.refusal)) + L")";
+        case KeptReason::EntryKept:
+            return L"cache entry kept: " + item.path;
+        case KeptReason::OutsideCache:
+            return L"cache entry kept: its file is outside the cache: " + item.path;
+        case KeptReason::KeyNotOpened:
+            return L"key not opened: " + item.path;
+        case KeptReason::ValuesKept:
+            break;
+    }
+    return L"values kept in " + item.path;
 }
 
 std::string LeftLine(const std::string& what, const RemovalTally& tally) {

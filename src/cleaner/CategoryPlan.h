@@ -68,6 +68,43 @@ std::string WhyNotPossible(const std::vector<Category>& categories, const Cleani
 // found and is there (the NT run stops whole without it).
 bool ProfileFolderFound(const FolderSet& folders, const std::string& windowsFolder);
 
+// Why something a category run met stays.
+enum class KeptReason {
+    InUse,         // a file held by another program without delete sharing
+    Denied,        // a file whose deletion is denied
+    OtherNames,    // a read-only file with other names, whose attributes they share
+    Link,          // a link, or an entry that does not lie where it was listed, left in place
+    OwnFolder,     // this program's own folder, left in place
+    FolderInUse,   // a sub-folder held by another program, or denied
+    Refused,       // a folder never emptied (a root, a guarded folder, a relative name)
+    EntryKept,     // a URL cache entry the cache would not delete
+    OutsideCache,  // a URL cache entry whose file lies outside the cache
+    KeyNotOpened,  // a registry key that would not open
+    ValuesKept,    // registry values that would not go
+};
+// The reason as scripts read it ("in-use", "other-names", ...).
+const wchar_t* KeptReasonName(KeptReason reason);
+
+// One thing that stays.
+struct KeptItem {
+    KeptReason reason{};
+    // The file or folder; the cache entry's name; the registry key.
+    std::wstring path;
+    // For a refused folder: why, and where it really lies when that is not
+    // where its name says.
+    Refusal refusal;
+    std::wstring really;
+};
+
+// What an emptying of one of a category's folders removed, or would remove.
+struct FolderReport {
+    std::wstring path;  // as configured
+    std::uint64_t files = 0, folders = 0, bytes = 0;
+    std::uint64_t keptFiles = 0, keptLinks = 0, keptFolders = 0;
+    Refusal refusal;  // set when it was refused: nothing was done in it
+    std::wstring really;
+};
+
 // What a category run removed, or a preview would remove.
 struct CategoryReport {
     Category category{};
@@ -78,8 +115,9 @@ struct CategoryReport {
     // Links left in place, and sub-folders that stay (the program's own, or
     // held by another program).
     std::uint64_t keptLinks = 0, keptFolders = 0;
-    std::vector<std::wstring> kept;  // one line each, the first hundred or so
-    std::string error;               // set when an error ended the category
+    std::vector<KeptItem> kept;          // the first hundred or so
+    std::vector<FolderReport> byFolder;  // each planned folder's own numbers, in the plan's order
+    std::string error;                   // set when an error ended the category
 
     bool SomethingKept() const {
         return keptFiles || keptEntries || keptValues || refusedFolders || keptLinks || keptFolders || !error.empty();
@@ -99,9 +137,7 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
 // use are not told there); empty when nothing was.
 std::string LeftLine(const std::string& what, const RemovalTally& tally);
 
-// One line of a report for what stays of a walk.
-std::wstring KeptLineOf(const LeftEntry& entry);
-// One line of a report for a refused folder.
-std::wstring RefusedLineOf(const std::wstring& named, Refusal why, const std::wstring& really);
+// One line of a report for what stays.
+std::wstring KeptLineOf(const KeptItem& item);
 
 }  // namespace purgelet

@@ -33,6 +33,8 @@ namespace {
 constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034);
 constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003A);
 constexpr NTSTATUS kDeletePending = static_cast<NTSTATUS>(0xC0000056);
+constexpr NTSTATUS kSharingViolation = static_cast<NTSTATUS>(0xC0000043);
+constexpr NTSTATUS kFileLocked = static_cast<NTSTATUS>(0xC0000054);
 
 // The longest name a UNICODE_STRING holds.
 constexpr std::size_t kLongestPath = 32767;
@@ -187,11 +189,16 @@ ConfinedFolder::FileOutcome ConfinedFolder::DeleteFileEntry(HANDLE folder, std::
     if (file.vanished) return FileOutcome::Vanished;
     if (file.handle && MarkForDeletion(file.handle.Get())) return FileOutcome::Gone;  // gone as the handle closes
     // Read-only, or held by another program: archive only, then once more.
-    if (!ResetToArchive(folder, name, &file.handle, Kind::File)) return FileOutcome::Kept;
+    if (!ResetToArchive(folder, name, &file.handle, Kind::File)) return KeptAs(file, true);
     if (!file.handle) file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
     if (file.elsewhere) return FileOutcome::Elsewhere;
     if (file.vanished) return FileOutcome::Vanished;
-    return file.handle && MarkForDeletion(file.handle.Get()) ? FileOutcome::Gone : FileOutcome::Kept;
+    return file.handle && MarkForDeletion(file.handle.Get()) ? FileOutcome::Gone : KeptAs(file, false);
+}
+
+ConfinedFolder::FileOutcome ConfinedFolder::KeptAs(const Entry& file, bool readOnly) {
+    if (!file.handle) return file.inUse ? FileOutcome::InUse : FileOutcome::Denied;
+    return readOnly && HasOtherNames(file.handle.Get()) ? FileOutcome::OtherNames : FileOutcome::Denied;
 }
 
 ConfinedFolder::FileOutcome ConfinedFolder::FileEntryWouldGo(HANDLE folder, std::wstring_view name, DWORD attributes) {
@@ -199,10 +206,10 @@ ConfinedFolder::FileOutcome ConfinedFolder::FileEntryWouldGo(HANDLE folder, std:
     if (file.elsewhere) return FileOutcome::Elsewhere;
     if (file.vanished) return FileOutcome::Vanished;
     // Not to be opened for deletion: held without delete sharing, or denied.
-    if (!file.handle) return FileOutcome::Kept;
+    if (!file.handle) return KeptAs(file, false);
     // A read-only file goes once its attributes are reset, which is never
     // done through a name that shares them with others.
-    if ((attributes & FILE_ATTRIBUTE_READONLY) && HasOtherNames(file.handle.Get())) return FileOutcome::Kept;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && HasOtherNames(file.handle.Get())) return FileOutcome::OtherNames;
     return FileOutcome::Gone;
 }
 
@@ -238,6 +245,7 @@ ConfinedFolder::Entry ConfinedFolder::OpenEntry(HANDLE folder, std::wstring_view
     const NTSTATUS status = NtOpenFile(&h, access | SYNCHRONIZE, &attributes, &io, share, options);
     if (!NT_SUCCESS(status)) {
         entry.vanished = status == kNameNotFound || status == kPathNotFound || status == kDeletePending;
+        entry.inUse = status == kSharingViolation || status == kFileLocked;
         return entry;
     }
     entry.handle = Handle(h);

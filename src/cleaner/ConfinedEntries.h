@@ -78,6 +78,7 @@ public:
         Handle handle;
         bool elsewhere = false;  // opened, but it does not lie where its name says
         bool vanished = false;   // gone meanwhile, or going: deleted by another program
+        bool inUse = false;      // not opened: another program holds it without the sharing asked for
     };
     // Opens name relative to folder (the handle of the folder being worked
     // on) without following links, and keeps it only when it lies where its
@@ -88,9 +89,11 @@ public:
     // What became of a file, or in a preview would.
     enum class FileOutcome {
         Gone,
-        Kept,       // held by another program, denied, or read-only with other names
-        Elsewhere,  // it does not lie where its name says: left wholly alone
-        Vanished,   // another program deleted it meanwhile
+        InUse,       // kept: held by another program without delete sharing
+        Denied,      // kept: the right to delete it, or to reset its attributes, is denied
+        OtherNames,  // kept: read-only, and its attributes are shared with other names
+        Elsewhere,   // it does not lie where its name says: left wholly alone
+        Vanished,    // another program deleted it meanwhile
     };
 
     // Deletes the file name of the folder being worked on (its handle is
@@ -123,6 +126,8 @@ public:
 
 private:
     bool LiesAt(HANDLE handle, std::wstring_view name);
+    // Why a file that would not go stays, as its last opening for deletion tells.
+    static FileOutcome KeptAs(const Entry& file, bool readOnly);
     std::optional<std::wstring_view> FinalPath(HANDLE handle, std::size_t expectedLength);
     std::optional<std::wstring_view> FinalPathFromObjectName(HANDLE handle);
 

@@ -294,8 +294,11 @@ private:
         } else if (tally_) {
             std::wstring path = shown_;
             path.append(name);
-            if (outcome == FileOutcome::Kept) {
-                Note(LeftAs::InUse, name, false);
+            if (outcome == FileOutcome::InUse || outcome == FileOutcome::Denied || outcome == FileOutcome::OtherNames) {
+                Note(outcome == FileOutcome::InUse    ? LeftAs::InUse
+                     : outcome == FileOutcome::Denied ? LeftAs::Denied
+                                                      : LeftAs::OtherNames,
+                     name, false);
             } else if (tally_->countedElsewhere.empty() ||
                        !tally_->countedElsewhere.contains(CountedElsewhereKey(std::move(path)))) {
                 ++tally_->files;
@@ -309,7 +312,7 @@ private:
     // Notes what stays of an entry of the folder being worked on.
     void Note(LeftAs why, std::wstring_view name, bool folder) {
         if (!tally_) return;
-        (why == LeftAs::InUse ? tally_->keptFiles : why == LeftAs::Link ? tally_->keptLinks : tally_->keptFolders)++;
+        (IsFile(why) ? tally_->keptFiles : why == LeftAs::Link ? tally_->keptLinks : tally_->keptFolders)++;
         if (tally_->kept.size() >= kMaxKeptPaths) return;
         std::wstring path = shown_;
         path.append(name);

@@ -63,8 +63,10 @@ bool EmptyFolder(const std::wstring& folder, const Platform& platform, const Lea
 // listed left alone) that changes nothing and counts what would go.
 enum class Walk { Delete, Count };
 
-// What stays of what an emptying found, besides files in use.
-enum class LeftAs { InUse, Link, OwnFolder, FolderInUse };
+// What stays of what an emptying found, and why: files held by another
+// program, denied, or read-only with other names; links; sub-folders.
+enum class LeftAs { InUse, Denied, OtherNames, Link, OwnFolder, FolderInUse };
+constexpr bool IsFile(LeftAs why) { return why == LeftAs::InUse || why == LeftAs::Denied || why == LeftAs::OtherNames; }
 struct LeftEntry {
     LeftAs why;
     std::wstring path;

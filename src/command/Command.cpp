@@ -8,6 +8,8 @@
 #include <cwctype>
 #include <optional>
 
+#include <nlohmann/json.hpp>
+
 #include "base/Errors.h"
 #include "base/Handles.h"
 #include "core/Settings.h"
@@ -107,36 +109,37 @@ std::wstring PadLeft(const std::wstring& text, std::size_t width) {
 
 // JSON ---------------------------------------------------------------------------
 
-std::wstring JsonString(std::wstring_view text) {
-    std::wstring out = L"\"";
-    for (wchar_t c : text) {
-        switch (c) {
-            case L'"':
-                out += L"\\\"";
-                break;
-            case L'\\':
-                out += L"\\\\";
-                break;
-            case L'\n':
-                out += L"\\n";
-                break;
-            case L'\r':
-                out += L"\\r";
-                break;
-            case L'\t':
-                out += L"\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    wchar_t escaped[8];
-                    std::swprintf(escaped, 8, L"\\u%04x", static_cast<unsigned>(c));
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
+using Json = nlohmann::ordered_json;
+
+// The shape of the documents; raised only when a field changes meaning or goes.
+constexpr int kSchemaVersion = 1;
+
+Json TextOrNull(std::wstring_view text) { return text.empty() ? Json(nullptr) : Json(Utf8(text)); }
+
+// What every document starts with: its schema, the program and the system.
+Json DocumentHead(const CleaningSite& site, std::wstring_view command) {
+    Json document;
+    document["schemaVersion"] = kSchemaVersion;
+    document["program"] = {{"name", "PurgeletCmd"}, {"version", PURGELET_VERSION_TEXT}};
+    Json windows;
+    windows["family"] = site.folders.IsWin9x ? "9x" : "NT";
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (site.platform.getVersion && site.platform.getVersion(&version)) {
+        windows["version"] = std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion);
+        // The 9x family keeps other things in the build number's high word.
+        windows["build"] = site.folders.IsWin9x ? version.dwBuildNumber & 0xFFFF : version.dwBuildNumber;
+    } else {
+        windows["version"] = nullptr;
+        windows["build"] = nullptr;
     }
-    return out + L"\"";
+    document["windows"] = std::move(windows);
+    document["command"] = TextOrNull(command);
+    return document;
+}
+
+std::wstring Printed(const Json& document) {
+    return FromUtf8(document.dump(2, ' ', false, Json::error_handler_t::replace)) + L"\r\n";
 }
 
 // The counts of one category or of all, as both outputs show them.
@@ -160,12 +163,16 @@ struct Counts {
     std::uint64_t Kept() const {
         return keptFiles + keptEntries + keptValues + refusedFolders + keptLinks + keptFolders;
     }
-    std::wstring Json() const {
-        return L"\"files\": " + Number(files) + L", \"folders\": " + Number(folders) + L", \"cacheEntries\": " +
-               Number(cacheEntries) + L", \"values\": " + Number(values) + L", \"bytes\": " + Number(bytes) +
-               L", \"kept\": {\"files\": " + Number(keptFiles) + L", \"cacheEntries\": " + Number(keptEntries) +
-               L", \"values\": " + Number(keptValues) + L", \"refusedFolders\": " + Number(refusedFolders) +
-               L", \"links\": " + Number(keptLinks) + L", \"folders\": " + Number(keptFolders) + L"}";
+    // Adds the counts to a document's object.
+    void AddTo(Json& object) const {
+        object["files"] = files;
+        object["folders"] = folders;
+        object["cacheEntries"] = cacheEntries;
+        object["values"] = values;
+        object["bytes"] = bytes;
+        object["kept"] = {{"files", keptFiles},   {"cacheEntries", keptEntries},
+                          {"values", keptValues}, {"refusedFolders", refusedFolders},
+                          {"links", keptLinks},   {"folders", keptFolders}};
     }
 };
 
@@ -241,17 +248,29 @@ Request Parse(const std::vector<std::wstring>& args) {
     return request;
 }
 
+// How a preview or a clear took its categories, and for --chosen the stored mode.
+struct Selection {
+    std::vector<Category> categories;
+    const char* way = "named";      // "all", "chosen" or "named"
+    std::optional<Execution> mode;  // with --chosen
+};
+
 // The categories asked for, in the order the clearing takes them.
-std::vector<Category> Selected(const Request& request, const CleaningSite& site, const std::string& settingsKey) {
+Selection Selected(const Request& request, const std::string& settingsKey) {
+    Selection selection;
     if (request.chosen) {
-        const SettingsStore store(site.platform);
-        return StoredChoice([&](const std::string& name) { return store.ReadIniFromReg(settingsKey, name); });
+        const SettingsReader settings(settingsKey);
+        const auto read = [&settings](const std::string& name) { return settings(name); };
+        selection.way = "chosen";
+        selection.mode = StoredExecution(read);
+        selection.categories = StoredChoice(read);
+        return selection;
     }
-    std::vector<Category> selected;
+    if (request.all) selection.way = "all";
     for (Category category : ModeOrder())
         if (request.all || std::find(request.named.begin(), request.named.end(), category) != request.named.end())
-            selected.push_back(category);
-    return selected;
+            selection.categories.push_back(category);
+    return selection;
 }
 
 // Output ------------------------------------------------------------------------------
@@ -291,56 +310,111 @@ std::wstring ListText(const CleaningSite& site) {
     return text;
 }
 
-std::wstring ListJson(const CleaningSite& site) {
-    std::wstring json = L"{\"command\": \"list\", \"family\": ";
-    json += site.folders.IsWin9x ? L"\"9x\"" : L"\"NT\"";
-    json += L", \"categories\": [";
-    bool first = true;
-    const FolderGuard guard = GuardOf(site);
-    for (Category category : ModeOrder()) {
-        const CategoryRow& name = RowOf(category);
-        const CategoryPlan plan = PlanOf(category, site, &guard);
-        json += first ? L"\r\n  " : L",\r\n  ";
-        first = false;
-        json += L"{\"name\": " + JsonString(name.name) + L", \"title\": " + JsonString(name.title);
-        json += L", \"historyStore\": ";
-        json += plan.historyStore ? L"true" : L"false";
-        json += L", \"cacheEntries\": " + (plan.cacheKind ? JsonString(CacheKindName(*plan.cacheKind)) : L"null");
-        json += L", \"registryKey\": " +
-                (plan.registryKey ? JsonString(L"HKEY_CURRENT_USER\\" + Widen(plan.registryKey)) : L"null");
-        json += L", \"folders\": [";
-        bool firstFolder = true;
-        for (const PlannedFolder& f : plan.folders) {
-            if (f.folder.empty()) continue;
-            if (!firstFolder) json += L", ";
-            firstFolder = false;
-            json += L"{\"path\": " + JsonString(f.folder) + L", \"configured\": " +
-                    (!ReallyUnlessSame(f.folder, f.named).empty() ? JsonString(f.named) : L"null") + L", \"really\": " +
-                    (f.really.empty() ? L"null" : JsonString(f.really)) + L", \"refused\": " +
-                    (f.refusal ? JsonString(Widen(RefusalReason(f.refusal))) : L"null") + L"}";
-        }
-        json += L"]}";
+// The URL cache kind as scripts read it.
+const char* CacheKindKey(std::uint8_t kind) {
+    switch (kind) {
+        case kOrdinaryEntriesKind:
+            return "ordinary";
+        case kCookieEntriesKind:
+            return "cookies";
+        case kHistoryEntriesKind:
+            return "history";
+        default:
+            return "other";
     }
-    return json + L"\r\n]}\r\n";
 }
 
-std::wstring ReportJson(bool preview, const std::vector<CategoryReport>& reports, int exitCode) {
-    std::wstring json = L"{\"command\": ";
-    json += preview ? L"\"preview\"" : L"\"clear\"";
-    json += L", \"categories\": [";
+Json ListJson(const CleaningSite& site) {
+    Json document = DocumentHead(site, L"list");
+    Json categories = Json::array();
+    const FolderGuard guard = GuardOf(site);
+    for (Category category : ModeOrder()) {
+        const CategoryRow& row = RowOf(category);
+        const CategoryPlan plan = PlanOf(category, site, &guard);
+        Json folders = Json::array();
+        for (const PlannedFolder& f : plan.folders) {
+            if (f.folder.empty()) continue;
+            folders.push_back({{"path", Utf8(f.folder)},
+                               {"configured", TextOrNull(ReallyUnlessSame(f.folder, f.named).empty() ? L"" : f.named)},
+                               {"really", TextOrNull(f.really)},
+                               {"refused", f.refusal ? Json(Utf8(Widen(RefusalReason(f.refusal)))) : Json(nullptr)}});
+        }
+        categories.push_back(
+            {{"name", Utf8(row.name)},
+             {"title", Utf8(row.title)},
+             {"historyStore", plan.historyStore},
+             {"cacheKind", plan.cacheKind ? Json(CacheKindKey(*plan.cacheKind)) : Json(nullptr)},
+             {"registryKey",
+              plan.registryKey ? Json("HKEY_CURRENT_USER\\" + Utf8(Widen(plan.registryKey))) : Json(nullptr)},
+             {"folders", std::move(folders)}});
+    }
+    document["categories"] = std::move(categories);
+    document["error"] = nullptr;
+    document["exitCode"] = kExitDone;
+    return document;
+}
+
+const char* ModeKey(Execution mode) {
+    switch (mode) {
+        case Execution::ClearAll:
+            return "clear-all";
+        case Execution::ClearSelected:
+            return "clear-selected";
+        case Execution::ClearNotSelected:
+            return "clear-not-selected";
+        case Execution::Custom:
+            return "custom";
+        case Execution::None:
+            break;
+    }
+    return "none";
+}
+
+Json KeptItemJson(const KeptItem& item) {
+    return {{"path", Utf8(item.path)},
+            {"reason", Utf8(KeptReasonName(item.reason))},
+            {"refusal", item.refusal ? Json(Utf8(Widen(RefusalReason(item.refusal)))) : Json(nullptr)},
+            {"really", TextOrNull(item.really)}};
+}
+
+Json FolderJson(const FolderReport& folder) {
+    return {{"path", Utf8(folder.path)},
+            {"files", folder.files},
+            {"folders", folder.folders},
+            {"bytes", folder.bytes},
+            {"kept", {{"files", folder.keptFiles}, {"links", folder.keptLinks}, {"folders", folder.keptFolders}}},
+            {"refused", folder.refusal ? Json(Utf8(Widen(RefusalReason(folder.refusal)))) : Json(nullptr)},
+            {"really", TextOrNull(folder.really)}};
+}
+
+// The document of a preview or a clear: the run, each category, the totals.
+Json ReportJson(Json document, const Selection& selection, const std::vector<CategoryReport>& reports,
+                std::wstring_view nothingChosen, int exitCode) {
+    document["selection"] = selection.way;
+    document["mode"] = selection.mode ? Json(ModeKey(*selection.mode)) : Json(nullptr);
+    document["nothingChosen"] = TextOrNull(nothingChosen);
+    Json categories = Json::array();
     Counts totals;
-    bool first = true;
     for (const CategoryReport& r : reports) {
         totals.Add(r);
-        json += first ? L"\r\n  " : L",\r\n  ";
-        first = false;
-        json += L"{\"name\": " + JsonString(RowOf(r.category).name) + L", " + CountsOf(r).Json();
-        json += L", \"keptItems\": [";
-        for (std::size_t i = 0; i < r.kept.size(); ++i) json += (i ? L", " : L"") + JsonString(r.kept[i]);
-        json += L"], \"error\": " + (r.error.empty() ? std::wstring(L"null") : JsonString(Widen(r.error))) + L"}";
+        Json category;
+        category["name"] = Utf8(RowOf(r.category).name);
+        CountsOf(r).AddTo(category);
+        Json byFolder = Json::array(), kept = Json::array();
+        for (const FolderReport& folder : r.byFolder) byFolder.push_back(FolderJson(folder));
+        for (const KeptItem& item : r.kept) kept.push_back(KeptItemJson(item));
+        category["byFolder"] = std::move(byFolder);
+        category["keptItems"] = std::move(kept);
+        category["error"] = TextOrNull(Widen(r.error));
+        categories.push_back(std::move(category));
     }
-    json += L"\r\n], \"totals\": {" + totals.Json() + L"}, \"exitCode\": " + std::to_wstring(exitCode) + L"}\r\n";
-    return json;
+    document["categories"] = std::move(categories);
+    Json sums;
+    totals.AddTo(sums);
+    document["totals"] = std::move(sums);
+    document["error"] = nullptr;
+    document["exitCode"] = exitCode;
+    return document;
 }
 
 std::wstring ReportText(bool preview, const std::vector<CategoryReport>& reports) {
@@ -366,8 +440,8 @@ std::wstring ReportText(bool preview, const std::vector<CategoryReport>& reports
         if (r.kept.empty() && r.error.empty()) continue;
         if (!header) text += preview ? L"\r\nWould stay:\r\n" : L"\r\nKept:\r\n";
         header = true;
-        for (const std::wstring& line : r.kept)
-            text += L"  " + std::wstring(RowOf(r.category).name) + L": " + line + L"\r\n";
+        for (const KeptItem& item : r.kept)
+            text += L"  " + std::wstring(RowOf(r.category).name) + L": " + KeptLineOf(item) + L"\r\n";
         if (!r.error.empty())
             text += L"  " + std::wstring(RowOf(r.category).name) + L": error: " + Widen(r.error) + L"\r\n";
     }
@@ -404,6 +478,7 @@ private:
     std::wstring line_;
 };
 
+// Runs a request; its document, with --json, is printed here unless an error stops it.
 int Run(const Request& request, const CleaningSite& site, const std::string& settingsKey, CommandOutput& output) {
     switch (request.verb) {
         case Verb::Help:
@@ -414,43 +489,42 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
             output.Out(L"PurgeletCmd " + Widen(PURGELET_VERSION_TEXT) + L" (" + Widen(texts::ProgramName) + L")\r\n");
             return kExitDone;
         case Verb::List:
-            output.Out(request.json ? ListJson(site) : ListText(site));
+            output.Out(request.json ? Printed(ListJson(site)) : ListText(site));
             return kExitDone;
         case Verb::Preview:
         case Verb::Clear:
             break;
     }
     const bool preview = request.verb == Verb::Preview;
-    const std::vector<Category> categories = Selected(request, site, settingsKey);
-    if (categories.empty()) {
+    const Selection selection = Selected(request, settingsKey);
+    const Json head = DocumentHead(site, preview ? L"preview" : L"clear");
+    if (selection.categories.empty()) {
         // Said even when quiet: a scheduled clearing that never clears
         // anything must not look like one that works.
         output.Err(std::wstring(kNothingChosen) + L"\r\n");
-        if (request.json) {
-            std::wstring json = ReportJson(preview, {}, kExitDone);
-            json.insert(json.rfind(L'}'), L", \"nothingChosen\": " + JsonString(kNothingChosen));
-            output.Out(json);
-        }
+        if (request.json) output.Out(Printed(ReportJson(head, selection, {}, kNothingChosen, kExitDone)));
         return kExitDone;
     }
-    if (const std::string why = WhyNotPossible(categories, site); !why.empty()) {
+    if (const std::string why = WhyNotPossible(selection.categories, site); !why.empty()) {
         output.Err(Widen(why) + L"\r\n");
-        if (request.json)
-            output.Out(std::wstring(L"{\"command\": ") + (preview ? L"\"preview\"" : L"\"clear\"") + L", \"error\": " +
-                       JsonString(Widen(why)) + L", \"exitCode\": " + std::to_wstring(kExitImpossible) + L"}\r\n");
+        if (request.json) {
+            Json document = ReportJson(head, selection, {}, {}, kExitImpossible);
+            document["error"] = Utf8(Widen(why));
+            output.Out(Printed(document));
+        }
         return kExitImpossible;
     }
 
     // A preview lists the URL cache once for all its categories.
     std::optional<CacheListing> listing;
-    if (preview && std::any_of(categories.begin(), categories.end(),
+    if (preview && std::any_of(selection.categories.begin(), selection.categories.end(),
                                [&](Category category) { return PlanOf(category, site).cacheKind.has_value(); }))
         listing = ListUrlCache(site.cacheSource);
 
     std::vector<CategoryReport> reports;
     {
         Progress progress(output, output.ErrIsConsole() && !request.quiet);
-        for (Category category : categories) {
+        for (Category category : selection.categories) {
             progress.Show(category, 0);
             reports.push_back(RunCategory(
                 category, preview, site, [&](std::uint64_t count) { progress.Show(category, count); },
@@ -469,7 +543,7 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     for (const CategoryReport& r : reports)
         if (!r.error.empty()) output.Err(std::wstring(RowOf(r.category).name) + L": " + Widen(r.error) + L"\r\n");
     if (request.json)
-        output.Out(ReportJson(preview, reports, exitCode));
+        output.Out(Printed(ReportJson(head, selection, reports, {}, exitCode)));
     else if (!request.quiet)
         output.Out(ReportText(preview, reports));
     return exitCode;
@@ -495,9 +569,12 @@ int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, 
         std::any_of(args.begin(), args.end(), [](const std::wstring& a) { return Lower(a) == L"--json"; });
     const std::wstring command = args.empty() ? std::wstring() : Lower(args[0]);
     const auto failed = [&](const std::wstring& message, int code) {
-        if (json)
-            output.Out(L"{\"command\": " + (command.empty() ? std::wstring(L"null") : JsonString(command)) +
-                       L", \"error\": " + JsonString(message) + L", \"exitCode\": " + std::to_wstring(code) + L"}\r\n");
+        if (json) {
+            Json document = DocumentHead(site, command);
+            document["error"] = Utf8(message);
+            document["exitCode"] = code;
+            output.Out(Printed(document));
+        }
         return code;
     };
     Request request;

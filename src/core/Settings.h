@@ -3,6 +3,7 @@
 // HKEY_CURRENT_USER. Each call opens its own handle and closes it again.
 #include <string>
 
+#include "base/Handles.h"
 #include "core/Platform.h"
 
 namespace purgelet {
@@ -23,6 +24,20 @@ public:
 
 private:
     const Platform& platform_;
+};
+
+// The stored settings read from outside the window (the command line): the
+// key is opened once, for reading only; a missing key or value reads as
+// empty. A value of another type than text raises an error that names the
+// value, its type and the type it must have.
+class SettingsReader {
+public:
+    explicit SettingsReader(const std::string& keyPath);
+    std::string operator()(const std::string& name) const;
+
+private:
+    std::string keyPath_;
+    RegKey key_;
 };
 
 // Switches read as on only for exactly "1".
