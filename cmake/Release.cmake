@@ -7,7 +7,7 @@
 # The target `dist` writes into <build>/dist:
 #   Purgelet-<version>-setup.exe     the installer (installer/purgelet.nsi)
 #   Purgelet-<version>-portable.zip  the program, its command-line companion
-#                                    and its help file
+#                                    and its windowless twin, and its help file
 # scripts/package.sh builds it and copies both out.
 
 # The installer needs some of the program's fixed texts in plain form: the name
@@ -43,7 +43,8 @@ configure_file(${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet_version.h.in ${PURGELET_
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet.manifest.in ${PURGELET_GENERATED}/purgelet.manifest @ONLY)
 # The resource compiler looks for included and named files along these folders.
 target_include_directories(purgelet_core PUBLIC ${PURGELET_GENERATED})
-set_source_files_properties(${PURGELET_RC} ${CMAKE_CURRENT_SOURCE_DIR}/res/purgeletcmd.rc PROPERTIES
+set_source_files_properties(${PURGELET_RC} ${CMAKE_CURRENT_SOURCE_DIR}/res/purgeletcmd.rc
+                            ${CMAKE_CURRENT_SOURCE_DIR}/res/purgelettask.rc PROPERTIES
     OBJECT_DEPENDS "${PURGELET_GENERATED}/purgelet_version.h;${PURGELET_GENERATED}/purgelet.manifest")
 
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/installer/defines.nsh.in ${CMAKE_BINARY_DIR}/installer/defines.nsh @ONLY)
@@ -66,6 +67,7 @@ else()
         "-DDEFINES=${CMAKE_BINARY_DIR}/installer/defines.nsh"
         "-DPROGRAM_EXE=$<TARGET_FILE:Purgelet>"
         "-DCOMMAND_EXE=$<TARGET_FILE:PurgeletCmd>"
+        "-DTASK_EXE=$<TARGET_FILE:PurgeletTask>"
         "-DHELP_FILE=${PURGELET_HELP_SOURCE}"
         "-DICON_FILE=${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet.ico"
         "-DOUTFILE=${PURGELET_SETUP}"
@@ -75,13 +77,13 @@ if(NOT PURGELET_ZIP)
     set(make_zip ${CMAKE_COMMAND} -E echo "zip is missing: run scripts/deps.sh" COMMAND ${CMAKE_COMMAND} -E false)
 else()
     set(make_zip ${PURGELET_ZIP} -q -j -X ${PURGELET_PORTABLE} $<TARGET_FILE:Purgelet> $<TARGET_FILE:PurgeletCmd>
-        ${PURGELET_HELP_SOURCE})
+        $<TARGET_FILE:PurgeletTask> ${PURGELET_HELP_SOURCE})
 endif()
 
 add_custom_command(OUTPUT ${PURGELET_SETUP}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PURGELET_DIST_DIR}
     COMMAND ${make_setup}
-    DEPENDS Purgelet PurgeletCmd ${PURGELET_NSI} ${CMAKE_BINARY_DIR}/installer/defines.nsh ${PURGELET_HELP_SOURCE}
+    DEPENDS Purgelet PurgeletCmd PurgeletTask ${PURGELET_NSI} ${CMAKE_BINARY_DIR}/installer/defines.nsh ${PURGELET_HELP_SOURCE}
             ${CMAKE_CURRENT_SOURCE_DIR}/res/purgelet.ico
     COMMENT "Installer ${PURGELET_SETUP}"
     VERBATIM)
@@ -90,7 +92,7 @@ add_custom_command(OUTPUT ${PURGELET_PORTABLE}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PURGELET_DIST_DIR}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${PURGELET_PORTABLE}
     COMMAND ${make_zip}
-    DEPENDS Purgelet PurgeletCmd ${PURGELET_HELP_SOURCE}
+    DEPENDS Purgelet PurgeletCmd PurgeletTask ${PURGELET_HELP_SOURCE}
     COMMENT "Portable archive ${PURGELET_PORTABLE}"
     VERBATIM)
 add_custom_target(dist DEPENDS ${PURGELET_SETUP} ${PURGELET_PORTABLE})

@@ -5,7 +5,8 @@
 ; Made by the build's `dist` target (cmake/Release.cmake), which defines
 ; DEFINES (the generated defines.nsh, with the version, the publisher and the
 ; program's fixed texts), PROGRAM_EXE, COMMAND_EXE (the command-line
-; companion), HELP_FILE, ICON_FILE and OUTFILE.
+; companion), TASK_EXE (its windowless twin for scheduled tasks), HELP_FILE,
+; ICON_FILE and OUTFILE.
 ;
 ; Both take /S (silent). The uninstaller hands over to a copy of itself and
 ; returns at once, unless started as "Uninstall.exe /S _?=<its folder>": then
@@ -26,6 +27,9 @@ Target amd64-unicode
 !define PROGRAM "Purgelet.exe"
 ; The command-line companion: installed beside the program, no shortcut.
 !define COMMAND "PurgeletCmd.exe"
+; Its windowless twin for scheduled tasks: beside it, no shortcut. The
+; uninstaller leaves a scheduled task that starts it alone (the user made it).
+!define TASK "PurgeletTask.exe"
 !define HELP "PurgeletHlp.htm"
 !define UNINSTALLER "Uninstall.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Ovk Purgelet"
@@ -168,6 +172,7 @@ Section "${PRODUCT_NAME}" SecProgram
     SetOverwrite on
     File "/oname=${PROGRAM}" "${PROGRAM_EXE}"
     File "/oname=${COMMAND}" "${COMMAND_EXE}"
+    File "/oname=${TASK}" "${TASK_EXE}"
     File "/oname=${HELP}" "${HELP_FILE}"
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
     CreateShortCut "${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0
@@ -185,6 +190,8 @@ Section "${PRODUCT_NAME}" SecProgram
     ; In KB, counting only what was installed.
     ${GetSize} "$INSTDIR" "/M=${PROGRAM} /S=0K /G=0" $0 $1 $2
     ${GetSize} "$INSTDIR" "/M=${COMMAND} /S=0K /G=0" $1 $2 $3
+    IntOp $0 $0 + $1
+    ${GetSize} "$INSTDIR" "/M=${TASK} /S=0K /G=0" $1 $2 $3
     IntOp $0 $0 + $1
     ${GetSize} "$INSTDIR" "/M=${HELP} /S=0K /G=0" $1 $2 $3
     IntOp $0 $0 + $1
@@ -274,6 +281,7 @@ Section "Uninstall"
     Delete "${SHORTCUT}"
     Delete "$INSTDIR\${PROGRAM}"
     Delete "$INSTDIR\${COMMAND}"
+    Delete "$INSTDIR\${TASK}"
     Delete "$INSTDIR\${HELP}"
     Delete "$INSTDIR\${UNINSTALLER}"
     ; Only when nothing else is left in it; not while it is the current folder.

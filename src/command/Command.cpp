@@ -592,7 +592,7 @@ int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, 
     }
 }
 
-int CommandMain() {
+int CommandMain(const std::vector<std::wstring>& whenBare) {
     // No system message box for a drive without a medium, or anything else.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
     std::vector<std::wstring> args;
@@ -601,6 +601,7 @@ int CommandMain() {
         const LocalMemory owned(argv);
         for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
     }
+    if (args.empty()) args = whenBare;
     StandardOutput output;
     const CleaningSite site = SiteOfThisSystem();
     return RunCommand(args, site, texts::SettingsKey.Text(), output);

@@ -3,7 +3,9 @@
 // clears here, previews a clearing (counts and sizes, nothing changed) and
 // clears, for scripts and scheduled tasks. It runs the window's categories on
 // the same engine, with no window: it shows no window or message box, never
-// writes the settings, and runs beside the window program.
+// writes the settings, and runs beside the window program. PurgeletTask is
+// the same command built for the GUI subsystem, so that a scheduled or logon
+// run opens no console either.
 //
 //   PurgeletCmd list [--json]
 //   PurgeletCmd preview [--all | --chosen | CATEGORY...] [--json]
@@ -56,7 +58,9 @@ private:
 int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, const std::string& settingsKey,
                CommandOutput& output);
 
-// The whole program: its own command line, this system, the standard streams.
-int CommandMain();
+// The whole program: its own command line (whenBare in place of none), this
+// system, the standard streams. A program without a console writes to the
+// standard handles its caller gave it, or nowhere.
+int CommandMain(const std::vector<std::wstring>& whenBare = {});
 
 }  // namespace purgelet

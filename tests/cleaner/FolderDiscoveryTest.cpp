@@ -205,7 +205,9 @@ TEST(FolderDiscoveryProbe, DISABLED_Report) {
       << fx.state.folders.UserCookiesFolder << "\n";
 }
 
-TEST(FolderDiscovery, RealPrefixReportingWindows98Nt4AndXp) {
+// The program's manifest declares Windows 10, so a prefix set to it reports
+// 10.0, which takes the Vista and later folders as 6.1 does.
+TEST(FolderDiscovery, RealPrefixReportingWindows98Nt4XpSevenAndTen) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     char user[128];
@@ -216,6 +218,7 @@ TEST(FolderDiscovery, RealPrefixReportingWindows98Nt4AndXp) {
     const std::string windows = WithTrailingBackslash(win);
     const std::string xpProfile = std::string("C:\\Documents and Settings\\") + user + "\\";
     const std::string nt4Profile = windows + "Profiles\\" + user + "\\";
+    const std::string vistaProfile = std::string("C:\\users\\") + user + "\\";
     MakeDir(xpProfile);
     MakeDir(nt4Profile);
     TempDir dir;
@@ -234,6 +237,8 @@ TEST(FolderDiscovery, RealPrefixReportingWindows98Nt4AndXp) {
         {"win98", "Version : 4.10", 4, true, "", std::string("Profiles\\") + user + "\\Cookies\\"},
         {"nt40", "Version : 4.0", 4, false, nt4Profile, ""},
         {"winxp", "Version : 5.1", 5, false, xpProfile, ""},
+        {"win7", "Version : 6.1", 6, false, vistaProfile, ""},
+        {"win10", "Version : 10.0", 10, false, vistaProfile, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version);

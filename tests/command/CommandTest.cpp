@@ -1,7 +1,8 @@
 // The console companion end to end: a preview names exactly what the clear
 // after it removes, on the Windows XP layout (in process, on a site of its
 // own) and on the default layout of this system (the built PurgeletCmd.exe,
-// its output redirected); links to sentinels outside stay; the exit codes.
+// its output redirected, and its windowless twin PurgeletTask.exe); links to
+// sentinels outside stay; the exit codes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -583,4 +584,74 @@ TEST_F(CommandXp, EveryExitPathPrintsOneJsonDocument) {
     EXPECT_EQ(RunCmd(site, {L"clear", L"--chosen", L"--quiet", L"--json"}, output), kExitDone);
     EXPECT_FALSE(output.err.empty()) << "nothing chosen is said, also when quiet";
     EXPECT_TRUE(Parsed(output.out).at("nothingChosen").is_string());
+}
+
+namespace {
+WORD Subsystem(const std::string& exe) {
+    std::ifstream in(exe, std::ios::binary);
+    IMAGE_DOS_HEADER dos{};
+    IMAGE_NT_HEADERS64 nt{};
+    in.read(reinterpret_cast<char*>(&dos), sizeof(dos));
+    in.seekg(dos.e_lfanew);
+    in.read(reinterpret_cast<char*>(&nt), sizeof(nt));
+    return in && nt.Signature == IMAGE_NT_SIGNATURE ? nt.OptionalHeader.Subsystem : 0;
+}
+
+// Top-level windows of the process, hidden ones too.
+int WindowsOf(DWORD pid) {
+    std::pair<DWORD, int> seen{pid, 0};
+    EnumWindows(
+        [](HWND window, LPARAM param) {
+            auto* s = reinterpret_cast<std::pair<DWORD, int>*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            s->second += owner == s->first;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&seen));
+    return seen.second;
+}
+}  // namespace
+
+// PurgeletTask, the command's windowless twin: a GUI-subsystem program (so no
+// console opens for it) that shows no window, writes where its caller points
+// its output, and bare runs the stored unattended clearing.
+TEST_F(CommandProgram, TheWindowlessTwinRunsTheStoredClearingWithNoConsoleAndNoWindow) {
+    const std::string task = "T:\\PurgeletTask.exe";
+    EXPECT_EQ(Subsystem(task), IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    EXPECT_EQ(Subsystem("T:\\PurgeletCmd.exe"), IMAGE_SUBSYSTEM_WINDOWS_CUI);
+
+    // Custom takes the Run box's words and the temporary files; the typed
+    // addresses are ticked for another mode only.
+    ts::RegDeleteTree(ts::SettingsKey());
+    for (const std::string& value : {texts::ValCustomMode.Text(), texts::ValCustomTemporary.Text(),
+                                     texts::ValCustomTypedWordsInRun.Text(), texts::ValClearTypedURLs.Text()})
+        ts::RegSetString(ts::SettingsKey(), value, "1");
+    ts::RegSetString(kRunMruKey, "a", "notepad\\1");
+    ts::RegSetString(kRunMruKey, "MRUList", "a");
+    ts::RegSetString(kTypedUrlsKey, "url1", "http://task.example/");
+    ts::MakeDir(Narrow(kTemp) + "sub\\");
+    ts::WriteFile(Narrow(kTemp) + "sub\\a.tmp");
+
+    std::string out;
+    EXPECT_EQ(Finish(StartLine(task + " preview --chosen --json", L"task.json"), L"task.json", out), kExitDone);
+    std::vector<std::string> names;
+    for (const Json& category : Parsed(out)["categories"].items) names.push_back(category["name"].text);
+    EXPECT_EQ(names, (std::vector<std::string>{"run-history", "temp"}));
+
+    // Bare and given no handles; the links in TEMP make its exit code 1, the
+    // command's.
+    ts::StartedProgram bare(task);
+    EXPECT_TRUE(bare);
+    int windows = 0;
+    while (WaitForSingleObject(bare.Handle(), 5) == WAIT_TIMEOUT) windows += WindowsOf(bare.Id());
+    DWORD code = 0;
+    GetExitCodeProcess(bare.Handle(), &code);
+    EXPECT_EQ(windows, 0);
+    EXPECT_EQ(code, static_cast<DWORD>(kExitKept));
+    EXPECT_FALSE(ts::Exists(Narrow(kTemp) + "sub"));
+    EXPECT_TRUE(ts::RegValueNames(kRunMruKey).empty());
+    EXPECT_EQ(ts::RegValueNames(kTypedUrlsKey), std::vector<std::string>{"url1"});
+    ts::RegDeleteTree(ts::SettingsKey());
+    ts::RegDeleteTree(kTypedUrlsKey);
 }

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the two release packages with scripts/package.sh and tries them out
 # inside the build's isolated Wine prefix:
-#   - the portable zip holds exactly the program, its command-line companion
-#     and its help file;
+#   - the portable zip holds exactly the program, its command-line companion,
+#     the companion's windowless twin and its help file;
 #   - a silent install puts the files, the Start menu shortcut and the
 #     registration in place, the installed program shows its main window, and
-#     the installed command-line companion runs beside it;
+#     the installed command-line companion and its twin run beside it;
 #   - while the program runs, a silent install and the README's waiting form
 #     of the silent uninstall wait, then fail with exit code 3 and change
 #     nothing;
@@ -47,9 +47,9 @@ setup="Purgelet-$version-setup.exe"
 portable="$work/Purgelet-$version-portable.zip"
 [ -f "$work/$setup" ] || die "no $setup"
 [ -f "$portable" ] || die "no portable zip"
-check "the zip holds other entries than Purgelet.exe, PurgeletCmd.exe and PurgeletHlp.htm: $(unzip -Z1 "$portable" | tr '\n' ' ')" \
-    test "$(unzip -Z1 "$portable" | LC_ALL=C sort | tr '\n' ' ')" = "Purgelet.exe PurgeletCmd.exe PurgeletHlp.htm "
-for exe in Purgelet.exe PurgeletCmd.exe; do
+check "the zip holds other entries than the programs and the help file: $(unzip -Z1 "$portable" | tr '\n' ' ')" \
+    test "$(unzip -Z1 "$portable" | LC_ALL=C sort | tr '\n' ' ')" = "Purgelet.exe PurgeletCmd.exe PurgeletHlp.htm PurgeletTask.exe "
+for exe in Purgelet.exe PurgeletCmd.exe PurgeletTask.exe; do
     check "the zip's $exe differs from the build's" cmp -s <(unzip -p "$portable" $exe) "$build/$exe"
 done
 check "the zip's help file differs" cmp -s <(unzip -p "$portable" PurgeletHlp.htm) "$src/res/PurgeletHlp.htm"
@@ -154,6 +154,7 @@ wait_for() { # seconds command...
 check_installed() { # when
     check "$1: Purgelet.exe differs from the build's" cmp -s "$inst/Purgelet.exe" "$build/Purgelet.exe"
     check "$1: PurgeletCmd.exe differs from the build's" cmp -s "$inst/PurgeletCmd.exe" "$build/PurgeletCmd.exe"
+    check "$1: PurgeletTask.exe differs from the build's" cmp -s "$inst/PurgeletTask.exe" "$build/PurgeletTask.exe"
     check "$1: PurgeletHlp.htm differs" cmp -s "$inst/PurgeletHlp.htm" "$src/res/PurgeletHlp.htm"
     check "$1: no uninstaller" test -f "$inst/Uninstall.exe"
     check "$1: no Start menu shortcut" test -f "$shortcut"
@@ -182,6 +183,7 @@ EOF
 check_removed() { # when
     check "$1: Purgelet.exe is left" test ! -e "$inst/Purgelet.exe"
     check "$1: PurgeletCmd.exe is left" test ! -e "$inst/PurgeletCmd.exe"
+    check "$1: PurgeletTask.exe is left" test ! -e "$inst/PurgeletTask.exe"
     check "$1: PurgeletHlp.htm is left" test ! -e "$inst/PurgeletHlp.htm"
     check "$1: the uninstaller is left" test ! -e "$inst/Uninstall.exe"
     check "$1: the shortcut is left" test ! -e "$shortcut"
@@ -204,6 +206,9 @@ command_version="$(w "$inst_win\\PurgeletCmd.exe" --version 2>/dev/null | tr -d 
 code=$?
 check "the installed PurgeletCmd.exe --version ended with $code" test "$code" = 0
 check "the installed PurgeletCmd.exe --version printed '$command_version'" grep -qF " $version " <<<"$command_version"
+# The windowless twin writes to the output it is given.
+task_version="$(w "$inst_win\\PurgeletTask.exe" --version 2>/dev/null | tr -d '\r')"
+check "the installed PurgeletTask.exe --version printed '$task_version'" grep -qF " $version " <<<"$task_version"
 
 # 2. While it runs, neither the installer nor the uninstaller changes anything.
 before="$(stat -c '%n %Y %s' "$inst"/* "$shortcut")"
