@@ -1,3 +1,3 @@
 #include "command/Command.h"
 
-int main() { return purgelet::CommandMain(); }
+int main() { return purgelet::CommandMain(L"PurgeletCmd"); }

@@ -6,5 +6,5 @@
 #include "command/Command.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return purgelet::CommandMain({L"clear", L"--chosen", L"--quiet"});
+    return purgelet::CommandMain(L"PurgeletTask", {L"clear", L"--chosen", L"--quiet"});
 }

@@ -22,10 +22,10 @@ namespace {
 
 constexpr wchar_t kUsage[] =
     L"Usage:\r\n"
-    L"  PurgeletCmd list [--json]\r\n"
-    L"  PurgeletCmd preview [--all | --chosen | CATEGORY...] [--json]\r\n"
-    L"  PurgeletCmd clear   [--all | --chosen | CATEGORY...] [--json] [--quiet]\r\n"
-    L"  PurgeletCmd --help | --version\r\n"
+    L"  @ list [--json]\r\n"
+    L"  @ preview [--all | --chosen | CATEGORY...] [--json]\r\n"
+    L"  @ clear   [--all | --chosen | CATEGORY...] [--json] [--quiet]\r\n"
+    L"  @ --help | --version\r\n"
     L"CATEGORY: ";
 
 constexpr wchar_t kHelp[] =
@@ -44,9 +44,10 @@ constexpr wchar_t kHelp[] =
 
 constexpr wchar_t kNothingChosen[] = L"Nothing is chosen for the unattended clearing: see the Settings page, Execution";
 
-// The usage, with the categories' names from the table.
-std::wstring Usage() {
-    std::wstring usage = kUsage;
+// The usage of the program named so ("@" in kUsage), with the categories' names from the table.
+std::wstring Usage(std::wstring_view program) {
+    std::wstring usage;
+    for (const wchar_t* c = kUsage; *c; ++c) usage += *c == L'@' ? std::wstring(program) : std::wstring(1, *c);
     for (std::size_t i = 0; i < kCategoryCount; ++i) usage += (i ? L", " : L"") + std::wstring(kCategories[i].name);
     return usage + L"\r\n";
 }
@@ -117,10 +118,10 @@ constexpr int kSchemaVersion = 1;
 Json TextOrNull(std::wstring_view text) { return text.empty() ? Json(nullptr) : Json(Utf8(text)); }
 
 // What every document starts with: its schema, the program and the system.
-Json DocumentHead(const CleaningSite& site, std::wstring_view command) {
+Json DocumentHead(const CleaningSite& site, std::wstring_view program, std::wstring_view command) {
     Json document;
     document["schemaVersion"] = kSchemaVersion;
-    document["program"] = {{"name", "PurgeletCmd"}, {"version", PURGELET_VERSION_TEXT}};
+    document["program"] = {{"name", Utf8(program)}, {"version", PURGELET_VERSION_TEXT}};
     Json windows;
     windows["family"] = site.folders.IsWin9x ? "9x" : "NT";
     OSVERSIONINFOA version{};
@@ -324,8 +325,8 @@ const char* CacheKindKey(std::uint8_t kind) {
     }
 }
 
-Json ListJson(const CleaningSite& site) {
-    Json document = DocumentHead(site, L"list");
+Json ListJson(const CleaningSite& site, std::wstring_view program) {
+    Json document = DocumentHead(site, program, L"list");
     Json categories = Json::array();
     const FolderGuard guard = GuardOf(site);
     for (Category category : ModeOrder()) {
@@ -479,17 +480,19 @@ private:
 };
 
 // Runs a request; its document, with --json, is printed here unless an error stops it.
-int Run(const Request& request, const CleaningSite& site, const std::string& settingsKey, CommandOutput& output) {
+int Run(const Request& request, const CleaningSite& site, const std::string& settingsKey, CommandOutput& output,
+        std::wstring_view program) {
     switch (request.verb) {
         case Verb::Help:
-            output.Out(std::wstring(L"PurgeletCmd - ") + Widen(texts::ProgramName) + L" on the command line\r\n\r\n" +
-                       Usage() + kHelp);
+            output.Out(std::wstring(program) + L" - " + Widen(texts::ProgramName) + L" on the command line\r\n\r\n" +
+                       Usage(program) + kHelp);
             return kExitDone;
         case Verb::Version:
-            output.Out(L"PurgeletCmd " + Widen(PURGELET_VERSION_TEXT) + L" (" + Widen(texts::ProgramName) + L")\r\n");
+            output.Out(std::wstring(program) + L" " + Widen(PURGELET_VERSION_TEXT) + L" (" + Widen(texts::ProgramName) +
+                       L")\r\n");
             return kExitDone;
         case Verb::List:
-            output.Out(request.json ? Printed(ListJson(site)) : ListText(site));
+            output.Out(request.json ? Printed(ListJson(site, program)) : ListText(site));
             return kExitDone;
         case Verb::Preview:
         case Verb::Clear:
@@ -497,7 +500,7 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     }
     const bool preview = request.verb == Verb::Preview;
     const Selection selection = Selected(request, settingsKey);
-    const Json head = DocumentHead(site, preview ? L"preview" : L"clear");
+    const Json head = DocumentHead(site, program, preview ? L"preview" : L"clear");
     if (selection.categories.empty()) {
         // Said even when quiet: a scheduled clearing that never clears
         // anything must not look like one that works.
@@ -562,7 +565,7 @@ void StandardOutput::Out(std::wstring_view text) { Write(out_, outConsole_, text
 void StandardOutput::Err(std::wstring_view text) { Write(err_, errConsole_, text); }
 
 int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, const std::string& settingsKey,
-               CommandOutput& output) {
+               CommandOutput& output, std::wstring_view program) {
     // With --json there is one document whatever happens: a usage error and
     // an error that stops the run give one with the error and the exit code.
     const bool json =
@@ -570,7 +573,7 @@ int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, 
     const std::wstring command = args.empty() ? std::wstring() : Lower(args[0]);
     const auto failed = [&](const std::wstring& message, int code) {
         if (json) {
-            Json document = DocumentHead(site, command);
+            Json document = DocumentHead(site, program, command);
             document["error"] = Utf8(message);
             document["exitCode"] = code;
             output.Out(Printed(document));
@@ -581,18 +584,18 @@ int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, 
     try {
         request = Parse(args);
     } catch (const UsageError& e) {
-        output.Err(e.message + L"\r\n" + Usage());
+        output.Err(e.message + L"\r\n" + Usage(program));
         return failed(e.message, kExitUsage);
     }
     try {
-        return Run(request, site, settingsKey, output);
+        return Run(request, site, settingsKey, output, program);
     } catch (const std::exception& e) {
         output.Err(L"Stopped: " + Widen(e.what()) + L"\r\n");
         return failed(L"Stopped: " + Widen(e.what()), kExitImpossible);
     }
 }
 
-int CommandMain(const std::vector<std::wstring>& whenBare) {
+int CommandMain(std::wstring_view program, const std::vector<std::wstring>& whenBare) {
     // No system message box for a drive without a medium, or anything else.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
     std::vector<std::wstring> args;
@@ -604,7 +607,7 @@ int CommandMain(const std::vector<std::wstring>& whenBare) {
     if (args.empty()) args = whenBare;
     StandardOutput output;
     const CleaningSite site = SiteOfThisSystem();
-    return RunCommand(args, site, texts::SettingsKey.Text(), output);
+    return RunCommand(args, site, texts::SettingsKey.Text(), output, program);
 }
 
 }  // namespace purgelet

@@ -54,13 +54,13 @@ private:
 
 // Runs one command line (the arguments after the program's name) on site,
 // reading the stored settings from settingsKey below HKEY_CURRENT_USER;
-// returns the exit code.
+// returns the exit code. program is the name the usage and the documents give.
 int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, const std::string& settingsKey,
-               CommandOutput& output);
+               CommandOutput& output, std::wstring_view program = L"PurgeletCmd");
 
 // The whole program: its own command line (whenBare in place of none), this
 // system, the standard streams. A program without a console writes to the
 // standard handles its caller gave it, or nowhere.
-int CommandMain(const std::vector<std::wstring>& whenBare = {});
+int CommandMain(std::wstring_view program, const std::vector<std::wstring>& whenBare = {});
 
 }  // namespace purgelet

@@ -636,8 +636,10 @@ TEST_F(CommandProgram, TheWindowlessTwinRunsTheStoredClearingWithNoConsoleAndNoW
     std::string out;
     EXPECT_EQ(Finish(StartLine(task + " preview --chosen --json", L"task.json"), L"task.json", out), kExitDone);
     std::vector<std::string> names;
-    for (const Json& category : Parsed(out)["categories"].items) names.push_back(category["name"].text);
+    const Json preview = Parsed(out);
+    for (const Json& category : preview.at("categories")) names.push_back(category.at("name"));
     EXPECT_EQ(names, (std::vector<std::string>{"run-history", "temp"}));
+    EXPECT_EQ(preview.at("program").at("name"), "PurgeletTask");
 
     // Bare and given no handles; the links in TEMP make its exit code 1, the
     // command's.
