@@ -43,4 +43,6 @@ std::optional<std::wstring> WidenPath(const std::string& text) {
 
 std::string Utf8(std::wstring_view text) { return ToBytes(text, CP_UTF8); }
 
+std::wstring FromUtf8(std::string_view text) { return ToWide(text, CP_UTF8); }
+
 }  // namespace purgelet
