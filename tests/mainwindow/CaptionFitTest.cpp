@@ -1,5 +1,6 @@
-// Every caption of every window fits its control, in the font the control
-// really gets from the system the tests run on.
+// Every caption of every window fits its control, and every column caption
+// and cell of a list its column, in the font the control really gets from the
+// system the tests run on.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -18,6 +19,39 @@ using namespace purgelet;
 using namespace testing_support;
 
 namespace {
+// The first column caption or cell of a list wider than its column (with the
+// margins either side that header and list keep), or nothing.
+std::string CutCell(HWND list) {
+    const int margins = 6 * GetSystemMetrics(SM_CXEDGE);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    char text[512];
+    const auto widthOf = [&] {
+        return static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+    };
+    for (int c = 0; c < columns; ++c) {
+        HDITEMA item{};
+        item.mask = HDI_TEXT | HDI_WIDTH;
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        SendMessageA(header, HDM_GETITEMA, c, reinterpret_cast<LPARAM>(&item));
+        if (widthOf() + margins > item.cxy) return std::string("column \"") + text + "\" is cut";
+        for (int r = 0; r < rows; ++r) {
+            LVITEMA cell{};
+            cell.iSubItem = c;
+            cell.pszText = text;
+            cell.cchTextMax = sizeof(text);
+            SendMessageA(list, LVM_GETITEMTEXTA, r, reinterpret_cast<LPARAM>(&cell));
+            RECT label{LVIR_LABEL, c, 0, 0};
+            SendMessageA(list, LVM_GETSUBITEMRECT, r, reinterpret_cast<LPARAM>(&label));
+            if (*text && widthOf() + margins > label.right - label.left)
+                return std::string("cell \"") + text + "\" is cut";
+        }
+    }
+    return {};
+}
+
 // The caption and how wide (or, wrapped, how high) it needs to be against
 // what its control offers; empty when it fits.
 std::string Cut(HWND control) {
@@ -71,17 +105,26 @@ std::string Cut(HWND control) {
            std::to_string(client.bottom);
 }
 
-std::vector<std::string> CutCaptions(const ui::Form& form) {
-    std::vector<std::string> cut;
+// With listCells, the lists' columns too (the cookie list's are the user's to
+// size, and its data cells are cut as a matter of course).
+std::vector<std::string> CutCaptions(const ui::Form& form, bool listCells = false) {
+    struct Found {
+        bool listCells;
+        std::vector<std::string> cut;
+    } found{listCells, {}};
     EnumChildWindows(
         form.Handle(),
         [](HWND h, LPARAM lp) -> BOOL {
-            const std::string c = Cut(h);
-            if (!c.empty()) reinterpret_cast<std::vector<std::string>*>(lp)->push_back(c);
+            Found& f = *reinterpret_cast<Found*>(lp);
+            char cls[32] = {};
+            GetClassNameA(h, cls, sizeof(cls));
+            const bool list = lstrcmpiA(cls, WC_LISTVIEWA) == 0;
+            const std::string c = list ? (f.listCells ? CutCell(h) : std::string()) : Cut(h);
+            if (!c.empty()) f.cut.push_back(c);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&cut));
-    return cut;
+        reinterpret_cast<LPARAM>(&found));
+    return found.cut;
 }
 }  // namespace
 
@@ -95,7 +138,7 @@ TEST(CaptionFitTest, NoCaptionOfAnyWindowIsWiderThanItsControl) {
         const std::vector<ui::Form*> forms = {&fx.app.CreateForm<TForm1>(fx.state),
                                               &fx.app.CreateForm<TMainForm>(fx.state),
                                               &fx.app.CreateForm<TAboutBox>(fx.state)};
-        for (const ui::Form* form : forms) EXPECT_EQ(CutCaptions(*form), std::vector<std::string>{});
+        for (const ui::Form* form : forms) EXPECT_EQ(CutCaptions(*form, form == forms[0]), std::vector<std::string>{});
         fx.state.instanceMutex.Release();
     }
     RegDeleteTree(SettingsKey());
