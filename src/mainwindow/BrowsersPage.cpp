@@ -49,11 +49,13 @@ void TForm1::lvBrowsersItemChecked(int index) {
                  lvBrowsers.Checked(index) ? "1" : "0");
 }
 
-// Each row shows what its profile's cache holds when the profile was taken,
-// and nothing when it was not.
+// The list is found anew (a profile made since shows too); each row then
+// shows what its profile's cache holds when the profile was taken, and
+// nothing when it was not.
 void TForm1::btnPreviewBrowsersClick() {
     BeginHourglass();
     AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
+    FillBrowserList();
     const CategoryReport report =
         RunCategory(Category::BrowserCache, true, state_.site, {}, nullptr, ChosenBrowsers(state_));
     ui::ListView::UpdateBracket update(lvBrowsers);

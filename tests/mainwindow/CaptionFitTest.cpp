@@ -22,22 +22,18 @@ namespace {
 // The first column caption or cell of a list wider than its column (with the
 // margins either side that header and list keep), or nothing.
 std::string CutCell(HWND list) {
-    const int margins = 6 * GetSystemMetrics(SM_CXEDGE);
-    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     char text[512];
-    const auto widthOf = [&] {
-        return static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+    const auto cut = [&](int room) {
+        return *text && SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)) +
+                                6 * GetSystemMetrics(SM_CXEDGE) >
+                            room;
     };
-    for (int c = 0; c < columns; ++c) {
-        HDITEMA item{};
-        item.mask = HDI_TEXT | HDI_WIDTH;
-        item.pszText = text;
-        item.cchTextMax = sizeof(text);
-        SendMessageA(header, HDM_GETITEMA, c, reinterpret_cast<LPARAM>(&item));
-        if (widthOf() + margins > item.cxy) return std::string("column \"") + text + "\" is cut";
-        for (int r = 0; r < rows; ++r) {
+    LVCOLUMNA column{LVCF_TEXT | LVCF_WIDTH};
+    column.pszText = text;
+    column.cchTextMax = sizeof(text);
+    for (int c = 0; SendMessageA(list, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column)); ++c) {
+        if (cut(column.cx)) return std::string("column \"") + text + "\" is cut";
+        for (int r = 0; r < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++r) {
             LVITEMA cell{};
             cell.iSubItem = c;
             cell.pszText = text;
@@ -45,8 +41,7 @@ std::string CutCell(HWND list) {
             SendMessageA(list, LVM_GETITEMTEXTA, r, reinterpret_cast<LPARAM>(&cell));
             RECT label{LVIR_LABEL, c, 0, 0};
             SendMessageA(list, LVM_GETSUBITEMRECT, r, reinterpret_cast<LPARAM>(&label));
-            if (*text && widthOf() + margins > label.right - label.left)
-                return std::string("cell \"") + text + "\" is cut";
+            if (cut(label.right - label.left)) return std::string("cell \"") + text + "\" is cut";
         }
     }
     return {};
