@@ -1,8 +1,7 @@
 // The Browsers page over an Edge and a Firefox profile laid out in the test's
-// own application data folders.
+// own folders, which the other categories clear too.
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <shlobj.h>
 
 #include "base/Text.h"
@@ -14,44 +13,30 @@
 using namespace purgelet;
 using namespace testing_support;
 
-namespace {
-const std::string kTop = "C:\\purgelet-browsers-page\\", kLocal = kTop + "Local\\", kRoaming = kTop + "Roaming\\";
-const std::string kEdge = kLocal + "Microsoft\\Edge\\User Data\\";
-const std::string kFirefoxCache = kLocal + "Mozilla\\Firefox\\Profiles\\x.default-release\\cache2\\e1";
-
-void WriteIn(const std::string& file, const std::string& content) {
-    MakeDir(file.substr(0, file.find_last_of('\\')));
-    WriteFile(file, content);
-}
-void LayCaches() {
-    WriteIn(kEdge + "Default\\Cache\\Cache_Data\\f1", std::string(100, 'e'));
-    WriteIn(kEdge + "Default\\Code Cache\\js\\i", std::string(50, 'e'));
-    WriteIn(kFirefoxCache, std::string(30, 'f'));
-}
-bool CachesThere() { return Exists(kEdge + "Default\\Cache\\Cache_Data\\f1") && Exists(kFirefoxCache); }
-}  // namespace
-
 TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
+    const std::string top = "C:\\purgelet-browsers-page\\", local = top + "Local\\", roaming = top + "Roaming\\";
+    const std::string edge = local + "Microsoft\\Edge\\User Data\\", firefox = roaming + "Mozilla\\Firefox\\";
+    const std::string edgeCache = edge + "Default\\Cache\\f", firefoxCache = local + "Mozilla\\Firefox\\p\\cache2\\f";
+    const auto lay = [](const std::string& file, const std::string& content) {
+        MakeDir(file.substr(0, file.find_last_of('\\')));
+        WriteFile(file, content);
+    };
     RegDeleteTree(SettingsKey());
-    RemoveTree(kTop);
-    WriteIn(kEdge + "Local State", R"({"profile": {"info_cache": {"Default": {"name": "Default"}}}})");
-    WriteIn(kRoaming + "Mozilla\\Firefox\\profiles.ini",
-            "[Profile0]\nName=default-release\nIsRelative=1\nPath=Profiles/x.default-release\n");
-    MakeDir(kRoaming + "Mozilla\\Firefox\\Profiles\\x.default-release");
-    LayCaches();
-    // The other categories clear the test's own folders.
-    MakeDir(kTop + "profile");
-    MakeDir(kTop + "temp");
-    wchar_t tmp[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
-    SetEnvironmentVariableA("TMP", (kTop + "temp").c_str());
+    RemoveTree(top);
+    lay(edge + "Local State", R"({"profile": {"info_cache": {"Default": {"name": "Default"}}}})");
+    lay(firefox + "profiles.ini", "[Profile0]\nName=release\nIsRelative=1\nPath=p\n");
+    for (const std::string& folder : {firefox + "p", top + "temp", top + "profile"}) MakeDir(folder);
+    lay(edgeCache, std::string(100, 'x'));
+    lay(edge + "Default\\Code Cache\\i", std::string(50, 'x'));
+    lay(firefoxCache, std::string(30, 'x'));
+    SetEnvironmentVariableA("TMP", (top + "temp").c_str());  // this test's process only
     ProgramFixture fx;
     fx.state.SettingsKey = SettingsKey();
-    fx.state.WindowsFolder = kTop + "WINDOWS\\";
-    fx.state.platform.knownFolderPath = [](REFKNOWNFOLDERID id) {
-        if (IsEqualGUID(id, FOLDERID_LocalAppData)) return Widen(kLocal);
-        if (IsEqualGUID(id, FOLDERID_RoamingAppData)) return Widen(kRoaming);
-        return IsEqualGUID(id, FOLDERID_Profile) ? Widen(kTop + "profile\\") : std::wstring();
+    fx.state.WindowsFolder = top + "WINDOWS\\";
+    fx.state.platform.knownFolderPath = [=](REFKNOWNFOLDERID id) {
+        if (IsEqualGUID(id, FOLDERID_LocalAppData)) return Widen(local);
+        if (IsEqualGUID(id, FOLDERID_RoamingAppData)) return Widen(roaming);
+        return IsEqualGUID(id, FOLDERID_Profile) ? Widen(top + "profile\\") : std::wstring();
     };
     TForm1& w = fx.app.CreateForm<TForm1>(fx.state);
     fx.app.CreateForm<TMainForm>(fx.state);
@@ -61,39 +46,36 @@ TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     w.btnPreviewBrowsers.Click();
     EXPECT_EQ(w.lvBrowsers.Item(0).Text(1), "2 files, 150 bytes");
     EXPECT_EQ(w.lvBrowsers.Item(1).Text(1), "1 file, 30 bytes");
-    EXPECT_TRUE(CachesThere());
-
-    // Clear All takes the browsers last, and only with "Include browsers" on.
     w.btnClearAll.Click();
     const std::vector<std::string> without = w.Log().Lines();
-    EXPECT_TRUE(CachesThere());
+    EXPECT_TRUE(Exists(edgeCache) && Exists(firefoxCache));
+
     Click(w.chkIncludeBrowsers.Handle());
     EXPECT_EQ(RegGetString(SettingsKey(), "IncludeBrowsers"), "1");
     w.btnClearAll.Click();
     std::vector<std::string> with = w.Log().Lines();
     ASSERT_EQ(with.size(), without.size() + 2);
-    EXPECT_NE(with.back().find("Firefox"), std::string::npos);
-    EXPECT_NE(with[without.size()].find("Edge"), std::string::npos);
-    with.resize(without.size());
+    EXPECT_NE(with.back().find("Firefox (release): 1 file, 30 bytes"), std::string::npos);
+    with.pop_back();
+    EXPECT_NE(with.back().find("Edge (Default): 2 files, 150 bytes"), std::string::npos);
+    with.pop_back();
     EXPECT_EQ(with, without);
-    EXPECT_FALSE(Exists(kEdge + "Default\\Cache\\Cache_Data\\f1") || Exists(kFirefoxCache));
+    EXPECT_FALSE(Exists(edgeCache) || Exists(firefoxCache));
 
-    // Unticked by the user: stored at once, and left out.
-    LayCaches();
+    // Firefox unticked by the user: stored at once, and left out.
+    lay(edgeCache, std::string(100, 'x'));
+    lay(firefoxCache, std::string(30, 'x'));
     w.lvBrowsers.SetFocusedIndex(1);
     Key(w.lvBrowsers.Handle(), VK_SPACE);
-    EXPECT_EQ(RegGetString(SettingsKey(), "Browser:firefox:Profiles/x.default-release"), "0");
+    EXPECT_EQ(RegGetString(SettingsKey(), "Browser:firefox:p"), "0");
     w.btnClearBrowsers.Click();
     ASSERT_EQ(w.Log().Lines().size(), 1u);
-    EXPECT_NE(w.Log().Lines()[0].find("Edge (Default): 2 files, 150 bytes"), std::string::npos);
-    EXPECT_TRUE(Exists(kFirefoxCache));
-    EXPECT_FALSE(Exists(kEdge + "Default\\Cache\\Cache_Data\\f1"));
+    EXPECT_NE(w.Log().Lines()[0].find("Edge (Default): 1 file, 100 bytes"), std::string::npos);
+    EXPECT_TRUE(Exists(firefoxCache) && !Exists(edgeCache));
     EXPECT_TRUE(fx.recorded.boxes.empty());
 
-    RemoveTree(kTop);
+    RemoveTree(top);
     w.FillBrowserList();
-    ASSERT_EQ(w.lvBrowsers.Count(), 1);
     EXPECT_EQ(w.lvBrowsers.Item(0).caption, Narrow(kNoBrowserFound));
-    SetEnvironmentVariableW(L"TMP", tmp);
     RegDeleteTree(SettingsKey());
 }

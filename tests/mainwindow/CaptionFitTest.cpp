@@ -1,6 +1,6 @@
-// Every caption of every window fits its control, and every column caption
-// and cell of a list its column, in the font the control really gets from the
-// system the tests run on.
+// Every caption of every window fits its control (and the browsers list's
+// columns and cells their columns), in the font the control really gets from
+// the system the tests run on.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -100,26 +100,17 @@ std::string Cut(HWND control) {
            std::to_string(client.bottom);
 }
 
-// With listCells, the lists' columns too (the cookie list's are the user's to
-// size, and its data cells are cut as a matter of course).
-std::vector<std::string> CutCaptions(const ui::Form& form, bool listCells = false) {
-    struct Found {
-        bool listCells;
-        std::vector<std::string> cut;
-    } found{listCells, {}};
+std::vector<std::string> CutCaptions(const ui::Form& form) {
+    std::vector<std::string> cut;
     EnumChildWindows(
         form.Handle(),
         [](HWND h, LPARAM lp) -> BOOL {
-            Found& f = *reinterpret_cast<Found*>(lp);
-            char cls[32] = {};
-            GetClassNameA(h, cls, sizeof(cls));
-            const bool list = lstrcmpiA(cls, WC_LISTVIEWA) == 0;
-            const std::string c = list ? (f.listCells ? CutCell(h) : std::string()) : Cut(h);
-            if (!c.empty()) f.cut.push_back(c);
+            const std::string c = Cut(h);
+            if (!c.empty()) reinterpret_cast<std::vector<std::string>*>(lp)->push_back(c);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&found));
-    return found.cut;
+        reinterpret_cast<LPARAM>(&cut));
+    return cut;
 }
 }  // namespace
 
@@ -130,10 +121,11 @@ TEST(CaptionFitTest, NoCaptionOfAnyWindowIsWiderThanItsControl) {
         ProgramFixture fx;
         fx.app.SetDpi(dpi);
         fx.app.CreateForm<TFirstInitial>(fx.state);
-        const std::vector<ui::Form*> forms = {&fx.app.CreateForm<TForm1>(fx.state),
-                                              &fx.app.CreateForm<TMainForm>(fx.state),
+        TForm1& main = fx.app.CreateForm<TForm1>(fx.state);
+        const std::vector<ui::Form*> forms = {&main, &fx.app.CreateForm<TMainForm>(fx.state),
                                               &fx.app.CreateForm<TAboutBox>(fx.state)};
-        for (const ui::Form* form : forms) EXPECT_EQ(CutCaptions(*form, form == forms[0]), std::vector<std::string>{});
+        for (const ui::Form* form : forms) EXPECT_EQ(CutCaptions(*form), std::vector<std::string>{});
+        EXPECT_EQ(CutCell(main.lvBrowsers.Handle()), "");
         fx.state.instanceMutex.Release();
     }
     RegDeleteTree(SettingsKey());
