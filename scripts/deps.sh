@@ -9,8 +9,8 @@ packages+=(fonts-wine)
 # SQLite's amalgamation is made from Debian's source by its own build, with
 # the host's compiler (gcc, above) and tclsh.
 packages+=(tcl)
-# JSON documents are read with the header-only nlohmann-json.
-packages+=(nlohmann-json3-dev)
+# JSON and INI files are read with the header-only nlohmann-json and SimpleIni.
+packages+=(nlohmann-json3-dev libsimpleini-dev)
 # Packaging: makensis for the installer, zip for the portable archive.
 packages+=(nsis zip unzip)
 missing=()

@@ -8,6 +8,13 @@ namespace purgelet {
 
 std::vector<Category> ModeOrder() {
     std::vector<Category> order;
+    for (const CategoryRow& row : kCategories)
+        if (!row.browsers) order.push_back(row.id);
+    return order;
+}
+
+std::vector<Category> AllCategories() {
+    std::vector<Category> order;
     for (const CategoryRow& row : kCategories) order.push_back(row.id);
     return order;
 }
@@ -56,6 +63,7 @@ std::vector<Category> StoredChoice(const std::function<std::string(const std::st
     const Execution execution = StoredExecution(read);
     std::vector<Category> chosen;
     for (const CategoryRow& row : kCategories) {
+        if (row.browsers) continue;
         bool takes = false;
         switch (execution) {
             case Execution::ClearAll:
@@ -74,6 +82,8 @@ std::vector<Category> StoredChoice(const std::function<std::string(const std::st
         }
         if (takes) chosen.push_back(row.id);
     }
+    if (execution != Execution::None && IsSwitchOn(read(texts::ValIncludeBrowsers)))
+        chosen.push_back(Category::BrowserCache);
     return chosen;
 }
 

@@ -28,6 +28,7 @@ enum class Category {
     TypedWordsOnRun,
     TemporaryFiles,
     HistoryLinksDoc,
+    BrowserCache,
 };
 
 // The folders a category empties, by role; each family names them its own way.
@@ -55,6 +56,10 @@ struct CategoryRow {
     bool ntRun = false;
     // Its button shows the hourglass over the Main page while it runs.
     bool hourglass = false;
+    // The caches of today's browsers: not one of the Main page's categories;
+    // the mode runs and the unattended clearing take it after them when
+    // the stored "Include browsers" box is on.
+    bool browsers = false;
     // Log lines: its own, written by its button; the NT run's (when that
     // clears it itself); the failure line of a registry list; the line of a
     // button that needs WinInet's deletion function and finds none.
@@ -130,6 +135,13 @@ inline constexpr CategoryRow kCategories[] = {
      .customPlace = 1,
      .folders = FolderRole::Recent,
      .ntRun = true},
+    {.id = Category::BrowserCache,
+     .name = L"browser-cache",
+     .title = L"Caches of Edge, Chrome, Brave, Vivaldi, Opera and Firefox",
+     .selectionValue = "",
+     .customValue = "",
+     .customPlace = 7,
+     .browsers = true},
 };
 inline constexpr std::size_t kCategoryCount = std::size(kCategories);
 
@@ -140,9 +152,11 @@ constexpr std::size_t IndexOf(Category category) {
     return 0;
 }
 constexpr const CategoryRow& RowOf(Category category) { return kCategories[IndexOf(category)]; }
-// Every category in the mode order, and in the custom execution mode's order.
+// The Main page's categories in the mode order, and in the custom execution
+// mode's order; every category (the browsers' last).
 std::vector<Category> ModeOrder();
 std::vector<Category> CustomOrder();
+std::vector<Category> AllCategories();
 // The category a command-line name (in lower case) names.
 std::optional<Category> CategoryNamed(const std::wstring& name);
 
@@ -180,8 +194,9 @@ Execution StoredExecution(const std::function<std::string(const std::string& nam
 // The categories the unattended clearing takes by the stored settings, read
 // through read (a value's stored text by its name) as the main window loads
 // them: the execution mode, then the selection boxes for Clear Selected and
-// Clear Not Selected, or the custom boxes for Custom; in mode order. None for
-// no mode.
+// Clear Not Selected, or the custom boxes for Custom; in mode order; then
+// the browsers' caches when the stored "Include browsers" box is on. None
+// for no mode.
 std::vector<Category> StoredChoice(const std::function<std::string(const std::string& name)>& read);
 
 }  // namespace purgelet

@@ -1,11 +1,15 @@
 #include "cleaner/CategoryPlan.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "cleaner/FileRemoval.h"
 #include "cleaner/HistoryStore.h"
 #include "cleaner/FolderDiscovery.h"
+#include "core/Settings.h"
+#include "core/Texts.h"
 
 namespace purgelet {
 
@@ -151,10 +155,80 @@ bool ProfileFolderFound(const FolderSet& folders, const std::string& windowsFold
     return !profile.empty() && DirectoryExists(profile);
 }
 
+bool BrowserChoice::Takes(const BrowserProfile& profile) const {
+    if (!only.empty() && std::find(only.begin(), only.end(), profile.browser) == only.end()) return false;
+    return allProfiles || !checked || checked(profile);
+}
+
+std::vector<BrowserProfile> BrowserProfilesOf(const CleaningSite& site, const FolderGuard* guard) {
+    // Today's browsers run on Windows Vista and later only.
+    if (site.folders.IsWin9x || site.folders.WinMajor < 6) return {};
+    return FindBrowserProfiles(AppDataOf(site.platform), guard);
+}
+
+std::string ProfileBoxValue(const BrowserProfile& profile) {
+    return texts::ValBrowserProfilePrefix + Utf8(profile.Key());
+}
+
+BrowserChoice StoredBrowserChoice(std::function<std::string(const std::string& name)> read) {
+    BrowserChoice choice;
+    choice.checked = [read = std::move(read)](const BrowserProfile& profile) {
+        return !IsSwitchOff(read(ProfileBoxValue(profile)));
+    };
+    return choice;
+}
+
+std::vector<std::wstring> BrowserLines(const CategoryReport& report, const CleaningSite& site) {
+    std::vector<std::wstring> lines;
+    for (const ProfileReport& done : report.profiles) lines.push_back(ProfileLine(done));
+    if (lines.empty() && BrowserProfilesOf(site, nullptr).empty()) lines.emplace_back(kNoBrowserFound);
+    return lines;
+}
+
+namespace {
+// The browsers' caches: each profile chosen, unless its browser runs.
+void RunBrowsers(CategoryReport& report, bool preview, const CleaningSite& site,
+                 const std::function<void(std::uint64_t count)>& progress, const BrowserChoice& browsers) {
+    const FolderGuard guard = GuardOf(site);
+    const std::vector<std::wstring> programs = ProgramsOfThisUser();
+    for (const BrowserProfile& profile : BrowserProfilesOf(site, &guard)) {
+        if (!browsers.Takes(profile)) continue;
+        const std::uint64_t before = report.files + report.folders;
+        ProfileReport done = ClearProfileCaches(profile, programs, site.platform, site.programFolder, guard,
+                                                preview ? Walk::Count : Walk::Delete, [&](std::uint64_t count) {
+                                                    if (progress) progress(before + count);
+                                                });
+        if (done.running != Running::No) {
+            ++report.runningBrowsers;
+            AddKept(report, KeptReason::Running, profile.profileFolder);
+        } else if (profile.refusal) {
+            ++report.refusedFolders;
+            AddKept(report, KeptReason::Refused, profile.profileFolder, profile.refusal);
+        }
+        report.files += done.files;
+        report.folders += done.folders;
+        report.bytes += done.bytes;
+        report.keptFiles += done.keptFiles;
+        report.keptLinks += done.keptLinks;
+        report.keptFolders += done.keptFolders;
+        report.refusedFolders += done.refusedFolders;
+        for (const ProfileReport::RefusedCache& refused : done.refused)
+            AddKept(report, KeptReason::Refused, refused.folder, refused.why, refused.really);
+        for (const LeftEntry& entry : done.kept) AddKept(report, ReasonOf(entry.why), entry.path);
+        report.profiles.push_back(std::move(done));
+    }
+}
+}  // namespace
+
 CategoryReport RunCategory(Category category, bool preview, const CleaningSite& site,
-                           const std::function<void(std::uint64_t count)>& progress, const CacheListing* cacheListing) {
+                           const std::function<void(std::uint64_t count)>& progress, const CacheListing* cacheListing,
+                           const BrowserChoice& browsers) {
     CategoryReport report;
     report.category = category;
+    if (RowOf(category).browsers) {
+        RunBrowsers(report, preview, site, progress, browsers);
+        return report;
+    }
     CategoryPlan plan = PlanOf(category, site);
     std::optional<FolderGuard> guard;
     if (!plan.folders.empty()) plan = PlanOf(category, site, &guard.emplace(GuardOf(site)));
@@ -252,6 +326,8 @@ const wchar_t* KeptReasonName(KeptReason reason) {
             return L"outside-cache";
         case KeptReason::KeyNotOpened:
             return L"key-not-opened";
+        case KeptReason::Running:
+            return L"running";
         case KeptReason::ValuesKept:
             break;
     }
@@ -281,6 +357,8 @@ std::wstring KeptLineOf(const KeptItem& item) {
             return L"cache entry kept: its file is outside the cache: " + item.path;
         case KeptReason::KeyNotOpened:
             return L"key not opened: " + item.path;
+        case KeptReason::Running:
+            return L"its browser runs, skipped: " + item.path;
         case KeptReason::ValuesKept:
             break;
     }

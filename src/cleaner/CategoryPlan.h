@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaner/Browsers.h"
 #include "cleaner/Categories.h"
 #include "cleaner/FileRemoval.h"
 #include "cleaner/FolderLists.h"
@@ -81,6 +82,7 @@ enum class KeptReason {
     OutsideCache,  // a URL cache entry whose file lies outside the cache
     KeyNotOpened,  // a registry key that would not open
     ValuesKept,    // registry values that would not go
+    Running,       // a browser profile skipped because its browser runs (path: the profile's folder)
 };
 // The reason as scripts read it ("in-use", "other-names", ...).
 const wchar_t* KeptReasonName(KeptReason reason);
@@ -115,22 +117,45 @@ struct CategoryReport {
     // Links left in place, and sub-folders that stay (the program's own, or
     // held by another program).
     std::uint64_t keptLinks = 0, keptFolders = 0;
-    std::vector<KeptItem> kept;          // the first hundred or so
-    std::vector<FolderReport> byFolder;  // each planned folder's own numbers, in the plan's order
-    std::string error;                   // set when an error ended the category
+    std::vector<KeptItem> kept;           // the first hundred or so
+    std::vector<FolderReport> byFolder;   // each planned folder's own numbers, in the plan's order
+    std::vector<ProfileReport> profiles;  // the browsers' caches: each profile taken
+    std::uint64_t runningBrowsers = 0;    // profiles skipped because their browser runs
+    std::string error;                    // set when an error ended the category
 
     bool SomethingKept() const {
-        return keptFiles || keptEntries || keptValues || refusedFolders || keptLinks || keptFolders || !error.empty();
+        return keptFiles || keptEntries || keptValues || refusedFolders || keptLinks || keptFolders ||
+               runningBrowsers || !error.empty();
     }
 };
 
+// Which browser profiles a run of the browsers' category takes.
+struct BrowserChoice {
+    bool allProfiles = false;   // every profile found, whatever its box
+    std::vector<Browser> only;  // only these browsers' profiles, when any are named
+    // Its stored box; none: every profile.
+    std::function<bool(const BrowserProfile&)> checked;
+
+    bool Takes(const BrowserProfile& profile) const;
+};
+// The profiles found on a site (Windows Vista and later), judged by guard.
+std::vector<BrowserProfile> BrowserProfilesOf(const CleaningSite& site, const FolderGuard* guard);
+// The name of the stored value that keeps a profile's box, and the choice the
+// stored boxes make (a box is on unless stored as "0"), read through read.
+std::string ProfileBoxValue(const BrowserProfile& profile);
+BrowserChoice StoredBrowserChoice(std::function<std::string(const std::string& name)> read);
+// The activity log's lines of a run of the browsers' caches: one per profile
+// taken, or the line that says no browser was found on the site.
+std::vector<std::wstring> BrowserLines(const CategoryReport& report, const CleaningSite& site);
+
 // Runs one category: to clear it, or as a preview that walks the same
 // folders with the same rules, lists the same entries and values and
-// changes nothing (its cache entries taken from cacheListing when given).
+// changes nothing (its cache entries taken from cacheListing when given;
+// the browsers' profiles that browsers takes).
 // progress is told the running count now and then.
 CategoryReport RunCategory(Category category, bool preview, const CleaningSite& site,
                            const std::function<void(std::uint64_t count)>& progress = {},
-                           const CacheListing* cacheListing = nullptr);
+                           const CacheListing* cacheListing = nullptr, const BrowserChoice& browsers = {});
 
 // The line, for the activity log, of what an emptying left that was not
 // asked to stay: links, the program's own folder, folders in use (files in

@@ -23,9 +23,10 @@ namespace {
 constexpr wchar_t kUsage[] =
     L"Usage:\r\n"
     L"  @ list [--json]\r\n"
-    L"  @ preview [--all | --chosen | CATEGORY...] [--json]\r\n"
-    L"  @ clear   [--all | --chosen | CATEGORY...] [--json] [--quiet]\r\n"
+    L"  @ preview [--all | --chosen | CATEGORY...] [--all-profiles] [--browser NAME]... [--json]\r\n"
+    L"  @ clear   [--all | --chosen | CATEGORY...] [--all-profiles] [--browser NAME]... [--json] [--quiet]\r\n"
     L"  @ --help | --version\r\n"
+    L"NAME: edge, chrome, brave, vivaldi, opera, firefox\r\n"
     L"CATEGORY: ";
 
 constexpr wchar_t kHelp[] =
@@ -34,13 +35,16 @@ constexpr wchar_t kHelp[] =
     L"  preview   what a clearing would remove and how much space it frees; changes nothing\r\n"
     L"  clear     clears, and tells what went and what was kept\r\n"
     L"\r\n"
-    L"  --all     all the categories\r\n"
+    L"  --all     all the categories (the browsers' caches when the stored \"Include browsers\" box is on)\r\n"
     L"  --chosen  what the stored settings choose for the clearing at start and at shutdown\r\n"
+    L"  --all-profiles  every browser profile found, not only those whose box is on\r\n"
+    L"  --browser NAME  only this browser's profiles (may be given more than once)\r\n"
     L"  --json    one JSON document on standard output instead of the table\r\n"
     L"  --quiet   no progress and no table; errors still go to standard error\r\n"
     L"\r\n"
     L"Exit codes: 0 done; 1 done, but something was kept (in use, refused, a value that\r\n"
-    L"would not go); 2 usage error; 3 nothing could be done (the reason is on standard error).\r\n";
+    L"would not go, a running browser); 2 usage error; 3 nothing could be done (the reason\r\n"
+    L"is on standard error).\r\n";
 
 constexpr wchar_t kNothingChosen[] = L"Nothing is chosen for the unattended clearing: see the Settings page, Execution";
 
@@ -147,8 +151,10 @@ std::wstring Printed(const Json& document) {
 struct Counts {
     std::uint64_t files = 0, folders = 0, cacheEntries = 0, values = 0, bytes = 0;
     std::uint64_t keptFiles = 0, keptEntries = 0, keptValues = 0, refusedFolders = 0, keptLinks = 0, keptFolders = 0;
+    std::uint64_t runningBrowsers = 0;
 
     void Add(const CategoryReport& r) {
+        runningBrowsers += r.runningBrowsers;
         files += r.files;
         folders += r.folders;
         cacheEntries += r.cacheEntries;
@@ -162,7 +168,7 @@ struct Counts {
         keptFolders += r.keptFolders;
     }
     std::uint64_t Kept() const {
-        return keptFiles + keptEntries + keptValues + refusedFolders + keptLinks + keptFolders;
+        return keptFiles + keptEntries + keptValues + refusedFolders + keptLinks + keptFolders + runningBrowsers;
     }
     // Adds the counts to a document's object.
     void AddTo(Json& object) const {
@@ -171,9 +177,13 @@ struct Counts {
         object["cacheEntries"] = cacheEntries;
         object["values"] = values;
         object["bytes"] = bytes;
-        object["kept"] = {{"files", keptFiles},   {"cacheEntries", keptEntries},
-                          {"values", keptValues}, {"refusedFolders", refusedFolders},
-                          {"links", keptLinks},   {"folders", keptFolders}};
+        object["kept"] = {{"files", keptFiles},
+                          {"cacheEntries", keptEntries},
+                          {"values", keptValues},
+                          {"refusedFolders", refusedFolders},
+                          {"links", keptLinks},
+                          {"folders", keptFolders},
+                          {"runningBrowsers", runningBrowsers}};
     }
 };
 
@@ -191,6 +201,10 @@ struct Request {
     Verb verb = Verb::Help;
     bool all = false, chosen = false, json = false, quiet = false;
     std::vector<Category> named;
+    // The browsers' profiles: every one found (not only those whose box is
+    // on), or only these browsers'.
+    bool allProfiles = false;
+    std::vector<Browser> browsers;
 };
 
 struct UsageError {
@@ -230,6 +244,14 @@ Request Parse(const std::vector<std::wstring>& args) {
             request.all = true;
         } else if (lower == L"--chosen" && selecting) {
             request.chosen = true;
+        } else if (lower == L"--all-profiles" && selecting) {
+            request.allProfiles = true;
+        } else if (lower == L"--browser" && selecting) {
+            if (++i == args.size()) throw UsageError{L"--browser wants a browser's name"};
+            const std::optional<Browser> browser = BrowserNamed(Lower(args[i]));
+            if (!browser) throw UsageError{L"Unknown browser: " + args[i]};
+            if (std::find(request.browsers.begin(), request.browsers.end(), *browser) == request.browsers.end())
+                request.browsers.push_back(*browser);
         } else if (!lower.empty() && lower[0] == L'-') {
             throw UsageError{L"Unknown option: " + arg};
         } else if (const auto category = CategoryNamed(lower); category && selecting) {
@@ -254,22 +276,32 @@ struct Selection {
     std::vector<Category> categories;
     const char* way = "named";      // "all", "chosen" or "named"
     std::optional<Execution> mode;  // with --chosen
+    BrowserChoice browsers;
 };
 
 // The categories asked for, in the order the clearing takes them.
 Selection Selected(const Request& request, const std::string& settingsKey) {
     Selection selection;
+    const SettingsReader settings(settingsKey);
+    const auto read = [&settings](const std::string& name) { return settings(name); };
+    selection.browsers =
+        StoredBrowserChoice([settingsKey](const std::string& name) { return SettingsReader(settingsKey)(name); });
+    selection.browsers.allProfiles = request.allProfiles;
+    selection.browsers.only = request.browsers;
     if (request.chosen) {
-        const SettingsReader settings(settingsKey);
-        const auto read = [&settings](const std::string& name) { return settings(name); };
         selection.way = "chosen";
         selection.mode = StoredExecution(read);
         selection.categories = StoredChoice(read);
         return selection;
     }
-    if (request.all) selection.way = "all";
-    for (Category category : ModeOrder())
-        if (request.all || std::find(request.named.begin(), request.named.end(), category) != request.named.end())
+    if (request.all) {
+        selection.way = "all";
+        selection.categories = ModeOrder();
+        if (IsSwitchOn(read(texts::ValIncludeBrowsers))) selection.categories.push_back(Category::BrowserCache);
+        return selection;
+    }
+    for (Category category : AllCategories())
+        if (std::find(request.named.begin(), request.named.end(), category) != request.named.end())
             selection.categories.push_back(category);
     return selection;
 }
@@ -292,7 +324,8 @@ std::wstring CacheKindName(std::uint8_t kind) {
 std::wstring ListText(const CleaningSite& site) {
     std::wstring text = site.folders.IsWin9x ? L"Categories (Windows 9x family):\r\n" : L"Categories (NT family):\r\n";
     const FolderGuard guard = GuardOf(site);
-    for (Category category : ModeOrder()) {
+    const std::vector<std::wstring> programs = ProgramsOfThisUser();
+    for (Category category : AllCategories()) {
         const CategoryRow& name = RowOf(category);
         const CategoryPlan plan = PlanOf(category, site, &guard);
         text += L"\r\n" + PadRight(name.name, 16) + name.title + L"\r\n";
@@ -306,6 +339,16 @@ std::wstring ListText(const CleaningSite& site) {
             if (!f.really.empty()) text += L"  (really " + f.really + L")";
             if (f.refusal) text += L"  (refused: " + Widen(RefusalReason(f.refusal)) + L")";
             text += L"\r\n";
+        }
+        if (!name.browsers) continue;
+        const std::vector<BrowserProfile> profiles = BrowserProfilesOf(site, &guard);
+        if (profiles.empty()) text += std::wstring(L"    ") + kNoBrowserFound + L"\r\n";
+        for (const BrowserProfile& profile : profiles) {
+            text += L"    " + profile.Label() + L": " + profile.profileFolder;
+            if (profile.refusal) text += L"  (refused: " + Widen(RefusalReason(profile.refusal)) + L")";
+            if (BrowserRuns(profile, programs) != Running::No) text += L"  (running)";
+            text += L"\r\n";
+            for (const std::wstring& cache : profile.caches) text += L"      cache: " + cache + L"\r\n";
         }
     }
     return text;
@@ -329,7 +372,8 @@ Json ListJson(const CleaningSite& site, std::wstring_view program) {
     Json document = DocumentHead(site, program, L"list");
     Json categories = Json::array();
     const FolderGuard guard = GuardOf(site);
-    for (Category category : ModeOrder()) {
+    const std::vector<std::wstring> programs = ProgramsOfThisUser();
+    for (Category category : AllCategories()) {
         const CategoryRow& row = RowOf(category);
         const CategoryPlan plan = PlanOf(category, site, &guard);
         Json folders = Json::array();
@@ -348,6 +392,21 @@ Json ListJson(const CleaningSite& site, std::wstring_view program) {
              {"registryKey",
               plan.registryKey ? Json("HKEY_CURRENT_USER\\" + Utf8(Widen(plan.registryKey))) : Json(nullptr)},
              {"folders", std::move(folders)}});
+        if (!row.browsers) continue;
+        Json profiles = Json::array();
+        for (const BrowserProfile& profile : BrowserProfilesOf(site, &guard)) {
+            Json caches = Json::array();
+            for (const std::wstring& cache : profile.caches) caches.push_back(Utf8(cache));
+            profiles.push_back(
+                {{"browser", Utf8(RowOf(profile.browser).name)},
+                 {"profile", Utf8(profile.folderName)},
+                 {"name", Utf8(profile.shownName)},
+                 {"folder", Utf8(profile.profileFolder)},
+                 {"running", BrowserRuns(profile, programs) != Running::No},
+                 {"refused", profile.refusal ? Json(Utf8(Widen(RefusalReason(profile.refusal)))) : Json(nullptr)},
+                 {"caches", std::move(caches)}});
+        }
+        categories.back()["profiles"] = std::move(profiles);
     }
     document["categories"] = std::move(categories);
     document["error"] = nullptr;
@@ -388,6 +447,24 @@ Json FolderJson(const FolderReport& folder) {
             {"really", TextOrNull(folder.really)}};
 }
 
+Json ProfileJson(const ProfileReport& report) {
+    const BrowserProfile& profile = report.profile;
+    return {{"browser", Utf8(RowOf(profile.browser).name)},
+            {"profile", Utf8(profile.folderName)},
+            {"name", Utf8(profile.shownName)},
+            {"folder", Utf8(profile.profileFolder)},
+            {"running", report.running != Running::No},
+            {"refused", profile.refusal ? Json(Utf8(Widen(RefusalReason(profile.refusal)))) : Json(nullptr)},
+            {"files", report.files},
+            {"folders", report.folders},
+            {"bytes", report.bytes},
+            {"kept",
+             {{"files", report.keptFiles},
+              {"links", report.keptLinks},
+              {"folders", report.keptFolders},
+              {"refusedFolders", report.refusedFolders}}}};
+}
+
 // The document of a preview or a clear: the run, each category, the totals.
 Json ReportJson(Json document, const Selection& selection, const std::vector<CategoryReport>& reports,
                 std::wstring_view nothingChosen, int exitCode) {
@@ -405,6 +482,11 @@ Json ReportJson(Json document, const Selection& selection, const std::vector<Cat
         for (const FolderReport& folder : r.byFolder) byFolder.push_back(FolderJson(folder));
         for (const KeptItem& item : r.kept) kept.push_back(KeptItemJson(item));
         category["byFolder"] = std::move(byFolder);
+        if (RowOf(r.category).browsers) {
+            Json profiles = Json::array();
+            for (const ProfileReport& profile : r.profiles) profiles.push_back(ProfileJson(profile));
+            category["profiles"] = std::move(profiles);
+        }
         category["keptItems"] = std::move(kept);
         category["error"] = TextOrNull(Widen(r.error));
         categories.push_back(std::move(category));
@@ -436,6 +518,16 @@ std::wstring ReportText(bool preview, const std::vector<CategoryReport>& reports
         text += row(RowOf(r.category).name, CountsOf(r), preview);
     }
     text += row(L"Total", totals, preview);
+    for (const CategoryReport& r : reports) {
+        if (!RowOf(r.category).browsers) continue;
+        text += L"\r\nBrowsers:\r\n";
+        if (r.profiles.empty()) text += std::wstring(L"  ") + kNoBrowserFound + L"\r\n";
+        for (const ProfileReport& profile : r.profiles)
+            text += L"  " +
+                    (preview && !profile.Skipped() ? profile.profile.Label() + L": " + PreviewText(profile)
+                                                   : ProfileLine(profile)) +
+                    L"\r\n";
+    }
     bool header = false;
     for (const CategoryReport& r : reports) {
         if (r.kept.empty() && r.error.empty()) continue;
@@ -531,7 +623,7 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
             progress.Show(category, 0);
             reports.push_back(RunCategory(
                 category, preview, site, [&](std::uint64_t count) { progress.Show(category, count); },
-                listing ? &*listing : nullptr));
+                listing ? &*listing : nullptr, selection.browsers));
             // An error ends the run there, as it ends the window's.
             if (!reports.back().error.empty()) break;
         }
@@ -539,7 +631,12 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     int exitCode = kExitDone;
     for (const CategoryReport& r : reports)
         if (r.SomethingKept()) exitCode = kExitKept;
-    if (preview && reports.back().error.empty()) exitCode = kExitDone;
+    if (preview && reports.back().error.empty()) {
+        // A preview tells what stays only when a browser runs: nothing of it could be looked at.
+        exitCode = kExitDone;
+        for (const CategoryReport& r : reports)
+            if (r.runningBrowsers) exitCode = kExitKept;
+    }
     // Ended by an error before anything was done.
     if (reports.size() == 1 && !reports[0].error.empty()) exitCode = kExitImpossible;
 

@@ -23,6 +23,10 @@ inline constexpr char ValMainTop[] = "MainTop";
 inline constexpr char ValMainLeft[] = "MainLeft";
 // The cookie list's column widths: the prefix and the column's number.
 inline constexpr char ValColumnWidthPrefix[] = "ColWidth";
+// The browsers: whether the mode runs and the unattended clearing take them,
+// and each profile's box ("Browser:" and the profile's key, "0" when off).
+inline constexpr char ValIncludeBrowsers[] = "IncludeBrowsers";
+inline constexpr char ValBrowserProfilePrefix[] = "Browser:";
 // The key below the settings key that keeps the cookie list's "Keep" marks.
 inline constexpr char CookiesKeepKeyName[] = "\\CookiesInfoKeep";
 

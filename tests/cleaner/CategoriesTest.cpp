@@ -12,12 +12,16 @@ using namespace purgelet;
 namespace {
 
 TEST(Categories, OrdersTakeEveryCategoryOnceAndNamesLeadBackToTheirRow) {
-    const std::vector<Category> mode = ModeOrder(), custom = CustomOrder();
-    ASSERT_EQ(mode.size(), kCategoryCount);
+    const std::vector<Category> all = AllCategories(), mode = ModeOrder(), custom = CustomOrder();
+    ASSERT_EQ(all.size(), kCategoryCount);
     EXPECT_TRUE(std::is_permutation(mode.begin(), mode.end(), custom.begin(), custom.end()));
+    // The mode runs take the Main page's categories, in the table's order;
+    // the browsers' come after them.
+    EXPECT_TRUE(std::equal(mode.begin(), mode.end(), all.begin()));
     for (std::size_t i = 0; i < kCategoryCount; ++i) {
-        EXPECT_EQ(IndexOf(mode[i]), i);
-        if (i > 0) EXPECT_LT(RowOf(custom[i - 1]).customPlace, RowOf(custom[i]).customPlace);
+        EXPECT_EQ(IndexOf(all[i]), i);
+        EXPECT_EQ(i >= mode.size(), kCategories[i].browsers);
+        if (i > 0 && i < custom.size()) EXPECT_LT(RowOf(custom[i - 1]).customPlace, RowOf(custom[i]).customPlace);
         EXPECT_EQ(CategoryNamed(kCategories[i].name), kCategories[i].id);
     }
     EXPECT_FALSE(CategoryNamed(L"nonsense"));
@@ -40,7 +44,7 @@ TEST(Categories, TheStoredChoiceFollowsTheLastModeStoredAsOneAndItsBoxes) {
     Store store;
     EXPECT_TRUE(StoredChoice(store.Reader()).empty()) << "no mode: nothing";
 
-    const Category first = kCategories[0].id, last = kCategories[kCategoryCount - 1].id;
+    const Category first = ModeOrder().front(), last = ModeOrder().back();
     store.Set(RowOf(first).selectionValue, "1");
     store.Set(RowOf(last).customValue, "1");
     store.Set(RowOf(last).selectionValue, "0");
@@ -60,6 +64,9 @@ TEST(Categories, TheStoredChoiceFollowsTheLastModeStoredAsOneAndItsBoxes) {
     store.Set(ValueOf(Execution::Custom), "1");
     EXPECT_EQ(StoredChoice(store.Reader()), std::vector<Category>{last});
     EXPECT_EQ(StoredExecution(store.Reader()), Execution::Custom);
+
+    store.values[texts::ValIncludeBrowsers] = "1";  // the browsers come last
+    EXPECT_EQ(StoredChoice(store.Reader()), (std::vector<Category>{last, Category::BrowserCache}));
 
     store.Set(ValueOf(Execution::Custom), "yes");  // only "1" is on
     EXPECT_EQ(StoredExecution(store.Reader()), Execution::ClearNotSelected);

@@ -6,6 +6,7 @@
 #   C:\purgelet-command\outside\sentinel.txt, outside\inner\keep.txt
 #   C:\purgelet-command\xp\profile\Local Settings\Temp\{out.txt,out-dir}
 #   C:\purgelet-command\vista-temp\{out.txt,out-dir}
+#   C:\purgelet-command\browsers\ff\cache2\{out.txt,out-dir}   (a browser profile kept elsewhere)
 #
 #   make_command_links.sh BUILD_DIR
 set -euo pipefail
@@ -17,7 +18,7 @@ rm -rf "$top"
 mkdir -p "$top/outside/inner"
 printf 'keep\n' > "$top/outside/sentinel.txt"
 printf 'keep\n' > "$top/outside/inner/keep.txt"
-for folder in "xp/profile/Local Settings/Temp" vista-temp; do
+for folder in "xp/profile/Local Settings/Temp" vista-temp browsers/ff/cache2; do
     mkdir -p "$top/$folder"
     up="$(realpath --relative-to="$top/$folder" "$top")"
     ln -s "$up/outside/sentinel.txt" "$top/$folder/out.txt"

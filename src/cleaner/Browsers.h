@@ -1,0 +1,128 @@
+#pragma once
+// Today's browsers: Edge, Chrome, Brave, Vivaldi and Opera (the Chromium
+// family) and Firefox, found with their profiles below the current user's
+// application data folders; whether one runs; the caches of a profile,
+// emptied with the confined removal, or counted for a preview. A running
+// browser is never touched, and nothing of a profile but its caches is.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cleaner/FileRemoval.h"
+#include "cleaner/FolderRefusal.h"
+#include "core/Platform.h"
+
+namespace purgelet {
+
+enum class Browser : std::uint8_t { Edge, Chrome, Brave, Vivaldi, Opera, Firefox };
+
+struct BrowserRow {
+    Browser id;
+    const wchar_t* name;     // on the command line, and in stored settings
+    const wchar_t* title;    // as its users know it
+    const wchar_t* program;  // the file name of its process
+    // Its folder below the local application data folder, or for Opera and
+    // Firefox below the roaming one (their caches lie at the same place
+    // below the local one).
+    const wchar_t* folder;
+    bool roaming = false;
+    bool firefox = false;
+};
+
+inline constexpr BrowserRow kBrowsers[] = {
+    {Browser::Edge, L"edge", L"Edge", L"msedge.exe", L"Microsoft\\Edge\\User Data"},
+    {Browser::Chrome, L"chrome", L"Chrome", L"chrome.exe", L"Google\\Chrome\\User Data"},
+    {Browser::Brave, L"brave", L"Brave", L"brave.exe", L"BraveSoftware\\Brave-Browser\\User Data"},
+    {Browser::Vivaldi, L"vivaldi", L"Vivaldi", L"vivaldi.exe", L"Vivaldi\\User Data"},
+    {Browser::Opera, L"opera", L"Opera", L"opera.exe", L"Opera Software\\Opera Stable", true},
+    {Browser::Firefox, L"firefox", L"Firefox", L"firefox.exe", L"Mozilla\\Firefox", true, true},
+};
+
+const BrowserRow& RowOf(Browser browser);
+// The browser a command-line name (in lower case) names.
+std::optional<Browser> BrowserNamed(std::wstring_view name);
+
+// Where the current user's application data lies, each ending in "\".
+struct AppDataFolders {
+    std::wstring local, roaming;
+};
+// As the shell names them (Windows Vista and later); empty before.
+AppDataFolders AppDataOf(const Platform& platform);
+
+// A browser profile found.
+struct BrowserProfile {
+    Browser browser{};
+    // Its folder as the browser names it ("Default", "Profile 1",
+    // "Profiles/x.default-release"; an absolute path for a Firefox profile
+    // kept elsewhere), and the name its user gave it.
+    std::wstring folderName, shownName;
+    std::wstring profileFolder;  // ends in "\"
+    std::wstring lockFile;       // held open while the browser runs
+    // The caches emptied for it, each ending in "\": its own and, for the
+    // first profile of a Chromium folder, the browser's shader caches.
+    std::vector<std::wstring> caches;
+    // Set when the profile's folder is one never emptied (or holds one):
+    // nothing of it is touched.
+    Refusal refusal;
+
+    // How its box is stored ("edge:Default"), and how it is shown
+    // ("Edge — Default").
+    std::wstring Key() const;
+    std::wstring Label() const;
+};
+
+// The profiles of every browser found, in the table's order; the profile
+// folders judged by guard when one is given.
+std::vector<BrowserProfile> FindBrowserProfiles(const AppDataFolders& appData, const FolderGuard* guard = nullptr);
+
+// The file names (in lower case) of the programs the current user runs.
+std::vector<std::wstring> ProgramsOfThisUser();
+
+// Whether a profile's browser runs: its lock file is held open, or a process
+// of its program is among programs.
+enum class Running : std::uint8_t { No, LockHeld, ProcessFound };
+Running BrowserRuns(const BrowserProfile& profile, const std::vector<std::wstring>& programs);
+
+// What emptying a profile's caches removed, or would remove.
+struct ProfileReport {
+    BrowserProfile profile;
+    Running running = Running::No;  // when it runs, nothing was done
+    std::uint64_t files = 0, folders = 0, bytes = 0;
+    std::uint64_t keptFiles = 0, keptLinks = 0, keptFolders = 0, refusedFolders = 0;
+    std::vector<LeftEntry> kept;  // the first hundred or so
+    // Refused caches, with where each really lies when not where it is named.
+    struct RefusedCache {
+        std::wstring folder;
+        Refusal why;
+        std::wstring really;
+    };
+    std::vector<RefusedCache> refused;
+
+    bool Skipped() const { return running != Running::No || profile.refusal; }
+};
+
+// Empties the caches of a profile (Walk::Count: counts what would go),
+// unless its browser runs or it is refused. programFolder and guard are
+// left alone as every emptying leaves them; progress is told the running
+// count now and then.
+ProfileReport ClearProfileCaches(const BrowserProfile& profile, const std::vector<std::wstring>& programs,
+                                 const Platform& platform, const std::wstring& programFolder, const FolderGuard& guard,
+                                 Walk walk, const std::function<void(std::uint64_t count)>& progress = {});
+
+// The activity log's line for a profile: "Cleared the cache of Edge
+// (Default): 1,204 files, 312 MB", or why it was skipped.
+std::wstring ProfileLine(const ProfileReport& report);
+// What a preview shows for it: "1,204 files, 312 MB", or "running".
+std::wstring PreviewText(const ProfileReport& report);
+// The line when no browser is found.
+inline constexpr wchar_t kNoBrowserFound[] = L"No browser was found for the current user";
+
+// A size as people read it ("312 MB", "1.5 GB"), and a count with its
+// thousands separated ("1,204").
+std::wstring ReadableSize(std::uint64_t bytes);
+std::wstring GroupedCount(std::uint64_t n);
+
+}  // namespace purgelet
