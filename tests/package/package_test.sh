@@ -126,11 +126,12 @@ readme_uninstall() {
     w cmd /c 'T:\package-test\readme-uninstall.bat' >/dev/null 2>&1
 }
 # Real clicks on the main window at its 96-dpi places (the window has no title
-# bar under Xvfb): the "Settings" tab, then "Load when Windows starts".
+# bar under Xvfb): the "Settings" tab (the third, after "Main" and
+# "Browsers"), then "Load when Windows starts".
 tick_run_at_logon() { # window
     local X Y
     eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^[XY]=')"
-    xdotool mousemove $((X + 82)) $((Y + 10)) click 1 && sleep 1 &&
+    xdotool mousemove $((X + 142)) $((Y + 10)) click 1 && sleep 1 &&
         xdotool mousemove $((X + 29)) $((Y + 40)) click 1
 }
 main_window() {
