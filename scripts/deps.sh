@@ -6,6 +6,9 @@ packages=(cmake make dpkg-dev gcc g++-mingw-w64-x86-64 googletest libjpeg62-turb
 # Wine's own fonts (only recommended by wine, and recommendations are not
 # installed): without them Wine falls back to wider fonts and captions are cut.
 packages+=(fonts-wine)
+# SQLite's amalgamation is made from Debian's source by its own build, with
+# the host's compiler (gcc, above) and tclsh.
+packages+=(tcl)
 # JSON and INI files are read with the header-only nlohmann-json and SimpleIni.
 packages+=(nlohmann-json3-dev libsimpleini-dev)
 # Packaging: makensis for the installer, zip for the portable archive.

@@ -1,6 +1,7 @@
 #pragma once
 // Text between wide characters and the bytes of a code page: the ANSI code
-// page the program's own strings use, and UTF-8 for redirected output.
+// page the program's own strings use, and UTF-8 for redirected output and for
+// the texts the main window shows that may name any folder.
 #include <windows.h>
 
 #include <optional>
@@ -17,7 +18,7 @@ std::string Narrow(const std::wstring& text);
 // converted (a path is never named by a replacement).
 std::optional<std::wstring> WidenPath(const std::string& text);
 
-// Wide text as UTF-8, and back.
+// Between wide text and UTF-8.
 std::string Utf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view text);
 

@@ -86,10 +86,10 @@ std::string DiscoverShellFolders(const DiscoveryFacts& facts, FolderSet& f) {
     shell.cookies = Known(facts, FOLDERID_Cookies);
     shell.history = Known(facts, FOLDERID_History);
     f.ProfileFolder = Narrow(shell.profile);
-    return "Current User Dir : " + f.ProfileFolder + kCrLf + "User Cookies Dir : " + Narrow(shell.cookies) + kCrLf +
-           "User Recent Dir : " + Narrow(shell.recent) + kCrLf + "User History Dir : " + Narrow(shell.history) + kCrLf +
-           "User Temp Dir : " + Narrow(shell.userTemp) + kCrLf +
-           "User Temp Int Files Dir : " + Narrow(shell.tempInternet) + kCrLf;
+    return "Current User Dir : " + Utf8(shell.profile) + kCrLf + "User Cookies Dir : " + Utf8(shell.cookies) + kCrLf +
+           "User Recent Dir : " + Utf8(shell.recent) + kCrLf + "User History Dir : " + Utf8(shell.history) + kCrLf +
+           "User Temp Dir : " + Utf8(shell.userTemp) + kCrLf + "User Temp Int Files Dir : " + Utf8(shell.tempInternet) +
+           kCrLf;
 }
 }  // namespace
 
@@ -122,6 +122,8 @@ DiscoveryLabels DiscoverFolders(const DiscoveryFacts& facts, FolderSet& f) {
                                 texts::Win9xRecentName.Text() + kCrLf + "User Temp Int File Dir : " + win +
                                 texts::Win9xTempInternetName.Text() + kCrLf;
         }
+        // Named in the ANSI code page, as these families name their folders.
+        labels.curUserDir = Utf8(Widen(labels.curUserDir));
         return labels;
     }
     if (f.WinMajor >= 6) {
@@ -142,7 +144,7 @@ DiscoveryLabels DiscoverFolders(const DiscoveryFacts& facts, FolderSet& f) {
         text += "User Temp Dir : " + texts::Nt4TempName.Text() + kCrLf;
         text += "User Temp Int Files Dir : " + texts::Nt4TempInternetName.Text() + kCrLf;
     }
-    labels.curUserDir = text;
+    labels.curUserDir = Utf8(Widen(text));
     return labels;
 }
 

@@ -28,6 +28,8 @@ struct DiscoveryFacts {
     std::function<std::wstring()> tempConfigured;
 };
 
+// The system-information texts, in UTF-8: a folder named outside the ANSI
+// code page stays whole.
 struct DiscoveryLabels {
     std::optional<std::string> winVer;  // unset when the version query failed
     std::string curUserDir;

@@ -357,8 +357,8 @@ std::string RefusalReason(Refusal why) {
 }
 
 std::string SkippedLine(const std::string& what, const std::wstring& folder, Refusal why, const std::wstring& really) {
-    std::string named = Narrow(folder);
-    if (!really.empty()) named += ", which is " + Narrow(really);
+    std::string named = Utf8(folder);
+    if (!really.empty()) named += ", which is " + Utf8(really);
     return "Skipped clearing of " + what + " (" + named + "): " + RefusalReason(why);
 }
 

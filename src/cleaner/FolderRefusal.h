@@ -136,7 +136,7 @@ std::wstring ReallyUnlessSame(const std::wstring& written, const std::wstring& f
 std::string RefusalReason(Refusal why);
 // The line logged instead of the category's own when a folder is refused:
 // what was skipped, the folder as configured, where it really lies when that
-// differs, and why.
+// differs, and why; in UTF-8 (the log's lines are), so any name stays whole.
 std::string SkippedLine(const std::string& what, const std::wstring& folder, Refusal why,
                         const std::wstring& really = {});
 

@@ -2,16 +2,18 @@
 
 #include <cstdio>
 
+#include "base/Text.h"
+
 namespace purgelet {
 
 std::string FormatLogDate(const SYSTEMTIME& day) {
-    char month[80] = {};
+    wchar_t month[80] = {};
     if (day.wMonth >= 1 && day.wMonth <= 12)
-        GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME1 + day.wMonth - 1, month, sizeof(month));
-    char text[128];
-    std::snprintf(text, sizeof(text), "%02u %s %04u", static_cast<unsigned>(day.wDay), month,
-                  static_cast<unsigned>(day.wYear));
-    return text;
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME1 + day.wMonth - 1, month, 80);
+    char days[16], year[16];
+    std::snprintf(days, sizeof(days), "%02u", static_cast<unsigned>(day.wDay));
+    std::snprintf(year, sizeof(year), "%04u", static_cast<unsigned>(day.wYear));
+    return std::string(days) + " " + Utf8(month) + " " + year;
 }
 
 }  // namespace purgelet

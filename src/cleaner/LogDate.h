@@ -6,7 +6,7 @@
 
 namespace purgelet {
 
-// "dd mmm yyyy" with the locale's short month name.
+// "dd mmm yyyy" with the locale's short month name, in UTF-8 as the log's lines are.
 std::string FormatLogDate(const SYSTEMTIME& day);
 
 }  // namespace purgelet

@@ -26,12 +26,12 @@ MouseButton ButtonOf(UINT msg) {
 }  // namespace
 
 Control::Control(Control* parent, std::string name, DesignRect rect, std::string caption)
-    : Window(parent->App()), caption_(std::move(caption)), parent_(parent), name_(std::move(name)), design_(rect) {
+    : Window(parent->App()), caption_(Widen(caption)), parent_(parent), name_(std::move(name)), design_(rect) {
     parent_->AddChild(this);
 }
 
 Control::Control(Application& app, std::string name, DesignRect rect, std::string caption)
-    : Window(app), caption_(std::move(caption)), parent_(nullptr), name_(std::move(name)), design_(rect) {}
+    : Window(app), caption_(Widen(caption)), parent_(nullptr), name_(std::move(name)), design_(rect) {}
 
 Control::~Control() {
     DestroyHandles();
@@ -42,11 +42,11 @@ void Control::RemoveChild(Control* c) {
     children_.erase(std::remove(children_.begin(), children_.end(), c), children_.end());
 }
 
-std::string Control::Caption() const { return caption_; }
+std::string Control::Caption() const { return Narrow(caption_); }
 
-void Control::SetCaption(const std::string& text) {
+void Control::SetCaption(const std::wstring& text) {
     caption_ = text;
-    if (hwnd_) SetWindowTextA(hwnd_, text.c_str());
+    if (hwnd_) SetWindowTextW(hwnd_, text.c_str());
 }
 
 void Control::SetEnabled(bool on) {
@@ -127,8 +127,11 @@ void Control::CreateHandles() {
         RECT r = BoundsPx();
         DWORD style = Style() | (parent_ ? WS_CHILD : 0) | (visible_ && parent_ ? WS_VISIBLE : 0) |
                       (tabStop_ ? WS_TABSTOP : 0) | (enabled_ ? 0 : WS_DISABLED);
-        hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), style, r.left, r.top, r.right - r.left,
-                                r.bottom - r.top, parentWnd, nullptr, App().Instance(), nullptr);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        hwnd_ = WideWindow() ? CreateWindowExW(ExStyle(), Widen(WindowClass()).c_str(), caption_.c_str(), style, r.left,
+                                               r.top, w, h, parentWnd, nullptr, App().Instance(), nullptr)
+                             : CreateWindowExA(ExStyle(), WindowClass(), Narrow(caption_).c_str(), style, r.left, r.top,
+                                               w, h, parentWnd, nullptr, App().Instance(), nullptr);
         if (!hwnd_) return;
         Register();
         if (Subclassed() && HooksWindowProcedure()) {
@@ -225,7 +228,7 @@ bool Control::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
 }
 
 std::string Control::WindowText() const {
-    if (!hwnd_) return caption_;
+    if (!hwnd_) return Narrow(caption_);
     return Window::Caption();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Text.h"
 #include "framework/Types.h"
 #include "framework/Window.h"
 
@@ -29,8 +30,12 @@ public:
     Control* Parent() const { return parent_; }
     const std::vector<Control*>& Children() const { return children_; }
 
+    // The caption in the ANSI code page (what the code page lacks reads as
+    // "?"), or in full. Only a control made wide (WideWindow) shows text
+    // outside the code page.
     std::string Caption() const override;
-    virtual void SetCaption(const std::string& text);
+    void SetCaption(const std::string& text) { SetCaption(Widen(text)); }
+    virtual void SetCaption(const std::wstring& text);
 
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool on);
@@ -85,6 +90,11 @@ protected:
     virtual const char* WindowClass() const = 0;
     virtual DWORD Style() const { return 0; }
     virtual DWORD ExStyle() const { return 0; }
+    // The window is made with the wide functions, so its text keeps what the
+    // ANSI code page lacks: a system control made ANSI and subclassed hears
+    // its text through the code page. Not for a control that hooks its
+    // window procedure (that hook is ANSI).
+    virtual bool WideWindow() const { return false; }
     // The window children are created in.
     virtual HWND ContainerHandle() const { return hwnd_; }
     virtual void AfterCreate() {}
@@ -111,7 +121,7 @@ protected:
     // controls that handle many messages (a list with thousands of rows).
     virtual bool HooksWindowProcedure() const { return false; }
 
-    std::string caption_;
+    std::wstring caption_;
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);

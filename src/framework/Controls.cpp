@@ -92,7 +92,7 @@ bool Label::OnCommand(WORD code) {
     return true;
 }
 
-void Label::SetCaption(const std::string& text) {
+void Label::SetCaption(const std::wstring& text) {
     Control::SetCaption(text);
     if (autoSize) FitToText();
 }
@@ -107,7 +107,7 @@ void Label::FitToText() {
     {
         ScreenDC dc;
         SelectedObject font(dc, App().FontHandle(EffectiveFont()));
-        DrawTextA(dc, caption_.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextW(dc, caption_.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
     }
     RECT r = BoundsPx();
     if (rightJustify)
@@ -236,12 +236,12 @@ bool PageControl::OnNotify(NMHDR* hdr, LRESULT& result) {
 
 void ListBox::AfterCreate() {
     if (itemHeight > 0) SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Scale(itemHeight, App().Dpi()));
-    for (const auto& line : items_) SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    for (const auto& line : items_) SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
-void ListBox::Add(const std::string& line) {
+void ListBox::Add(const std::wstring& line) {
     items_.push_back(line);
-    if (hwnd_) SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    if (hwnd_) SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
 void ListBox::Clear() {

@@ -82,10 +82,12 @@ public:
     bool autoSize = false;
     // The hand cursor over the label, as over a link.
     bool handCursor = false;
-    void SetCaption(const std::string& text) override;
+    using Control::SetCaption;
+    void SetCaption(const std::wstring& text) override;
 
 protected:
     const char* WindowClass() const override { return "STATIC"; }
+    bool WideWindow() const override { return true; }
     DWORD Style() const override {
         return SS_NOTIFY | (rightJustify ? SS_RIGHT : (wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP));
     }
@@ -159,23 +161,25 @@ private:
     TabSheet* active_ = nullptr;
 };
 
+// Its lines are wide: any name shows as it is.
 class ListBox : public Control {
 public:
     using Control::Control;
     int itemHeight = 0;  // design pixels; 0 keeps the system's
-    void Add(const std::string& line);
+    void Add(const std::wstring& line);
     void Clear();
-    const std::vector<std::string>& Items() const { return items_; }
+    const std::vector<std::wstring>& Items() const { return items_; }
     int Count() const { return static_cast<int>(items_.size()); }
 
 protected:
     const char* WindowClass() const override { return "LISTBOX"; }
+    bool WideWindow() const override { return true; }
     DWORD Style() const override { return LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL; }
     Color DefaultColor() const override { return clWindow; }
     void AfterCreate() override;
 
 private:
-    std::vector<std::string> items_;
+    std::vector<std::wstring> items_;
 };
 
 class Memo : public Control {

@@ -52,10 +52,6 @@ DWORD Form::Style() const {
 
 DWORD Form::ExStyle() const { return WS_EX_CONTROLPARENT | (border == FormBorder::Dialog ? WS_EX_DLGMODALFRAME : 0); }
 
-std::string Form::Caption() const { return caption_; }
-
-void Form::SetCaption(const std::string& text) { Control::SetCaption(text); }
-
 void Form::CreateWindowAndControls() {
     SetColor(formColor);
     // The design gives the outer size at the design density; the position is in screen pixels.
@@ -75,7 +71,7 @@ void Form::CreateWindowAndControls() {
     SetBoundsPx(RECT{x, y, x + w, y + h});
     // Create the window itself without its children, hook the procedure, then the children.
     auto children = Children();
-    hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), caption_.c_str(), Style(), x, y, w, h, nullptr, nullptr,
+    hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), Narrow(caption_).c_str(), Style(), x, y, w, h, nullptr, nullptr,
                             App().Instance(), nullptr);
     if (hwnd_) {
         Register();

@@ -29,9 +29,6 @@ public:
     Form(Application& app, std::string name, DesignRect rect, std::string caption);
     ~Form() override;
 
-    std::string Caption() const override;
-    void SetCaption(const std::string& text) override;
-
     void Show();
     void Hide();
     // Asks onCloseQuery; when allowed, runs onClose and hides the window.

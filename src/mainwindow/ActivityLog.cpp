@@ -1,15 +1,21 @@
 #include "mainwindow/ActivityLog.h"
 
+#include "base/Text.h"
 #include "core/Texts.h"
 #include "framework/Controls.h"
 
 namespace purgelet {
 
-void ActivityLog::Add(const std::string& line) { list_.Add(line); }
+void ActivityLog::Add(const std::string& line) { list_.Add(FromUtf8(line)); }
 
 void ActivityLog::Clear() { list_.Clear(); }
 
-const std::vector<std::string>& ActivityLog::Lines() const { return list_.Items(); }
+std::vector<std::string> ActivityLog::Lines() const {
+    std::vector<std::string> lines;
+    lines.reserve(list_.Items().size());
+    for (const std::wstring& item : list_.Items()) lines.push_back(Utf8(item));
+    return lines;
+}
 
 void ActivityLog::FillOpeningLines(const SYSTEMTIME& today) {
     Clear();

@@ -1,6 +1,7 @@
 #pragma once
 // The activity log: lines under "Messages :" on the Main page. Lines are only
-// appended, or all removed.
+// appended, or all removed. They are UTF-8, so a folder named outside the
+// ANSI code page shows as it is; the list shows them wide.
 #include <windows.h>
 
 #include <string>
@@ -19,7 +20,8 @@ public:
     explicit ActivityLog(ui::ListBox& list) : list_(list) {}
     void Add(const std::string& line);
     void Clear();
-    const std::vector<std::string>& Lines() const;
+    // The lines as shown, in UTF-8.
+    std::vector<std::string> Lines() const;
     // Empties the log and writes its four opening lines for the given day.
     void FillOpeningLines(const SYSTEMTIME& today);
 

@@ -5,6 +5,7 @@
 #include "cleaner/FolderDiscovery.h"
 #include "framework/Application.h"
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "mainwindow/HelpFile.h"
 #include "mainwindow/OptionTable.h"
 #include "resource_ids.h"
@@ -165,8 +166,8 @@ std::string TForm1::ProfileFolderSearch() { return FindProfileFolder(SystemFacts
 
 void TForm1::DiscoverUserFolders() {
     DiscoveryLabels labels = DiscoverFolders(SystemFacts(state_), state_.folders);
-    if (labels.winVer) lblWinVer.SetCaption(*labels.winVer);
-    lblCurUserDir.SetCaption(labels.curUserDir);
+    if (labels.winVer) lblWinVer.SetCaption(FromUtf8(*labels.winVer));
+    lblCurUserDir.SetCaption(FromUtf8(labels.curUserDir));
 }
 
 // A stored value that cannot be read (no whole number, a wrong registry type)

@@ -433,6 +433,28 @@ TEST_F(ClearingTest, VistaProfileOutsideTheCodePageIsEmptiedAndItsRunValueRoundT
     EXPECT_TRUE(fx.recorded.boxes.empty());
 }
 
+// TEMP set to a profile named outside the code page: the log's line that
+// skips it names it whole, in the lines and on the list, and so does the
+// Misc page.
+TEST_F(ClearingTest, NamesOutsideTheCodePageShowWholeInTheLogAndOnTheMiscPage) {
+    const std::wstring profile = Widen(dir.Path()) + L"\u0414\u043e\u043c \u5bb6\\";
+    ASSERT_TRUE(CreateDirectoryW(profile.c_str(), nullptr));
+    fx.state.platform.knownFolderPath = [&](REFKNOWNFOLDERID id) {
+        return IsEqualGUID(id, FOLDERID_Profile) ? profile : std::wstring();
+    };
+    TmpVariable variable(profile);
+    TForm1& w = Create(6, VER_PLATFORM_WIN32_NT);
+    w.btnTemporary.Click();
+    const std::vector<std::string> lines = w.Log().Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(Utf8(profile)), std::string::npos) << lines[0];
+    wchar_t shown[1024] = {};
+    SendMessageW(w.ListBox1.Handle(), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(shown));
+    EXPECT_EQ(Utf8(shown), lines[0]);
+    GetWindowTextW(w.lblCurUserDir.Handle(), shown, 1024);
+    EXPECT_NE(std::wstring(shown).find(profile), std::wstring::npos);
+}
+
 namespace {
 
 // Gives a file a last-write time long past. Wine's cache deletes an entry's
