@@ -112,10 +112,11 @@ constexpr ItemFile kFiles[] = {
 };
 constexpr const wchar_t* kJournals[] = {L"-journal", L"-wal", L"-shm"};
 
-std::string Quoted(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+// A name quoted as an identifier ("..."), or a text as a literal ('...').
+std::string Quoted(const std::string& name, char quote = '"') {
+    std::string quoted(1, quote);
+    for (char c : name) quoted += c == quote ? std::string(2, c) : std::string(1, c);
+    return quoted + quote;
 }
 
 int Exec(sqlite3* db, const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
@@ -148,8 +149,8 @@ struct HeldDatabase {
         if (!HasTable(table)) return false;
         std::uint64_t found = 0;
         return QueryNumber(db.Get(),
-                           "SELECT count(*) FROM pragma_table_info(" + Quoted(table) + ") WHERE name = " +
-                               Quoted(column) + " COLLATE NOCASE",
+                           "SELECT count(*) FROM pragma_table_info(" + Quoted(table, '\'') + ") WHERE name = " +
+                               Quoted(column, '\'') + " COLLATE NOCASE",
                            found) == SQLITE_OK &&
                found > 0;
     }
