@@ -46,8 +46,8 @@ bool Exec(sqlite3* db, const std::string& sql) {
 // clearing meets.
 bool MakeTemplate(int visits, int urls) {
     SqliteDatabase db;
-    if (sqlite3_open_v2(Narrow(kTemplate).c_str(), db.Receive(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(Narrow(kTemplate).c_str(), db.Receive(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
         return false;
     if (!Exec(db.Get(),
               "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);"
@@ -71,8 +71,8 @@ bool MakeTemplate(int visits, int urls) {
     char sql[256];
     for (int u = 1; u <= urls; ++u) {
         std::snprintf(sql, sizeof(sql),
-                      "INSERT INTO urls VALUES (%d, 'https://site%d.example/page/%d?q=%d', 'Page %d', 5, %d, %d, 0)",
-                      u, u % 700, u, u * 7, u, u % 3, 13300000 + u);
+                      "INSERT INTO urls VALUES (%d, 'https://site%d.example/page/%d?q=%d', 'Page %d', 5, %d, %d, 0)", u,
+                      u % 700, u, u * 7, u, u % 3, 13300000 + u);
         if (!Exec(db.Get(), sql)) return false;
         if (u % 10 == 0) {
             std::snprintf(sql, sizeof(sql),
@@ -83,8 +83,8 @@ bool MakeTemplate(int visits, int urls) {
             if (!Exec(db.Get(), sql)) return false;
         }
         if (u % 20 == 0) {
-            std::snprintf(sql, sizeof(sql), "INSERT INTO downloads VALUES (%d, 'guid-%d', 'C:\\d\\f%d.zip', 'x')", u,
-                          u, u);
+            std::snprintf(sql, sizeof(sql), "INSERT INTO downloads VALUES (%d, 'guid-%d', 'C:\\d\\f%d.zip', 'x')", u, u,
+                          u);
             if (!Exec(db.Get(), sql)) return false;
         }
     }
@@ -158,9 +158,8 @@ int main(int argc, char** argv) {
             }
             const int contender = (round + turn) % 3;
             const double t0 = testing_support::SecondsNow();
-            const std::uint64_t rows = contender == 0
-                                           ? BareClear(history)
-                                           : RunCategory(Category::BrowserHistory, contender == 2, site).rows;
+            const std::uint64_t rows =
+                contender == 0 ? BareClear(history) : RunCategory(Category::BrowserHistory, contender == 2, site).rows;
             times[contender] = testing_support::SecondsNow() - t0;
             if (contender == 0 && expected == 0) expected = rows;
             const std::uint64_t left = Visits(history);
@@ -175,8 +174,8 @@ int main(int argc, char** argv) {
         preview.push_back(times[2]);
         clearRatios.push_back(times[1] / times[0]);
         previewRatios.push_back(times[2] / times[1]);
-        std::printf("round %d: bare %.3f s; clear %.3f s; preview %.3f s; ratios clear %.3f, preview %.3f\n",
-                    round + 1, times[0], times[1], times[2], clearRatios.back(), previewRatios.back());
+        std::printf("round %d: bare %.3f s; clear %.3f s; preview %.3f s; ratios clear %.3f, preview %.3f\n", round + 1,
+                    times[0], times[1], times[2], clearRatios.back(), previewRatios.back());
         std::fflush(stdout);
     }
     testing_support::RemoveTree(Narrow(kTop));
@@ -187,8 +186,9 @@ int main(int argc, char** argv) {
     const auto previewFigures = Summarize(previewRatios);
     std::printf("\nbench_browser_history: medians of %d rounds, order rotated, %llu rows a clearing\n", rounds,
                 static_cast<unsigned long long>(expected));
-    std::printf("  ratio clear / bare statements: %s  goal <= %.2f: %s\n", MedianAndSpread(clearFigures, "%.3f").c_str(),
-                kClearGoal, clearFigures.median <= kClearGoal ? "met" : "MISSED");
+    std::printf("  ratio clear / bare statements: %s  goal <= %.2f: %s\n",
+                MedianAndSpread(clearFigures, "%.3f").c_str(), kClearGoal,
+                clearFigures.median <= kClearGoal ? "met" : "MISSED");
     std::printf("  ratio preview / clear:         %s  goal <= %.2f: %s\n",
                 MedianAndSpread(previewFigures, "%.3f").c_str(), kPreviewGoal,
                 previewFigures.median <= kPreviewGoal ? "met" : "MISSED");

@@ -149,8 +149,8 @@ struct HeldDatabase {
         if (!HasTable(table)) return false;
         std::uint64_t found = 0;
         return QueryNumber(db.Get(),
-                           "SELECT count(*) FROM pragma_table_info(" + Quoted(table, '\'') + ") WHERE name = " +
-                               Quoted(column, '\'') + " COLLATE NOCASE",
+                           "SELECT count(*) FROM pragma_table_info(" + Quoted(table, '\'') +
+                               ") WHERE name = " + Quoted(column, '\'') + " COLLATE NOCASE",
                            found) == SQLITE_OK &&
                found > 0;
     }
@@ -217,8 +217,8 @@ Opened Open(HeldDatabase& held, const std::wstring& path, bool preview, std::str
 // columns this version of the file has.
 std::string ResetPlacesSql(const HeldDatabase& held, const std::string& table) {
     static constexpr const char* kReset[][2] = {
-        {"visit_count", "0"},    {"last_visit_date", "NULL"}, {"typed", "0"},
-        {"frecency", "-1"},      {"recalc_frecency", "1"},    {"alt_frecency", "NULL"},
+        {"visit_count", "0"},         {"last_visit_date", "NULL"}, {"typed", "0"},
+        {"frecency", "-1"},           {"recalc_frecency", "1"},    {"alt_frecency", "NULL"},
         {"recalc_alt_frecency", "1"},
     };
     std::string set;
@@ -311,8 +311,7 @@ ProfileReport ClearProfileItem(const BrowserProfile& profile, BrowserItem item,
                                const std::vector<std::wstring>& programs, const Platform& platform,
                                const std::wstring& programFolder, const FolderGuard& guard, Walk walk,
                                const DatabaseOptions& options) {
-    if (item == BrowserItem::Cache)
-        return ClearProfileCaches(profile, programs, platform, programFolder, guard, walk);
+    if (item == BrowserItem::Cache) return ClearProfileCaches(profile, programs, platform, programFolder, guard, walk);
     ProfileReport report;
     report.profile = profile;
     report.item = item;

@@ -180,7 +180,8 @@ inline constexpr CategoryRow kCategories[] = {
      .itemValue = texts::ValBrowserForms},
     {.id = Category::BrowserSessions,
      .name = L"browser-sessions",
-     .title = L"Open tabs and sessions of Edge, Chrome, Brave, Vivaldi, Opera and Firefox (their tabs cannot be restored then)",
+     .title = L"Open tabs and sessions of Edge, Chrome, Brave, Vivaldi, Opera and Firefox (their tabs cannot be "
+              L"restored then)",
      .selectionValue = "",
      .customValue = "",
      .customPlace = 11,

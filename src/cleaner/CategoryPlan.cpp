@@ -191,14 +191,13 @@ void RunBrowsers(CategoryReport& report, bool preview, const CleaningSite& site,
     for (const BrowserProfile& profile : BrowserProfilesOf(site, &guard)) {
         if (!browsers.Takes(profile)) continue;
         const std::uint64_t before = report.files + report.folders + report.rows;
-        ProfileReport done =
-            item == BrowserItem::Cache
-                ? ClearProfileCaches(profile, programs, site.platform, site.programFolder, guard, walk,
-                                     [&](std::uint64_t count) {
-                                         if (progress) progress(before + count);
-                                     })
-                : ClearProfileItem(profile, item, programs, site.platform, site.programFolder, guard, walk,
-                                   {browsers.compact});
+        ProfileReport done = item == BrowserItem::Cache
+                                 ? ClearProfileCaches(profile, programs, site.platform, site.programFolder, guard, walk,
+                                                      [&](std::uint64_t count) {
+                                                          if (progress) progress(before + count);
+                                                      })
+                                 : ClearProfileItem(profile, item, programs, site.platform, site.programFolder, guard,
+                                                    walk, {browsers.compact});
         report.rows += done.rows;
         report.keptDatabases += done.keptDatabases;
         for (const DatabaseReport& database : done.databases) {

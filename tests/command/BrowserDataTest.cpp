@@ -79,17 +79,18 @@ protected:
         // Edge: a History that misses most of the browser's tables, with
         // visits still in its WAL; cookies of three hosts; form entries beside
         // an address and a search engine; files rebuilt by the browser.
-        Make(kEdge + "History",
-             "PRAGMA journal_mode=WAL; CREATE TABLE meta(key LONGVARCHAR PRIMARY KEY, value LONGVARCHAR);"
-             "CREATE TABLE urls(id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, visit_count INTEGER,"
-             " typed_count INTEGER, last_visit_time INTEGER);"
-             "CREATE TABLE visits(id INTEGER PRIMARY KEY, url INTEGER, visit_time INTEGER, transition INTEGER);"
-             "CREATE TABLE keyword_search_terms(keyword_id INTEGER, url_id INTEGER, term LONGVARCHAR);"
-             "CREATE TABLE downloads(id INTEGER PRIMARY KEY, guid VARCHAR, target_path LONGVARCHAR, tab_url VARCHAR);"
-             "INSERT INTO meta VALUES ('version', '67'); INSERT INTO urls VALUES (1, 'https://a.test/', 'A', 2, 1, 9),"
-             " (2, 'https://b.test/', 'B', 1, 0, 9); INSERT INTO visits VALUES (1, 1, 9, 1), (2, 1, 9, 0), (3, 2, 9, 0);"
-             "INSERT INTO keyword_search_terms VALUES (2, 2, 'secret'); INSERT INTO downloads VALUES (1, 'g', 'C:\\x',"
-             " 'https://b.test/');");
+        Make(
+            kEdge + "History",
+            "PRAGMA journal_mode=WAL; CREATE TABLE meta(key LONGVARCHAR PRIMARY KEY, value LONGVARCHAR);"
+            "CREATE TABLE urls(id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, visit_count INTEGER,"
+            " typed_count INTEGER, last_visit_time INTEGER);"
+            "CREATE TABLE visits(id INTEGER PRIMARY KEY, url INTEGER, visit_time INTEGER, transition INTEGER);"
+            "CREATE TABLE keyword_search_terms(keyword_id INTEGER, url_id INTEGER, term LONGVARCHAR);"
+            "CREATE TABLE downloads(id INTEGER PRIMARY KEY, guid VARCHAR, target_path LONGVARCHAR, tab_url VARCHAR);"
+            "INSERT INTO meta VALUES ('version', '67'); INSERT INTO urls VALUES (1, 'https://a.test/', 'A', 2, 1, 9),"
+            " (2, 'https://b.test/', 'B', 1, 0, 9); INSERT INTO visits VALUES (1, 1, 9, 1), (2, 1, 9, 0), (3, 2, 9, 0);"
+            "INSERT INTO keyword_search_terms VALUES (2, 2, 'secret'); INSERT INTO downloads VALUES (1, 'g', 'C:\\x',"
+            " 'https://b.test/');");
         {
             SqliteDatabase db = Open(kEdge + "History");
             sqlite3_db_config(db.Get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -205,8 +206,9 @@ TEST_F(BrowserData, ThePreviewCountsWhatTheClearThenRemovesRowByRow) {
     }
     EXPECT_EQ(clear.at("totals").at("rows"), preview.at("totals").at("rows"));
 
-    EXPECT_EQ(Query(kEdge + "History", "SELECT (SELECT count(*) FROM urls) + (SELECT count(*) FROM visits) +"
-                                       " (SELECT count(*) FROM keyword_search_terms) + (SELECT count(*) FROM downloads)"),
+    EXPECT_EQ(Query(kEdge + "History",
+                    "SELECT (SELECT count(*) FROM urls) + (SELECT count(*) FROM visits) +"
+                    " (SELECT count(*) FROM keyword_search_terms) + (SELECT count(*) FROM downloads)"),
               "0");
     EXPECT_EQ(Query(kEdge + "History", "SELECT value FROM meta"), "67");
     EXPECT_EQ(Query(kEdge + "Network\\Cookies", "SELECT count(*) FROM cookies"), "0");
@@ -220,13 +222,15 @@ TEST_F(BrowserData, ThePreviewCountsWhatTheClearThenRemovesRowByRow) {
 
     // Bookmarked places stay, having forgotten their visits; their origins stay.
     const std::string places = kFirefox + "places.sqlite";
-    EXPECT_EQ(Query(places, "SELECT url || visit_count || typed || ifnull(last_visit_date, '-') || recalc_frecency"
-                            " FROM moz_places ORDER BY id"),
+    EXPECT_EQ(Query(places,
+                    "SELECT url || visit_count || typed || ifnull(last_visit_date, '-') || recalc_frecency"
+                    " FROM moz_places ORDER BY id"),
               "https://b1.test/00-1,https://b2.test/00-1");
     EXPECT_EQ(Query(places, "SELECT title FROM moz_bookmarks ORDER BY id"), "root,B1,B2");
     EXPECT_EQ(Query(places, "SELECT group_concat(host) FROM moz_origins"), "b1.test,b2.test");
-    EXPECT_EQ(Query(places, "SELECT (SELECT count(*) FROM moz_historyvisits) + (SELECT count(*) FROM"
-                            " moz_places_metadata) + (SELECT count(*) FROM moz_inputhistory)"),
+    EXPECT_EQ(Query(places,
+                    "SELECT (SELECT count(*) FROM moz_historyvisits) + (SELECT count(*) FROM"
+                    " moz_places_metadata) + (SELECT count(*) FROM moz_inputhistory)"),
               "0");
     EXPECT_EQ(Query(places, "PRAGMA foreign_key_check"), "");
     EXPECT_EQ(Query(kFirefox + "cookies.sqlite", "SELECT count(*) FROM moz_cookies"), "0");
@@ -242,8 +246,9 @@ TEST_F(BrowserData, ThePreviewCountsWhatTheClearThenRemovesRowByRow) {
 TEST_F(BrowserData, LockedAndForeignDatabasesAreLeftAsTheyAre) {
     // Chrome holds its History locked, as it does while it runs; Firefox's
     // cookies.sqlite is no database at all.
-    Make(kChrome + "History", "CREATE TABLE urls(id INTEGER PRIMARY KEY, url LONGVARCHAR); INSERT INTO urls VALUES (1,"
-                              " 'https://a.test/')");
+    Make(kChrome + "History",
+         "CREATE TABLE urls(id INTEGER PRIMARY KEY, url LONGVARCHAR); INSERT INTO urls VALUES (1,"
+         " 'https://a.test/')");
     const std::string history = Read(kChrome + "History");
     ts::WriteFile(kFirefox + "cookies.sqlite", std::string(3000, '\x5a'));
     const std::string garbage = Read(kFirefox + "cookies.sqlite");
