@@ -4,10 +4,13 @@
 #include <utility>
 
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "cleaner/BrowserDatabases.h"
 #include "cleaner/FileRemoval.h"
 #include "cleaner/HistoryStore.h"
 #include "cleaner/FolderDiscovery.h"
+#include "core/Settings.h"
+#include "core/Texts.h"
 
 namespace purgelet {
 
@@ -162,6 +165,25 @@ std::vector<BrowserProfile> BrowserProfilesOf(const CleaningSite& site, const Fo
     // Today's browsers run on Windows Vista and later only.
     if (site.folders.IsWin9x || site.folders.WinMajor < 6) return {};
     return FindBrowserProfiles(AppDataOf(site.platform), guard);
+}
+
+std::string ProfileBoxValue(const BrowserProfile& profile) {
+    return texts::ValBrowserProfilePrefix + Utf8(profile.Key());
+}
+
+BrowserChoice StoredBrowserChoice(std::function<std::string(const std::string& name)> read) {
+    BrowserChoice choice;
+    choice.checked = [read = std::move(read)](const BrowserProfile& profile) {
+        return !IsSwitchOff(read(ProfileBoxValue(profile)));
+    };
+    return choice;
+}
+
+std::vector<std::wstring> BrowserLines(const CategoryReport& report, const CleaningSite& site) {
+    std::vector<std::wstring> lines;
+    for (const ProfileReport& done : report.profiles) lines.push_back(ProfileLine(done));
+    if (lines.empty() && BrowserProfilesOf(site, nullptr).empty()) lines.emplace_back(kNoBrowserFound);
+    return lines;
 }
 
 namespace {

@@ -147,6 +147,13 @@ struct BrowserChoice {
 };
 // The profiles found on a site (Windows Vista and later), judged by guard.
 std::vector<BrowserProfile> BrowserProfilesOf(const CleaningSite& site, const FolderGuard* guard);
+// The name of the stored value that keeps a profile's box, and the choice the
+// stored boxes make (a box is on unless stored as "0"), read through read.
+std::string ProfileBoxValue(const BrowserProfile& profile);
+BrowserChoice StoredBrowserChoice(std::function<std::string(const std::string& name)> read);
+// The activity log's lines of a run of the browsers' caches: one per profile
+// taken, or the line that says no browser was found on the site.
+std::vector<std::wstring> BrowserLines(const CategoryReport& report, const CleaningSite& site);
 
 // Runs one category: to clear it, or as a preview that walks the same
 // folders with the same rules, lists the same entries and values and

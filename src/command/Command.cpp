@@ -297,13 +297,11 @@ Selection Selected(const Request& request, const std::string& settingsKey) {
     Selection selection;
     const SettingsReader settings(settingsKey);
     const auto read = [&settings](const std::string& name) { return settings(name); };
-    // A profile's box is on unless stored as "0".
+    selection.browsers =
+        StoredBrowserChoice([settingsKey](const std::string& name) { return SettingsReader(settingsKey)(name); });
     selection.browsers.allProfiles = request.allProfiles;
     selection.browsers.only = request.browsers;
     selection.browsers.compact = request.compact;
-    selection.browsers.checked = [settingsKey](const BrowserProfile& profile) {
-        return !IsSwitchOff(SettingsReader(settingsKey)(texts::ValBrowserProfilePrefix + Utf8(profile.Key())));
-    };
     if (request.chosen) {
         selection.way = "chosen";
         selection.mode = StoredExecution(read);

@@ -15,8 +15,9 @@ namespace purgelet::ui {
 namespace {
 const std::string kEmpty;
 
-// State image 1 is the empty box, 2 the checked one.
-UINT CheckStateImage(bool on) { return INDEXTOSTATEIMAGEMASK(on ? 2 : 1); }
+// A row's mark: state image 1 is the empty box, 2 the checked one, 0 none.
+constexpr std::uint8_t kUnchecked = 0, kChecked = 1, kNoBox = 2;
+UINT CheckStateImage(std::uint8_t mark) { return INDEXTOSTATEIMAGEMASK(mark == kNoBox ? 0 : mark == kChecked ? 2 : 1); }
 }  // namespace
 
 const std::string& ListItem::Text(int column) const {
@@ -166,19 +167,25 @@ void ListView::SetText(int index, int column, const std::string& text) {
 
 bool ListView::Checked(int index) const {
     CheckIndex(index);
-    return static_cast<std::size_t>(index) < checks_.size() && checks_[static_cast<std::size_t>(index)] != 0;
+    return static_cast<std::size_t>(index) < checks_.size() && checks_[static_cast<std::size_t>(index)] == kChecked;
 }
 
-void ListView::SetChecked(int index, bool on) {
+void ListView::SetMark(int index, std::uint8_t mark) {
     CheckIndex(index);
     if (checks_.size() < static_cast<std::size_t>(Count())) checks_.resize(static_cast<std::size_t>(Count()), 0);
-    checks_[static_cast<std::size_t>(index)] = on ? 1 : 0;
+    checks_[static_cast<std::size_t>(index)] = mark;
     RedrawRow(index);
 }
 
+void ListView::SetChecked(int index, bool on) { SetMark(index, on ? kChecked : kUnchecked); }
+
+void ListView::HideCheckBox(int index) { SetMark(index, kNoBox); }
+
 void ListView::ToggleChecked(int index) {
     if (index < 0 || index >= Count()) return;
+    if (static_cast<std::size_t>(index) < checks_.size() && checks_[static_cast<std::size_t>(index)] == kNoBox) return;
     SetChecked(index, !Checked(index));
+    if (onItemChecked) Fire([this, index] { onItemChecked(index); });
 }
 
 bool ListView::Selected(int index) const {
@@ -310,7 +317,10 @@ template <class Info>
 void ListView::AnswerDisplayInfo(Info& item) {
     const bool known = item.iItem >= 0 && item.iItem < Count();
     if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK) && checkBoxes)
-        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | CheckStateImage(known && Checked(item.iItem));
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) |
+                     CheckStateImage(known && static_cast<std::size_t>(item.iItem) < checks_.size()
+                                         ? checks_[static_cast<std::size_t>(item.iItem)]
+                                         : kUnchecked);
     if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
     const std::string text = known ? rows_->Text(item.iItem, item.iSubItem) : std::string();
     if constexpr (sizeof(*item.pszText) == 1) {

@@ -104,6 +104,9 @@ public:
     // Check marks are kept by the list, also without a window.
     bool Checked(int index) const;
     void SetChecked(int index, bool on);
+    // A row without a box (a line that says the list is empty); setting its
+    // check mark gives it one again.
+    void HideCheckBox(int index);
     bool Selected(int index) const;
     void SetSelected(int index, bool on);
     std::vector<int> SelectedIndices() const;
@@ -132,6 +135,8 @@ public:
     std::function<int(const ListItem&, const ListItem&)> onCompare;
     // Compares two rows by their indices, without building their texts.
     std::function<int(int, int)> onCompareRows;
+    // The user flipped a row's check mark (a click on its box, or Space).
+    std::function<void(int index)> onItemChecked;
 
 protected:
     const char* WindowClass() const override { return WC_LISTVIEWA; }
@@ -156,6 +161,7 @@ private:
     void SetState(int index, UINT state, UINT mask);
     void RedrawRow(int index);
     void ToggleChecked(int index);
+    void SetMark(int index, std::uint8_t mark);
     // The first row from start on whose caption is text (or begins with it,
     // for a partial search), ignoring case; -1 when there is none. Typing in
     // the window searches this way.
@@ -167,7 +173,7 @@ private:
     std::vector<Column> columns_;
     ListItems ownRows_;
     ListRows* rows_ = &ownRows_;
-    std::vector<std::uint8_t> checks_;  // one per row, in row order
+    std::vector<std::uint8_t> checks_;  // one per row, in row order: kUnchecked, kChecked or kNoBox
     int updateDepth_ = 0;
 };
 

@@ -70,6 +70,7 @@ TForm1::TForm1(ui::Application& app, ProgramState& state)
     btnHelp.onClick = [this] { btnHelpClick(); };
     btnExit.onClick = [this] { btnExitClick(); };
     BindClearingHandlers();
+    BindBrowserHandlers();
     // The "Info Of" buttons do nothing.
     for (ui::Button* b :
          {&btnInfoCookies, &btnInfoOfURLHistory, &btnInfoTemIntFiles, &btnInfoOfOfflineCache, &btnInfoOfOnlineCache})
@@ -117,6 +118,14 @@ void TForm1::ApplyDesignLook() {
     btnInfoOfOfflineCache.SetTabStop(false);
     btnInfoOfOnlineCache.SetTabStop(false);
 
+    lblBrowsers.SetFont(MakeFont("Comic Sans MS", -14, false, ui::clMaroon));
+    lblBrowsers.wordWrap = false;
+    lvBrowsers.multiSelect = false;
+    lvBrowsers.AddColumn("Profile", 340);
+    lvBrowsers.AddColumn("Cache", 205);
+    lblBrowsersRunning.SetFont(MakeFont("Tahoma", -13));
+    for (ui::Button* b : {&btnPreviewBrowsers, &btnClearBrowsers}) b->SetFont(MakeFont("Comic Sans MS", -13));
+
     lblSupplement.SetFont(MakeFont("Tahoma", -13));
     gbExecution.SetFont(MakeFont("MS Sans Serif", -14));
     for (ui::CheckBox* c :
@@ -153,6 +162,7 @@ void TForm1::FormCreate() {
     LoadStatusOfOptions();
     SwitchOfExecutionRadioBtns();
     SwitchOfCustomChecks();
+    FillBrowserList();
 }
 
 void TForm1::FillHelpText() {

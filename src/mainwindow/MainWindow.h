@@ -1,6 +1,6 @@
 #pragma once
-// The main window: the activity log and clearing buttons, the options, a
-// brief help text and the button bar.
+// The main window: the activity log and clearing buttons, the browsers'
+// caches, the options, a brief help text and the button bar.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "core/ProgramState.h"
+#include "cleaner/Browsers.h"
 #include "cleaner/Categories.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
+#include "framework/ListView.h"
 #include "mainwindow/ActivityLog.h"
 
 namespace purgelet {
@@ -58,6 +60,16 @@ public:
     // Whether the hourglass is up over the Main page (a clearing is running).
     bool HourglassShown() const { return hourglassDepth_ > 0; }
 
+    // Browsers page (BrowsersPage.cpp): one row per browser profile found,
+    // checked by its stored box; a user's flip of a box is stored at once.
+    void FillBrowserList();
+    void lvBrowsersItemChecked(int index);
+    void btnPreviewBrowsersClick();
+    // Clears the checked profiles' caches and logs a line for each; the mode
+    // runs and the unattended clearing click it last when "Include browsers"
+    // is on.
+    void btnClearBrowsersClick();
+
     // Option controls (Options.cpp), one row each in the option table: a
     // release of a mouse button over a control (its `<name>MouseUp`), Space
     // released on a check box or any key released on a radio button (its
@@ -90,6 +102,7 @@ public:
     // The page control and its pages.
     ui::PageControl PageControl1{this, "PageControl1", {0, 0, 0, 0}};
     ui::TabSheet TabMain{&PageControl1, "TabMain", "Main"};
+    ui::TabSheet TabBrowsers{&PageControl1, "TabBrowsers", "Browsers"};
     ui::TabSheet TabSettings{&PageControl1, "TabSettings", "Settings"};
     ui::TabSheet TabMisc{&PageControl1, "TabMisc", "Misc"};
     ui::TabSheet TabHelp{&PageControl1, "TabHelp", "Brief help"};
@@ -126,6 +139,20 @@ public:
     ui::Button btnInfoOfOfflineCache{&Panel1, "btnInfoOfOfflineCache", {168, 16, 100, 25}, "Info Of Offline Cache"};
     ui::Button btnInfoOfOnlineCache{&Panel1, "btnInfoOfOnlineCache", {272, 16, 100, 25}, "Info Of Online Cache"};
     ui::Button btnExit{&Panel1, "btnExit", {480, 16, 67, 25}, "&Exit"};
+
+    // Browsers page.
+    ui::Label lblBrowsers{&TabBrowsers, "lblBrowsers", {18, 8, 400, 21}, "Browser profiles :"};
+    ui::ListView lvBrowsers{&TabBrowsers, "lvBrowsers", {16, 32, 569, 265}};
+    ui::CheckBox chkIncludeBrowsers{&TabBrowsers,
+                                    "chkIncludeBrowsers",
+                                    {16, 308, 569, 17},
+                                    "Include browsers in Clear All and the automatic clearing"};
+    ui::Label lblBrowsersRunning{&TabBrowsers,
+                                 "lblBrowsersRunning",
+                                 {34, 328, 551, 16},
+                                 "(a browser that is running is skipped: close it, then clear again)"};
+    ui::Button btnPreviewBrowsers{&TabBrowsers, "btnPreviewBrowsers", {16, 376, 201, 25}, "Preview"};
+    ui::Button btnClearBrowsers{&TabBrowsers, "btnClearBrowsers", {232, 376, 201, 25}, "Clear browsers"};
 
     // Settings page.
     ui::CheckBox chkRunWhenWinStarts{
@@ -188,9 +215,14 @@ private:
     void RunMode(ClearMode mode);
     void BeginHourglass();
     void EndHourglass();
+    // Sets the cursor at once where the mouse is over a page that runs clearings.
+    void SetCursorOverPages(const char* cursor);
+    void BindBrowserHandlers();
     ProgramState& state_;
     ActivityLog log_{ListBox1};
     int hourglassDepth_ = 0;
+    // The profiles of lvBrowsers' rows, in row order.
+    std::vector<BrowserProfile> browserProfiles_;
 };
 
 // The brief help text, line by line.

@@ -1,5 +1,6 @@
 // The main window's clearing: the seven category buttons of the group
-// " Clear ", the NT run, the three mode buttons and the unattended clearing.
+// " Clear ", the NT run, the three mode buttons and the unattended clearing
+// (which take the browsers' caches last when "Include browsers" is on).
 #include <unordered_set>
 #include <utility>
 
@@ -102,15 +103,20 @@ void TForm1::BindClearingHandlers() {
     btnClearNotSelected.onClick = [this] { btnClearNotSelectedClick(); };
 }
 
-// The hourglass over the Main page; runs inside runs keep it up until the
-// outermost one ends.
+// The hourglass over the Main and the Browsers page; runs inside runs keep
+// it up until the outermost one ends.
 void TForm1::BeginHourglass() {
     ++hourglassDepth_;
-    SetCursorOver(TabMain, IDC_WAIT);
+    SetCursorOverPages(IDC_WAIT);
 }
 
 void TForm1::EndHourglass() {
-    if (hourglassDepth_ > 0 && --hourglassDepth_ == 0) SetCursorOver(TabMain, IDC_ARROW);
+    if (hourglassDepth_ > 0 && --hourglassDepth_ == 0) SetCursorOverPages(IDC_ARROW);
+}
+
+void TForm1::SetCursorOverPages(const char* cursor) {
+    SetCursorOver(TabMain, cursor);
+    SetCursorOver(TabBrowsers, cursor);
 }
 
 // The cookie manager as an engine: choose the kind, list it, check every row,
@@ -123,7 +129,7 @@ KeptFiles TForm1::RunCookieManager(std::uint8_t kind) {
     manager.btnCheck.Click();
     manager.btnDelete.Click();
     // Its listing puts the program's cursor back to the arrow.
-    if (HourglassShown()) SetCursorOver(TabMain, IDC_WAIT);
+    if (HourglassShown()) SetCursorOverPages(IDC_WAIT);
     return manager.KeptLocalFiles();
 }
 
@@ -237,11 +243,12 @@ void TForm1::RunMode(ClearMode mode) {
             const OptionRow& row = OptionRowOf(category);
             if (ModeTakes(mode, OptionChecked(row))) (this->*row.button).Click();
         }
-        return;
+    } else {
+        for (Category category : ModeOrder())
+            state_.ntFlags.Set(IndexOf(category), ModeTakes(mode, OptionChecked(OptionRowOf(category))));
+        WinNTDocNSettings();
     }
-    for (Category category : ModeOrder())
-        state_.ntFlags.Set(IndexOf(category), ModeTakes(mode, OptionChecked(OptionRowOf(category))));
-    WinNTDocNSettings();
+    if (chkIncludeBrowsers.Checked()) btnClearBrowsers.Click();
 }
 
 void TForm1::btnClearAllClick() { RunMode(ClearMode::All); }
@@ -271,6 +278,7 @@ void TForm1::ExecuteClearChosen() {
                     const OptionRow& row = OptionRowOf(category);
                     if ((this->*row.custom).Checked()) (this->*row.button).Click();
                 }
+                if (chkIncludeBrowsers.Checked()) btnClearBrowsers.Click();
                 break;
             case Execution::None:
                 break;

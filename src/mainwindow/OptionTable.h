@@ -99,6 +99,7 @@ inline constexpr OptionRow kOptionTable[] = {
     {.box = &TForm1::chkXPmenu, .value = texts::ValXPmenu, .onAtDesign = true},
     {.box = &TForm1::chkInTray, .value = texts::ValCheckInTray, .rule = SaveRule::InTray},
     {.box = &TForm1::chkAutoColResize, .value = texts::ValAutoColResize, .rule = SaveRule::AutoColResize},
+    {.box = &TForm1::chkIncludeBrowsers, .value = texts::ValIncludeBrowsers},
 };
 
 // The row of a category's selection box.

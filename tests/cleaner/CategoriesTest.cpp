@@ -12,13 +12,16 @@ using namespace purgelet;
 namespace {
 
 TEST(Categories, OrdersTakeEveryCategoryOnceAndNamesLeadBackToTheirRow) {
-    const std::vector<Category> mode = ModeOrder(), custom = CustomOrder();
-    // The browsers' rows come last, outside the modes.
-    ASSERT_EQ(mode.size(), AllCategories().size() - StoredBrowserItems([](const std::string&) { return "1"; }).size());
+    const std::vector<Category> all = AllCategories(), mode = ModeOrder(), custom = CustomOrder();
+    ASSERT_EQ(all.size(), kCategoryCount);
     EXPECT_TRUE(std::is_permutation(mode.begin(), mode.end(), custom.begin(), custom.end()));
+    // The mode runs take the Main page's categories, in the table's order;
+    // the browsers' come after them.
+    EXPECT_TRUE(std::equal(mode.begin(), mode.end(), all.begin()));
     for (std::size_t i = 0; i < kCategoryCount; ++i) {
-        if (i < mode.size()) EXPECT_EQ(IndexOf(mode[i]), i);
-        if (i > 0 && i < mode.size()) EXPECT_LT(RowOf(custom[i - 1]).customPlace, RowOf(custom[i]).customPlace);
+        EXPECT_EQ(IndexOf(all[i]), i);
+        EXPECT_EQ(i >= mode.size(), kCategories[i].browsers);
+        if (i > 0 && i < custom.size()) EXPECT_LT(RowOf(custom[i - 1]).customPlace, RowOf(custom[i]).customPlace);
         EXPECT_EQ(CategoryNamed(kCategories[i].name), kCategories[i].id);
     }
     EXPECT_FALSE(CategoryNamed(L"nonsense"));
@@ -61,6 +64,12 @@ TEST(Categories, TheStoredChoiceFollowsTheLastModeStoredAsOneAndItsBoxes) {
     store.Set(ValueOf(Execution::Custom), "1");
     EXPECT_EQ(StoredChoice(store.Reader()), std::vector<Category>{last});
     EXPECT_EQ(StoredExecution(store.Reader()), Execution::Custom);
+
+    // The browsers come last, the items on by default.
+    store.values[texts::ValIncludeBrowsers] = "1";
+    EXPECT_EQ(
+        StoredChoice(store.Reader()),
+        (std::vector<Category>{last, Category::BrowserCache, Category::BrowserCookies, Category::BrowserHistory}));
 
     store.Set(ValueOf(Execution::Custom), "yes");  // only "1" is on
     EXPECT_EQ(StoredExecution(store.Reader()), Execution::ClearNotSelected);

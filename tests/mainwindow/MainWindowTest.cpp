@@ -51,9 +51,9 @@ TEST_F(MainWindowTest, PagesAndControlsSitAtTheirDesignPlaces) {
     EXPECT_EQ(w.Height(), 403);
     EXPECT_EQ(w.Left(), 179);
     EXPECT_EQ(w.Top(), 94);
-    ASSERT_EQ(w.PageControl1.Pages().size(), 4u);
-    const char* captions[] = {"Main", "Settings", "Misc", "Brief help"};
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(w.PageControl1.Pages().size(), 5u);
+    const char* captions[] = {"Main", "Browsers", "Settings", "Misc", "Brief help"};
+    for (int i = 0; i < 5; ++i) {
         char text[64] = {};
         TCITEMA item{};
         item.mask = TCIF_TEXT;

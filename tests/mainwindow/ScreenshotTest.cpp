@@ -16,7 +16,7 @@ TEST(MainWindowScreens, CapturePages) {
     main.SetLeft(20);
     main.SetTop(20);
     main.Show();
-    const char* names[] = {"main", "settings", "misc", "help"};
+    const char* names[] = {"main", "browsers", "settings", "misc", "help"};
     for (std::size_t n = 0; n < 2 * main.PageControl1.Pages().size(); ++n) {
         std::size_t i = n % main.PageControl1.Pages().size();
         main.PageControl1.SetActivePage(main.PageControl1.Pages()[i]);
