@@ -207,19 +207,6 @@ std::vector<BYTE> ThisUser() {
     return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
 }
 
-// Whether another program holds the file open without sharing it for writing.
-bool LockHeld(const std::wstring& path) {
-    for (DWORD access : {DWORD(GENERIC_READ | GENERIC_WRITE), DWORD(GENERIC_READ)}) {
-        FileHandle file(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (file) return false;
-        const DWORD error = GetLastError();
-        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
-        if (error != ERROR_ACCESS_DENIED) return false;
-    }
-    return false;
-}
-
 }  // namespace
 
 const BrowserRow& RowOf(Browser browser) {
@@ -275,8 +262,20 @@ std::vector<std::wstring> ProgramsOfThisUser() {
     return programs;
 }
 
+bool HeldByAnotherProgram(const std::wstring& path) {
+    for (DWORD access : {DWORD(GENERIC_READ | GENERIC_WRITE), DWORD(GENERIC_READ)}) {
+        FileHandle file(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (file) return false;
+        const DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
+        if (error != ERROR_ACCESS_DENIED) return false;
+    }
+    return false;
+}
+
 Running BrowserRuns(const BrowserProfile& profile, const std::vector<std::wstring>& programs) {
-    if (!profile.lockFile.empty() && LockHeld(profile.lockFile)) return Running::LockHeld;
+    if (!profile.lockFile.empty() && HeldByAnotherProgram(profile.lockFile)) return Running::LockHeld;
     const std::wstring program = RowOf(profile.browser).program;
     return std::find(programs.begin(), programs.end(), program) != programs.end() ? Running::ProcessFound : Running::No;
 }
@@ -294,21 +293,25 @@ ProfileReport ClearProfileCaches(const BrowserProfile& profile, const std::vecto
         const std::uint64_t before = report.files + report.folders;
         if (progress) tally.onProgress = [&](const RemovalTally& t) { progress(before + t.files + t.folders); };
         EmptyFolder(cache, platform, {programFolder, false, &guard, nullptr}, walk, tally);
-        if (tally.refusal) {
-            ++report.refusedFolders;
-            report.refused.push_back({cache, tally.refusal, tally.really});
-            continue;
-        }
-        report.files += tally.files;
-        report.folders += tally.folders;
-        report.bytes += tally.bytes;
-        report.keptFiles += tally.keptFiles;
-        report.keptLinks += tally.keptLinks;
-        report.keptFolders += tally.keptFolders;
-        for (LeftEntry& entry : tally.kept)
-            if (report.kept.size() < 100) report.kept.push_back(std::move(entry));
+        AddRemoval(report, cache, tally);
     }
     return report;
+}
+
+void AddRemoval(ProfileReport& report, const std::wstring& folder, RemovalTally& tally) {
+    if (tally.refusal) {
+        ++report.refusedFolders;
+        report.refused.push_back({folder, tally.refusal, tally.really});
+        return;
+    }
+    report.files += tally.files;
+    report.folders += tally.folders;
+    report.bytes += tally.bytes;
+    report.keptFiles += tally.keptFiles;
+    report.keptLinks += tally.keptLinks;
+    report.keptFolders += tally.keptFolders;
+    for (LeftEntry& entry : tally.kept)
+        if (report.kept.size() < 100) report.kept.push_back(std::move(entry));
 }
 
 std::wstring GroupedCount(std::uint64_t n) {
@@ -334,10 +337,62 @@ std::wstring ReadableSize(std::uint64_t bytes) {
     return text;
 }
 
+namespace {
+
+// What an item is called in its lines, and what its line counts.
+struct ItemWords {
+    const wchar_t* what;
+    const wchar_t* one;
+    const wchar_t* many;
+};
+ItemWords WordsOf(BrowserItem item) {
+    switch (item) {
+        case BrowserItem::Cookies:
+            return {L"cookies", L"cookie", L"cookies"};
+        case BrowserItem::History:
+            return {L"history", L"visit", L"visits"};
+        case BrowserItem::Forms:
+            return {L"form data", L"form entry", L"form entries"};
+        case BrowserItem::Sessions:
+            return {L"open tabs and sessions", nullptr, nullptr};
+        case BrowserItem::Cache:
+            break;
+    }
+    return {L"cache", nullptr, nullptr};
+}
+
+std::wstring Counted(std::uint64_t n, const wchar_t* one, const wchar_t* many) {
+    return GroupedCount(n) + L" " + (n == 1 ? one : many);
+}
+
+// "18,204 visits (40,112 rows), 3 files, 2.1 MB": the databases' rows when
+// the item has any, its files when it has files or nothing else.
+std::wstring Summary(const ProfileReport& report) {
+    const ItemWords words = WordsOf(report.item);
+    std::wstring text;
+    if (words.one) {
+        text = Counted(report.headline, words.one, words.many);
+        if (report.rows != report.headline) text += L" (" + Counted(report.rows, L"row", L"rows") + L")";
+    }
+    if (report.files || report.folders || !words.one)
+        text += (text.empty() ? L"" : L", ") + Counted(report.files, L"file", L"files") + L", " +
+                ReadableSize(report.bytes);
+    for (const DatabaseReport& database : report.databases) {
+        if (database.notADatabase)
+            text += L"; not a database, left as it is: " + database.file;
+        else if (!database.error.empty())
+            text += L"; left as it was: " + database.file + L" (" + Widen(database.error) + L")";
+    }
+    return text;
+}
+
+}  // namespace
+
 std::wstring PreviewText(const ProfileReport& report) {
     if (report.running != Running::No) return L"running";
     if (report.profile.refusal) return L"refused";
-    return GroupedCount(report.files) + (report.files == 1 ? L" file, " : L" files, ") + ReadableSize(report.bytes);
+    if (report.item == BrowserItem::Cache) return Summary(report);
+    return std::wstring(WordsOf(report.item).what) + L": " + Summary(report);
 }
 
 std::wstring ProfileLine(const ProfileReport& report) {
@@ -355,7 +410,7 @@ std::wstring ProfileLine(const ProfileReport& report) {
                 L"Microsoft Edge is closed\")";
         return line;
     }
-    return L"Cleared the cache of " + who + L": " + PreviewText(report);
+    return L"Cleared the " + std::wstring(WordsOf(report.item).what) + L" of " + who + L": " + Summary(report);
 }
 
 }  // namespace purgelet

@@ -83,14 +83,40 @@ std::vector<std::wstring> ProgramsOfThisUser();
 
 // Whether a profile's browser runs: its lock file is held open, or a process
 // of its program is among programs.
-enum class Running : std::uint8_t { No, LockHeld, ProcessFound };
+// A database of it that is busy or locked tells the same (DatabaseBusy).
+enum class Running : std::uint8_t { No, LockHeld, ProcessFound, DatabaseBusy };
 Running BrowserRuns(const BrowserProfile& profile, const std::vector<std::wstring>& programs);
+// Whether another program holds the file open without sharing it for writing.
+bool HeldByAnotherProgram(const std::wstring& path);
+
+// What a profile's box on the Browsers page can clear: each is a category of
+// its own (browser-cache, browser-cookies, ...).
+enum class BrowserItem : std::uint8_t { Cache, Cookies, History, Forms, Sessions };
+
+// One database of a profile, cleared row by row (or counted for a preview).
+struct DatabaseReport {
+    std::wstring file;
+    // The rows removed (or that would go) per table, in the order they go,
+    // and their sum; the rows the item's line counts (visits, cookies, form
+    // entries).
+    std::vector<std::pair<std::string, std::uint64_t>> tables;
+    std::uint64_t rows = 0, headline = 0;
+    bool notADatabase = false;  // left as it is
+    std::string error;          // set when its transaction was rolled back: nothing changed in it
+    bool compacted = false;     // VACUUM ran after the deletions
+};
 
 // What emptying a profile's caches removed, or would remove.
 struct ProfileReport {
     BrowserProfile profile;
+    BrowserItem item = BrowserItem::Cache;
     Running running = Running::No;  // when it runs, nothing was done
     std::uint64_t files = 0, folders = 0, bytes = 0;
+    // Its databases (cookies, history, form data): each one found, and the
+    // sums of their rows; those left as they are (not a database, or an
+    // error that rolled their changes back).
+    std::vector<DatabaseReport> databases;
+    std::uint64_t rows = 0, headline = 0, keptDatabases = 0;
     std::uint64_t keptFiles = 0, keptLinks = 0, keptFolders = 0, refusedFolders = 0;
     std::vector<LeftEntry> kept;  // the first hundred or so
     // Refused caches, with where each really lies when not where it is named.
@@ -112,10 +138,15 @@ ProfileReport ClearProfileCaches(const BrowserProfile& profile, const std::vecto
                                  const Platform& platform, const std::wstring& programFolder, const FolderGuard& guard,
                                  Walk walk, const std::function<void(std::uint64_t count)>& progress = {});
 
+// Adds what emptying one of a profile's folders removed (or refused) to its report.
+void AddRemoval(ProfileReport& report, const std::wstring& folder, RemovalTally& tally);
+
 // The activity log's line for a profile: "Cleared the cache of Edge
-// (Default): 1,204 files, 312 MB", or why it was skipped.
+// (Default): 1,204 files, 312 MB", "Cleared the history of Edge (Default):
+// 18,204 visits (40,112 rows), 3 files, 2.1 MB", or why it was skipped.
 std::wstring ProfileLine(const ProfileReport& report);
-// What a preview shows for it: "1,204 files, 312 MB", or "running".
+// What a preview shows for it: "1,204 files, 312 MB" for the cache,
+// "history: 18,204 visits (40,112 rows), ..." for the others, or "running".
 std::wstring PreviewText(const ProfileReport& report);
 // The line when no browser is found.
 inline constexpr wchar_t kNoBrowserFound[] = L"No browser was found for the current user";

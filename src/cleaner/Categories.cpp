@@ -82,9 +82,20 @@ std::vector<Category> StoredChoice(const std::function<std::string(const std::st
         }
         if (takes) chosen.push_back(row.id);
     }
-    if (execution != Execution::None && IsSwitchOn(read(texts::ValIncludeBrowsers)))
-        chosen.push_back(Category::BrowserCache);
+    if (execution != Execution::None)
+        for (Category item : StoredBrowserItems(read)) chosen.push_back(item);
     return chosen;
+}
+
+std::vector<Category> StoredBrowserItems(const std::function<std::string(const std::string& name)>& read) {
+    std::vector<Category> items;
+    if (!IsSwitchOn(read(texts::ValIncludeBrowsers))) return items;
+    for (const CategoryRow& row : kCategories) {
+        if (!row.browsers) continue;
+        const std::string stored = row.itemValue ? read(row.itemValue) : std::string();
+        if (row.itemOnByDefault ? !IsSwitchOff(stored) : IsSwitchOn(stored)) items.push_back(row.id);
+    }
+    return items;
 }
 
 }  // namespace purgelet

@@ -29,6 +29,10 @@ enum class Category {
     TemporaryFiles,
     HistoryLinksDoc,
     BrowserCache,
+    BrowserCookies,
+    BrowserHistory,
+    BrowserForms,
+    BrowserSessions,
 };
 
 // The folders a category empties, by role; each family names them its own way.
@@ -60,6 +64,10 @@ struct CategoryRow {
     // the mode runs and the unattended clearing take it after them when
     // the stored "Include browsers" box is on.
     bool browsers = false;
+    // A browsers' category: its item box on the Browsers page, and whether
+    // the box is on when nothing is stored.
+    const char* itemValue = nullptr;
+    bool itemOnByDefault = false;
     // Log lines: its own, written by its button; the NT run's (when that
     // clears it itself); the failure line of a registry list; the line of a
     // button that needs WinInet's deletion function and finds none.
@@ -141,7 +149,44 @@ inline constexpr CategoryRow kCategories[] = {
      .selectionValue = "",
      .customValue = "",
      .customPlace = 7,
-     .browsers = true},
+     .browsers = true,
+     .itemValue = texts::ValBrowserCache,
+     .itemOnByDefault = true},
+    {.id = Category::BrowserCookies,
+     .name = L"browser-cookies",
+     .title = L"Cookies of Edge, Chrome, Brave, Vivaldi, Opera and Firefox",
+     .selectionValue = "",
+     .customValue = "",
+     .customPlace = 8,
+     .browsers = true,
+     .itemValue = texts::ValBrowserCookies,
+     .itemOnByDefault = true},
+    {.id = Category::BrowserHistory,
+     .name = L"browser-history",
+     .title = L"Browsing history of Edge, Chrome, Brave, Vivaldi, Opera and Firefox (bookmarks stay)",
+     .selectionValue = "",
+     .customValue = "",
+     .customPlace = 9,
+     .browsers = true,
+     .itemValue = texts::ValBrowserHistory,
+     .itemOnByDefault = true},
+    {.id = Category::BrowserForms,
+     .name = L"browser-forms",
+     .title = L"Form entries of Edge, Chrome, Brave, Vivaldi, Opera and Firefox (saved addresses and cards stay)",
+     .selectionValue = "",
+     .customValue = "",
+     .customPlace = 10,
+     .browsers = true,
+     .itemValue = texts::ValBrowserForms},
+    {.id = Category::BrowserSessions,
+     .name = L"browser-sessions",
+     .title = L"Open tabs and sessions of Edge, Chrome, Brave, Vivaldi, Opera and Firefox (their tabs cannot be "
+              L"restored then)",
+     .selectionValue = "",
+     .customValue = "",
+     .customPlace = 11,
+     .browsers = true,
+     .itemValue = texts::ValBrowserSessions},
 };
 inline constexpr std::size_t kCategoryCount = std::size(kCategories);
 
@@ -195,8 +240,11 @@ Execution StoredExecution(const std::function<std::string(const std::string& nam
 // through read (a value's stored text by its name) as the main window loads
 // them: the execution mode, then the selection boxes for Clear Selected and
 // Clear Not Selected, or the custom boxes for Custom; in mode order; then
-// the browsers' caches when the stored "Include browsers" box is on. None
+// the browsers' items when the stored "Include browsers" box is on. None
 // for no mode.
 std::vector<Category> StoredChoice(const std::function<std::string(const std::string& name)>& read);
+// The browsers' categories whose stored item box is on, when the stored
+// "Include browsers" box is on; none when it is off.
+std::vector<Category> StoredBrowserItems(const std::function<std::string(const std::string& name)>& read);
 
 }  // namespace purgelet

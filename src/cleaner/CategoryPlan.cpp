@@ -5,6 +5,7 @@
 
 #include "base/Errors.h"
 #include "base/Text.h"
+#include "cleaner/BrowserDatabases.h"
 #include "cleaner/FileRemoval.h"
 #include "cleaner/HistoryStore.h"
 #include "cleaner/FolderDiscovery.h"
@@ -186,18 +187,46 @@ std::vector<std::wstring> BrowserLines(const CategoryReport& report, const Clean
 }
 
 namespace {
-// The browsers' caches: each profile chosen, unless its browser runs.
+BrowserItem ItemOf(Category category) {
+    switch (category) {
+        case Category::BrowserCookies:
+            return BrowserItem::Cookies;
+        case Category::BrowserHistory:
+            return BrowserItem::History;
+        case Category::BrowserForms:
+            return BrowserItem::Forms;
+        case Category::BrowserSessions:
+            return BrowserItem::Sessions;
+        default:
+            break;
+    }
+    return BrowserItem::Cache;
+}
+
+// A browsers' category: its item of each profile chosen, unless its browser runs.
 void RunBrowsers(CategoryReport& report, bool preview, const CleaningSite& site,
                  const std::function<void(std::uint64_t count)>& progress, const BrowserChoice& browsers) {
     const FolderGuard guard = GuardOf(site);
     const std::vector<std::wstring> programs = ProgramsOfThisUser();
+    const BrowserItem item = ItemOf(report.category);
+    const Walk walk = preview ? Walk::Count : Walk::Delete;
     for (const BrowserProfile& profile : BrowserProfilesOf(site, &guard)) {
         if (!browsers.Takes(profile)) continue;
-        const std::uint64_t before = report.files + report.folders;
-        ProfileReport done = ClearProfileCaches(profile, programs, site.platform, site.programFolder, guard,
-                                                preview ? Walk::Count : Walk::Delete, [&](std::uint64_t count) {
-                                                    if (progress) progress(before + count);
-                                                });
+        const std::uint64_t before = report.files + report.folders + report.rows;
+        ProfileReport done = item == BrowserItem::Cache
+                                 ? ClearProfileCaches(profile, programs, site.platform, site.programFolder, guard, walk,
+                                                      [&](std::uint64_t count) {
+                                                          if (progress) progress(before + count);
+                                                      })
+                                 : ClearProfileItem(profile, item, programs, site.platform, site.programFolder, guard,
+                                                    walk, {browsers.compact});
+        report.rows += done.rows;
+        report.keptDatabases += done.keptDatabases;
+        for (const DatabaseReport& database : done.databases) {
+            if (database.notADatabase) AddKept(report, KeptReason::NotADatabase, database.file);
+            if (!database.error.empty()) AddKept(report, KeptReason::DatabaseKept, database.file);
+        }
+        if (progress) progress(before + done.files + done.folders + done.rows);
         if (done.running != Running::No) {
             ++report.runningBrowsers;
             AddKept(report, KeptReason::Running, profile.profileFolder);
@@ -328,6 +357,10 @@ const wchar_t* KeptReasonName(KeptReason reason) {
             return L"key-not-opened";
         case KeptReason::Running:
             return L"running";
+        case KeptReason::NotADatabase:
+            return L"not-a-database";
+        case KeptReason::DatabaseKept:
+            return L"database-kept";
         case KeptReason::ValuesKept:
             break;
     }
@@ -359,6 +392,10 @@ std::wstring KeptLineOf(const KeptItem& item) {
             return L"key not opened: " + item.path;
         case KeptReason::Running:
             return L"its browser runs, skipped: " + item.path;
+        case KeptReason::NotADatabase:
+            return L"not a database, left as it is: " + item.path;
+        case KeptReason::DatabaseKept:
+            return L"database left as it was (its clearing failed): " + item.path;
         case KeptReason::ValuesKept:
             break;
     }

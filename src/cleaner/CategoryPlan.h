@@ -83,6 +83,8 @@ enum class KeptReason {
     KeyNotOpened,  // a registry key that would not open
     ValuesKept,    // registry values that would not go
     Running,       // a browser profile skipped because its browser runs (path: the profile's folder)
+    NotADatabase,  // a browser's file that SQLite does not take for a database, left as it is
+    DatabaseKept,  // a browser's database whose clearing failed and was rolled back
 };
 // The reason as scripts read it ("in-use", "other-names", ...).
 const wchar_t* KeptReasonName(KeptReason reason);
@@ -121,11 +123,14 @@ struct CategoryReport {
     std::vector<FolderReport> byFolder;   // each planned folder's own numbers, in the plan's order
     std::vector<ProfileReport> profiles;  // the browsers' caches: each profile taken
     std::uint64_t runningBrowsers = 0;    // profiles skipped because their browser runs
-    std::string error;                    // set when an error ended the category
+    // The browsers' databases: rows removed, and databases left as they
+    // were (not a database, or an error rolled their changes back).
+    std::uint64_t rows = 0, keptDatabases = 0;
+    std::string error;  // set when an error ended the category
 
     bool SomethingKept() const {
         return keptFiles || keptEntries || keptValues || refusedFolders || keptLinks || keptFolders ||
-               runningBrowsers || !error.empty();
+               runningBrowsers || keptDatabases || !error.empty();
     }
 };
 
@@ -135,6 +140,8 @@ struct BrowserChoice {
     std::vector<Browser> only;  // only these browsers' profiles, when any are named
     // Its stored box; none: every profile.
     std::function<bool(const BrowserProfile&)> checked;
+    // The databases compacted (VACUUM) after their rows are deleted.
+    bool compact = false;
 
     bool Takes(const BrowserProfile& profile) const;
 };

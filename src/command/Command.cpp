@@ -24,7 +24,8 @@ constexpr wchar_t kUsage[] =
     L"Usage:\r\n"
     L"  @ list [--json]\r\n"
     L"  @ preview [--all | --chosen | CATEGORY...] [--all-profiles] [--browser NAME]... [--json]\r\n"
-    L"  @ clear   [--all | --chosen | CATEGORY...] [--all-profiles] [--browser NAME]... [--json] [--quiet]\r\n"
+    L"  @ clear   [--all | --chosen | CATEGORY...] [--all-profiles] [--browser NAME]... [--compact] [--json]\r\n"
+    L"          [--quiet]\r\n"
     L"  @ --help | --version\r\n"
     L"NAME: edge, chrome, brave, vivaldi, opera, firefox\r\n"
     L"CATEGORY: ";
@@ -35,10 +36,12 @@ constexpr wchar_t kHelp[] =
     L"  preview   what a clearing would remove and how much space it frees; changes nothing\r\n"
     L"  clear     clears, and tells what went and what was kept\r\n"
     L"\r\n"
-    L"  --all     all the categories (the browsers' caches when the stored \"Include browsers\" box is on)\r\n"
+    L"  --all     all the categories (the browsers' items whose boxes are on, when the stored\r\n"
+    L"            \"Include browsers\" box is on)\r\n"
     L"  --chosen  what the stored settings choose for the clearing at start and at shutdown\r\n"
     L"  --all-profiles  every browser profile found, not only those whose box is on\r\n"
     L"  --browser NAME  only this browser's profiles (may be given more than once)\r\n"
+    L"  --compact rewrites each browser database cleared (VACUUM), so none of its old rows remain in the file\r\n"
     L"  --json    one JSON document on standard output instead of the table\r\n"
     L"  --quiet   no progress and no table; errors still go to standard error\r\n"
     L"\r\n"
@@ -151,10 +154,12 @@ std::wstring Printed(const Json& document) {
 struct Counts {
     std::uint64_t files = 0, folders = 0, cacheEntries = 0, values = 0, bytes = 0;
     std::uint64_t keptFiles = 0, keptEntries = 0, keptValues = 0, refusedFolders = 0, keptLinks = 0, keptFolders = 0;
-    std::uint64_t runningBrowsers = 0;
+    std::uint64_t runningBrowsers = 0, rows = 0, keptDatabases = 0;
 
     void Add(const CategoryReport& r) {
         runningBrowsers += r.runningBrowsers;
+        rows += r.rows;
+        keptDatabases += r.keptDatabases;
         files += r.files;
         folders += r.folders;
         cacheEntries += r.cacheEntries;
@@ -168,7 +173,8 @@ struct Counts {
         keptFolders += r.keptFolders;
     }
     std::uint64_t Kept() const {
-        return keptFiles + keptEntries + keptValues + refusedFolders + keptLinks + keptFolders + runningBrowsers;
+        return keptFiles + keptEntries + keptValues + refusedFolders + keptLinks + keptFolders + runningBrowsers +
+               keptDatabases;
     }
     // Adds the counts to a document's object.
     void AddTo(Json& object) const {
@@ -177,13 +183,15 @@ struct Counts {
         object["cacheEntries"] = cacheEntries;
         object["values"] = values;
         object["bytes"] = bytes;
+        object["rows"] = rows;
         object["kept"] = {{"files", keptFiles},
                           {"cacheEntries", keptEntries},
                           {"values", keptValues},
                           {"refusedFolders", refusedFolders},
                           {"links", keptLinks},
                           {"folders", keptFolders},
-                          {"runningBrowsers", runningBrowsers}};
+                          {"runningBrowsers", runningBrowsers},
+                          {"databases", keptDatabases}};
     }
 };
 
@@ -205,6 +213,7 @@ struct Request {
     // on), or only these browsers'.
     bool allProfiles = false;
     std::vector<Browser> browsers;
+    bool compact = false;  // the browsers' databases rewritten after clearing
 };
 
 struct UsageError {
@@ -240,6 +249,10 @@ Request Parse(const std::vector<std::wstring>& args) {
             request.quiet = true;
         } else if (lower == L"--quiet") {
             throw UsageError{L"The option --quiet belongs to clear: " + arg};
+        } else if (lower == L"--compact" && request.verb == Verb::Clear) {
+            request.compact = true;
+        } else if (lower == L"--compact") {
+            throw UsageError{L"The option --compact belongs to clear: " + arg};
         } else if (lower == L"--all" && selecting) {
             request.all = true;
         } else if (lower == L"--chosen" && selecting) {
@@ -288,6 +301,7 @@ Selection Selected(const Request& request, const std::string& settingsKey) {
         StoredBrowserChoice([settingsKey](const std::string& name) { return SettingsReader(settingsKey)(name); });
     selection.browsers.allProfiles = request.allProfiles;
     selection.browsers.only = request.browsers;
+    selection.browsers.compact = request.compact;
     if (request.chosen) {
         selection.way = "chosen";
         selection.mode = StoredExecution(read);
@@ -297,7 +311,7 @@ Selection Selected(const Request& request, const std::string& settingsKey) {
     if (request.all) {
         selection.way = "all";
         selection.categories = ModeOrder();
-        if (IsSwitchOn(read(texts::ValIncludeBrowsers))) selection.categories.push_back(Category::BrowserCache);
+        for (Category item : StoredBrowserItems(read)) selection.categories.push_back(item);
         return selection;
     }
     for (Category category : AllCategories())
@@ -348,6 +362,7 @@ std::wstring ListText(const CleaningSite& site) {
             if (profile.refusal) text += L"  (refused: " + Widen(RefusalReason(profile.refusal)) + L")";
             if (BrowserRuns(profile, programs) != Running::No) text += L"  (running)";
             text += L"\r\n";
+            if (category != Category::BrowserCache) continue;
             for (const std::wstring& cache : profile.caches) text += L"      cache: " + cache + L"\r\n";
         }
     }
@@ -447,8 +462,21 @@ Json FolderJson(const FolderReport& folder) {
             {"really", TextOrNull(folder.really)}};
 }
 
+Json DatabaseJson(const DatabaseReport& database) {
+    Json tables = Json::object();
+    for (const auto& [table, rows] : database.tables) tables[table] = rows;
+    return {{"file", Utf8(database.file)},
+            {"rows", database.rows},
+            {"tables", std::move(tables)},
+            {"notADatabase", database.notADatabase},
+            {"error", TextOrNull(Widen(database.error))},
+            {"compacted", database.compacted}};
+}
+
 Json ProfileJson(const ProfileReport& report) {
     const BrowserProfile& profile = report.profile;
+    Json databases = Json::array();
+    for (const DatabaseReport& database : report.databases) databases.push_back(DatabaseJson(database));
     return {{"browser", Utf8(RowOf(profile.browser).name)},
             {"profile", Utf8(profile.folderName)},
             {"name", Utf8(profile.shownName)},
@@ -458,11 +486,14 @@ Json ProfileJson(const ProfileReport& report) {
             {"files", report.files},
             {"folders", report.folders},
             {"bytes", report.bytes},
+            {"rows", report.rows},
+            {"databases", std::move(databases)},
             {"kept",
              {{"files", report.keptFiles},
               {"links", report.keptLinks},
               {"folders", report.keptFolders},
-              {"refusedFolders", report.refusedFolders}}}};
+              {"refusedFolders", report.refusedFolders},
+              {"databases", report.keptDatabases}}}};
 }
 
 // The document of a preview or a clear: the run, each category, the totals.
@@ -520,7 +551,7 @@ std::wstring ReportText(bool preview, const std::vector<CategoryReport>& reports
     text += row(L"Total", totals, preview);
     for (const CategoryReport& r : reports) {
         if (!RowOf(r.category).browsers) continue;
-        text += L"\r\nBrowsers:\r\n";
+        text += L"\r\nBrowsers, " + std::wstring(RowOf(r.category).name) + L":\r\n";
         if (r.profiles.empty()) text += std::wstring(L"  ") + kNoBrowserFound + L"\r\n";
         for (const ProfileReport& profile : r.profiles)
             text += L"  " +

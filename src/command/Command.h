@@ -9,7 +9,7 @@
 //
 //   PurgeletCmd list [--json]
 //   PurgeletCmd preview [--all | --chosen | CATEGORY...] [--json]
-//   PurgeletCmd clear   [--all | --chosen | CATEGORY...] [--json] [--quiet]
+//   PurgeletCmd clear   [--all | --chosen | CATEGORY...] [--compact] [--json] [--quiet]
 //   PurgeletCmd --help | --version
 #include <string>
 #include <string_view>

@@ -27,6 +27,13 @@ inline constexpr char ValColumnWidthPrefix[] = "ColWidth";
 // and each profile's box ("Browser:" and the profile's key, "0" when off).
 inline constexpr char ValIncludeBrowsers[] = "IncludeBrowsers";
 inline constexpr char ValBrowserProfilePrefix[] = "Browser:";
+// The Browsers page's item boxes: the cache, cookies and history are on
+// unless stored as "0"; form data and open tabs only when stored as "1".
+inline constexpr char ValBrowserCache[] = "BrowserCache";
+inline constexpr char ValBrowserCookies[] = "BrowserCookies";
+inline constexpr char ValBrowserHistory[] = "BrowserHistory";
+inline constexpr char ValBrowserForms[] = "BrowserForms";
+inline constexpr char ValBrowserSessions[] = "BrowserSessions";
 // The key below the settings key that keeps the cookie list's "Keep" marks.
 inline constexpr char CookiesKeepKeyName[] = "\\CookiesInfoKeep";
 

@@ -1,6 +1,8 @@
 // The Browsers page: the browser profiles found for the current user, each
-// with its stored box; a preview of what their caches hold, and the clearing
-// of the checked ones, which writes a line per profile to the activity log.
+// with its stored box, and the items cleared of them (cache, cookies,
+// history, form data, open tabs), each with its stored box; a preview of what
+// the checked items hold, and their clearing, which writes a line per
+// profile and item to the activity log.
 #include <algorithm>
 
 #include "base/AtScopeEnd.h"
@@ -8,11 +10,12 @@
 #include "cleaner/CategoryPlan.h"
 #include "framework/Application.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/OptionTable.h"
 
 namespace purgelet {
 
 namespace {
-constexpr int kCacheColumn = 1;
+constexpr int kPreviewColumn = 1;
 
 // The activity log's text for a line of the cleaner's.
 std::string LogText(const std::wstring& line) { return Utf8(line); }
@@ -49,39 +52,72 @@ void TForm1::lvBrowsersItemChecked(int index) {
                  lvBrowsers.Checked(index) ? "1" : "0");
 }
 
+std::vector<Category> TForm1::CheckedBrowserItems() const {
+    std::vector<Category> items;
+    for (const CategoryRow& category : kCategories)
+        for (const OptionRow& row : kOptionTable)
+            if (category.browsers && row.box && !row.button && row.category == category.id && OptionChecked(row))
+                items.push_back(category.id);
+    return items;
+}
+
 // The list is found anew (a profile made since shows too); each row then
-// shows what its profile's cache holds when the profile was taken, and
-// nothing when it was not.
+// shows what the checked items of its profile hold ("cache: ...; history:
+// ..."), once "running" when its browser runs, and nothing when the profile
+// was not taken.
 void TForm1::btnPreviewBrowsersClick() {
     BeginHourglass();
     AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
     FillBrowserList();
-    const CategoryReport report =
-        RunCategory(Category::BrowserCache, true, state_.site, {}, nullptr, ChosenBrowsers(state_));
+    std::vector<std::vector<std::wstring>> parts(browserProfiles_.size());
+    for (Category item : CheckedBrowserItems()) {
+        const CategoryReport report = RunCategory(item, true, state_.site, {}, nullptr, ChosenBrowsers(state_));
+        for (const ProfileReport& done : report.profiles) {
+            const std::wstring key = done.profile.Key();
+            const auto row = std::find_if(browserProfiles_.begin(), browserProfiles_.end(),
+                                          [&key](const BrowserProfile& profile) { return profile.Key() == key; });
+            if (row == browserProfiles_.end()) continue;
+            std::wstring part = PreviewText(done);
+            if (!done.Skipped() && done.item == BrowserItem::Cache) part = L"cache: " + part;
+            std::vector<std::wstring>& shown = parts[static_cast<std::size_t>(row - browserProfiles_.begin())];
+            if (std::find(shown.begin(), shown.end(), part) == shown.end()) shown.push_back(part);
+        }
+    }
     ui::ListView::UpdateBracket update(lvBrowsers);
-    for (std::size_t row = 0; row < browserProfiles_.size(); ++row) {
-        const std::wstring key = browserProfiles_[row].Key();
-        const auto taken = std::find_if(report.profiles.begin(), report.profiles.end(),
-                                        [&key](const ProfileReport& done) { return done.profile.Key() == key; });
-        lvBrowsers.SetText(static_cast<int>(row), kCacheColumn,
-                           taken == report.profiles.end() ? std::string() : Narrow(PreviewText(*taken)));
+    for (std::size_t row = 0; row < parts.size(); ++row) {
+        std::wstring text;
+        for (const std::wstring& part : parts[row]) text += (text.empty() ? L"" : L"; ") + part;
+        lvBrowsers.SetText(static_cast<int>(row), kPreviewColumn, Narrow(text));
     }
 }
 
-// As a category's button: the log is emptied first unless a mode run writes it.
+// As a category's button: the log is emptied first unless a mode run writes
+// it. A profile skipped (its browser runs) is told once, not once per item.
 void TForm1::btnClearBrowsersClick() {
     BeginHourglass();
     AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
     if (state_.ClearLogPerCategory) log_.Clear();
-    const CategoryReport report =
-        RunCategory(Category::BrowserCache, false, state_.site, {}, nullptr, ChosenBrowsers(state_));
-    for (const std::wstring& line : BrowserLines(report, state_.site)) log_.Add(LogText(line));
-    // What a preview showed of the caches taken is gone.
+    std::vector<std::wstring> lines, skipped;
+    std::vector<std::wstring> taken;  // the keys of the profiles taken
+    for (Category item : CheckedBrowserItems()) {
+        const CategoryReport report = RunCategory(item, false, state_.site, {}, nullptr, ChosenBrowsers(state_));
+        for (const ProfileReport& done : report.profiles) {
+            taken.push_back(done.profile.Key());
+            const std::wstring line = ProfileLine(done);
+            if (done.Skipped()) {
+                if (std::find(skipped.begin(), skipped.end(), line) != skipped.end()) continue;
+                skipped.push_back(line);
+            }
+            lines.push_back(line);
+        }
+    }
+    if (lines.empty()) lines = BrowserLines({}, state_.site);  // no browser found
+    for (const std::wstring& line : lines) log_.Add(LogText(line));
+    // What a preview showed of the profiles taken is gone.
     ui::ListView::UpdateBracket update(lvBrowsers);
-    for (const ProfileReport& done : report.profiles)
-        for (std::size_t row = 0; row < browserProfiles_.size(); ++row)
-            if (browserProfiles_[row].Key() == done.profile.Key())
-                lvBrowsers.SetText(static_cast<int>(row), kCacheColumn, std::string());
+    for (std::size_t row = 0; row < browserProfiles_.size(); ++row)
+        if (std::find(taken.begin(), taken.end(), browserProfiles_[row].Key()) != taken.end())
+            lvBrowsers.SetText(static_cast<int>(row), kPreviewColumn, std::string());
 }
 
 }  // namespace purgelet

@@ -122,8 +122,14 @@ void TForm1::ApplyDesignLook() {
     lblBrowsers.wordWrap = false;
     lvBrowsers.multiSelect = false;
     lvBrowsers.AddColumn("Profile", 340);
-    lvBrowsers.AddColumn("Cache", 205);
-    lblBrowsersRunning.SetFont(MakeFont("Tahoma", -13));
+    // What a preview found grows the column, which the list then scrolls to.
+    lvBrowsers.AddColumn("Would remove", 205);
+    lvBrowsers.SetColumnAutoSize(1, true);
+    gbBrowserItems.SetFont(MakeFont("MS Sans Serif", -14));
+    for (ui::CheckBox* c :
+         {&chkBrowserCache, &chkBrowserCookies, &chkBrowserHistory, &chkBrowserForms, &chkBrowserSessions})
+        c->SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
+    for (ui::Label* l : {&lblBrowsersRunning, &lblBrowserSessions}) l->SetFont(MakeFont("Tahoma", -13));
     for (ui::Button* b : {&btnPreviewBrowsers, &btnClearBrowsers}) b->SetFont(MakeFont("Comic Sans MS", -13));
 
     lblSupplement.SetFont(MakeFont("Tahoma", -13));

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the activity log and clearing buttons, the browsers'
-// caches, the options, a brief help text and the button bar.
+// profiles and what of them is cleared, the options, a brief help text and
+// the button bar.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -65,10 +66,12 @@ public:
     void FillBrowserList();
     void lvBrowsersItemChecked(int index);
     void btnPreviewBrowsersClick();
-    // Clears the checked profiles' caches and logs a line for each; the mode
-    // runs and the unattended clearing click it last when "Include browsers"
-    // is on.
+    // Clears the checked items of the checked profiles, item by item, and
+    // logs a line for each profile and item; the mode runs and the
+    // unattended clearing click it last when "Include browsers" is on.
     void btnClearBrowsersClick();
+    // The items whose box is on, in the category table's order.
+    std::vector<Category> CheckedBrowserItems() const;
 
     // Option controls (Options.cpp), one row each in the option table: a
     // release of a mouse button over a control (its `<name>MouseUp`), Space
@@ -142,7 +145,16 @@ public:
 
     // Browsers page.
     ui::Label lblBrowsers{&TabBrowsers, "lblBrowsers", {18, 8, 400, 21}, "Browser profiles :"};
-    ui::ListView lvBrowsers{&TabBrowsers, "lvBrowsers", {16, 32, 569, 265}};
+    ui::ListView lvBrowsers{&TabBrowsers, "lvBrowsers", {16, 32, 569, 177}};
+    ui::GroupBox gbBrowserItems{&TabBrowsers, "gbBrowserItems", {16, 214, 569, 86}, " Clear "};
+    ui::CheckBox chkBrowserCache{&gbBrowserItems, "chkBrowserCache", {16, 22, 120, 17}, "Cache"};
+    ui::CheckBox chkBrowserCookies{&gbBrowserItems, "chkBrowserCookies", {144, 22, 120, 17}, "Cookies"};
+    ui::CheckBox chkBrowserHistory{&gbBrowserItems, "chkBrowserHistory", {272, 22, 120, 17}, "History"};
+    ui::CheckBox chkBrowserForms{&gbBrowserItems, "chkBrowserForms", {16, 42, 120, 17}, "Form data"};
+    ui::CheckBox chkBrowserSessions{
+        &gbBrowserItems, "chkBrowserSessions", {144, 42, 249, 17}, "Open tabs and sessions"};
+    ui::Label lblBrowserSessions{
+        &gbBrowserItems, "lblBrowserSessions", {162, 60, 395, 16}, "(the browser cannot restore its tabs afterwards)"};
     ui::CheckBox chkIncludeBrowsers{&TabBrowsers,
                                     "chkIncludeBrowsers",
                                     {16, 308, 569, 17},

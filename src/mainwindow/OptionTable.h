@@ -1,9 +1,10 @@
 #pragma once
 // The option controls of the main window, one row each: the control, the
 // value that stores it, what a change of it does, and for the seven
-// categories the category's button and custom box. Binding, loading, saving,
-// the enabling rules and the mode runs walk this table, so an option is one
-// row here (and, when it does more than store itself, its save rule).
+// categories the category's button and custom box (for the browsers' items
+// their category). Binding, loading, saving, the enabling rules and the mode
+// runs walk this table, so an option is one row here (and, when it does more
+// than store itself, its save rule).
 #include "cleaner/Categories.h"
 #include "core/Scramble.h"
 #include "core/Texts.h"
@@ -32,7 +33,8 @@ struct OptionRow {
     // "0"; any other control is turned on only for a stored "1".
     bool onAtDesign = false;
     // A selection box of the Main page: its category, the category's button
-    // and its custom box on the Settings page.
+    // and its custom box on the Settings page. An item box of the Browsers
+    // page: its category alone.
     Category category{};
     ui::Button TForm1::*button = nullptr;
     ui::CheckBox TForm1::*custom = nullptr;
@@ -100,6 +102,28 @@ inline constexpr OptionRow kOptionTable[] = {
     {.box = &TForm1::chkInTray, .value = texts::ValCheckInTray, .rule = SaveRule::InTray},
     {.box = &TForm1::chkAutoColResize, .value = texts::ValAutoColResize, .rule = SaveRule::AutoColResize},
     {.box = &TForm1::chkIncludeBrowsers, .value = texts::ValIncludeBrowsers},
+
+    // The Browsers page's item boxes, in the category table's order.
+    {.box = &TForm1::chkBrowserCache,
+     .value = RowOf(Category::BrowserCache).itemValue,
+     .onAtDesign = RowOf(Category::BrowserCache).itemOnByDefault,
+     .category = Category::BrowserCache},
+    {.box = &TForm1::chkBrowserCookies,
+     .value = RowOf(Category::BrowserCookies).itemValue,
+     .onAtDesign = RowOf(Category::BrowserCookies).itemOnByDefault,
+     .category = Category::BrowserCookies},
+    {.box = &TForm1::chkBrowserHistory,
+     .value = RowOf(Category::BrowserHistory).itemValue,
+     .onAtDesign = RowOf(Category::BrowserHistory).itemOnByDefault,
+     .category = Category::BrowserHistory},
+    {.box = &TForm1::chkBrowserForms,
+     .value = RowOf(Category::BrowserForms).itemValue,
+     .onAtDesign = RowOf(Category::BrowserForms).itemOnByDefault,
+     .category = Category::BrowserForms},
+    {.box = &TForm1::chkBrowserSessions,
+     .value = RowOf(Category::BrowserSessions).itemValue,
+     .onAtDesign = RowOf(Category::BrowserSessions).itemOnByDefault,
+     .category = Category::BrowserSessions},
 };
 
 // The row of a category's selection box.

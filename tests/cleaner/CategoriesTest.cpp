@@ -65,8 +65,11 @@ TEST(Categories, TheStoredChoiceFollowsTheLastModeStoredAsOneAndItsBoxes) {
     EXPECT_EQ(StoredChoice(store.Reader()), std::vector<Category>{last});
     EXPECT_EQ(StoredExecution(store.Reader()), Execution::Custom);
 
-    store.values[texts::ValIncludeBrowsers] = "1";  // the browsers come last
-    EXPECT_EQ(StoredChoice(store.Reader()), (std::vector<Category>{last, Category::BrowserCache}));
+    // The browsers come last, the items on by default.
+    store.values[texts::ValIncludeBrowsers] = "1";
+    EXPECT_EQ(
+        StoredChoice(store.Reader()),
+        (std::vector<Category>{last, Category::BrowserCache, Category::BrowserCookies, Category::BrowserHistory}));
 
     store.Set(ValueOf(Execution::Custom), "yes");  // only "1" is on
     EXPECT_EQ(StoredExecution(store.Reader()), Execution::ClearNotSelected);

@@ -199,7 +199,7 @@ TEST_F(Browsers, StoredBoxesChooseTheProfiles) {
               1u);
     const auto takesBrowsers = [&] {
         const Json all = Run({L"preview", L"--all"}, kExitDone);
-        return all.at("categories").back().at("name") == "browser-cache";
+        return all.at("categories").back().at("name") == "browser-history";
     };
     EXPECT_FALSE(takesBrowsers());
     ts::RegSetString(ts::SettingsKey(), texts::ValIncludeBrowsers, "1");

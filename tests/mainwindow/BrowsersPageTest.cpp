@@ -1,9 +1,10 @@
 // The Browsers page over an Edge and a Firefox profile laid out in the test's
-// own folders, which the other categories clear too.
+// own folders, which the other categories clear too; Edge has a history.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
+#include "base/Sqlite.h"
 #include "base/Text.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
@@ -12,6 +13,21 @@
 
 using namespace purgelet;
 using namespace testing_support;
+
+namespace {
+// Runs sql on the database; the first column of the last row it gives.
+std::string Sql(const std::string& file, const std::string& sql) {
+    SqliteDatabase db;
+    EXPECT_EQ(sqlite3_open(file.c_str(), db.Receive()), SQLITE_OK);
+    std::string last;
+    const auto keep = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) = values[0] ? values[0] : "";
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db.Get(), sql.c_str(), keep, &last, nullptr), SQLITE_OK) << sql;
+    return last;
+}
+}  // namespace
 
 TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     const std::string top = "C:\\purgelet-browsers-page\\", local = top + "Local\\", roaming = top + "Roaming\\";
@@ -29,6 +45,11 @@ TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     lay(edgeCache, std::string(100, 'x'));
     lay(edge + "Default\\Code Cache\\i", std::string(50, 'x'));
     lay(firefoxCache, std::string(30, 'x'));
+    const std::string history = edge + "Default\\History", visits = "SELECT count(*) FROM visits";
+    Sql(history,
+        "CREATE TABLE urls(id INTEGER PRIMARY KEY, url TEXT); INSERT INTO urls VALUES (1, 'https://a.test/');"
+        "CREATE TABLE visits(id INTEGER PRIMARY KEY, url INTEGER); INSERT INTO visits VALUES (1, 1), (2, 1);");
+    RegSetString(SettingsKey(), "BrowserCookies", "0");
     SetEnvironmentVariableA("TMP", (top + "temp").c_str());  // this test's process only
     ProgramFixture fx;
     fx.state.SettingsKey = SettingsKey();
@@ -42,14 +63,19 @@ TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     fx.app.CreateForm<TMainForm>(fx.state);
     ASSERT_EQ(w.lvBrowsers.Count(), 2);  // Edge, then Firefox
     EXPECT_TRUE(w.lvBrowsers.Checked(0) && w.lvBrowsers.Checked(1));
+    EXPECT_TRUE(w.chkBrowserCache.Checked() && w.chkBrowserHistory.Checked());
+    EXPECT_FALSE(w.chkBrowserCookies.Checked() || w.chkBrowserForms.Checked() || w.chkBrowserSessions.Checked());
 
     w.btnPreviewBrowsers.Click();
-    EXPECT_EQ(w.lvBrowsers.Item(0).Text(1), "2 files, 150 bytes");
-    EXPECT_EQ(w.lvBrowsers.Item(1).Text(1), "1 file, 30 bytes");
+    EXPECT_EQ(w.lvBrowsers.Item(0).Text(1), "cache: 2 files, 150 bytes; history: 2 visits (3 rows)");
+    EXPECT_EQ(w.lvBrowsers.Item(1).Text(1).rfind("cache: 1 file, 30 bytes; history: ", 0), 0u);
     w.btnClearAll.Click();
     const std::vector<std::string> without = w.Log().Lines();
     EXPECT_TRUE(Exists(edgeCache) && Exists(firefoxCache));
 
+    // History unticked: only the caches go.
+    Click(w.chkBrowserHistory.Handle());
+    EXPECT_EQ(RegGetString(SettingsKey(), "BrowserHistory"), "0");
     Click(w.chkIncludeBrowsers.Handle());
     EXPECT_EQ(RegGetString(SettingsKey(), "IncludeBrowsers"), "1");
     w.btnClearAll.Click();
@@ -61,17 +87,21 @@ TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     with.pop_back();
     EXPECT_EQ(with, without);
     EXPECT_FALSE(Exists(edgeCache) || Exists(firefoxCache));
+    EXPECT_EQ(Sql(history, visits), "2");
 
-    // Firefox unticked by the user: stored at once, and left out.
+    // History ticked again, Firefox unticked by the user: stored at once, and left out.
     lay(edgeCache, std::string(100, 'x'));
     lay(firefoxCache, std::string(30, 'x'));
+    Click(w.chkBrowserHistory.Handle());
     w.lvBrowsers.SetFocusedIndex(1);
     Key(w.lvBrowsers.Handle(), VK_SPACE);
     EXPECT_EQ(RegGetString(SettingsKey(), "Browser:firefox:p"), "0");
     w.btnClearBrowsers.Click();
-    ASSERT_EQ(w.Log().Lines().size(), 1u);
+    ASSERT_EQ(w.Log().Lines().size(), 2u);
     EXPECT_NE(w.Log().Lines()[0].find("Edge (Default): 1 file, 100 bytes"), std::string::npos);
+    EXPECT_NE(w.Log().Lines()[1].find("history of Edge (Default): 2 visits"), std::string::npos);
     EXPECT_TRUE(Exists(firefoxCache) && !Exists(edgeCache));
+    EXPECT_EQ(Sql(history, visits), "0");
     EXPECT_TRUE(fx.recorded.boxes.empty());
 
     RemoveTree(top);
