@@ -413,4 +413,14 @@ std::wstring ProfileLine(const ProfileReport& report) {
     return L"Cleared the " + std::wstring(WordsOf(report.item).what) + L" of " + who + L": " + Summary(report);
 }
 
+std::wstring ProfileLine(const std::vector<ProfileReport>& items) {
+    if (items.empty()) return {};
+    if (items.size() == 1 || items.front().Skipped()) return ProfileLine(items.front());
+    const BrowserProfile& profile = items.front().profile;
+    std::wstring line = L"Cleared " + std::wstring(RowOf(profile.browser).title) + L" (" + profile.shownName + L"): ";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        line += (i ? L"; the " : L"the ") + std::wstring(WordsOf(items[i].item).what) + L" " + Summary(items[i]);
+    return line;
+}
+
 }  // namespace purgelet

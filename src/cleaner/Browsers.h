@@ -145,6 +145,11 @@ void AddRemoval(ProfileReport& report, const std::wstring& folder, RemovalTally&
 // (Default): 1,204 files, 312 MB", "Cleared the history of Edge (Default):
 // 18,204 visits (40,112 rows), 3 files, 2.1 MB", or why it was skipped.
 std::wstring ProfileLine(const ProfileReport& report);
+// One line for what a run of several items did to one profile (its reports,
+// in the items' order): the line of its one item, or "Cleared Edge
+// (Default): the cache 1,204 files, 312 MB; the history 18,204 visits ...";
+// a profile skipped is told as ProfileLine tells it.
+std::wstring ProfileLine(const std::vector<ProfileReport>& items);
 // What a preview shows for it: "1,204 files, 312 MB" for the cache,
 // "history: 18,204 visits (40,112 rows), ..." for the others, or "running".
 std::wstring PreviewText(const ProfileReport& report);

@@ -92,24 +92,34 @@ void TForm1::btnPreviewBrowsersClick() {
 }
 
 // As a category's button: the log is emptied first unless a mode run writes
-// it. A profile skipped (its browser runs) is told once, not once per item.
+// it. Each profile taken gets one line naming what went of each item, or
+// why it was skipped.
 void TForm1::btnClearBrowsersClick() {
     BeginHourglass();
     AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
     if (state_.ClearLogPerCategory) log_.Clear();
-    std::vector<std::wstring> lines, skipped;
-    std::vector<std::wstring> taken;  // the keys of the profiles taken
+    std::vector<std::wstring> taken;               // the keys of the profiles taken, in their order
+    std::vector<std::vector<ProfileReport>> done;  // each one's reports, item by item
     for (Category item : CheckedBrowserItems()) {
         const CategoryReport report = RunCategory(item, false, state_.site, {}, nullptr, ChosenBrowsers(state_));
-        for (const ProfileReport& done : report.profiles) {
-            taken.push_back(done.profile.Key());
-            const std::wstring line = ProfileLine(done);
-            if (done.Skipped()) {
-                if (std::find(skipped.begin(), skipped.end(), line) != skipped.end()) continue;
-                skipped.push_back(line);
+        for (const ProfileReport& profile : report.profiles) {
+            const std::size_t at =
+                static_cast<std::size_t>(std::find(taken.begin(), taken.end(), profile.profile.Key()) - taken.begin());
+            if (at == taken.size()) {
+                taken.push_back(profile.profile.Key());
+                done.emplace_back();
             }
-            lines.push_back(line);
+            std::vector<ProfileReport>& reports = done[at];
+            // A profile skipped once (its browser runs) is told once.
+            if (reports.empty() || !reports.front().Skipped()) reports.push_back(profile);
         }
+    }
+    std::vector<std::wstring> lines;
+    for (const std::vector<ProfileReport>& reports : done) {
+        // Skipped for one item only (its browser started meanwhile): that is what is told.
+        const auto skipped =
+            std::find_if(reports.begin(), reports.end(), [](const ProfileReport& report) { return report.Skipped(); });
+        lines.push_back(skipped != reports.end() ? ProfileLine(*skipped) : ProfileLine(reports));
     }
     if (lines.empty()) lines = BrowserLines({}, state_.site);  // no browser found
     for (const std::wstring& line : lines) log_.Add(LogText(line));
