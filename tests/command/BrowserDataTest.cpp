@@ -12,32 +12,20 @@
 
 #include "base/Sqlite.h"
 #include "command/Command.h"
+#include "command/CommandTestSupport.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
 namespace ts = testing_support;
+using namespace command_tests;
 using Json = nlohmann::json;
 
 namespace {
 
-const std::string kTop = "C:\\purgelet-browsers\\";
-const std::string kLocal = kTop + "Local\\", kRoaming = kTop + "Roaming\\";
+const std::string kTop = kBrowsersTop;
 const std::string kEdge = kLocal + "Microsoft\\Edge\\User Data\\Default\\";
 const std::string kChrome = kLocal + "Google\\Chrome\\User Data\\Default\\";
 const std::string kFirefox = kRoaming + "Mozilla\\Firefox\\Profiles\\p.default\\";
-
-class Captured final : public CommandOutput {
-public:
-    void Out(std::wstring_view text) override { out += Utf8(text); }
-    void Err(std::wstring_view text) override { err += Utf8(text); }
-    bool ErrIsConsole() const override { return false; }
-    std::string out, err;
-};
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 SqliteDatabase Open(const std::string& file) {
     SqliteDatabase db;
@@ -67,11 +55,7 @@ protected:
     void SetUp() override {
         ts::RemoveTree(kTop);
         site = SiteOfThisSystem();
-        site.platform.knownFolderPath = [](REFKNOWNFOLDERID id) {
-            if (id == FOLDERID_LocalAppData) return Widen(kLocal);
-            if (id == FOLDERID_RoamingAppData) return Widen(kRoaming);
-            return Platform().knownFolderPath(id);
-        };
+        SteerAppData(site);
         for (const std::string& folder : {kEdge + "Network\\", kEdge + "Sessions\\", kChrome, kFirefox})
             ts::MakeDir(folder);
         ts::WriteFile(kRoaming + "Mozilla\\Firefox\\profiles.ini",
@@ -153,7 +137,7 @@ protected:
         for (const std::string& file : {kEdge + "Login Data", kEdge + "Bookmarks", kEdge + "Preferences",
                                         kFirefox + "logins.json", kFirefox + "key4.db", kFirefox + "favicons.sqlite"}) {
             if (!ts::Exists(file)) ts::WriteFile(file, "keep " + file);
-            kept[file] = Read(file);
+            kept[file] = ReadWhole(file);
         }
     }
     void TearDown() override { ts::RemoveTree(kTop); }
@@ -166,7 +150,7 @@ protected:
     }
     bool NothingElseTouched() {
         for (const auto& [file, content] : kept)
-            if (Read(file) != content) return ADD_FAILURE() << file, false;
+            if (ReadWhole(file) != content) return ADD_FAILURE() << file, false;
         return true;
     }
 
@@ -249,9 +233,9 @@ TEST_F(BrowserData, LockedAndForeignDatabasesAreLeftAsTheyAre) {
     Make(kChrome + "History",
          "CREATE TABLE urls(id INTEGER PRIMARY KEY, url LONGVARCHAR); INSERT INTO urls VALUES (1,"
          " 'https://a.test/')");
-    const std::string history = Read(kChrome + "History");
+    const std::string history = ReadWhole(kChrome + "History");
     ts::WriteFile(kFirefox + "cookies.sqlite", std::string(3000, '\x5a'));
-    const std::string garbage = Read(kFirefox + "cookies.sqlite");
+    const std::string garbage = ReadWhole(kFirefox + "cookies.sqlite");
     {
         SqliteDatabase holder = Open(kChrome + "History");
         Exec(holder.Get(), "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE");
@@ -263,8 +247,8 @@ TEST_F(BrowserData, LockedAndForeignDatabasesAreLeftAsTheyAre) {
         }
         Exec(holder.Get(), "COMMIT");
     }
-    EXPECT_EQ(Read(kChrome + "History"), history);
-    EXPECT_EQ(Read(kFirefox + "cookies.sqlite"), garbage);
+    EXPECT_EQ(ReadWhole(kChrome + "History"), history);
+    EXPECT_EQ(ReadWhole(kFirefox + "cookies.sqlite"), garbage);
     EXPECT_EQ(Query(kEdge + "History", "SELECT count(*) FROM visits"), "0") << "another browser is cleared";
     EXPECT_TRUE(NothingElseTouched());
 }

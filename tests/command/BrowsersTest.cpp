@@ -11,16 +11,17 @@
 #include <nlohmann/json.hpp>
 
 #include "command/Command.h"
+#include "command/CommandTestSupport.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
 namespace ts = testing_support;
+using namespace command_tests;
 using Json = nlohmann::json;
 
 namespace {
 
-const std::string kTop = "C:\\purgelet-browsers\\";
-const std::string kLocal = kTop + "Local\\", kRoaming = kTop + "Roaming\\";
+const std::string kTop = kBrowsersTop;
 const std::string kEdge = kLocal + "Microsoft\\Edge\\User Data\\";
 const std::string kChrome = kLocal + "Google\\Chrome\\User Data\\";
 const std::string kFirefox = kRoaming + "Mozilla\\Firefox\\";
@@ -28,29 +29,12 @@ const std::string kFirefoxLocal = kLocal + "Mozilla\\Firefox\\Profiles\\abc.defa
 // A Firefox profile kept elsewhere; its cache holds links to sentinels outside.
 const std::string kElsewhere = "C:\\purgelet-command\\browsers\\ff\\";
 
-class Captured final : public CommandOutput {
-public:
-    void Out(std::wstring_view text) override { out += Utf8(text); }
-    void Err(std::wstring_view text) override { err += Utf8(text); }
-    bool ErrIsConsole() const override { return false; }
-    std::string out, err;
-};
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class Browsers : public ::testing::Test {
 protected:
     void SetUp() override {
         ts::RemoveTree(kTop);
         site = SiteOfThisSystem();
-        site.platform.knownFolderPath = [](REFKNOWNFOLDERID id) {
-            if (id == FOLDERID_LocalAppData) return Widen(kLocal);
-            if (id == FOLDERID_RoamingAppData) return Widen(kRoaming);
-            return Platform().knownFolderPath(id);
-        };
+        SteerAppData(site);
         // Edge names two profiles (and a key that is no folder name); Chrome's
         // Local State is damaged, so its profile folders are taken as found.
         ts::MakeDir(kEdge);
@@ -83,7 +67,7 @@ protected:
               kChrome + "Profile 1\\Preferences", kFirefox + "Profiles\\abc.default-release\\places.sqlite",
               kFirefox + "Profiles\\abc.default-release\\logins.json", kElsewhere + "key4.db"}) {
             if (!ts::Exists(file)) ts::WriteFile(file, "keep " + file);
-            kept[file] = Read(file);
+            kept[file] = ReadWhole(file);
         }
     }
     void TearDown() override { ts::RemoveTree(kTop); }
@@ -102,7 +86,7 @@ protected:
     }
     bool NothingElseTouched() {
         for (const auto& [file, content] : kept)
-            if (Read(file) != content) return ADD_FAILURE() << file, false;
+            if (ReadWhole(file) != content) return ADD_FAILURE() << file, false;
         return ts::Exists("C:\\purgelet-command\\outside\\sentinel.txt") &&
                ts::Exists("C:\\purgelet-command\\outside\\inner\\keep.txt") &&
                ts::Exists(kElsewhere + "cache2\\out-dir");

@@ -20,23 +20,17 @@
 
 #include "cleaner/FileRemoval.h"
 #include "command/Command.h"
+#include "command/CommandTestSupport.h"
 #include "purgelet_version.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
 namespace ts = testing_support;
+using namespace command_tests;
 
 namespace {
 
 using Json = nlohmann::json;
-
-class Captured final : public CommandOutput {
-public:
-    void Out(std::wstring_view text) override { out += Utf8(text); }
-    void Err(std::wstring_view text) override { err += Utf8(text); }
-    bool ErrIsConsole() const override { return false; }
-    std::string out, err;
-};
 
 const std::string kTop = "C:\\purgelet-command\\";
 const std::string kXp = kTop + "xp\\";
