@@ -126,11 +126,10 @@ void KeptSiteFunction(sqlite3_context* context, int, sqlite3_value** values) {
     const auto* sites = static_cast<const KeptSites*>(sqlite3_user_data(context));
     const unsigned char* host = sqlite3_value_text(values[0]);
     const int length = sqlite3_value_bytes(values[0]);
-    sqlite3_result_int(context,
-                       host && sites->Keeps(std::string_view(reinterpret_cast<const char*>(host),
-                                                             static_cast<std::size_t>(length)))
-                           ? 1
-                           : 0);
+    sqlite3_result_int(context, host && sites->Keeps(std::string_view(reinterpret_cast<const char*>(host),
+                                                                      static_cast<std::size_t>(length)))
+                                    ? 1
+                                    : 0);
 }
 
 int Exec(sqlite3* db, const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
@@ -200,8 +199,7 @@ Opened Open(HeldDatabase& held, const std::wstring& path, bool preview, const Ke
                              preview ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
     if (rc == SQLITE_OK && keptSites)
         rc = sqlite3_create_function_v2(held.db.Get(), "kept_site", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                        const_cast<KeptSites*>(keptSites), KeptSiteFunction, nullptr, nullptr,
-                                        nullptr);
+                                        const_cast<KeptSites*>(keptSites), KeptSiteFunction, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(held.db.Get(), kBusyWaitMs);
         // Only outside a transaction do these take effect.
@@ -339,7 +337,7 @@ bool RemoveFile(ProfileReport& report, const std::wstring& path, Walk walk) {
 }  // namespace
 
 std::vector<std::pair<std::string, std::uint64_t>> CookieHostsOf(const BrowserProfile& profile,
-                                                                const std::vector<std::wstring>& programs) {
+                                                                 const std::vector<std::wstring>& programs) {
     std::vector<std::pair<std::string, std::uint64_t>> hosts;
     if (profile.refusal || BrowserRuns(profile, programs) != Running::No) return hosts;
     const bool firefox = RowOf(profile.browser).firefox;
@@ -355,10 +353,10 @@ std::vector<std::pair<std::string, std::uint64_t>> CookieHostsOf(const BrowserPr
         for (const std::string& table : held.TablesOf(step)) {
             if (!held.HasColumn(table, step.host)) continue;
             SqliteStatement query;
-            if (sqlite3_prepare_v2(held.db.Get(),
-                                   ("SELECT " + Quoted(step.host) + ", count(*) FROM " + Quoted(table) + " GROUP BY 1")
-                                       .c_str(),
-                                   -1, query.Receive(), nullptr) != SQLITE_OK)
+            if (sqlite3_prepare_v2(
+                    held.db.Get(),
+                    ("SELECT " + Quoted(step.host) + ", count(*) FROM " + Quoted(table) + " GROUP BY 1").c_str(), -1,
+                    query.Receive(), nullptr) != SQLITE_OK)
                 continue;
             while (sqlite3_step(query.Get()) == SQLITE_ROW) {
                 const auto* host = reinterpret_cast<const char*>(sqlite3_column_text(query.Get(), 0));

@@ -37,6 +37,6 @@ ProfileReport ClearProfileItem(const BrowserProfile& profile, BrowserItem item,
 // The hosts a profile's cookies belong to (as CookieHost gives them), with
 // how many each has; read only, and nothing when its browser runs.
 std::vector<std::pair<std::string, std::uint64_t>> CookieHostsOf(const BrowserProfile& profile,
-                                                                const std::vector<std::wstring>& programs);
+                                                                 const std::vector<std::wstring>& programs);
 
 }  // namespace purgelet

@@ -102,9 +102,9 @@ struct DatabaseReport {
     std::vector<std::pair<std::string, std::uint64_t>> tables;
     std::uint64_t rows = 0, headline = 0;
     std::uint64_t keptCookies = 0;  // rows that stay because their site is kept
-    bool notADatabase = false;  // left as it is
-    std::string error;          // set when its transaction was rolled back: nothing changed in it
-    bool compacted = false;     // VACUUM ran after the deletions
+    bool notADatabase = false;      // left as it is
+    std::string error;              // set when its transaction was rolled back: nothing changed in it
+    bool compacted = false;         // VACUUM ran after the deletions
 };
 
 // What emptying a profile's caches removed, or would remove.

@@ -259,8 +259,10 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
     report.category = category;
     if (ClearsCookies(category)) {
         // Without the list whole, no cookie can be told to stay: none goes.
-        if (!keptSites) report.keptSitesProblem = "The list of kept sites was not read";
-        else if (!keptSites->Readable()) report.keptSitesProblem = keptSites->Problem();
+        if (!keptSites)
+            report.keptSitesProblem = "The list of kept sites was not read";
+        else if (!keptSites->Readable())
+            report.keptSitesProblem = keptSites->Problem();
         if (!report.keptSitesProblem.empty()) {
             AddKept(report, KeptReason::KeptSitesUnreadable, Widen(report.keptSitesProblem));
             return report;

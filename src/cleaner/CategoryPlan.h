@@ -72,20 +72,20 @@ bool ProfileFolderFound(const FolderSet& folders, const std::string& windowsFold
 
 // Why something a category run met stays.
 enum class KeptReason {
-    InUse,         // a file held by another program without delete sharing
-    Denied,        // a file whose deletion is denied
-    OtherNames,    // a read-only file with other names, whose attributes they share
-    Link,          // a link, or an entry that does not lie where it was listed, left in place
-    OwnFolder,     // this program's own folder, left in place
-    FolderInUse,   // a sub-folder held by another program, or denied
-    Refused,       // a folder never emptied (a root, a guarded folder, a relative name)
-    EntryKept,     // a URL cache entry the cache would not delete
-    OutsideCache,  // a URL cache entry whose file lies outside the cache
-    KeyNotOpened,  // a registry key that would not open
-    ValuesKept,    // registry values that would not go
-    Running,       // a browser profile skipped because its browser runs (path: the profile's folder)
-    NotADatabase,  // a browser's file that SQLite does not take for a database, left as it is
-    DatabaseKept,  // a browser's database whose clearing failed and was rolled back
+    InUse,                // a file held by another program without delete sharing
+    Denied,               // a file whose deletion is denied
+    OtherNames,           // a read-only file with other names, whose attributes they share
+    Link,                 // a link, or an entry that does not lie where it was listed, left in place
+    OwnFolder,            // this program's own folder, left in place
+    FolderInUse,          // a sub-folder held by another program, or denied
+    Refused,              // a folder never emptied (a root, a guarded folder, a relative name)
+    EntryKept,            // a URL cache entry the cache would not delete
+    OutsideCache,         // a URL cache entry whose file lies outside the cache
+    KeyNotOpened,         // a registry key that would not open
+    ValuesKept,           // registry values that would not go
+    Running,              // a browser profile skipped because its browser runs (path: the profile's folder)
+    NotADatabase,         // a browser's file that SQLite does not take for a database, left as it is
+    DatabaseKept,         // a browser's database whose clearing failed and was rolled back
     KeptSitesUnreadable,  // the list of kept sites could not be read: no cookie went (path: why)
 };
 // The reason as scripts read it ("in-use", "other-names", ...).

@@ -253,7 +253,8 @@ Request ParseKeep(const std::vector<std::wstring>& args) {
             throw UsageError{L"keep list takes no sites: " + arg};
         } else {
             const SiteCheck check = CheckSite(Utf8(arg));
-            if (!check.problem.empty()) throw UsageError{L"Not a site: " + arg + L" (" + FromUtf8(check.problem) + L")"};
+            if (!check.problem.empty())
+                throw UsageError{L"Not a site: " + arg + L" (" + FromUtf8(check.problem) + L")"};
             request.sites.push_back(check.site);
         }
     }

@@ -28,8 +28,8 @@ std::string ErrorText(LONG code) {
         FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(buffer.Receive()), 0, nullptr);
     std::string words = n && buffer ? std::string(static_cast<const char*>(buffer.Get()), n) : std::string();
-    while (!words.empty() && (words.back() == '\r' || words.back() == '\n' || words.back() == ' ' ||
-                              words.back() == '.'))
+    while (!words.empty() &&
+           (words.back() == '\r' || words.back() == '\n' || words.back() == ' ' || words.back() == '.'))
         words.pop_back();
     return words.empty() ? text : text + ": " + words;
 }
@@ -105,7 +105,8 @@ KeptSites KeptSites::Read(const std::string& settingsKey) {
         RegOpenKeyExA(HKEY_CURRENT_USER, KeptSitesKey(settingsKey).c_str(), 0, KEY_QUERY_VALUE, key.Receive());
     if (opened == ERROR_FILE_NOT_FOUND) return kept;  // no site is kept
     if (opened != ERROR_SUCCESS) {
-        kept.problem_ = "The list of kept sites in " + Where(settingsKey) + " cannot be read (" + ErrorText(opened) + ")";
+        kept.problem_ =
+            "The list of kept sites in " + Where(settingsKey) + " cannot be read (" + ErrorText(opened) + ")";
         return kept;
     }
     std::vector<std::string> sites;
@@ -120,7 +121,8 @@ KeptSites KeptSites::Read(const std::string& settingsKey) {
             continue;
         }
         if (rc != ERROR_SUCCESS) {
-            kept.problem_ = "The list of kept sites in " + Where(settingsKey) + " cannot be read (" + ErrorText(rc) + ")";
+            kept.problem_ =
+                "The list of kept sites in " + Where(settingsKey) + " cannot be read (" + ErrorText(rc) + ")";
             return kept;
         }
         const std::string shown = Utf8(std::wstring_view(name.data(), length));

@@ -37,8 +37,8 @@ std::string SettingsReader::operator()(const std::string& name) const {
     if (value.status == RegText::Status::OtherType) {
         DWORD type = REG_NONE;
         RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, nullptr);
-        throw Error("The setting '" + name + "' in HKEY_CURRENT_USER\\" + keyPath_ + " is stored as " + RegTypeName(type) +
-                    "; it must be a text value (REG_SZ), \"1\" or \"0\"");
+        throw Error("The setting '" + name + "' in HKEY_CURRENT_USER\\" + keyPath_ + " is stored as " +
+                    RegTypeName(type) + "; it must be a text value (REG_SZ), \"1\" or \"0\"");
     }
     return std::move(value.text);
 }

@@ -75,8 +75,7 @@ void TForm1::btnPreviewBrowsersClick() {
     std::vector<std::vector<std::wstring>> parts(browserProfiles_.size());
     const KeptSites kept = KeptSites::Read(state_.SettingsKey);
     for (Category item : CheckedBrowserItems()) {
-        const CategoryReport report =
-            RunCategory(item, true, state_.site, {}, nullptr, ChosenBrowsers(state_), &kept);
+        const CategoryReport report = RunCategory(item, true, state_.site, {}, nullptr, ChosenBrowsers(state_), &kept);
         for (const ProfileReport& done : report.profiles) {
             const std::wstring key = done.profile.Key();
             const auto row = std::find_if(browserProfiles_.begin(), browserProfiles_.end(),
@@ -108,9 +107,9 @@ void TForm1::btnClearBrowsersClick() {
     std::vector<std::wstring> lines;
     const KeptSites kept = KeptSites::Read(state_.SettingsKey);
     for (Category item : CheckedBrowserItems()) {
-        const CategoryReport report =
-            RunCategory(item, false, state_.site, {}, nullptr, ChosenBrowsers(state_), &kept);
-        if (!report.keptSitesProblem.empty()) lines.push_back(FromUtf8(logline::NoCookieDeleted + report.keptSitesProblem));
+        const CategoryReport report = RunCategory(item, false, state_.site, {}, nullptr, ChosenBrowsers(state_), &kept);
+        if (!report.keptSitesProblem.empty())
+            lines.push_back(FromUtf8(logline::NoCookieDeleted + report.keptSitesProblem));
         for (const ProfileReport& profile : report.profiles) {
             const std::size_t at =
                 static_cast<std::size_t>(std::find(taken.begin(), taken.end(), profile.profile.Key()) - taken.begin());
