@@ -77,11 +77,17 @@ protected:
         Sql(kEdge + "Network\\Cookies", chromium);
         Sql(kFirefox + "cookies.sqlite", firefox);
     }
-    // The hosts whose cookies are left in each store: the URL cache, Edge, Firefox.
+    // The hosts whose cookies are left in each store: the URL cache (whose
+    // entries' files must be left too), Edge, Firefox.
     static std::vector<std::string> Left() {
         std::vector<std::string> hosts;
-        for (const std::string& name : CacheEntryNames())
-            if (name.rfind("Cookie:", 0) == 0) hosts.push_back(name.substr(name.find('@') + 1));
+        WalkUrlCacheOneBuffer([&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+            const std::string name = entry.lpszSourceUrlName;
+            if (name.rfind("Cookie:", 0) != 0) return true;
+            EXPECT_TRUE(entry.lpszLocalFileName && Exists(entry.lpszLocalFileName)) << name;
+            hosts.push_back(name.substr(name.find('@') + 1));
+            return true;
+        });
         std::sort(hosts.begin(), hosts.end());
         std::string cache;
         for (std::string& host : hosts) {
