@@ -34,4 +34,29 @@ RegText ReadRegText(HKEY key, const char* name) {
     return {wide.status, Narrow(wide.text)};
 }
 
+std::string RegTypeName(DWORD type) {
+    switch (type) {
+        case REG_NONE:
+            return "REG_NONE";
+        case REG_SZ:
+            return "REG_SZ";
+        case REG_EXPAND_SZ:
+            return "REG_EXPAND_SZ";
+        case REG_BINARY:
+            return "REG_BINARY";
+        case REG_DWORD:
+            return "REG_DWORD";
+        case REG_DWORD_BIG_ENDIAN:
+            return "REG_DWORD_BIG_ENDIAN";
+        case REG_LINK:
+            return "REG_LINK";
+        case REG_MULTI_SZ:
+            return "REG_MULTI_SZ";
+        case REG_QWORD:
+            return "REG_QWORD";
+        default:
+            return "type " + std::to_string(type);
+    }
+}
+
 }  // namespace purgelet

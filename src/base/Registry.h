@@ -28,4 +28,7 @@ RegWideText ReadRegWideText(HKEY key, const wchar_t* name);
 // The same with the name and the text in the ANSI code page.
 RegText ReadRegText(HKEY key, const char* name);
 
+// A value type as the registry editor names it ("REG_DWORD", ...).
+std::string RegTypeName(DWORD type);
+
 }  // namespace purgelet

@@ -29,9 +29,11 @@ struct Step {
     bool headline = false;  // its rows are what the item's line counts
     const char* needs = nullptr;
     StepKind kind = StepKind::Delete;
+    // The column naming a cookie's host: the rows of kept sites stay.
+    const char* host = nullptr;
 };
 
-constexpr Step kChromiumCookies[] = {{.table = "cookies", .headline = true}};
+constexpr Step kChromiumCookies[] = {{.table = "cookies", .headline = true, .host = "host_key"}};
 // Where the user went: pages, visits, searches typed, downloads, and what the
 // browser grouped or noted of them.
 constexpr Step kChromiumHistory[] = {
@@ -56,7 +58,7 @@ constexpr Step kChromiumHistory[] = {
 // Form entries only: addresses, cards, IBANs and search engines share the file.
 constexpr Step kChromiumForms[] = {{.table = "autofill", .headline = true},
                                    {.table = "autocomplete", .headline = true}};
-constexpr Step kFirefoxCookies[] = {{.table = "moz_cookies", .headline = true}};
+constexpr Step kFirefoxCookies[] = {{.table = "moz_cookies", .headline = true, .host = "host"}};
 // Firefox keeps bookmarks in the same file: a place that a bookmark or a
 // keyword uses has a foreign_count above 0 and stays, forgetting its visits;
 // an origin stays while a place that stays uses it. Without foreign_count
@@ -117,6 +119,17 @@ std::string Quoted(const std::string& name, char quote = '"') {
     std::string quoted(1, quote);
     for (char c : name) quoted += c == quote ? std::string(2, c) : std::string(1, c);
     return quoted + quote;
+}
+
+// kept_site(host): 1 when the list of kept sites keeps a cookie of host.
+void KeptSiteFunction(sqlite3_context* context, int, sqlite3_value** values) {
+    const auto* sites = static_cast<const KeptSites*>(sqlite3_user_data(context));
+    const unsigned char* host = sqlite3_value_text(values[0]);
+    const int length = sqlite3_value_bytes(values[0]);
+    sqlite3_result_int(context, host && sites->Keeps(std::string_view(reinterpret_cast<const char*>(host),
+                                                                      static_cast<std::size_t>(length)))
+                                    ? 1
+                                    : 0);
 }
 
 int Exec(sqlite3* db, const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
@@ -180,9 +193,13 @@ struct HeldDatabase {
 // opens it read-only; the write lock for a clearing, with the foreign keys
 // enforced (their cascades clear what hangs on a deleted row) and the
 // deleted rows overwritten.
-Opened Open(HeldDatabase& held, const std::wstring& path, bool preview, std::string& error) {
+Opened Open(HeldDatabase& held, const std::wstring& path, bool preview, const KeptSites* keptSites,
+            std::string& error) {
     int rc = sqlite3_open_v2(Utf8(path).c_str(), held.db.Receive(),
                              preview ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK && keptSites)
+        rc = sqlite3_create_function_v2(held.db.Get(), "kept_site", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                        const_cast<KeptSites*>(keptSites), KeptSiteFunction, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(held.db.Get(), kBusyWaitMs);
         // Only outside a transaction do these take effect.
@@ -229,18 +246,30 @@ std::string ResetPlacesSql(const HeldDatabase& held, const std::string& table) {
 
 // Runs a database's steps inside its transaction: counts the rows that
 // would go, or deletes them.
-int RunSteps(HeldDatabase& held, bool preview, DatabaseReport& report) {
+int RunSteps(HeldDatabase& held, bool preview, const KeptSites* keptSites, DatabaseReport& report) {
     sqlite3* db = held.db.Get();
+    const bool keeping = keptSites && !keptSites->Sites().empty();
     for (const Step& step : held.row->steps) {
         if (!held.HasAll(step.needs)) continue;
         for (const std::string& table : held.TablesOf(step)) {
+            std::string where = step.where ? std::string(" WHERE ") + step.where : std::string();
+            if (step.host && keeping) {
+                // Which rows stay cannot be told without their host: all stay.
+                if (!held.HasColumn(table, step.host)) continue;
+                const std::string kept = "kept_site(" + Quoted(step.host) + ")";
+                std::uint64_t stay = 0;
+                if (const int rc = QueryNumber(db, "SELECT count(*) FROM " + Quoted(table) + " WHERE " + kept, stay);
+                    rc != SQLITE_OK)
+                    return rc;
+                report.keptCookies += stay;
+                where = " WHERE NOT " + kept;
+            }
             if (step.kind == StepKind::ResetPlaces) {
                 const std::string reset = ResetPlacesSql(held, table);
                 if (preview || reset.empty()) continue;
                 if (const int rc = Exec(db, reset); rc != SQLITE_OK) return rc;
                 continue;
             }
-            const std::string where = step.where ? std::string(" WHERE ") + step.where : std::string();
             std::uint64_t rows = 0;
             int rc = SQLITE_OK;
             if (preview) {
@@ -263,13 +292,13 @@ int RunSteps(HeldDatabase& held, bool preview, DatabaseReport& report) {
 // statement failed; then compacts it when asked.
 void Finish(HeldDatabase& held, bool preview, const DatabaseOptions& options, DatabaseReport& report) {
     sqlite3* db = held.db.Get();
-    int rc = RunSteps(held, preview, report);
+    int rc = RunSteps(held, preview, options.keptSites, report);
     if (rc == SQLITE_OK && !preview) rc = Exec(db, "COMMIT");
     if (preview || rc != SQLITE_OK) {
         if (rc != SQLITE_OK) {
             report.error = sqlite3_errmsg(db);
             report.tables.clear();
-            report.rows = report.headline = 0;
+            report.rows = report.headline = report.keptCookies = 0;
         }
         Exec(db, "ROLLBACK");
         return;
@@ -307,6 +336,39 @@ bool RemoveFile(ProfileReport& report, const std::wstring& path, Walk walk) {
 
 }  // namespace
 
+std::vector<std::pair<std::string, std::uint64_t>> CookieHostsOf(const BrowserProfile& profile,
+                                                                 const std::vector<std::wstring>& programs) {
+    std::vector<std::pair<std::string, std::uint64_t>> hosts;
+    if (profile.refusal || BrowserRuns(profile, programs) != Running::No) return hosts;
+    const bool firefox = RowOf(profile.browser).firefox;
+    for (const ItemDatabase& row : kDatabases) {
+        if (row.item != BrowserItem::Cookies || row.firefox != firefox) continue;
+        const std::wstring path = profile.profileFolder + row.file;
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!IsPlainFile(path, data) || (data.dwFileAttributes & ~kHandledAttributes)) continue;
+        HeldDatabase held;
+        std::string error;
+        if (Open(held, path, true, nullptr, error) != Opened::Ready) continue;
+        const Step& step = row.steps.front();
+        for (const std::string& table : held.TablesOf(step)) {
+            if (!held.HasColumn(table, step.host)) continue;
+            SqliteStatement query;
+            if (sqlite3_prepare_v2(
+                    held.db.Get(),
+                    ("SELECT " + Quoted(step.host) + ", count(*) FROM " + Quoted(table) + " GROUP BY 1").c_str(), -1,
+                    query.Receive(), nullptr) != SQLITE_OK)
+                continue;
+            while (sqlite3_step(query.Get()) == SQLITE_ROW) {
+                const auto* host = reinterpret_cast<const char*>(sqlite3_column_text(query.Get(), 0));
+                if (!host) continue;
+                hosts.emplace_back(CookieHost(host), static_cast<std::uint64_t>(sqlite3_column_int64(query.Get(), 1)));
+            }
+        }
+        Exec(held.db.Get(), "ROLLBACK");
+    }
+    return hosts;
+}
+
 ProfileReport ClearProfileItem(const BrowserProfile& profile, BrowserItem item,
                                const std::vector<std::wstring>& programs, const Platform& platform,
                                const std::wstring& programFolder, const FolderGuard& guard, Walk walk,
@@ -341,7 +403,7 @@ ProfileReport ClearProfileItem(const BrowserProfile& profile, BrowserItem item,
         HeldDatabase& one = held.emplace_back();
         one.row = &row;
         one.report = report.databases.size() - 1;
-        switch (Open(one, path, preview, database.error)) {
+        switch (Open(one, path, preview, options.keptSites, database.error)) {
             case Opened::Ready:
                 database.error.clear();
                 continue;
@@ -368,6 +430,7 @@ ProfileReport ClearProfileItem(const BrowserProfile& profile, BrowserItem item,
         if (!database.error.empty()) ++report.keptDatabases;
         report.rows += database.rows;
         report.headline += database.headline;
+        report.keptCookies += database.keptCookies;
     }
 
     for (const ItemFile& file : kFiles) {

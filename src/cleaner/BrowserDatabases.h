@@ -15,12 +15,15 @@
 #include <vector>
 
 #include "cleaner/Browsers.h"
+#include "core/KeptSites.h"
 
 namespace purgelet {
 
 // How an item's databases are cleared.
 struct DatabaseOptions {
     bool compact = false;  // VACUUM after the deletions, so the file holds none of them
+    // The cookies of these sites stay; with none, every cookie goes.
+    const KeptSites* keptSites = nullptr;
 };
 
 // Clears one item of a profile (Walk::Count: counts the rows and files that
@@ -30,5 +33,10 @@ ProfileReport ClearProfileItem(const BrowserProfile& profile, BrowserItem item,
                                const std::vector<std::wstring>& programs, const Platform& platform,
                                const std::wstring& programFolder, const FolderGuard& guard, Walk walk,
                                const DatabaseOptions& options = {});
+
+// The hosts a profile's cookies belong to (as CookieHost gives them), with
+// how many each has; read only, and nothing when its browser runs.
+std::vector<std::pair<std::string, std::uint64_t>> CookieHostsOf(const BrowserProfile& profile,
+                                                                 const std::vector<std::wstring>& programs);
 
 }  // namespace purgelet

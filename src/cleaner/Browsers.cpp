@@ -373,6 +373,7 @@ std::wstring Summary(const ProfileReport& report) {
     if (words.one) {
         text = Counted(report.headline, words.one, words.many);
         if (report.rows != report.headline) text += L" (" + Counted(report.rows, L"row", L"rows") + L")";
+        if (report.keptCookies) text += L", " + GroupedCount(report.keptCookies) + L" kept (kept sites)";
     }
     if (report.files || report.folders || !words.one)
         text += (text.empty() ? L"" : L", ") + Counted(report.files, L"file", L"files") + L", " +

@@ -101,9 +101,10 @@ struct DatabaseReport {
     // entries).
     std::vector<std::pair<std::string, std::uint64_t>> tables;
     std::uint64_t rows = 0, headline = 0;
-    bool notADatabase = false;  // left as it is
-    std::string error;          // set when its transaction was rolled back: nothing changed in it
-    bool compacted = false;     // VACUUM ran after the deletions
+    std::uint64_t keptCookies = 0;  // rows that stay because their site is kept
+    bool notADatabase = false;      // left as it is
+    std::string error;              // set when its transaction was rolled back: nothing changed in it
+    bool compacted = false;         // VACUUM ran after the deletions
 };
 
 // What emptying a profile's caches removed, or would remove.
@@ -117,6 +118,7 @@ struct ProfileReport {
     // error that rolled their changes back).
     std::vector<DatabaseReport> databases;
     std::uint64_t rows = 0, headline = 0, keptDatabases = 0;
+    std::uint64_t keptCookies = 0;  // cookies that stay because their site is kept
     std::uint64_t keptFiles = 0, keptLinks = 0, keptFolders = 0, refusedFolders = 0;
     std::vector<LeftEntry> kept;  // the first hundred or so
     // Refused caches, with where each really lies when not where it is named.

@@ -1,6 +1,7 @@
 #include "cleaner/CategoryPlan.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "base/Errors.h"
@@ -205,7 +206,8 @@ BrowserItem ItemOf(Category category) {
 
 // A browsers' category: its item of each profile chosen, unless its browser runs.
 void RunBrowsers(CategoryReport& report, bool preview, const CleaningSite& site,
-                 const std::function<void(std::uint64_t count)>& progress, const BrowserChoice& browsers) {
+                 const std::function<void(std::uint64_t count)>& progress, const BrowserChoice& browsers,
+                 const KeptSites* keptSites) {
     const FolderGuard guard = GuardOf(site);
     const std::vector<std::wstring> programs = ProgramsOfThisUser();
     const BrowserItem item = ItemOf(report.category);
@@ -219,8 +221,9 @@ void RunBrowsers(CategoryReport& report, bool preview, const CleaningSite& site,
                                                           if (progress) progress(before + count);
                                                       })
                                  : ClearProfileItem(profile, item, programs, site.platform, site.programFolder, guard,
-                                                    walk, {browsers.compact});
+                                                    walk, {browsers.compact, keptSites});
         report.rows += done.rows;
+        report.keptCookies += done.keptCookies;
         report.keptDatabases += done.keptDatabases;
         for (const DatabaseReport& database : done.databases) {
             if (database.notADatabase) AddKept(report, KeptReason::NotADatabase, database.file);
@@ -251,11 +254,22 @@ void RunBrowsers(CategoryReport& report, bool preview, const CleaningSite& site,
 
 CategoryReport RunCategory(Category category, bool preview, const CleaningSite& site,
                            const std::function<void(std::uint64_t count)>& progress, const CacheListing* cacheListing,
-                           const BrowserChoice& browsers) {
+                           const BrowserChoice& browsers, const KeptSites* keptSites) {
     CategoryReport report;
     report.category = category;
+    if (ClearsCookies(category)) {
+        // Without the list whole, no cookie can be told to stay: none goes.
+        if (!keptSites)
+            report.keptSitesProblem = "The list of kept sites was not read";
+        else if (!keptSites->Readable())
+            report.keptSitesProblem = keptSites->Problem();
+        if (!report.keptSitesProblem.empty()) {
+            AddKept(report, KeptReason::KeptSitesUnreadable, Widen(report.keptSitesProblem));
+            return report;
+        }
+    }
     if (RowOf(category).browsers) {
-        RunBrowsers(report, preview, site, progress, browsers);
+        RunBrowsers(report, preview, site, progress, browsers, keptSites);
         return report;
     }
     CategoryPlan plan = PlanOf(category, site);
@@ -270,8 +284,12 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
 
     CacheTally cache;
     if (plan.cacheKind) {
-        cache = ClearEntriesOfKind(*plan.cacheKind, preview, site.cacheSource, site.deleteEntry, {}, cacheListing);
+        std::function<bool(const ListedEntry&)> keep;
+        if (*plan.cacheKind == kCookieEntriesKind && keptSites)
+            keep = [keptSites](const ListedEntry& entry) { return keptSites->Keeps(CacheEntryHost(entry.name)); };
+        cache = ClearEntriesOfKind(*plan.cacheKind, preview, site.cacheSource, site.deleteEntry, keep, cacheListing);
         report.cacheEntries = cache.entries;
+        report.keptCookies = cache.keptAsAsked;
         report.bytes += cache.bytes;
         report.keptEntries = cache.kept;
         for (const KeptEntry& kept : cache.keptNames)
@@ -333,6 +351,31 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
     return report;
 }
 
+std::vector<SiteWithCookies> SitesWithCookies(const CleaningSite& site) {
+    std::map<std::string, SiteWithCookies> found;
+    const auto add = [&found](const std::string& host, std::uint64_t cookies, const std::wstring& where) {
+        if (!CheckSite(host).problem.empty()) return;
+        SiteWithCookies& one = found[host];
+        one.site = host;
+        one.cookies += cookies;
+        if (std::find(one.where.begin(), one.where.end(), where) == one.where.end()) one.where.push_back(where);
+    };
+    const std::uint32_t cookieFilter = *FilterOfKind(kCookieEntriesKind);
+    for (const auto& [type, entry] : ListUrlCache(site.cacheSource).entries)
+        if (EntryKept(type, cookieFilter)) add(CacheEntryHost(entry.name), 1, L"Internet Explorer");
+    const FolderGuard guard = GuardOf(site);
+    const std::vector<std::wstring> programs = ProgramsOfThisUser();
+    for (const BrowserProfile& profile : BrowserProfilesOf(site, &guard))
+        for (const auto& [host, cookies] : CookieHostsOf(profile, programs)) add(host, cookies, profile.Label());
+    std::vector<SiteWithCookies> sites;
+    for (auto& [name, one] : found) sites.push_back(std::move(one));
+    return sites;
+}
+
+bool ClearsCookies(Category category) {
+    return category == Category::BrowserCookies || RowOf(category).cacheKind == kCookieEntriesKind;
+}
+
 const wchar_t* KeptReasonName(KeptReason reason) {
     switch (reason) {
         case KeptReason::InUse:
@@ -361,6 +404,8 @@ const wchar_t* KeptReasonName(KeptReason reason) {
             return L"not-a-database";
         case KeptReason::DatabaseKept:
             return L"database-kept";
+        case KeptReason::KeptSitesUnreadable:
+            return L"kept-sites-unreadable";
         case KeptReason::ValuesKept:
             break;
     }
@@ -396,6 +441,8 @@ std::wstring KeptLineOf(const KeptItem& item) {
             return L"not a database, left as it is: " + item.path;
         case KeptReason::DatabaseKept:
             return L"database left as it was (its clearing failed): " + item.path;
+        case KeptReason::KeptSitesUnreadable:
+            return L"no cookie deleted: " + item.path;
         case KeptReason::ValuesKept:
             break;
     }

@@ -18,6 +18,7 @@
 #include "cleaner/UrlCacheEntries.h"
 #include "core/Platform.h"
 #include "core/CleaningSite.h"
+#include "core/KeptSites.h"
 #include "core/ProgramState.h"
 
 namespace purgelet {
@@ -71,20 +72,21 @@ bool ProfileFolderFound(const FolderSet& folders, const std::string& windowsFold
 
 // Why something a category run met stays.
 enum class KeptReason {
-    InUse,         // a file held by another program without delete sharing
-    Denied,        // a file whose deletion is denied
-    OtherNames,    // a read-only file with other names, whose attributes they share
-    Link,          // a link, or an entry that does not lie where it was listed, left in place
-    OwnFolder,     // this program's own folder, left in place
-    FolderInUse,   // a sub-folder held by another program, or denied
-    Refused,       // a folder never emptied (a root, a guarded folder, a relative name)
-    EntryKept,     // a URL cache entry the cache would not delete
-    OutsideCache,  // a URL cache entry whose file lies outside the cache
-    KeyNotOpened,  // a registry key that would not open
-    ValuesKept,    // registry values that would not go
-    Running,       // a browser profile skipped because its browser runs (path: the profile's folder)
-    NotADatabase,  // a browser's file that SQLite does not take for a database, left as it is
-    DatabaseKept,  // a browser's database whose clearing failed and was rolled back
+    InUse,                // a file held by another program without delete sharing
+    Denied,               // a file whose deletion is denied
+    OtherNames,           // a read-only file with other names, whose attributes they share
+    Link,                 // a link, or an entry that does not lie where it was listed, left in place
+    OwnFolder,            // this program's own folder, left in place
+    FolderInUse,          // a sub-folder held by another program, or denied
+    Refused,              // a folder never emptied (a root, a guarded folder, a relative name)
+    EntryKept,            // a URL cache entry the cache would not delete
+    OutsideCache,         // a URL cache entry whose file lies outside the cache
+    KeyNotOpened,         // a registry key that would not open
+    ValuesKept,           // registry values that would not go
+    Running,              // a browser profile skipped because its browser runs (path: the profile's folder)
+    NotADatabase,         // a browser's file that SQLite does not take for a database, left as it is
+    DatabaseKept,         // a browser's database whose clearing failed and was rolled back
+    KeptSitesUnreadable,  // the list of kept sites could not be read: no cookie went (path: why)
 };
 // The reason as scripts read it ("in-use", "other-names", ...).
 const wchar_t* KeptReasonName(KeptReason reason);
@@ -126,11 +128,15 @@ struct CategoryReport {
     // The browsers' databases: rows removed, and databases left as they
     // were (not a database, or an error rolled their changes back).
     std::uint64_t rows = 0, keptDatabases = 0;
+    // Cookies that stay because their site is kept (cache entries or rows).
+    std::uint64_t keptCookies = 0;
+    // Why no cookie went: the list of kept sites could not be read.
+    std::string keptSitesProblem;
     std::string error;  // set when an error ended the category
 
     bool SomethingKept() const {
         return keptFiles || keptEntries || keptValues || refusedFolders || keptLinks || keptFolders ||
-               runningBrowsers || keptDatabases || !error.empty();
+               runningBrowsers || keptDatabases || !keptSitesProblem.empty() || !error.empty();
     }
 };
 
@@ -155,14 +161,31 @@ BrowserChoice StoredBrowserChoice(std::function<std::string(const std::string& n
 // taken, or the line that says no browser was found on the site.
 std::vector<std::wstring> BrowserLines(const CategoryReport& report, const CleaningSite& site);
 
+// A site that has cookies now: how many, and where ("Internet Explorer",
+// "Edge (Default)", ...).
+struct SiteWithCookies {
+    std::string site;
+    std::uint64_t cookies = 0;
+    std::vector<std::wstring> where;
+};
+// Every site with cookies in the URL cache and in the browsers found (those
+// that run are not read), each once, in the order of their names.
+std::vector<SiteWithCookies> SitesWithCookies(const CleaningSite& site);
+
 // Runs one category: to clear it, or as a preview that walks the same
 // folders with the same rules, lists the same entries and values and
 // changes nothing (its cache entries taken from cacheListing when given;
-// the browsers' profiles that browsers takes).
+// the browsers' profiles that browsers takes). The cookies of keptSites'
+// sites stay; a cookie category is cleared only with a list that was read
+// (one that could not be read clears none).
 // progress is told the running count now and then.
 CategoryReport RunCategory(Category category, bool preview, const CleaningSite& site,
                            const std::function<void(std::uint64_t count)>& progress = {},
-                           const CacheListing* cacheListing = nullptr, const BrowserChoice& browsers = {});
+                           const CacheListing* cacheListing = nullptr, const BrowserChoice& browsers = {},
+                           const KeptSites* keptSites = nullptr);
+
+// Whether a category clears cookies, and so needs the list of kept sites.
+bool ClearsCookies(Category category);
 
 // The line, for the activity log, of what an emptying left that was not
 // asked to stay: links, the program's own folder, folders in use (files in

@@ -23,6 +23,8 @@ inline constexpr char Recent[] = "Executed clearing of history links of document
 inline constexpr char UserRecent[] = "Executed clearing of user's history links of documents";
 inline constexpr char NoProfileFolder[] = "Failing to get root directory under NT or XP system.";
 inline constexpr char NtRunStopped[] = "Stop process without executing clearing.";
+// Followed by why the list of kept sites cannot be trusted.
+inline constexpr char NoCookieDeleted[] = "No cookie was deleted: ";
 }  // namespace logline
 
 }  // namespace purgelet

@@ -243,6 +243,7 @@ CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSou
     const UrlCacheEraser eraser(preview ? nullptr : deleteEntry, pass);
     for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
         if (keep && keep(*it)) {
+            ++tally.keptAsAsked;
             if (!it->localFile.empty()) tally.keptFiles.insert(CountedElsewhereKey(Widen(it->localFile)));
             continue;
         }

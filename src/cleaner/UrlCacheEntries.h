@@ -97,9 +97,10 @@ struct KeptEntry {
 
 // What clearing the entries of a kind did, or for a preview would do.
 struct CacheTally {
-    std::uint64_t entries = 0;  // gone
-    std::uint64_t bytes = 0;    // the sizes of their files
-    std::uint64_t kept = 0;     // the cache would not let go, or their files are outside it
+    std::uint64_t entries = 0;      // gone
+    std::uint64_t bytes = 0;        // the sizes of their files
+    std::uint64_t kept = 0;         // the cache would not let go, or their files are outside it
+    std::uint64_t keptAsAsked = 0;  // passed over because keep said they stay
     std::vector<KeptEntry> keptNames;
     // The own files of the entries kept, in the form
     // RemovalTally::countedElsewhere holds: the folder walk leaves them.

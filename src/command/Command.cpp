@@ -12,6 +12,7 @@
 
 #include "base/Errors.h"
 #include "base/Handles.h"
+#include "core/KeptSites.h"
 #include "core/Settings.h"
 #include "core/Texts.h"
 #include "purgelet_version.h"
@@ -26,6 +27,7 @@ constexpr wchar_t kUsage[] =
     L"  @ preview [--all | --chosen | CATEGORY...] [--all-profiles] [--browser NAME]... [--json]\r\n"
     L"  @ clear   [--all | --chosen | CATEGORY...] [--all-profiles] [--browser NAME]... [--compact] [--json]\r\n"
     L"          [--quiet]\r\n"
+    L"  @ keep list [--json] | keep add SITE... | keep remove SITE...\r\n"
     L"  @ --help | --version\r\n"
     L"NAME: edge, chrome, brave, vivaldi, opera, firefox\r\n"
     L"CATEGORY: ";
@@ -35,6 +37,7 @@ constexpr wchar_t kHelp[] =
     L"  list      the categories, and what each clears on this system\r\n"
     L"  preview   what a clearing would remove and how much space it frees; changes nothing\r\n"
     L"  clear     clears, and tells what went and what was kept\r\n"
+    L"  keep      the sites whose cookies every clearing keeps (example.org keeps www.example.org)\r\n"
     L"\r\n"
     L"  --all     all the categories (the browsers' items whose boxes are on, when the stored\r\n"
     L"            \"Include browsers\" box is on)\r\n"
@@ -46,7 +49,8 @@ constexpr wchar_t kHelp[] =
     L"  --quiet   no progress and no table; errors still go to standard error\r\n"
     L"\r\n"
     L"Exit codes: 0 done; 1 done, but something was kept (in use, refused, a value that\r\n"
-    L"would not go, a running browser); 2 usage error; 3 nothing could be done (the reason\r\n"
+    L"would not go, a running browser, a list of kept sites that cannot be read: then no\r\n"
+    L"cookie is deleted); 2 usage error; 3 nothing could be done (the reason\r\n"
     L"is on standard error).\r\n";
 
 constexpr wchar_t kNothingChosen[] = L"Nothing is chosen for the unattended clearing: see the Settings page, Execution";
@@ -154,9 +158,10 @@ std::wstring Printed(const Json& document) {
 struct Counts {
     std::uint64_t files = 0, folders = 0, cacheEntries = 0, values = 0, bytes = 0;
     std::uint64_t keptFiles = 0, keptEntries = 0, keptValues = 0, refusedFolders = 0, keptLinks = 0, keptFolders = 0;
-    std::uint64_t runningBrowsers = 0, rows = 0, keptDatabases = 0;
+    std::uint64_t runningBrowsers = 0, rows = 0, keptDatabases = 0, keptCookies = 0;
 
     void Add(const CategoryReport& r) {
+        keptCookies += r.keptCookies;
         runningBrowsers += r.runningBrowsers;
         rows += r.rows;
         keptDatabases += r.keptDatabases;
@@ -184,6 +189,7 @@ struct Counts {
         object["values"] = values;
         object["bytes"] = bytes;
         object["rows"] = rows;
+        object["keptCookies"] = keptCookies;
         object["kept"] = {{"files", keptFiles},
                           {"cacheEntries", keptEntries},
                           {"values", keptValues},
@@ -203,7 +209,8 @@ Counts CountsOf(const CategoryReport& report) {
 
 // The arguments -------------------------------------------------------------------
 
-enum class Verb { List, Preview, Clear, Help, Version };
+enum class Verb { List, Preview, Clear, Keep, Help, Version };
+enum class KeepVerb { List, Add, Remove };
 
 struct Request {
     Verb verb = Verb::Help;
@@ -214,11 +221,46 @@ struct Request {
     bool allProfiles = false;
     std::vector<Browser> browsers;
     bool compact = false;  // the browsers' databases rewritten after clearing
+    KeepVerb keep = KeepVerb::List;
+    std::vector<std::string> sites;  // to keep, or keep no more
 };
 
 struct UsageError {
     std::wstring message;
 };
+
+// keep list [--json] | keep add SITE... | keep remove SITE...
+Request ParseKeep(const std::vector<std::wstring>& args) {
+    Request request;
+    request.verb = Verb::Keep;
+    const std::wstring what = args.size() > 1 ? Lower(args[1]) : std::wstring();
+    if (what == L"list") {
+        request.keep = KeepVerb::List;
+    } else if (what == L"add") {
+        request.keep = KeepVerb::Add;
+    } else if (what == L"remove") {
+        request.keep = KeepVerb::Remove;
+    } else {
+        throw UsageError{L"keep wants list, add or remove"};
+    }
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const std::wstring& arg = args[i];
+        if (Lower(arg) == L"--json") {
+            request.json = true;
+        } else if (!arg.empty() && arg[0] == L'-') {
+            throw UsageError{L"Unknown option: " + arg};
+        } else if (request.keep == KeepVerb::List) {
+            throw UsageError{L"keep list takes no sites: " + arg};
+        } else {
+            const SiteCheck check = CheckSite(Utf8(arg));
+            if (!check.problem.empty())
+                throw UsageError{L"Not a site: " + arg + L" (" + FromUtf8(check.problem) + L")"};
+            request.sites.push_back(check.site);
+        }
+    }
+    if (request.keep != KeepVerb::List && request.sites.empty()) throw UsageError{L"Name the sites."};
+    return request;
+}
 
 Request Parse(const std::vector<std::wstring>& args) {
     Request request;
@@ -234,6 +276,8 @@ Request Parse(const std::vector<std::wstring>& args) {
         request.verb = Verb::Preview;
     } else if (verb == L"clear") {
         request.verb = Verb::Clear;
+    } else if (verb == L"keep") {
+        return ParseKeep(args);
     } else {
         throw UsageError{L"Unknown command: " + args[0]};
     }
@@ -335,7 +379,22 @@ std::wstring CacheKindName(std::uint8_t kind) {
     }
 }
 
-std::wstring ListText(const CleaningSite& site) {
+// The kept sites as the list shows them.
+std::wstring KeptSitesText(const KeptSites& kept) {
+    if (!kept.Readable()) return FromUtf8(kept.Problem()) + L"; no cookie is deleted until it is mended\r\n";
+    if (kept.Sites().empty()) return L"No site is kept: every cookie goes.\r\n";
+    std::wstring text;
+    for (const std::string& site : kept.Sites()) text += FromUtf8(site) + L"\r\n";
+    return text;
+}
+
+Json KeptSitesJson(const KeptSites& kept) {
+    Json sites = Json::array();
+    for (const std::string& site : kept.Sites()) sites.push_back(site);
+    return sites;
+}
+
+std::wstring ListText(const CleaningSite& site, const KeptSites& kept) {
     std::wstring text = site.folders.IsWin9x ? L"Categories (Windows 9x family):\r\n" : L"Categories (NT family):\r\n";
     const FolderGuard guard = GuardOf(site);
     const std::vector<std::wstring> programs = ProgramsOfThisUser();
@@ -366,7 +425,7 @@ std::wstring ListText(const CleaningSite& site) {
             for (const std::wstring& cache : profile.caches) text += L"      cache: " + cache + L"\r\n";
         }
     }
-    return text;
+    return text + L"\r\nKept sites (their cookies stay):\r\n" + KeptSitesText(kept);
 }
 
 // The URL cache kind as scripts read it.
@@ -383,7 +442,7 @@ const char* CacheKindKey(std::uint8_t kind) {
     }
 }
 
-Json ListJson(const CleaningSite& site, std::wstring_view program) {
+Json ListJson(const CleaningSite& site, const KeptSites& kept, std::wstring_view program) {
     Json document = DocumentHead(site, program, L"list");
     Json categories = Json::array();
     const FolderGuard guard = GuardOf(site);
@@ -424,6 +483,8 @@ Json ListJson(const CleaningSite& site, std::wstring_view program) {
         categories.back()["profiles"] = std::move(profiles);
     }
     document["categories"] = std::move(categories);
+    document["keptSites"] = KeptSitesJson(kept);
+    document["keptSitesProblem"] = TextOrNull(FromUtf8(kept.Problem()));
     document["error"] = nullptr;
     document["exitCode"] = kExitDone;
     return document;
@@ -519,6 +580,7 @@ Json ReportJson(Json document, const Selection& selection, const std::vector<Cat
             category["profiles"] = std::move(profiles);
         }
         category["keptItems"] = std::move(kept);
+        category["keptSitesProblem"] = TextOrNull(FromUtf8(r.keptSitesProblem));
         category["error"] = TextOrNull(Widen(r.error));
         categories.push_back(std::move(category));
     }
@@ -561,11 +623,14 @@ std::wstring ReportText(bool preview, const std::vector<CategoryReport>& reports
     }
     bool header = false;
     for (const CategoryReport& r : reports) {
-        if (r.kept.empty() && r.error.empty()) continue;
+        if (r.kept.empty() && r.error.empty() && !r.keptCookies) continue;
         if (!header) text += preview ? L"\r\nWould stay:\r\n" : L"\r\nKept:\r\n";
         header = true;
         for (const KeptItem& item : r.kept)
             text += L"  " + std::wstring(RowOf(r.category).name) + L": " + KeptLineOf(item) + L"\r\n";
+        if (r.keptCookies)
+            text += L"  " + std::wstring(RowOf(r.category).name) + L": " + Number(r.keptCookies) +
+                    (r.keptCookies == 1 ? L" cookie" : L" cookies") + L" of kept sites\r\n";
         if (!r.error.empty())
             text += L"  " + std::wstring(RowOf(r.category).name) + L": error: " + Widen(r.error) + L"\r\n";
     }
@@ -602,6 +667,28 @@ private:
     std::wstring line_;
 };
 
+// keep: lists the kept sites, or adds or removes some and lists them then.
+int RunKeep(const Request& request, const CleaningSite& site, const std::string& settingsKey, CommandOutput& output,
+            std::wstring_view program) {
+    std::string failure;
+    if (request.keep == KeepVerb::Add) failure = AddKeptSites(settingsKey, request.sites);
+    if (request.keep == KeepVerb::Remove) failure = RemoveKeptSites(settingsKey, request.sites);
+    const KeptSites kept = KeptSites::Read(settingsKey);
+    const std::string& problem = !failure.empty() ? failure : kept.Problem();
+    const int exitCode = problem.empty() ? kExitDone : kExitImpossible;
+    if (!problem.empty()) output.Err(FromUtf8(problem) + L"\r\n");
+    if (request.json) {
+        Json document = DocumentHead(site, program, L"keep");
+        document["keptSites"] = KeptSitesJson(kept);
+        document["error"] = TextOrNull(FromUtf8(problem));
+        document["exitCode"] = exitCode;
+        output.Out(Printed(document));
+    } else if (kept.Readable()) {
+        output.Out(KeptSitesText(kept));
+    }
+    return exitCode;
+}
+
 // Runs a request; its document, with --json, is printed here unless an error stops it.
 int Run(const Request& request, const CleaningSite& site, const std::string& settingsKey, CommandOutput& output,
         std::wstring_view program) {
@@ -614,9 +701,13 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
             output.Out(std::wstring(program) + L" " + Widen(PURGELET_VERSION_TEXT) + L" (" + Widen(texts::ProgramName) +
                        L")\r\n");
             return kExitDone;
-        case Verb::List:
-            output.Out(request.json ? Printed(ListJson(site, program)) : ListText(site));
+        case Verb::List: {
+            const KeptSites kept = KeptSites::Read(settingsKey);
+            output.Out(request.json ? Printed(ListJson(site, kept, program)) : ListText(site, kept));
             return kExitDone;
+        }
+        case Verb::Keep:
+            return RunKeep(request, site, settingsKey, output, program);
         case Verb::Preview:
         case Verb::Clear:
             break;
@@ -647,6 +738,11 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
                                [&](Category category) { return PlanOf(category, site).cacheKind.has_value(); }))
         listing = ListUrlCache(site.cacheSource);
 
+    // Read whole before any cookie goes, once for every category that clears cookies.
+    std::optional<KeptSites> kept;
+    if (std::any_of(selection.categories.begin(), selection.categories.end(), ClearsCookies))
+        kept = KeptSites::Read(settingsKey);
+
     std::vector<CategoryReport> reports;
     {
         Progress progress(output, output.ErrIsConsole() && !request.quiet);
@@ -654,7 +750,7 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
             progress.Show(category, 0);
             reports.push_back(RunCategory(
                 category, preview, site, [&](std::uint64_t count) { progress.Show(category, count); },
-                listing ? &*listing : nullptr, selection.browsers));
+                listing ? &*listing : nullptr, selection.browsers, kept ? &*kept : nullptr));
             // An error ends the run there, as it ends the window's.
             if (!reports.back().error.empty()) break;
         }
@@ -666,13 +762,17 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
         // A preview tells what stays only when a browser runs: nothing of it could be looked at.
         exitCode = kExitDone;
         for (const CategoryReport& r : reports)
-            if (r.runningBrowsers) exitCode = kExitKept;
+            if (r.runningBrowsers || !r.keptSitesProblem.empty()) exitCode = kExitKept;
     }
     // Ended by an error before anything was done.
     if (reports.size() == 1 && !reports[0].error.empty()) exitCode = kExitImpossible;
 
-    for (const CategoryReport& r : reports)
+    for (const CategoryReport& r : reports) {
         if (!r.error.empty()) output.Err(std::wstring(RowOf(r.category).name) + L": " + Widen(r.error) + L"\r\n");
+        if (!r.keptSitesProblem.empty())
+            output.Err(std::wstring(RowOf(r.category).name) + L": " + FromUtf8(r.keptSitesProblem) +
+                       L"; no cookie was deleted\r\n");
+    }
     if (request.json)
         output.Out(Printed(ReportJson(head, selection, reports, {}, exitCode)));
     else if (!request.quiet)

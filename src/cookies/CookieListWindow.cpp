@@ -6,10 +6,13 @@
 
 #include "cleaner/FileRemoval.h"
 #include "cookies/CookieListRules.h"
+#include "core/KeptSites.h"
 #include "core/Texts.h"
+#include "framework/MessageDialog.h"
 #include "framework/Application.h"
 #include "base/AtScopeEnd.h"
 #include "base/Errors.h"
+#include "cleaner/LogLines.h"
 
 namespace purgelet {
 
@@ -210,6 +213,13 @@ void TMainForm::DeleteCheckedRows(const std::function<void(int row)>& deleteEntr
 }
 
 void TMainForm::DeleteCookieRows() {
+    if (!keptSites_.Readable()) {
+        // No row can be told to stay: none goes, nor does its file.
+        for (int i = 0; i < lvCookies.Count(); ++i) KeepLocalFile(cookieRows_.LocalFile(i));
+        if (IsShowing())
+            ui::MessageDlg(App(), Handle(), logline::NoCookieDeleted + keptSites_.Problem(), ui::MsgDlgType::Error);
+        return;
+    }
     const UrlCacheEraser eraser(DeletionFunction(), DeletionPass::Cookies);
     DeleteCheckedRows([&](int row) {
         const std::string localFile = cookieRows_.LocalFile(row);
@@ -251,8 +261,14 @@ void TMainForm::SelectCurrentRow() {
 }
 
 void TMainForm::Restore_StatusOf_ColKeep_OnList() {
-    // Keep flags are not stored, so a refresh leaves every row at "No".
+    keptSites_ = KeptSites::Read(state_.SettingsKey);
+    if (state_.cacheEntryTypeFilter != kCookieCacheEntry || !keptSites_.Readable()) return;
+    ui::ListView::UpdateBracket update(lvCookies);
+    for (int i = 0; i < lvCookies.Count(); ++i)
+        lvCookies.SetText(i, kColKeep, keptSites_.Keeps(RowHost(i)) ? kKeepYes : kKeepNo);
 }
+
+std::string TMainForm::RowHost(int row) const { return CacheEntryHost(cookieRows_.Text(row, kColFullAddress)); }
 
 // Sorting ---------------------------------------------------------------------------------
 
@@ -277,8 +293,25 @@ void TMainForm::pmCookiesPopup() {
     smSetNo.SetEnabled(false);
 }
 
+// The sites of the selected rows go into the list or out of it; "No" takes
+// out every kept site that keeps a row's host, so that its cookie goes. The
+// rows are then marked from the list as it now stands.
 void TMainForm::SetKeepOfSelectedRows(const char* keep) {
-    for (int i : lvCookies.SelectedIndices()) lvCookies.SetText(i, kColKeep, keep);
+    const bool yes = std::string(keep) == kKeepYes;
+    std::vector<std::string> sites;
+    for (int i : lvCookies.SelectedIndices()) {
+        const std::string host = RowHost(i);
+        if (yes) {
+            if (SiteCheck check = CheckSite(host); check.problem.empty()) sites.push_back(std::move(check.site));
+            continue;
+        }
+        for (const std::string& site : keptSites_.Sites())
+            if (SiteKeeps(site, host)) sites.push_back(site);
+    }
+    const std::string failure =
+        yes ? AddKeptSites(state_.SettingsKey, sites) : RemoveKeptSites(state_.SettingsKey, sites);
+    Restore_StatusOf_ColKeep_OnList();
+    if (!failure.empty()) throw Error(failure);
 }
 
 void TMainForm::smSetYesClick() { SetKeepOfSelectedRows(kKeepYes); }

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "cleaner/UrlCacheEntries.h"
+#include "core/KeptSites.h"
 #include "core/ProgramState.h"
 #include "cookies/CookieRows.h"
 #include "cookies/ShellVersion.h"
@@ -82,9 +83,13 @@ public:
     int SortState() const { return sortState_; }
     // The shell library's major version, read when the window becomes active.
     std::uint32_t ShellLibraryVersion = 0;
-    // The key path for keep flags (settings key + "\CookiesInfoKeep"); keep
-    // flags are not stored, so nothing is written there.
+    // The key path of the kept sites (settings key + "\CookiesInfoKeep"):
+    // "Set Yes to Keep" adds the sites of the rows, "Set No to Keep" takes
+    // them out, and every refresh marks the rows of kept sites "Yes".
     const std::string& KeepKeyPath() const { return keepKeyPath_; }
+    // The kept sites as the last refresh read them. When they could not be
+    // read, the cookie pass deletes nothing.
+    const KeptSites& KeptSitesRead() const { return keptSites_; }
 
     // Where the entries come from; the URL cache unless replaced.
     UrlCacheSource cacheSource = UrlCacheSource::WinInet();
@@ -131,6 +136,8 @@ private:
     // deleteEntry has removed each one's cache entry.
     void DeleteCheckedRows(const std::function<void(int row)>& deleteEntry);
     void SetKeepOfSelectedRows(const char* keep);
+    // The host of a row's cookie, from its full address.
+    std::string RowHost(int row) const;
     // Every row's check box, first to last, redrawn once.
     void SetAllChecked(bool on);
 
@@ -139,6 +146,7 @@ private:
     int sortState_ = 0;
     DateSeparators sortSeparators_;
     std::string keepKeyPath_;
+    KeptSites keptSites_;
     std::unordered_set<std::wstring> keptFiles_;
     // Notes the own file of an entry that stays.
     void KeepLocalFile(const std::string& localFile);

@@ -26,29 +26,6 @@ std::string SettingsStore::ReadIniFromReg(const std::string& keyPath, const std:
     return std::move(value.text);
 }
 
-namespace {
-std::string TypeName(DWORD type) {
-    switch (type) {
-        case REG_NONE:
-            return "REG_NONE";
-        case REG_BINARY:
-            return "REG_BINARY";
-        case REG_DWORD:
-            return "REG_DWORD";
-        case REG_DWORD_BIG_ENDIAN:
-            return "REG_DWORD_BIG_ENDIAN";
-        case REG_LINK:
-            return "REG_LINK";
-        case REG_MULTI_SZ:
-            return "REG_MULTI_SZ";
-        case REG_QWORD:
-            return "REG_QWORD";
-        default:
-            return "type " + std::to_string(type);
-    }
-}
-}  // namespace
-
 SettingsReader::SettingsReader(const std::string& keyPath) : keyPath_(keyPath) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) key_.Reset(key);
@@ -60,8 +37,8 @@ std::string SettingsReader::operator()(const std::string& name) const {
     if (value.status == RegText::Status::OtherType) {
         DWORD type = REG_NONE;
         RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, nullptr);
-        throw Error("The setting '" + name + "' in HKEY_CURRENT_USER\\" + keyPath_ + " is stored as " + TypeName(type) +
-                    "; it must be a text value (REG_SZ), \"1\" or \"0\"");
+        throw Error("The setting '" + name + "' in HKEY_CURRENT_USER\\" + keyPath_ + " is stored as " +
+                    RegTypeName(type) + "; it must be a text value (REG_SZ), \"1\" or \"0\"");
     }
     return std::move(value.text);
 }

@@ -8,6 +8,8 @@
 #include "base/AtScopeEnd.h"
 #include "base/Text.h"
 #include "cleaner/CategoryPlan.h"
+#include "cleaner/LogLines.h"
+#include "cookies/KeptSitesDialog.h"
 #include "framework/Application.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionTable.h"
@@ -29,6 +31,7 @@ void TForm1::BindBrowserHandlers() {
     lvBrowsers.onItemChecked = [this](int index) { lvBrowsersItemChecked(index); };
     btnPreviewBrowsers.onClick = [this] { btnPreviewBrowsersClick(); };
     btnClearBrowsers.onClick = [this] { btnClearBrowsersClick(); };
+    btnKeptSites.onClick = [this] { ShowKeptSites(state_); };
 }
 
 // A box whose stored value cannot be read keeps its design state (on), and
@@ -70,8 +73,9 @@ void TForm1::btnPreviewBrowsersClick() {
     AtScopeEnd restoreCursor{[this] { EndHourglass(); }};
     FillBrowserList();
     std::vector<std::vector<std::wstring>> parts(browserProfiles_.size());
+    const KeptSites kept = KeptSites::Read(state_.SettingsKey);
     for (Category item : CheckedBrowserItems()) {
-        const CategoryReport report = RunCategory(item, true, state_.site, {}, nullptr, ChosenBrowsers(state_));
+        const CategoryReport report = RunCategory(item, true, state_.site, {}, nullptr, ChosenBrowsers(state_), &kept);
         for (const ProfileReport& done : report.profiles) {
             const std::wstring key = done.profile.Key();
             const auto row = std::find_if(browserProfiles_.begin(), browserProfiles_.end(),
@@ -100,8 +104,12 @@ void TForm1::btnClearBrowsersClick() {
     if (state_.ClearLogPerCategory) log_.Clear();
     std::vector<std::wstring> taken;               // the keys of the profiles taken, in their order
     std::vector<std::vector<ProfileReport>> done;  // each one's reports, item by item
+    std::vector<std::wstring> lines;
+    const KeptSites kept = KeptSites::Read(state_.SettingsKey);
     for (Category item : CheckedBrowserItems()) {
-        const CategoryReport report = RunCategory(item, false, state_.site, {}, nullptr, ChosenBrowsers(state_));
+        const CategoryReport report = RunCategory(item, false, state_.site, {}, nullptr, ChosenBrowsers(state_), &kept);
+        if (!report.keptSitesProblem.empty())
+            lines.push_back(FromUtf8(logline::NoCookieDeleted + report.keptSitesProblem));
         for (const ProfileReport& profile : report.profiles) {
             const std::size_t at =
                 static_cast<std::size_t>(std::find(taken.begin(), taken.end(), profile.profile.Key()) - taken.begin());
@@ -114,14 +122,14 @@ void TForm1::btnClearBrowsersClick() {
             if (reports.empty() || !reports.front().Skipped()) reports.push_back(profile);
         }
     }
-    std::vector<std::wstring> lines;
     for (const std::vector<ProfileReport>& reports : done) {
         // Skipped for one item only (its browser started meanwhile): that is what is told.
         const auto skipped =
             std::find_if(reports.begin(), reports.end(), [](const ProfileReport& report) { return report.Skipped(); });
         lines.push_back(skipped != reports.end() ? ProfileLine(*skipped) : ProfileLine(reports));
     }
-    if (lines.empty()) lines = BrowserLines({}, state_.site);  // no browser found
+    if (done.empty())
+        for (std::wstring& line : BrowserLines({}, state_.site)) lines.push_back(std::move(line));  // no browser found
     for (const std::wstring& line : lines) log_.Add(LogText(line));
     // What a preview showed of the profiles taken is gone.
     ui::ListView::UpdateBracket update(lvBrowsers);

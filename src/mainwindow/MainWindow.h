@@ -10,6 +10,7 @@
 
 #include "core/ProgramState.h"
 #include "cleaner/Browsers.h"
+#include "cleaner/CategoryPlan.h"
 #include "cleaner/Categories.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
@@ -165,6 +166,7 @@ public:
                                  "(a browser that is running is skipped: close it, then clear again)"};
     ui::Button btnPreviewBrowsers{&TabBrowsers, "btnPreviewBrowsers", {16, 376, 201, 25}, "Preview"};
     ui::Button btnClearBrowsers{&TabBrowsers, "btnClearBrowsers", {232, 376, 201, 25}, "Clear browsers"};
+    ui::Button btnKeptSites{&TabBrowsers, "btnKeptSites", {448, 376, 137, 25}, "Kept sites..."};
 
     // Settings page.
     ui::CheckBox chkRunWhenWinStarts{
@@ -224,6 +226,9 @@ private:
     // The cookie manager's four steps on a kind; the own files of the
     // entries that stayed.
     std::unordered_set<std::wstring> RunCookieManager(std::uint8_t kind);
+    // Whether the cookie pass just run kept every cookie (its list of kept
+    // sites could not be read); says so in the log.
+    bool CookiesKeptWhole(const CategoryPlan& plan);
     void RunMode(ClearMode mode);
     void BeginHourglass();
     void EndHourglass();

@@ -133,6 +133,17 @@ KeptFiles TForm1::RunCookieManager(std::uint8_t kind) {
     return manager.KeptLocalFiles();
 }
 
+// After the cookie manager's pass: when it could not read the kept sites it
+// deleted no cookie, and then the cookies' folders stay as well; the log
+// says why.
+bool TForm1::CookiesKeptWhole(const CategoryPlan& plan) {
+    if (plan.cacheKind != kCookieEntriesKind) return false;
+    const KeptSites& kept = CookieManagerOf(state_).KeptSitesRead();
+    if (kept.Readable()) return false;
+    log_.Add(logline::NoCookieDeleted + kept.Problem());
+    return true;
+}
+
 // Categories ----------------------------------------------------------------
 
 // What a category clears comes from its plan; the row says how its button
@@ -160,6 +171,7 @@ void TForm1::ClearCategory(Category category) {
     if (plan.historyStore) ClearUrlHistoryStore(state_.platform);
     KeptFiles kept;
     if (plan.cacheKind) kept = RunCookieManager(*plan.cacheKind);
+    if (CookiesKeptWhole(plan)) return;
     if (row.ntRun && !state_.folders.IsWin9x) {
         state_.ntFlags.Set(IndexOf(category), true);
         WinNTDocNSettings();
@@ -224,6 +236,7 @@ void TForm1::WinNTDocNSettings() {
         if (plan.historyStore) ClearUrlHistoryStore(state_.platform);
         KeptFiles kept;
         if (plan.cacheKind) kept = RunCookieManager(*plan.cacheKind);
+        if (CookiesKeptWhole(plan)) continue;
         EmptyNtFolders(state_, row.id, log_, kept);
         if (row.ntLine) log_.Add(row.ntLine);
     }

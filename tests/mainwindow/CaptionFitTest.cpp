@@ -12,6 +12,7 @@
 #include "about/AboutBox.h"
 #include "app/Start.h"
 #include "cookies/CookieListWindow.h"
+#include "cookies/KeptSitesDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "support/TestSupport.h"
 
@@ -122,10 +123,16 @@ TEST(CaptionFitTest, NoCaptionOfAnyWindowIsWiderThanItsControl) {
         fx.app.SetDpi(dpi);
         fx.app.CreateForm<TFirstInitial>(fx.state);
         TForm1& main = fx.app.CreateForm<TForm1>(fx.state);
+        TCookieSites& pick = fx.app.CreateForm<TCookieSites>(
+            std::vector<SiteWithCookies>{
+                {"accounts.mail.example.org", 1200, {L"Internet Explorer", L"Firefox (release)"}}},
+            std::vector<std::string>{});
         const std::vector<ui::Form*> forms = {&main, &fx.app.CreateForm<TMainForm>(fx.state),
-                                              &fx.app.CreateForm<TAboutBox>(fx.state)};
+                                              &fx.app.CreateForm<TAboutBox>(fx.state),
+                                              &fx.app.CreateForm<TKeptSites>(fx.state), &pick};
         for (const ui::Form* form : forms) EXPECT_EQ(CutCaptions(*form), std::vector<std::string>{});
         EXPECT_EQ(CutCell(main.lvBrowsers.Handle()), "");
+        EXPECT_EQ(CutCell(pick.lvCookieSites.Handle()), "");
         fx.state.instanceMutex.Release();
     }
     RegDeleteTree(SettingsKey());

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
+#include <wininet.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/Texts.h"
 #include "support/Input.h"
@@ -262,4 +265,60 @@ TEST_F(RealInputTest, SpaceOnABoxWhoseSaveFailsLeavesTheStateOfTheRules) {
     EXPECT_TRUE(Checked(shutdown));
     EXPECT_FALSE(Checked(runAtLogon));
     EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
+}
+
+// "Kept sites..." by mouse and keyboard: a site typed and added with Enter, a
+// bad one refused with a message, a site removed, and one picked from the
+// cookies of the URL cache.
+TEST_F(RealInputTest, KeptSitesAreTypedRemovedAndPickedFromTheCookies) {
+    const std::string keep = SettingsKey() + "\\CookiesInfoKeep";
+    ClearUrlCache();
+    ASSERT_TRUE(
+        InternetSetCookieA("http://picked.example.net/", nullptr, "id=1; expires=Fri, 31-Dec-2037 23:59:59 GMT"));
+    const auto type = [](const std::string& text) {
+        for (char c : text) Keys(c == '.' ? "period" : c == ':' ? "colon" : std::string(1, c));
+        Keys("Return");
+    };
+    const auto list = [](HWND window) { return FindChild(window, "SysListView32", ""); };
+    Program p;
+    ASSERT_NE(p.main, nullptr) << "the main window did not appear";
+    HWND open = FindChild(p.main, "Button", "Kept sites...");
+    ASSERT_NE(open, nullptr);
+    ShowPageOf(p.main, open);
+    ClickAt(CentreOf(open));
+    HWND dialog = WaitForWindow("Kept sites", nullptr, 10000, p.pid);
+    ASSERT_NE(dialog, nullptr);
+    HWND edit = FindChild(dialog, "Edit", "");
+    ClickAt(CentreOf(edit));
+    type("News.example.org");
+    EXPECT_TRUE(WaitUntil([&] { return RegValueExists(keep, "news.example.org"); }));
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageA(list(dialog), LVM_GETITEMCOUNT, 0, 0) == 1; }));
+    type("x:1");
+    HWND refused = WaitForWindow("Error", "#32770", 10000, p.pid);
+    ASSERT_NE(refused, nullptr) << "no message for a bad site";
+    Keys("Return");
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(refused); }));
+    EXPECT_EQ(RegValueNames(keep), std::vector<std::string>{"news.example.org"});
+
+    // The row clicked, then "Remove".
+    RECT header{};
+    GetWindowRect(FindWindowExA(list(dialog), nullptr, "SysHeader32", nullptr), &header);
+    ClickAt(POINT{header.left + 40, header.bottom + 8});
+    ClickAt(CentreOf(FindChild(dialog, "Button", "&Remove")));
+    EXPECT_TRUE(WaitUntil([&] { return RegValueNames(keep).empty(); }));
+
+    // From the cookies: the site's box ticked with the space bar, kept with Enter.
+    ClickAt(CentreOf(FindChild(dialog, "Button", "Add from &cookies...")));
+    HWND pick = WaitForWindow("Add from cookies", nullptr, 10000, p.pid);
+    ASSERT_NE(pick, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list(pick), LVM_GETITEMCOUNT, 0, 0) == 1; }));
+    GetWindowRect(FindWindowExA(list(pick), nullptr, "SysHeader32", nullptr), &header);
+    ClickAt(POINT{header.left + 60, header.bottom + 8});
+    Keys("space");
+    Keys("Return");
+    EXPECT_TRUE(WaitUntil([&] { return RegValueExists(keep, "picked.example.net"); }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(pick); }));
+    Keys("Escape");
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
+    ClearUrlCache();
 }
