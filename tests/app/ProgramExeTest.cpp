@@ -19,11 +19,11 @@ TEST(ProgramExe, SecondCopyShowsOneInformationBoxAndEndsWhileTheFirstRuns) {
     ASSERT_TRUE(second);
     HWND box = WaitForWindow("Purgelet", "#32770", 30000, second.Id());
     ASSERT_NE(box, nullptr) << "the second copy showed no message box";
-    // The box exists a moment before its text does.
+    // The box exists a moment before its text does; the second copy goes
+    // idle once it waits in the box, having made no main window of its own.
+    WaitForInputIdle(second.Handle(), 30000);
     for (int i = 0; i < 50 && DialogText(box).empty(); ++i) Sleep(100);
     EXPECT_EQ(DialogText(box), std::string(kProgramName) + " is already running.");
-    // The second copy, waiting in its box, made no main window of its own.
-    WaitForInputIdle(second.Handle(), 10000);
     EXPECT_EQ(WaitForWindow(kProgramName, nullptr, 0, second.Id()), nullptr);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_EQ(WaitForSingleObject(second.Handle(), 20000), WAIT_OBJECT_0);

@@ -1,6 +1,5 @@
-// The start of every test program: whatever an earlier program that crashed
-// left in the prefix, the tests start from the reported Windows version they
-// expect (Wine's default).
+// Every test program starts from the reported Windows version the tests
+// expect (Wine's default), whatever a program that crashed left in the prefix.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,9 +8,7 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (!testing_support::ReportDefaultVersion()) {
-        std::fprintf(stderr, "The prefix's reported Windows version cannot be reset.\n");
-        return 1;
-    }
-    return RUN_ALL_TESTS();
+    if (testing_support::ReportDefaultVersion()) return RUN_ALL_TESTS();
+    std::fprintf(stderr, "The prefix's reported Windows version cannot be reset.\n");
+    return 1;
 }

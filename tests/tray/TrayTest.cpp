@@ -18,7 +18,6 @@ using about_tests::OpenAboutBoxes;
 using tray_testing::TrayIconCount;
 
 namespace {
-
 class TrayTest : public ::testing::Test {
 protected:
     void SetUp() override {
