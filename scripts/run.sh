@@ -12,6 +12,9 @@
 # Without an X display the program runs on a virtual screen (Xvfb) that
 # nobody sees. --screenshot runs it on such a screen for SECONDS (default 5),
 # saves a picture of the screen to FILE.png and ends it.
+#
+# PURGELET_RUN_AS_BUILT=1 runs the program already built in BUILD, installing
+# and building nothing (the tests run this script so).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 shot="" wait_seconds=5
@@ -19,8 +22,10 @@ if [ "${1:-}" = "--screenshot" ]; then
     [ -n "${2:-}" ] || { echo "usage: run.sh [--screenshot FILE.png [SECONDS]]" >&2; exit 2; }
     shot="$(realpath -m "$2")" wait_seconds="${3:-5}"
 fi
-"$here/scripts/deps.sh"
-"$here/scripts/build.sh" --target Purgelet
+if [ -z "${PURGELET_RUN_AS_BUILT:-}" ]; then
+    "$here/scripts/deps.sh"
+    "$here/scripts/build.sh" --target Purgelet
+fi
 build="${PURGELET_BUILD:-$here/build}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 

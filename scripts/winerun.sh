@@ -2,18 +2,22 @@
 # Runs a Windows program inside the project's isolated Wine prefix.
 #
 #   winerun.sh [--build DIR] program.exe [arguments...]
+#   winerun.sh [--build DIR] --display    prints the display the programs use
 #
 # The prefix lives in DIR/wineprefix (DIR defaults to $PURGELET_BUILD, else ./build).
 # It is made once and reused: Mono/Gecko prompts and the crash dialog are off,
 # drive Z: (the host's root) is removed and the profile folders that Wine links
 # into the host's home are replaced by plain folders, so nothing run here can
 # reach host files. The build folder is mapped as drive T:.
-# When there is no X display an Xvfb server is started for the build folder and
-# kept for later runs; one wineserver is kept alive as well.
+# The programs never see the caller's own X display (DISPLAY is ignored): an
+# Xvfb server is started for the build folder and kept for later runs, unless
+# PURGELET_TEST_DISPLAY names a display to show them on (to watch the tests,
+# or on a machine without Xvfb). One wineserver is kept alive as well.
 set -euo pipefail
 
 BUILD="${PURGELET_BUILD:-$PWD/build}"
 if [ "${1:-}" = "--build" ]; then BUILD="$2"; shift 2; fi
+unset DISPLAY
 BUILD="$(cd "$BUILD" && pwd)"
 
 export WINEPREFIX="$BUILD/wineprefix"
@@ -46,7 +50,7 @@ prepare_prefix() {
 }
 
 start_display() {
-    [ -n "${DISPLAY:-}" ] && return 0
+    if [ -n "${PURGELET_TEST_DISPLAY:-}" ]; then export DISPLAY="$PURGELET_TEST_DISPLAY"; return 0; fi
     local state="$BUILD/.xvfb"
     if [ -f "$state" ]; then
         local pid num
@@ -55,7 +59,9 @@ start_display() {
             export DISPLAY=":$num"; return 0
         fi
     fi
-    command -v Xvfb >/dev/null || { echo "winerun: no display and no Xvfb" >&2; return 1; }
+    command -v Xvfb >/dev/null || { echo "winerun: no Xvfb (or name a display in PURGELET_TEST_DISPLAY)" >&2; return 1; }
+    # A wineserver left from an earlier display would show its windows there.
+    wineserver -k 2>/dev/null || true
     local fifo; fifo="$(mktemp -u)"; mkfifo "$fifo"
     setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     local xpid=$!
@@ -79,4 +85,5 @@ flock -u 9
 exec 9>&-
 
 if [ $# -eq 0 ]; then exit 0; fi
+if [ "$1" = "--display" ]; then echo "$DISPLAY"; exit 0; fi
 exec wine "$@"

@@ -12,8 +12,7 @@ using namespace testing_support;
 using namespace about_tests;
 
 namespace {
-constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
-constexpr char kAboutCaption[] = "Ovk Purgelet Version 2.0.3 - About";
+constexpr char kAboutCaption[] = "Ovk Purgelet Version " PURGELET_VERSION_TEXT " - About";
 
 BOOL CALLBACK CollectTexts(HWND h, LPARAM lp) {
     char text[256] = {};
@@ -48,7 +47,7 @@ protected:
         program.emplace(ProgramExe());
         ASSERT_TRUE(*program);
         pid = program->Id();
-        main = WaitForWindow(kMainCaption, nullptr, 30000, pid);
+        main = WaitForWindow(kProgramName, nullptr, 30000, pid);
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
         aboutButton = FindChild(main, "Button", "&About");
@@ -80,7 +79,7 @@ TEST_F(AboutBoxProgramTest, OpensWithItsTextsAndLogoStaysSingleAndClosesOnEnterA
     EnumChildWindows(box, CollectTexts, reinterpret_cast<LPARAM>(&texts));
     EXPECT_EQ(texts,
               (std::set<std::string>{"Privacy freeware.", "Free to use and share. Use it at your own risk, please.",
-                                     "Ovk Purgelet Version 2.0.3", "(c) 2003-2005 Ovk Software Studio",
+                                     "Ovk Purgelet Version " PURGELET_VERSION_TEXT, "(c) 2003-2005 Ovk Software Studio",
                                      "support@ovksoft.com", "http://www.ovksoft.com/", "&OK"}));
 
     // The logo as shown on the 96-dpi screen, against the same JPEG decoded
@@ -104,9 +103,9 @@ TEST_F(AboutBoxProgramTest, OpensWithItsTextsAndLogoStaysSingleAndClosesOnEnterA
         << "the logo on the screen differs from the host's decoding";
     EXPECT_LE(ScreenDifference(POINT{at.left, at.top}, host).largest, 4);
 
-    // A second "&About" brings the open box forward and opens no other.
-    PostMessageA(aboutButton, BM_CLICK, 0, 0);
-    Sleep(1000);
+    // A second "&About" brings the open box forward and opens no other: the
+    // click returns once handled, unless it entered the modal loop of another box.
+    SendMessageTimeoutA(aboutButton, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, nullptr);
     EXPECT_EQ(AboutBoxesOf(pid), 1);
     EXPECT_TRUE(IsWindow(box));
 

@@ -134,7 +134,7 @@ TEST_F(AboutBoxTest, ADamagedLogoLeavesTheBoxWithoutIt) {
     TAboutBox& box = fx.app.CreateForm<TAboutBox>(fx.state);
     EXPECT_FALSE(box.Image1.HasPicture());
     EXPECT_TRUE(box.imgMainIcon.HasPicture());
-    EXPECT_EQ(box.lblProgNameVer.Caption(), "Ovk Purgelet Version 2.0.3");
+    EXPECT_EQ(box.lblProgNameVer.Caption(), "Ovk Purgelet Version " PURGELET_VERSION_TEXT);
 }
 
 TEST_F(AboutBoxTest, LinksOpenTheirAddressesAndReportOnlyEmptyAddressesAndMissingPrograms) {

@@ -5,15 +5,11 @@
 
 using namespace testing_support;
 
-namespace {
-constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
-}  // namespace
-
 TEST(ProgramExe, SecondCopyShowsOneInformationBoxAndEndsWhileTheFirstRuns) {
     RegDeleteTree(SettingsKey());
     StartedProgram first(ProgramExe());
     ASSERT_TRUE(first);
-    HWND main = WaitForWindow(kMainCaption, nullptr, 30000, first.Id());
+    HWND main = WaitForWindow(kProgramName, nullptr, 30000, first.Id());
     ASSERT_NE(main, nullptr) << "the main window did not appear";
     // The caption is set during creation, a moment before the window is shown.
     for (int i = 0; i < 100 && !IsWindowVisible(main); ++i) Sleep(100);
@@ -23,11 +19,12 @@ TEST(ProgramExe, SecondCopyShowsOneInformationBoxAndEndsWhileTheFirstRuns) {
     ASSERT_TRUE(second);
     HWND box = WaitForWindow("Purgelet", "#32770", 30000, second.Id());
     ASSERT_NE(box, nullptr) << "the second copy showed no message box";
-    // The box exists a moment before its text does.
+    // The box exists a moment before its text does; the second copy goes
+    // idle once it waits in the box, having made no main window of its own.
+    WaitForInputIdle(second.Handle(), 30000);
     for (int i = 0; i < 50 && DialogText(box).empty(); ++i) Sleep(100);
-    EXPECT_EQ(DialogText(box), "Ovk Purgelet v2.0.3 is already running.");
-    // The second copy made no main window of its own.
-    EXPECT_EQ(WaitForWindow(kMainCaption, nullptr, 500, second.Id()), nullptr);
+    EXPECT_EQ(DialogText(box), std::string(kProgramName) + " is already running.");
+    EXPECT_EQ(WaitForWindow(kProgramName, nullptr, 0, second.Id()), nullptr);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_EQ(WaitForSingleObject(second.Handle(), 20000), WAIT_OBJECT_0);
 
@@ -58,7 +55,7 @@ TEST(ProgramExe, OversizedStoredPositionIsEchoedShortAndEveryStartGoesOn) {
         EXPECT_TRUE(text.ends_with("7' is not a valid integer value.")) << text;
         EXPECT_NE(text.find("..."), std::string::npos) << text;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        HWND main = WaitForWindow(kMainCaption, nullptr, 30000, program.Id());
+        HWND main = WaitForWindow(kProgramName, nullptr, 30000, program.Id());
         ASSERT_NE(main, nullptr) << "no main window at start " << start;
         for (int i = 0; i < 100 && !IsWindowVisible(main); ++i) Sleep(100);
         EXPECT_TRUE(IsWindowVisible(main)) << "start " << start;

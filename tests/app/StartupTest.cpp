@@ -35,12 +35,12 @@ TEST_F(StartupTest, NormalStartShowsTheMainWindowAndCreatesNoTrayWindow) {
     EXPECT_EQ(FormNames(), (std::vector<std::string>{"FirstInitial", "Form1", "MainForm"}));
     ASSERT_NE(fx.state.windows.MainWindow(), nullptr);
     EXPECT_TRUE(fx.state.windows.MainWindow()->IsShowing());
-    EXPECT_EQ(fx.state.windows.MainWindow()->Caption(), "Ovk Purgelet v2.0.3");
+    EXPECT_EQ(fx.state.windows.MainWindow()->Caption(), kProgramName);
     EXPECT_FALSE(fx.state.windows.FirstWindow()->IsShowing());
     EXPECT_EQ(fx.state.windows.FirstWindow()->Caption(), "FirstInitial");
     ASSERT_NE(fx.state.windows.CookieManager(), nullptr);
     EXPECT_FALSE(fx.state.windows.CookieManager()->IsShowing());
-    EXPECT_EQ(fx.state.windows.CookieManager()->Caption(), "Ovk Purgelet v2.0.3...Information");
+    EXPECT_EQ(fx.state.windows.CookieManager()->Caption(), std::string(kProgramName) + "...Information");
     EXPECT_EQ(fx.app.FindFormByCaption("Form2"), nullptr);
     EXPECT_EQ(fx.state.SettingsKey, "Software\\Ovk Software\\Purgelet\\v2.0");
     EXPECT_TRUE(fx.recorded.boxes.empty());
@@ -75,7 +75,7 @@ TEST_F(StartupTest, TrayDecisionTable) {
         EXPECT_EQ(local.app.FindFormByCaption("Form2") != nullptr, row.trayMode);
         EXPECT_NE(local.state.windows.CookieManager(), nullptr);
         local.app.ProcessMessages();
-        TForm1* main = static_cast<TForm1*>(local.app.FindFormByCaption("Ovk Purgelet v2.0.3"));
+        TForm1* main = static_cast<TForm1*>(local.app.FindFormByCaption(kProgramName));
         if (row.mainShown) {
             ASSERT_NE(main, nullptr);
             EXPECT_TRUE(main->IsShowing());
@@ -96,7 +96,7 @@ TEST_F(StartupTest, SecondInstanceBeepsShowsOneBoxAndCreatesNothingElse) {
     EXPECT_EQ(FormNames(), (std::vector<std::string>{"FirstInitial"}));
     EXPECT_EQ(fx.recorded.beeps, 1);
     ASSERT_EQ(fx.recorded.boxes.size(), 1u);
-    EXPECT_EQ(fx.recorded.boxes[0].text, "Ovk Purgelet v2.0.3 is already running.");
+    EXPECT_EQ(fx.recorded.boxes[0].text, std::string(kProgramName) + " is already running.");
     EXPECT_EQ(fx.recorded.boxes[0].flags, UINT(MB_OK | MB_ICONINFORMATION));
     EXPECT_TRUE(fx.state.SettingsKey.empty());
     CloseHandle(first);
@@ -183,7 +183,7 @@ TEST_F(StartupTest, TrayStartWithABadPositionStillShowsTheMainWindow) {
     StartProgram(fx.state);
     fx.app.ProcessMessages();
     EXPECT_EQ(fx.recorded.boxes.size(), 1u);
-    auto* main = fx.app.FindFormByCaption("Ovk Purgelet v2.0.3");
+    auto* main = fx.app.FindFormByCaption(kProgramName);
     ASSERT_NE(main, nullptr) << "the main window was released";
     EXPECT_TRUE(main->IsShowing());
 }

@@ -65,7 +65,7 @@ TEST_F(CookieWindowTest, RefreshListsExactlyTheEntriesOfTheChosenKind) {
     ASSERT_FALSE(page.empty());
     TMainForm& w = Create();
     EXPECT_FALSE(w.IsShowing());
-    EXPECT_EQ(w.Caption(), "Ovk Purgelet v2.0.3...Information");
+    EXPECT_EQ(w.Caption(), std::string(kProgramName) + "...Information");
     EXPECT_EQ(Buttons(w), kAllOff);
     EXPECT_FALSE(w.btnPrivacy.Visible());
 

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "core/Texts.h"
+#include "purgelet_version.h"
 
 using namespace purgelet;
 
@@ -66,7 +67,7 @@ TEST(Unscramble, ProgramTextsRoundTripToTheirWording) {
         CASE(Nt5TempName, "Local Settings\\Temp\\"),
         CASE(WindowsTempName, "Temp\\"),
         CASE(ValXPmenu, "XPMenu"),
-        CASE(AboutNameVersion, "Ovk Purgelet Version 2.0.3"),
+        CASE(AboutNameVersion, "Ovk Purgelet Version " PURGELET_VERSION_TEXT),
     };
 #undef CASE
     for (const auto& c : cases) {

@@ -115,16 +115,13 @@ TEST(OwnerDrawnMenu, MenuBarItemsAreOwnerDrawnAndTheirCommandsRunTheirClicks) {
     for (MenuItem* item : form.bar.Items()) Record(*item, events);
     form.Show();
     DrawMenuBar(form.Handle());
-    for (int i = 0; i < 10; ++i) {
+    const auto seen = [&](const char* event) { return std::find(events.begin(), events.end(), event) != events.end(); };
+    EXPECT_TRUE(testing_support::WaitUntil([&] {
         fx.app.ProcessMessages();
-        Sleep(20);
-    }
+        return seen("measure file") && seen("draw file") && seen("measure edit") && seen("draw edit");
+    })) << "the menu bar's items were not measured and drawn";
     EXPECT_EQ(GetMenu(form.Handle()), form.bar.Handle());
     EXPECT_EQ(GetSubMenu(form.bar.Handle(), 0), form.file.SubMenu());
-    for (const char* name : {"file", "edit"}) {
-        EXPECT_NE(std::find(events.begin(), events.end(), std::string("measure ") + name), events.end()) << name;
-        EXPECT_NE(std::find(events.begin(), events.end(), std::string("draw ") + name), events.end()) << name;
-    }
 
     int clicks = 0;
     form.fileOpen.onClick = [&] { ++clicks; };

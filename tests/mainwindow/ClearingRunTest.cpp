@@ -390,7 +390,7 @@ TEST(ClearingRun, ProgramStartedFromInsideTempKeepsItsOwnFolder) {
     RegDeleteTree(SettingsKey());
     {
         StartedProgram program("\"" + own + "Purgelet.exe\"");
-        HWND main = WaitForWindow("Ovk Purgelet v2.0.3", nullptr, 30000, program.Id());
+        HWND main = WaitForWindow(kProgramName, nullptr, 30000, program.Id());
         ASSERT_NE(main, nullptr);
         struct Search {
             HWND found = nullptr;

@@ -46,7 +46,7 @@ protected:
 
 TEST_F(MainWindowTest, PagesAndControlsSitAtTheirDesignPlaces) {
     TForm1& w = Create(96);
-    EXPECT_EQ(w.Caption(), "Ovk Purgelet v2.0.3");
+    EXPECT_EQ(w.Caption(), kProgramName);
     EXPECT_EQ(w.Width(), 497);
     EXPECT_EQ(w.Height(), 403);
     EXPECT_EQ(w.Left(), 179);
@@ -270,7 +270,7 @@ TEST_F(MainWindowTest, BadStoredValuesAreReportedAndTheLoadingGoesOn) {
     EXPECT_EQ(fx.recorded.boxes[0].text, "'abc' is not a valid integer value.");
     EXPECT_EQ(fx.recorded.boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
     EXPECT_EQ(fx.recorded.boxes[1].text, "Invalid data type for '" + texts::ValClearTemp.Text() + "'.");
-    EXPECT_EQ(fx.app.FindFormByCaption("Ovk Purgelet v2.0.3"), &w);
+    EXPECT_EQ(fx.app.FindFormByCaption(kProgramName), &w);
     EXPECT_EQ(w.Top(), 94);
     EXPECT_EQ(w.Left(), 25);
     EXPECT_TRUE(w.chkClearCookies.Checked());
@@ -302,7 +302,7 @@ TEST_F(MainWindowTest, ExitClosesLikeTheTitleBarButton) {
     SendMessageA(t.Handle(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(tray.app.Terminated());
     EXPECT_FALSE(t.IsShowing());
-    EXPECT_EQ(tray.app.FindFormByCaption("Ovk Purgelet v2.0.3"), &t);
+    EXPECT_EQ(tray.app.FindFormByCaption(kProgramName), &t);
 }
 
 TEST_F(MainWindowTest, HelpButtonOpensTheHelpFile) {

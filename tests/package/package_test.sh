@@ -18,6 +18,9 @@
 #
 #   package_test.sh BUILD_DIR
 set -uo pipefail
+# ctest ends a test that overruns with SIGKILL, which no clean-up sees: this
+# script ends itself first (every process it started gets SIGTERM).
+[ -n "${PACKAGE_TEST_LIMITED:-}" ] || PACKAGE_TEST_LIMITED=1 exec timeout -k 15 270 "$0" "$@"
 src="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "$1" && pwd)"
 work="$build/package-test"
@@ -37,11 +40,11 @@ check() { # message command...
     shift
     "$@" || fail "$message"
 }
-w() { "$src/scripts/winerun.sh" --build "$build" "$@"; }
+w() { timeout --foreground 120 "$src/scripts/winerun.sh" --build "$build" "$@"; }
 
 # Packages.
 rm -rf "$work"
-PURGELET_BUILD="$build" PURGELET_DIST="$work" "$src/scripts/package.sh" >/dev/null || die "scripts/package.sh failed"
+PURGELET_BUILD="$build" PURGELET_DIST="$work" timeout --foreground 150 "$src/scripts/package.sh" >/dev/null || die "scripts/package.sh failed"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 setup="Purgelet-$version-setup.exe"
 portable="$work/Purgelet-$version-portable.zip"
@@ -55,7 +58,8 @@ done
 check "the zip's help file differs" cmp -s <(unzip -p "$portable" PurgeletHlp.htm) "$src/res/PurgeletHlp.htm"
 
 # Where things go in the prefix.
-w || die "cannot prepare the prefix"
+DISPLAY="$(w --display)" || die "cannot prepare the prefix"
+export DISPLAY
 user="$(id -un)"
 profile="$WINEPREFIX/drive_c/users/$user"
 [ -d "$profile/AppData/Local" ] || die "no profile folder $profile"
@@ -104,7 +108,9 @@ stop_program() {
     wait "$program" 2>/dev/null
     program=""
 }
-trap 'stop_program; clean' EXIT
+# Whatever ends the script: nothing it started in the prefix outlives it.
+trap 'stop_program; clean; wineserver -k 2>/dev/null' EXIT
+trap 'exit 1' TERM INT
 [ -z "$(program_pids)" ] || die "a Purgelet.exe already runs in the test prefix"
 clean
 
@@ -195,9 +201,6 @@ check_removed() { # when
 install || die "silent install failed (exit code $?)"
 check_installed "after a silent install"
 
-if [ -z "${DISPLAY:-}" ] && [ -f "$build/.xvfb" ]; then
-    read -r _ num <"$build/.xvfb" && export DISPLAY=":$num"
-fi
 w "$inst_win\\Purgelet.exe" >/dev/null 2>&1 &
 program=$!
 window="$(main_window)"

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <wininet.h>
 
 #include <algorithm>
@@ -15,12 +16,14 @@ namespace testing_support {
 
 void RegSetRaw(const std::string& key, const std::string& name, DWORD type, const std::string& bytes) {
     HKEY h = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
-    RegCloseKey(h);
+    LSTATUS status =
+        RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExA(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                static_cast<DWORD>(bytes.size()));
+        RegCloseKey(h);
+    }
+    if (status != ERROR_SUCCESS) ADD_FAILURE() << "cannot set HKCU\\" << key << " " << name << ": error " << status;
 }
 
 void RegSetString(const std::string& key, const std::string& name, const std::string& value) {
@@ -92,22 +95,13 @@ std::vector<std::string> RegValueNames(const std::string& key) {
 
 std::string SettingsKey() { return purgelet::texts::SettingsKey.Text(); }
 
-ReportedVersion::ReportedVersion(const std::string& version) {
-    previous_ = RegGetString("Software\\Wine", "Version");
-    had_ = RegValueExists("Software\\Wine", "Version");
-    RegSetString("Software\\Wine", "Version", version);
-}
+ReportedVersion::ReportedVersion(const std::string& version) { RegSetString("Software\\Wine", "Version", version); }
 
-ReportedVersion::~ReportedVersion() {
-    if (had_) {
-        RegSetString("Software\\Wine", "Version", previous_);
-    } else {
-        HKEY h = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
-            RegDeleteValueA(h, "Version");
-            RegCloseKey(h);
-        }
-    }
+ReportedVersion::~ReportedVersion() { EXPECT_TRUE(ReportDefaultVersion()); }
+
+bool ReportDefaultVersion() {
+    const LSTATUS status = RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version");
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 void MakeDir(const std::string& path) {
@@ -117,16 +111,20 @@ void MakeDir(const std::string& path) {
         p += path[i];
         if (path[i] == '\\' && p.size() > 3) CreateDirectoryA(p.c_str(), nullptr);
     }
-    CreateDirectoryA(path.c_str(), nullptr);
+    const bool made = CreateDirectoryA(path.c_str(), nullptr);
+    const DWORD error = GetLastError();
+    if (!made && !IsDir(path)) ADD_FAILURE() << "cannot make the folder " << path << ": error " << error;
 }
 
 void WriteFile(const std::string& path, const std::string& content, DWORD attributes) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
-    ::WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(h);
-    if (attributes) SetFileAttributesA(path.c_str(), attributes);
+    bool done = h != INVALID_HANDLE_VALUE &&
+                ::WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+                written == content.size();
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    done = done && (!attributes || SetFileAttributesA(path.c_str(), attributes));
+    if (!done) ADD_FAILURE() << "cannot write the file " << path << ": error " << GetLastError();
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

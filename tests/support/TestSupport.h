@@ -11,10 +11,14 @@
 
 #include "core/ProgramState.h"
 #include "framework/Application.h"
+#include "purgelet_version.h"
 
 namespace testing_support {
 
-// Registry below HKEY_CURRENT_USER.
+// The program's name as its windows and its Run entry carry it, from the build's version.
+inline constexpr char kProgramName[] = "Ovk Purgelet v" PURGELET_VERSION_TEXT;
+
+// Registry below HKEY_CURRENT_USER; the setters fail the test when they cannot set.
 void RegSetString(const std::string& key, const std::string& name, const std::string& value);
 void RegSetDword(const std::string& key, const std::string& name, DWORD value);
 void RegSetRaw(const std::string& key, const std::string& name, DWORD type, const std::string& bytes);
@@ -44,16 +48,15 @@ private:
 };
 
 // Sets the Windows version the prefix reports to programs started from now
-// on ("win98", "nt40", "win2k", "winxp"), and restores it when destroyed.
+// on ("win98", "nt40", "win2k", "winxp"); when destroyed, the prefix reports
+// Wine's default again, which every test program also sets as it starts.
 class ReportedVersion {
 public:
     explicit ReportedVersion(const std::string& version);
     ~ReportedVersion();
-
-private:
-    std::string previous_;
-    bool had_ = false;
 };
+// Lets the prefix report Wine's default version; false when it cannot.
+bool ReportDefaultVersion();
 
 // A fresh folder of the test's own below C:\purgelet-tests, removed afterwards.
 class TempDir {
@@ -67,6 +70,7 @@ private:
     std::string path_;
 };
 
+// Both fail the test, naming the path and the error, when they cannot do their job.
 void MakeDir(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content = "x", DWORD attributes = 0);
 bool Exists(const std::string& path);

@@ -13,15 +13,13 @@
 # and the answer "<n>.done" holds the exit status. Nothing else is ever run.
 set -euo pipefail
 build="$(cd "$1" && pwd)"; shift
+: "${PURGELET_VERSION:?the program's version, set by the test's properties}"
 here="$(cd "$(dirname "$0")/../.." && pwd)"
 command -v xdotool >/dev/null || { echo "with_real_input: xdotool is missing" >&2; exit 1; }
 
-# The display the program's windows go to: the caller's, else the build's Xvfb.
-"$here/scripts/winerun.sh" --build "$build"
-if [ -z "${DISPLAY:-}" ]; then
-    read -r _ num < "$build/.xvfb"
-    export DISPLAY=":$num"
-fi
+# The display the program's windows go to (the build's own, never the caller's).
+DISPLAY="$("$here/scripts/winerun.sh" --build "$build" --display)"
+export DISPLAY
 
 queue="$build/input-requests"
 shots="$build/shots"
@@ -75,7 +73,7 @@ cleanup() {
     rm -rf "$queue"
     # A registration left behind would start the program whenever Wine boots this prefix.
     "$here/scripts/winerun.sh" --build "$build" reg delete \
-        'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Ovk Purgelet v2.0.3' /f >/dev/null 2>&1 || true
+        'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v "Ovk Purgelet v$PURGELET_VERSION" /f >/dev/null 2>&1 || true
 }
 
 serve &

@@ -63,7 +63,7 @@ protected:
         ASSERT_TRUE(WaitForTrayIcons(base + 1, 30000)) << "no icon in the notification area";
         WaitForInputIdle(program, 10000);
         const DWORD pid = GetProcessId(program);
-        HWND main = WaitForWindow("Ovk Purgelet v2.0.3", nullptr, mainShown ? 30000 : 0, pid);
+        HWND main = WaitForWindow(kProgramName, nullptr, mainShown ? 30000 : 0, pid);
         if (mainShown) {
             ASSERT_NE(main, nullptr);
             for (int i = 0; i < 100 && !IsWindowVisible(main); ++i) Sleep(100);
@@ -72,7 +72,7 @@ protected:
             // Released as soon as the message loop runs.
             for (int i = 0; i < 100 && main; ++i) {
                 Sleep(100);
-                main = WaitForWindow("Ovk Purgelet v2.0.3", nullptr, 0, pid);
+                main = WaitForWindow(kProgramName, nullptr, 0, pid);
             }
             EXPECT_EQ(main, nullptr) << "the main window should have been released at start";
         }

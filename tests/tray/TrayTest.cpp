@@ -18,8 +18,6 @@ using about_tests::OpenAboutBoxes;
 using tray_testing::TrayIconCount;
 
 namespace {
-constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
-
 class TrayTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -36,12 +34,9 @@ protected:
         RegDeleteTree(SettingsKey());
     }
     TForm2& CreateTray() { return fx.app.CreateForm<TForm2>(fx.state); }
-    // Lets the window procedures see what was posted.
-    void Pump() {
-        for (int i = 0; i < 5; ++i) {
-            fx.app.ProcessMessages();
-            Sleep(20);
-        }
+    // Lets the window procedures see what was posted, until `done`.
+    bool PumpUntil(const std::function<bool()>& done) {
+        return WaitUntil([&] { return fx.app.ProcessMessages(), done(); });
     }
 
     ProgramFixture fx;
@@ -50,7 +45,7 @@ protected:
     bool refuseAdd = false;
 };
 
-TForm1* OpenMainWindow(ui::Application& app) { return dynamic_cast<TForm1*>(app.FindFormByCaption(kMainCaption)); }
+TForm1* OpenMainWindow(ui::Application& app) { return dynamic_cast<TForm1*>(app.FindFormByCaption(kProgramName)); }
 }  // namespace
 
 TEST_F(TrayTest, IconComesWithTheTrayWindowAndGoesOnRemovalAtSessionEndAndWithTheApplication) {
@@ -63,7 +58,7 @@ TEST_F(TrayTest, IconComesWithTheTrayWindowAndGoesOnRemovalAtSessionEndAndWithTh
     EXPECT_EQ(data.cbSize, sizeof(void*) == 8 ? 104u : 88u);
     EXPECT_EQ(data.uFlags, UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_EQ(data.uCallbackMessage, 1025u);
-    EXPECT_STREQ(data.szTip, "Ovk Purgelet v2.0.3");
+    EXPECT_STREQ(data.szTip, kProgramName);
     EXPECT_EQ(data.hIcon, tray.IconHandle());
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(tray.IconHandle(), &info));
@@ -124,12 +119,10 @@ TEST_F(TrayTest, ANewNotificationAreaGetsTheIconBackUnlessItWasRemoved) {
     Shell_NotifyIconA(NIM_DELETE, &lost);
     ASSERT_EQ(TrayIconCount(), base);
     PostMessageA(HWND_BROADCAST, taskbarCreated, 0, 0);
-    Pump();
-    EXPECT_EQ(TrayIconCount(), base + 1);
-    // Taken away on purpose: it stays away.
+    EXPECT_TRUE(PumpUntil([&] { return TrayIconCount() == base + 1; }));
+    // Taken away on purpose: it stays away once the tray window has had the news.
     tray.RemoveSysTrayIcon();
-    PostMessageA(HWND_BROADCAST, taskbarCreated, 0, 0);
-    Pump();
+    SendMessageTimeoutA(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
     EXPECT_EQ(TrayIconCount(), base);
 }
 
@@ -342,15 +335,13 @@ TEST_F(TrayTest, TheTrayOptionShowsAndRemovesTheIconAtOnce) {
     TForm1& main = fx.app.CreateForm<TForm1>(fx.state);
     main.Show();
     main.PageControl1.SetActivePage(&main.TabSettings);
-    const auto clickInTray = [&] {
+    const auto clickInTray = [&](int icons) {
         Click(main.chkInTray.Handle());
-        Pump();
+        return PumpUntil([&] { return TrayIconCount() == icons; });
     };
-    clickInTray();
+    EXPECT_TRUE(clickInTray(base + 1));
     ASSERT_TRUE(main.chkInTray.Checked());
-    EXPECT_EQ(TrayIconCount(), base + 1);
     EXPECT_NE(fx.app.FindFormByCaption("Form2"), nullptr);
-    clickInTray();
-    EXPECT_EQ(TrayIconCount(), base);
+    EXPECT_TRUE(clickInTray(base));
     EXPECT_EQ(fx.app.FindFormByCaption("Form2"), nullptr);
 }

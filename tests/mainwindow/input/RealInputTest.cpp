@@ -19,9 +19,7 @@ using namespace testing_support;
 namespace texts = purgelet::texts;
 
 namespace {
-constexpr char kMainCaption[] = "Ovk Purgelet v2.0.3";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunEntry[] = "Ovk Purgelet v2.0.3";
 
 void ClickAt(POINT at, int button = 1) {
     ASSERT_TRUE(RealClick(at, button)) << "no input helper answered (run through with_real_input.sh)";
@@ -59,7 +57,7 @@ std::string Stored(const std::string& name) { return RegGetString(SettingsKey(),
 void DeleteRunEntry() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, kRunEntry);
+    RegDeleteValueA(key, kProgramName);
     RegCloseKey(key);
 }
 
@@ -68,7 +66,7 @@ class Program {
 public:
     explicit Program(const std::string& exe = ProgramExe()) : program_(exe) {
         pid = program_.Id();
-        main = program_ ? WaitForWindow(kMainCaption, nullptr, 30000, pid) : nullptr;
+        main = program_ ? WaitForWindow(kProgramName, nullptr, 30000, pid) : nullptr;
         if (main) WaitUntil([&] { return IsWindowVisible(main) != FALSE; });
     }
     ~Program() {
@@ -130,7 +128,7 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(custom) != FALSE; }));
     EXPECT_TRUE(Checked(runAtLogon));
     EXPECT_EQ(Stored("RunOnStartup"), "1");
-    EXPECT_EQ(RegGetString(kRunKey, kRunEntry), ProgramExe());
+    EXPECT_EQ(RegGetString(kRunKey, kProgramName), ProgramExe());
     EXPECT_FALSE(IsWindowEnabled(customCookies));
 
     // "Custom" enables the custom boxes; an arrow key selects the next button up at once.
@@ -209,10 +207,10 @@ TEST_F(RealInputTest, PathWithABlankIsRegisteredInQuotes) {
         ShowPageOf(p.main, runAtLogon);
         ClickAt(CentreOf(runAtLogon));
         EXPECT_TRUE(WaitUntil([&] { return Stored("RunOnStartup") == "1"; }));
-        EXPECT_EQ(RegGetString(kRunKey, kRunEntry), "\"" + exe + "\"");
+        EXPECT_EQ(RegGetString(kRunKey, kProgramName), "\"" + exe + "\"");
         ClickAt(CentreOf(runAtLogon));
         EXPECT_TRUE(WaitUntil([&] { return Stored("RunOnStartup") == "0"; }));
-        EXPECT_FALSE(RegValueExists(kRunKey, kRunEntry));
+        EXPECT_FALSE(RegValueExists(kRunKey, kProgramName));
         EXPECT_TRUE(WaitUntil([&] { return !Checked(runAtLogon); }));
         EXPECT_EQ(p.MessageBoxShown(1000), nullptr);
     }
@@ -238,9 +236,8 @@ TEST_F(RealInputTest, SpaceOnABoxWhoseSaveFailsLeavesTheStateOfTheRules) {
         HWND box = p.MessageBoxShown(10000);
         ASSERT_NE(box, nullptr) << "no failure box";
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(box) != FALSE; }));
-        Sleep(300);  // placed and drawn
         HWND ok = FindWindowExA(box, nullptr, "Button", nullptr);
-        ASSERT_NE(ok, nullptr);
+        ASSERT_TRUE(ok && WaitUntil([&] { return IsWindowVisible(ok) != FALSE; }));
         ClickAt(CentreOf(ok));
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
         ClickAt(CentreOf(label));
@@ -250,8 +247,7 @@ TEST_F(RealInputTest, SpaceOnABoxWhoseSaveFailsLeavesTheStateOfTheRules) {
     for (const auto& action : {std::function<void()>([&] { ClickAt(CentreOf(runAtLogon)); }),
                                std::function<void()>([&] { Keys("space"); })}) {
         failsWithTheBox(action);
-        Sleep(300);
-        EXPECT_FALSE(Checked(runAtLogon));
+        EXPECT_TRUE(WaitUntil([&] { return !Checked(runAtLogon); }));
         EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
     }
 
@@ -260,9 +256,7 @@ TEST_F(RealInputTest, SpaceOnABoxWhoseSaveFailsLeavesTheStateOfTheRules) {
     Keys("space");
     EXPECT_TRUE(WaitUntil([&] { return Stored(texts::ValExecuteClearShutDown.Text()) == "0"; }));
     failsWithTheBox([&] { Keys("space"); });
-    Sleep(300);
-    EXPECT_EQ(Stored(texts::ValExecuteClearShutDown.Text()), "1");
-    EXPECT_TRUE(Checked(shutdown));
+    EXPECT_TRUE(WaitUntil([&] { return Checked(shutdown) && Stored(texts::ValExecuteClearShutDown.Text()) == "1"; }));
     EXPECT_FALSE(Checked(runAtLogon));
     EXPECT_FALSE(RegValueExists(SettingsKey(), "RunOnStartup"));
 }

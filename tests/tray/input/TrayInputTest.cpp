@@ -147,10 +147,10 @@ TEST_F(TrayRealInput, XpMenuOpensClosesElsewhereAndCarriesOutHelpOpenAndRemove) 
     EXPECT_NE(opened.find("PurgeletHlp.htm"), std::string::npos) << opened;
 
     // "  Open" shows the main window, which was released at start.
-    EXPECT_EQ(WaitForWindow("Ovk Purgelet v2.0.3", nullptr, 0, pid), nullptr);
+    EXPECT_EQ(WaitForWindow(kProgramName, nullptr, 0, pid), nullptr);
     items = OpenTheMenu();
     ASSERT_TRUE(ClickAt(items.open, 1));
-    HWND main = WaitForWindow("Ovk Purgelet v2.0.3", nullptr, 10000, pid);
+    HWND main = WaitForWindow(kProgramName, nullptr, 10000, pid);
     ASSERT_NE(main, nullptr) << "\"  Open\" showed no main window";
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000));
 
