@@ -126,7 +126,6 @@ TEST(CaptionFitTest, NoCaptionOfAnyWindowIsWiderThanItsControl) {
                                               &fx.app.CreateForm<TAboutBox>(fx.state)};
         for (const ui::Form* form : forms) EXPECT_EQ(CutCaptions(*form), std::vector<std::string>{});
         EXPECT_EQ(CutCell(main.lvBrowsers.Handle()), "");
-        fx.state.instanceMutex.Release();
     }
     RegDeleteTree(SettingsKey());
 }
