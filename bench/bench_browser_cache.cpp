@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "cleaner/CategoryPlan.h"
+#include "BenchFigures.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;

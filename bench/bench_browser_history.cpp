@@ -25,6 +25,7 @@
 
 #include "base/Sqlite.h"
 #include "cleaner/CategoryPlan.h"
+#include "BenchFigures.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;

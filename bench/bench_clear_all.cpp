@@ -25,6 +25,7 @@
 #include "ClearingTraces.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
+#include "BenchFigures.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;

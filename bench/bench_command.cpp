@@ -27,6 +27,7 @@
 #include "command/Command.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
+#include "BenchFigures.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;

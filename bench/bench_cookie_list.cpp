@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cookies/CookieListWindow.h"
+#include "BenchFigures.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;

@@ -36,6 +36,7 @@
 
 #include "cleaner/FileRemoval.h"
 #include "support/HostSwapper.h"
+#include "BenchFigures.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "about/AboutBox.h"
 #include "about/JpegPicture.h"
 #include "resource_ids.h"
+#include "support/Layout.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
@@ -19,21 +20,6 @@ std::string LogoJpeg() {
 
 std::optional<RgbPicture> Decode(const std::string& bytes) {
     return DecodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-}
-
-// Place of a control in its parent's client area.
-RECT PlaceIn(const ui::Control& c) {
-    RECT r;
-    GetWindowRect(c.Handle(), &r);
-    MapWindowPoints(nullptr, GetParent(c.Handle()), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-std::string FontOf(const ui::Control& c, int* height) {
-    LOGFONTA lf{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(c.Handle(), WM_GETFONT, 0, 0)), sizeof(lf), &lf);
-    *height = lf.lfHeight;
-    return lf.lfFaceName;
 }
 
 class AboutBoxTest : public ::testing::Test {

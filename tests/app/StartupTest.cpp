@@ -4,7 +4,6 @@
 #include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
-#include "support/Input.h"
 #include "support/TestSupport.h"
 #include "tray/TrayWindow.h"
 
@@ -15,10 +14,7 @@ namespace {
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override { RegDeleteTree(SettingsKey()); }
-    void TearDown() override {
-        fx.state.instanceMutex.Release();
-        RegDeleteTree(SettingsKey());
-    }
+    void TearDown() override { RegDeleteTree(SettingsKey()); }
     std::vector<std::string> FormNames() {
         std::vector<std::string> names;
         for (auto* f : fx.app.Forms()) names.push_back(f->Name());
@@ -83,7 +79,6 @@ TEST_F(StartupTest, TrayDecisionTable) {
             EXPECT_EQ(main, nullptr) << "released main window still open";
             EXPECT_EQ(local.state.windows.MainWindow(), nullptr);
         }
-        local.state.instanceMutex.Release();
     }
 }
 
@@ -123,7 +118,6 @@ TEST_F(StartupTest, FoldersGetExactlyOneTrailingBackslash) {
     other.app.CreateForm<TFirstInitial>(other.state);
     EXPECT_EQ(other.state.ProgramFolder, "C:\\Program Files\\Ovk\\");
     EXPECT_EQ(other.state.WindowsFolder, "C:\\WINDOWS\\");
-    other.state.instanceMutex.Release();
 }
 
 TEST_F(StartupTest, WithoutWindowsFolderTheStartIsNormalAndWithoutSettingsKey) {
@@ -186,13 +180,4 @@ TEST_F(StartupTest, TrayStartWithABadPositionStillShowsTheMainWindow) {
     auto* main = fx.app.FindFormByCaption(kProgramName);
     ASSERT_NE(main, nullptr) << "the main window was released";
     EXPECT_TRUE(main->IsShowing());
-}
-
-TEST_F(StartupTest, TrayOptionInANormalStartCreatesTheTrayWindow) {
-    StartProgram(fx.state);
-    ASSERT_NE(fx.state.windows.MainWindow(), nullptr);
-    Click(fx.state.windows.MainWindow()->chkInTray.Handle());
-    EXPECT_TRUE(fx.state.TrayMode);
-    EXPECT_NE(dynamic_cast<TForm2*>(fx.app.FindFormByCaption("Form2")), nullptr);
-    EXPECT_EQ(fx.state.windows.TrayWindow(), fx.app.FindFormByCaption("Form2"));
 }

@@ -133,7 +133,6 @@ TEST(CaptionFitTest, NoCaptionOfAnyWindowIsWiderThanItsControl) {
         for (const ui::Form* form : forms) EXPECT_EQ(CutCaptions(*form), std::vector<std::string>{});
         EXPECT_EQ(CutCell(main.lvBrowsers.Handle()), "");
         EXPECT_EQ(CutCell(pick.lvCookieSites.Handle()), "");
-        fx.state.instanceMutex.Release();
     }
     RegDeleteTree(SettingsKey());
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -266,6 +267,60 @@ TEST_F(ClearingTest, ClearSelectedWithNothingCheckedAndTheCustomExecutionMode) {
         EXPECT_TRUE(Empty(Windows() + "Temp\\"));
     }
     EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 3u);
+    EXPECT_TRUE(fx.recorded.boxes.empty());
+}
+
+// Each box of " Selected Items " picks its own category: with a mix ticked,
+// "Clear Selected" does what the ticked boxes' buttons do one after another
+// and "Clear Not Selected" what the others' do, in the order of the mode run;
+// on the NT family the one NT run takes the same categories.
+TEST_F(ClearingTest, ClearSelectedAndNotSelectedTakeEachTickedBoxsOwnCategory) {
+    TForm1& w = Create98();
+    const std::pair<ui::CheckBox*, ui::Button*> boxes[] = {
+        {&w.chkClearHistory, &w.btnClearHistory},
+        {&w.chkTempInternet, &w.Button2},
+        {&w.chkClearCookies, &w.btnClearCookies},
+        {&w.chkClearTypedURLs, &w.btnClearTypedURLs},
+        {&w.chkClearTypedWordsInRun, &w.btnClearTypedWordsInRun},
+        {&w.chkClearTemp, &w.btnTemporary},
+        {&w.chkRecentLinks, &w.btnClearRecent},
+    };
+    const auto lay = [] {
+        LayTypedUrls();
+        RegSetString(kRunMruKey, "a", "notepad\\1");
+        ASSERT_TRUE(AddCookieEntry("Cookie:user1@mix.example/"));
+    };
+    for (const char* folder : {"Temp", "Recent", "Temporary Internet Files"}) MakeDir(Windows() + folder);
+    std::vector<Lines> alone;
+    for (const auto& [box, button] : boxes) {
+        lay();
+        button->Click();
+        alone.push_back(w.Log().Lines());
+    }
+    ASSERT_EQ(std::set<Lines>(alone.begin(), alone.end()).size(), std::size(boxes)) << testing::PrintToString(alone);
+    for (bool win9x : {true, false}) {
+        SCOPED_TRACE(win9x ? "9x" : "NT");
+        fx.state.folders.IsWin9x = win9x;
+        if (!win9x) UseProfile();
+        for (bool selected : {true, false}) {
+            // Ticked: history, cookies, the Run box's words, the documents.
+            for (std::size_t i = 0; i < std::size(boxes); ++i) boxes[i].first->SetChecked(i % 2 == 0);
+            Lines expected;
+            for (std::size_t i = 0; i < std::size(boxes); ++i)
+                if ((i % 2 == 0) == selected) expected.insert(expected.end(), alone[i].begin(), alone[i].end());
+            lay();
+            (selected ? w.btnClearSelected : w.btnClearNotSelected).Click();
+            if (win9x) {
+                EXPECT_EQ(w.Log().Lines(), expected);
+            }
+            EXPECT_EQ(RegValueNames(kTypedUrlsKey).empty(), !selected);
+            EXPECT_EQ(RegValueNames(kRunMruKey).empty(), selected);
+            EXPECT_EQ(CacheEntryNames().empty(), selected);
+            RegDeleteTree(kTypedUrlsKey);
+            RegDeleteTree(kRunMruKey);
+            ClearUrlCache();
+        }
+    }
     EXPECT_TRUE(fx.recorded.boxes.empty());
 }
 

@@ -6,8 +6,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "base/Errors.h"
 #include "core/Texts.h"
@@ -319,12 +321,21 @@ TEST_F(OptionsTest, EveryCheckBoxAndRadioButtonOfTheMainWindowIsAStoredOption) {
     };
     collect(w);
     ASSERT_FALSE(controls.empty());
+    // Each check box stores under names of its own (the radio buttons store as one).
+    std::set<std::vector<std::string>> stored;
+    std::size_t boxes = 0;
     for (ui::Control* c : controls) {
         SCOPED_TRACE(c->Name());
         RegDeleteTree(SettingsKey());
         Click(c->Handle());
         EXPECT_FALSE(RegValueNames(SettingsKey()).empty()) << "released without storing anything";
+        if (!dynamic_cast<ui::CheckBox*>(c)) continue;
+        ++boxes;
+        std::vector<std::string> names = RegValueNames(SettingsKey());
+        std::sort(names.begin(), names.end());
+        stored.insert(names);
     }
+    EXPECT_EQ(stored.size(), boxes) << "two boxes store under the same names";
 }
 
 TEST_F(OptionsTest, TrayOptionCreatesAndRemovesTheTrayWindow) {
@@ -388,6 +399,42 @@ TEST_F(OptionsTest, LoadingWritesNothingAndTouchesNeitherRunKeyNorTray) {
     EXPECT_EQ(TrayWindows(), 0);
     EXPECT_FALSE(fx.state.TrayMode);
     EXPECT_EQ(RegValueNames(SettingsKey()).size(), 4u);
+}
+
+// A settings key that cannot be opened for writing (Wine creates a key below
+// a denied one, so the key itself is denied): the click stores nothing and
+// says nothing, and the box keeps the user's state and does the rest of its work.
+// A value that will not be stored: the error is shown and the rest of the
+// click's work is skipped, the box keeping the user's state.
+TEST_F(OptionsTest, AnOptionWhoseSettingsKeyOrValueCannotBeWritten) {
+    TForm1& w = Create();
+    {
+        DeniedKey denied(SettingsKey());
+        ASSERT_TRUE(denied.Denied());
+        Click(w.chkClearTemp.Handle());
+        Click(w.chkInTray.Handle());
+    }
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(fx.recorded.beeps, 0);
+    EXPECT_TRUE(w.chkClearTemp.Checked());
+    EXPECT_TRUE(w.chkInTray.Checked());
+    EXPECT_EQ(TrayWindows(), 1);
+    EXPECT_TRUE(RegValueNames(SettingsKey()).empty());
+
+    Click(w.chkInTray.Handle());
+    fx.app.ProcessMessages();
+    ASSERT_EQ(TrayWindows(), 0);
+    fx.state.platform.regSetValue = [](HKEY, const char*, DWORD, const BYTE*, DWORD) {
+        return LONG(ERROR_ACCESS_DENIED);
+    };
+    Click(w.chkInTray.Handle());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Failed to set data for 'Check In Tray'.");
+    EXPECT_EQ(boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
+    EXPECT_TRUE(w.chkInTray.Checked());
+    EXPECT_EQ(TrayWindows(), 0);
+    EXPECT_FALSE(fx.state.TrayMode);
+    EXPECT_EQ(Stored("Check In Tray"), "0");
 }
 
 TEST_F(OptionsTest, ClosingWhenThePositionCannotBeStored) {

@@ -202,8 +202,13 @@ ProgramFixture::ProgramFixture() {
     purgelet::ConnectTrayWindow(state);
 }
 
-// The windows and components refer to the program state, so they go before it.
-ProgramFixture::~ProgramFixture() { app.DestroyAll(); }
+// The windows and components refer to the program state, so they go before
+// it; the instance mutex a start claimed goes with the fixture, so the next
+// fixture starts as a first copy.
+ProgramFixture::~ProgramFixture() {
+    app.DestroyAll();
+    state.instanceMutex.Release();
+}
 
 HANDLE Start(const std::string& commandLine) {
     STARTUPINFOA si{};
@@ -354,27 +359,6 @@ void ClearUrlCache() {
 
 namespace testing_support {
 
-RoundFigures Summarize(std::vector<double> perRound) {
-    RoundFigures f;
-    f.rounds = perRound.size();
-    if (perRound.empty()) return f;
-    std::sort(perRound.begin(), perRound.end());
-    const std::size_t n = perRound.size();
-    f.median = n % 2 ? perRound[n / 2] : (perRound[n / 2 - 1] + perRound[n / 2]) / 2;
-    f.lowest = perRound.front();
-    f.highest = perRound.back();
-    return f;
-}
-
-std::string MedianAndSpread(const RoundFigures& figures, const char* format) {
-    char median[32], low[32], high[32], text[128];
-    std::snprintf(median, sizeof(median), format, figures.median);
-    std::snprintf(low, sizeof(low), format, figures.lowest);
-    std::snprintf(high, sizeof(high), format, figures.highest);
-    std::snprintf(text, sizeof(text), "%s (%zu rounds from %s to %s)", median, figures.rounds, low, high);
-    return text;
-}
-
 double SecondsNow() {
     static const LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
@@ -384,47 +368,6 @@ double SecondsNow() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-bool PictureWindow(purgelet::ui::Application& app, HWND window, const std::string& name) {
-    using namespace purgelet;
-    for (int k = 0; k < 20; ++k) {
-        app.ProcessMessages();
-        Sleep(25);
-    }
-    const std::string folder = "T:\\shots\\", path = folder + name + ".bmp";
-    MakeDir(folder);
-    RECT r;
-    if (!GetWindowRect(window, &r)) return false;
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    ScreenDC screen;
-    MemoryDC mem(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    GdiObject bmp(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    {
-        SelectedObject selected(mem, bmp);
-        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    }
-    const DWORD stride = ((w * 3 + 3) / 4) * 4;
-    const DWORD imageSize = stride * h;
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
-    fh.bfSize = fh.bfOffBits + imageSize;
-    FileHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f) return false;
-    DWORD n = 0;
-    bi.bmiHeader.biSizeImage = imageSize;
-    return ::WriteFile(f, &fh, sizeof(fh), &n, nullptr) &&
-           ::WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &n, nullptr) &&
-           ::WriteFile(f, bits, imageSize, &n, nullptr);
 }
 
 int WalkUrlCacheOneBuffer(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& visit) {

@@ -142,20 +142,8 @@ std::vector<std::string> CacheEntryNames();
 }  // namespace testing_support
 
 namespace testing_support {
-// A steady clock in seconds, for the benchmark programs.
+// A steady clock in seconds.
 double SecondsNow();
-// Per-round figures of a benchmark: their median and their spread.
-struct RoundFigures {
-    double median = 0, lowest = 0, highest = 0;
-    std::size_t rounds = 0;
-};
-RoundFigures Summarize(std::vector<double> perRound);
-// "1.23 (rounds 1.10 to 1.40)".
-std::string MedianAndSpread(const RoundFigures& figures, const char* format = "%.2f");
-// Lets the shown window paint, then saves what the screen shows of it as a
-// 24-bit BMP file T:\shots\NAME.bmp (BUILD/shots; scripts/screenshots.sh
-// makes the pictures of docs/ from them).
-bool PictureWindow(purgelet::ui::Application& app, HWND window, const std::string& name);
 // The plainest walk over every URL cache entry: one reused buffer, grown
 // when an entry does not fit. Returns how many entries `visit` answered true.
 int WalkUrlCacheOneBuffer(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& visit);

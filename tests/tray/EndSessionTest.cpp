@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "cleaner/RegistryValues.h"
 #include "core/Texts.h"
 #include "support/TestSupport.h"
 #include "tray/TrayTestHelpers.h"
@@ -19,8 +20,6 @@ using tray_testing::TrayIconCount;
 using tray_testing::WaitForTrayIcons;
 
 namespace {
-constexpr char kTypedURLs[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-constexpr char kRunMRU[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 constexpr char kCookie[] = "Cookie:user@purgelet-session.example/";
 
 bool HasCookie() {
@@ -32,15 +31,15 @@ class EndOfSession : public ::testing::Test {
 protected:
     void SetUp() override {
         RegDeleteTree(SettingsKey());
-        RegDeleteTree(kTypedURLs);
-        RegDeleteTree(kRunMRU);
+        RegDeleteTree(kTypedUrlsKey);
+        RegDeleteTree(kRunMruKey);
         // What the chosen categories clear: the cookies and the typed URLs.
-        RegSetString(kTypedURLs, "url1", "http://purgelet-session.example/");
-        RegSetString(kTypedURLs, "url2", "http://purgelet-session.example/other");
+        RegSetString(kTypedUrlsKey, "url1", "http://purgelet-session.example/");
+        RegSetString(kTypedUrlsKey, "url2", "http://purgelet-session.example/other");
         ASSERT_TRUE(AddCookieEntry(kCookie));
         // A category that is not chosen: the words typed on Run.
-        RegSetString(kRunMRU, "a", "notepad\\1");
-        RegSetString(kRunMRU, "MRUList", "a");
+        RegSetString(kRunMruKey, "a", "notepad\\1");
+        RegSetString(kRunMruKey, "MRUList", "a");
         RegSetString(SettingsKey(), texts::ValCustomMode.Text(), "1");
         RegSetString(SettingsKey(), texts::ValCustomCookies.Text(), "1");
         RegSetString(SettingsKey(), texts::ValCustomTypedURLs.Text(), "1");
@@ -52,12 +51,13 @@ protected:
             CloseHandle(program);
         }
         RegDeleteTree(SettingsKey());
-        RegDeleteTree(kTypedURLs);
-        RegDeleteTree(kRunMRU);
+        RegDeleteTree(kTypedUrlsKey);
+        RegDeleteTree(kRunMruKey);
         DeleteUrlCacheEntryA(kCookie);
     }
-    // Starts the program in the tray, ends the session, and waits for the program to end.
-    void StartAndEndTheSession(bool mainShown) {
+    // Starts the program in the tray and waits until the start is over: the
+    // main window shown, or released (the start-up clearing comes before either).
+    void StartInTheTray(bool mainShown) {
         program = Start(ProgramExe());
         ASSERT_NE(program, nullptr);
         ASSERT_TRUE(WaitForTrayIcons(base + 1, 30000)) << "no icon in the notification area";
@@ -76,14 +76,26 @@ protected:
             }
             EXPECT_EQ(main, nullptr) << "the main window should have been released at start";
         }
+    }
+    // Ends the session and waits for the program to end.
+    void EndTheSession() {
         ASSERT_EQ(RunAndWait("wineboot.exe --end-session --shutdown", 120000), 0);
         ASSERT_EQ(WaitForSingleObject(program, 30000), WAIT_OBJECT_0) << "the program outlived the session";
         EXPECT_EQ(TrayIconCount(), base);
     }
+    void StartAndEndTheSession(bool mainShown) {
+        ASSERT_NO_FATAL_FAILURE(StartInTheTray(mainShown));
+        EndTheSession();
+    }
+    void ExpectNothingCleared() {
+        EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 2u);
+        EXPECT_TRUE(HasCookie());
+        EXPECT_EQ(RegValueNames(kRunMruKey).size(), 2u);
+    }
     void ExpectChosenCategoriesCleared() {
-        EXPECT_TRUE(RegValueNames(kTypedURLs).empty()) << "typed URLs left";
+        EXPECT_TRUE(RegValueNames(kTypedUrlsKey).empty()) << "typed URLs left";
         EXPECT_FALSE(HasCookie()) << "cookie left";
-        EXPECT_EQ(RegValueNames(kRunMRU).size(), 2u) << "a category that was not chosen was cleared";
+        EXPECT_EQ(RegValueNames(kRunMruKey).size(), 2u) << "a category that was not chosen was cleared";
     }
 
     HANDLE program = nullptr;
@@ -105,10 +117,20 @@ TEST_F(EndOfSession, ClearsTheChosenCategoriesWithTheMainWindowShown) {
     ExpectChosenCategoriesCleared();
 }
 
-TEST_F(EndOfSession, ClearsNothingWhenTheShutdownClearingIsOff) {
+// A start at logon with the clearing at start on clears the chosen
+// categories before the main window is released.
+TEST_F(EndOfSession, TheClearingAtStartClearsTheChosenCategoriesOfATrayStart) {
     RegSetString(SettingsKey(), "RunOnStartup", "1");
-    StartAndEndTheSession(false);
-    EXPECT_EQ(RegValueNames(kTypedURLs).size(), 2u);
-    EXPECT_TRUE(HasCookie());
-    EXPECT_EQ(RegValueNames(kRunMRU).size(), 2u);
+    RegSetString(SettingsKey(), texts::ValExecuteClearStart.Text(), "1");
+    ASSERT_NO_FATAL_FAILURE(StartInTheTray(false));
+    ExpectChosenCategoriesCleared();
+    EndTheSession();
+}
+
+TEST_F(EndOfSession, ClearsNothingAtStartOrAtTheEndWhenBothClearingsAreOff) {
+    RegSetString(SettingsKey(), "RunOnStartup", "1");
+    ASSERT_NO_FATAL_FAILURE(StartInTheTray(false));
+    ExpectNothingCleared();
+    EndTheSession();
+    ExpectNothingCleared();
 }

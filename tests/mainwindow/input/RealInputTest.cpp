@@ -11,15 +11,16 @@
 #include <vector>
 
 #include "core/Texts.h"
+#include "mainwindow/OptionRules.h"
 #include "support/Input.h"
 #include "support/RealInput.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
 namespace texts = purgelet::texts;
+using purgelet::kRunKeyPath;
 
 namespace {
-constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 void ClickAt(POINT at, int button = 1) {
     ASSERT_TRUE(RealClick(at, button)) << "no input helper answered (run through with_real_input.sh)";
@@ -56,7 +57,7 @@ std::string Stored(const std::string& name) { return RegGetString(SettingsKey(),
 
 void DeleteRunEntry() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
     RegDeleteValueA(key, kProgramName);
     RegCloseKey(key);
 }
@@ -128,7 +129,7 @@ TEST_F(RealInputTest, ClicksAndKeysStoreWhatTheControlsShow) {
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(custom) != FALSE; }));
     EXPECT_TRUE(Checked(runAtLogon));
     EXPECT_EQ(Stored("RunOnStartup"), "1");
-    EXPECT_EQ(RegGetString(kRunKey, kProgramName), ProgramExe());
+    EXPECT_EQ(RegGetString(kRunKeyPath, kProgramName), ProgramExe());
     EXPECT_FALSE(IsWindowEnabled(customCookies));
 
     // "Custom" enables the custom boxes; an arrow key selects the next button up at once.
@@ -207,10 +208,10 @@ TEST_F(RealInputTest, PathWithABlankIsRegisteredInQuotes) {
         ShowPageOf(p.main, runAtLogon);
         ClickAt(CentreOf(runAtLogon));
         EXPECT_TRUE(WaitUntil([&] { return Stored("RunOnStartup") == "1"; }));
-        EXPECT_EQ(RegGetString(kRunKey, kProgramName), "\"" + exe + "\"");
+        EXPECT_EQ(RegGetString(kRunKeyPath, kProgramName), "\"" + exe + "\"");
         ClickAt(CentreOf(runAtLogon));
         EXPECT_TRUE(WaitUntil([&] { return Stored("RunOnStartup") == "0"; }));
-        EXPECT_FALSE(RegValueExists(kRunKey, kProgramName));
+        EXPECT_FALSE(RegValueExists(kRunKeyPath, kProgramName));
         EXPECT_TRUE(WaitUntil([&] { return !Checked(runAtLogon); }));
         EXPECT_EQ(p.MessageBoxShown(1000), nullptr);
     }
@@ -219,7 +220,7 @@ TEST_F(RealInputTest, PathWithABlankIsRegisteredInQuotes) {
 // A start-at-logon save that fails shows its message box, which takes the
 // focus and the key press from the box that Space was pressed on.
 TEST_F(RealInputTest, SpaceOnABoxWhoseSaveFailsLeavesTheStateOfTheRules) {
-    DeniedKey denied(kRunKey);
+    DeniedKey denied(kRunKeyPath);
     ASSERT_TRUE(denied.Denied());
     Program p;
     ASSERT_NE(p.main, nullptr);

@@ -158,10 +158,20 @@ TEST_F(TrayRealInput, XpMenuOpensClosesElsewhereAndCarriesOutHelpOpenAndRemove) 
     ChooseRemove(OpenTheMenu());
 }
 
+// Drawn plain: the item under the pointer in the system's highlight colour,
+// the others in the menu's colour from their image to their edge.
 TEST_F(TrayRealInput, PlainOwnerDrawnMenuWhenTheXpValueIs0) {
     RegSetString(SettingsKey(), texts::ValXPmenu.Text(), "0");
     StartProgram();
     const MenuPoints items = OpenTheMenu();
     Picture("tray-menu-plain", items);
+    RECT m{};
+    GetWindowRect(VisibleMenu(pid), &m);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(screen, m.right - 8, items.open.y), GetSysColor(COLOR_HIGHLIGHT));
+    for (const POINT& p : {items.about, items.remove})
+        for (const int x : {m.left + 3 + 20, m.right - 8})
+            EXPECT_EQ(GetPixel(screen, x, p.y), GetSysColor(COLOR_MENU)) << x - m.left << "," << p.y - m.top;
+    ReleaseDC(nullptr, screen);
     ChooseRemove(items);
 }

@@ -1,0 +1,105 @@
+// The pictures of docs/ (scripts/screenshots.sh converts them): the main
+// window's pages, the About box and the cookie window with a few rows, each
+// saved as a 24-bit BMP file T:\shots\NAME.bmp (BUILD/shots).
+#include <gtest/gtest.h>
+
+#include "about/AboutBox.h"
+#include "app/Start.h"
+#include "base/Handles.h"
+#include "cookies/CookieListWindow.h"
+#include "cookies/CookieTestHelpers.h"
+#include "mainwindow/MainWindow.h"
+#include "support/TestSupport.h"
+
+using namespace purgelet;
+using namespace testing_support;
+using namespace cookie_tests;
+
+namespace {
+// Lets the shown window paint, then saves what the screen shows of it.
+bool PictureWindow(ui::Application& app, HWND window, const std::string& name) {
+    for (int k = 0; k < 20; ++k) {
+        app.ProcessMessages();
+        Sleep(25);
+    }
+    const std::string folder = "T:\\shots\\", path = folder + name + ".bmp";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    RECT r;
+    if (!GetWindowRect(window, &r)) return false;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    ScreenDC screen;
+    MemoryDC mem(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    GdiObject bmp(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    {
+        SelectedObject selected(mem, bmp);
+        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    }
+    const DWORD stride = ((w * 3 + 3) / 4) * 4;
+    const DWORD imageSize = stride * h;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+    fh.bfSize = fh.bfOffBits + imageSize;
+    FileHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
+    DWORD n = 0;
+    bi.bmiHeader.biSizeImage = imageSize;
+    return ::WriteFile(f, &fh, sizeof(fh), &n, nullptr) &&
+           ::WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &n, nullptr) &&
+           ::WriteFile(f, bits, imageSize, &n, nullptr);
+}
+}  // namespace
+
+TEST(Pictures, MainWindowPages) {
+    ProgramFixture fx;
+    fx.app.CreateForm<TFirstInitial>(fx.state);
+    auto& main = fx.app.CreateForm<TForm1>(fx.state);
+    main.SetLeft(20);
+    main.SetTop(20);
+    main.Show();
+    const char* names[] = {"main", "browsers", "settings", "misc", "help"};
+    for (std::size_t n = 0; n < 2 * main.PageControl1.Pages().size(); ++n) {
+        std::size_t i = n % main.PageControl1.Pages().size();
+        main.PageControl1.SetActivePage(main.PageControl1.Pages()[i]);
+        EXPECT_TRUE(PictureWindow(fx.app, main.Handle(), std::string("page-") + names[i]));
+    }
+}
+
+TEST(Pictures, AboutBox) {
+    ProgramFixture fx;
+    TAboutBox& box = fx.app.CreateForm<TAboutBox>(fx.state);
+    box.Show();
+    EXPECT_TRUE(PictureWindow(fx.app, box.Handle(), "about-box"));
+}
+
+TEST(Pictures, CookieWindowWithRows) {
+    ClearUrlCache();
+    const FILETIME zero{};
+    AddCookie("Cookie:tester@news.example.com/", LocalTime(2005, 3, 9, 13, 5, 7), LocalTime(2008, 1, 1, 0, 0, 0));
+    AddCookie("Cookie:tester@shop.example.org/cart/", LocalTime(2005, 2, 1, 9, 30, 0), zero);
+    AddCookieWithFile("Cookie:tester@mail.example.net/", LocalTime(2005, 1, 20, 18, 45, 12),
+                      LocalTime(2010, 6, 30, 12, 0, 0));
+    AddCookie("Cookie:tester@ads.example.com/", LocalTime(2004, 12, 24, 23, 59, 58), LocalTime(2006, 1, 1, 0, 0, 0));
+    AddCookie("Cookie:tester@weather.example.com/", zero, zero);
+    SetHits("Cookie:tester@news.example.com/", 12);
+    SetHits("Cookie:tester@ads.example.com/", 143);
+
+    ProgramFixture fx;
+    TMainForm& w = fx.app.CreateForm<TMainForm>(fx.state);
+    w.btnRefresh.Click();
+    w.lvCookiesColumnClick(kColAddress);
+    w.lvCookies.SetChecked(0, true);
+    w.lvCookies.SetChecked(2, true);
+    w.Show();
+    EXPECT_TRUE(PictureWindow(fx.app, w.Handle(), "cookie-window"));
+    w.Hide();
+    ClearUrlCache();
+}
