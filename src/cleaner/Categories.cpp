@@ -62,8 +62,9 @@ Execution StoredExecution(const std::function<std::string(const std::string& nam
 std::vector<Category> StoredChoice(const std::function<std::string(const std::string& name)>& read) {
     const Execution execution = StoredExecution(read);
     std::vector<Category> chosen;
-    for (const CategoryRow& row : kCategories) {
-        if (row.browsers) continue;
+    // In the order the window clears them: Custom clicks its buttons in its own order.
+    for (Category category : execution == Execution::Custom ? CustomOrder() : ModeOrder()) {
+        const CategoryRow& row = RowOf(category);
         bool takes = false;
         switch (execution) {
             case Execution::ClearAll:

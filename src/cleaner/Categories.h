@@ -239,7 +239,8 @@ Execution StoredExecution(const std::function<std::string(const std::string& nam
 // The categories the unattended clearing takes by the stored settings, read
 // through read (a value's stored text by its name) as the main window loads
 // them: the execution mode, then the selection boxes for Clear Selected and
-// Clear Not Selected, or the custom boxes for Custom; in mode order; then
+// Clear Not Selected, or the custom boxes for Custom; in the order the window
+// takes them (for Custom, its own order); then
 // the browsers' items when the stored "Include browsers" box is on. None
 // for no mode.
 std::vector<Category> StoredChoice(const std::function<std::string(const std::string& name)>& read);

@@ -542,13 +542,15 @@ TEST(CommandHostile, AnEntryTheCacheKeepsKeepsItsFile) {
 
 // Every way out, with its exit code; with --json each prints one document
 // that carries the exit code, and a usage error carries its error. An error
-// of the history store, the first category in every order, ends the run with
-// nothing done (3): the typed addresses after it stay.
+// of the history store ends the run: with nothing done when it is the first
+// category (3), after the categories before it when not (1, as Custom clears
+// the cookies first); the typed addresses after it stay.
 TEST_F(CommandXp, EveryExitPathHasItsCodeAndWithJsonOneDocument) {
     const struct {
         std::vector<std::wstring> args;
         int code;
         bool storeFails = false;
+        bool customCookiesAndHistory = false;
     } paths[] = {
         {{L"list"}, kExitDone},
         {{L"--help"}, kExitDone},
@@ -562,6 +564,7 @@ TEST_F(CommandXp, EveryExitPathHasItsCodeAndWithJsonOneDocument) {
         {{L"clear", L"--all", L"--chosen"}, kExitUsage},
         {{L"preview", L"--chosen", L"temp"}, kExitUsage},
         {{L"clear", L"typed-urls", L"history"}, kExitImpossible, true},
+        {{L"clear", L"--chosen"}, kExitKept, true, true},
     };
     for (const auto& path : paths) {
         for (const bool json : {false, true}) {
@@ -578,6 +581,11 @@ TEST_F(CommandXp, EveryExitPathHasItsCodeAndWithJsonOneDocument) {
                     return REGDB_E_CLASSNOTREG;
                 };
             ts::RegSetString(kTypedUrlsKey, "url1", "http://one.example/");
+            ts::RegDeleteTree(ts::SettingsKey());
+            if (path.customCookiesAndHistory)
+                for (const std::string& value : {texts::ValCustomMode.Text(), texts::ValCustomCookies.Text(),
+                                                 texts::ValCustomHistoryLinksWeb.Text()})
+                    ts::RegSetString(ts::SettingsKey(), value, "1");
             EXPECT_EQ(RunCmd(here, args, output), path.code);
             EXPECT_EQ(output.err.empty(), path.code == kExitDone) << output.err;
             EXPECT_EQ(ts::RegValueNames(kTypedUrlsKey).size(), 1u) << "none of these clears anything";
