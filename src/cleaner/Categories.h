@@ -51,10 +51,10 @@ struct CategoryRow {
     // is the mode order, which the NT run follows too).
     std::uint8_t customPlace;
     // What it clears.
-    bool historyStore = false;              // the URL history store
-    std::optional<std::uint8_t> cacheKind;  // the URL cache entries of this kind
-    const char* registryKey = nullptr;      // every value of this key below HKEY_CURRENT_USER
-    FolderRole folders = FolderRole::None;  // its folders
+    bool historyStore = false;                             // the URL history store
+    std::optional<std::uint8_t> cacheKind = std::nullopt;  // the URL cache entries of this kind
+    const char* registryKey = nullptr;                     // every value of this key below HKEY_CURRENT_USER
+    FolderRole folders = FolderRole::None;                 // its folders
     // On the NT family its folders are emptied by the NT run, to which its
     // button hands over (after its cache part).
     bool ntRun = false;
