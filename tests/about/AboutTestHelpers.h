@@ -11,22 +11,16 @@
 #include "about/AboutBox.h"
 #include "about/JpegPicture.h"
 #include "support/Input.h"
+#include "support/TestSupport.h"
 
 namespace about_tests {
-
-inline std::string BesideTests(const std::string& name) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p = path;
-    return p.substr(0, p.find_last_of('\\') + 1) + name;
-}
 
 // logo-host.ppm, written at build time by the host's JPEG library, or one of
 // its copies scaled by the host's ImageMagick for another density
 // (logo-host-96.ppm, logo-host-144.ppm).
 inline purgelet::RgbPicture HostDecodedLogo(const std::string& file = "logo-host.ppm") {
     purgelet::RgbPicture picture;
-    FILE* f = std::fopen(BesideTests(file).c_str(), "rb");
+    FILE* f = std::fopen(testing_support::BesideTestProgram(file).c_str(), "rb");
     if (!f) return picture;
     int maxValue = 0;
     if (std::fscanf(f, "P6 %d %d %d", &picture.width, &picture.height, &maxValue) == 3 && maxValue == 255) {
