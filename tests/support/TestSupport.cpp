@@ -60,6 +60,10 @@ void RegDeleteTree(const std::string& key) {
     RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
 
+void RegRemoveValue(const std::string& key, const std::string& name) {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str());
+}
+
 DeniedKey::DeniedKey(const std::string& key) {
     if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) !=
         ERROR_SUCCESS)

@@ -27,6 +27,10 @@ std::string RegGetString(const std::string& key, const std::string& name);
 bool RegValueExists(const std::string& key, const std::string& name);
 bool RegKeyExists(const std::string& key);
 void RegDeleteTree(const std::string& key);
+// Deletes one value; a missing key or value is no failure.
+void RegRemoveValue(const std::string& key, const std::string& name);
+// The key below which tests keep keys of their own.
+inline constexpr char kTestsKey[] = "Software\\Purgelet Tests";
 std::vector<std::string> RegValueNames(const std::string& key);
 
 // The settings key of the program.
