@@ -53,7 +53,7 @@ void BareFileLoop(const std::string& folder) {
 
 // One pass over the cache with one reused buffer, deleting cookies and history.
 void BareCacheLoop() {
-    testing_support::WalkUrlCacheOneBuffer([](const INTERNET_CACHE_ENTRY_INFOA& e) {
+    testing_support::WalkUrlCache([](const INTERNET_CACHE_ENTRY_INFOA& e) {
         if (!(e.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY))) return false;
         DeleteUrlCacheEntryA(e.lpszSourceUrlName);
         return true;
@@ -66,7 +66,7 @@ void BareCacheLoop() {
 void StepwiseCacheLoops() {
     for (DWORD kind : {DWORD(URLHISTORY_CACHE_ENTRY), DWORD(0), DWORD(COOKIE_CACHE_ENTRY)}) {
         std::vector<std::string> kept;
-        testing_support::WalkUrlCacheOneBuffer([&](const INTERNET_CACHE_ENTRY_INFOA& e) {
+        testing_support::WalkUrlCache([&](const INTERNET_CACHE_ENTRY_INFOA& e) {
             const DWORD type = e.CacheEntryType;
             const bool keep = kind ? (type & kind) == kind : !(type & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY));
             if (keep) kept.emplace_back(e.lpszSourceUrlName);

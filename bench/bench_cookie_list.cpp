@@ -53,29 +53,14 @@ int DeleteIfCookie(const INTERNET_CACHE_ENTRY_INFOA& entry) {
 // The plainest loop that does the same work: one reusable buffer, grown when
 // an entry does not fit, and each cookie deleted as it is found.
 int BareLoop() {
-    return testing_support::WalkUrlCacheOneBuffer(
-        [](const INTERNET_CACHE_ENTRY_INFOA& e) { return DeleteIfCookie(e) != 0; });
+    return testing_support::WalkUrlCache([](const INTERNET_CACHE_ENTRY_INFOA& e) { return DeleteIfCookie(e) != 0; });
 }
 
 // The same loop reading each entry the way the window does: a size query
 // with no buffer, then a read into a buffer of exactly that size.
 int BareLoopTwoCalls() {
-    DWORD size = 0;
-    FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
-    std::vector<char> buffer(size);
-    auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
-    if (!find) return 0;
-    int deleted = 0;
-    for (;;) {
-        deleted += DeleteIfCookie(*entry());
-        size = 0;
-        if (FindNextUrlCacheEntryA(find, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        buffer.assign(size, 0);
-        if (!FindNextUrlCacheEntryA(find, entry(), &size)) break;
-    }
-    FindCloseUrlCache(find);
-    return deleted;
+    return testing_support::WalkUrlCache([](const INTERNET_CACHE_ENTRY_INFOA& e) { return DeleteIfCookie(e) != 0; },
+                                         testing_support::CacheReads::SizeQueryEach);
 }
 
 double PeakWorkingSetMB() {

@@ -11,22 +11,16 @@
 #include "about/AboutBox.h"
 #include "about/JpegPicture.h"
 #include "support/Input.h"
+#include "support/TestSupport.h"
 
 namespace about_tests {
-
-inline std::string BesideTests(const std::string& name) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p = path;
-    return p.substr(0, p.find_last_of('\\') + 1) + name;
-}
 
 // logo-host.ppm, written at build time by the host's JPEG library, or one of
 // its copies scaled by the host's ImageMagick for another density
 // (logo-host-96.ppm, logo-host-144.ppm).
 inline purgelet::RgbPicture HostDecodedLogo(const std::string& file = "logo-host.ppm") {
     purgelet::RgbPicture picture;
-    FILE* f = std::fopen(BesideTests(file).c_str(), "rb");
+    FILE* f = std::fopen(testing_support::BesideTestProgram(file).c_str(), "rb");
     if (!f) return picture;
     int maxValue = 0;
     if (std::fscanf(f, "P6 %d %d %d", &picture.width, &picture.height, &maxValue) == 3 && maxValue == 255) {
@@ -85,9 +79,9 @@ public:
         HKEY classes = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kClasses, 0, KEY_ALL_ACCESS, &classes) != ERROR_SUCCESS) return;
         HKEY backup = nullptr;
-        RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kBackup, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr) ==
-            ERROR_SUCCESS) {
+        testing_support::RegDeleteTree(kBackup);
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kBackup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup,
+                            nullptr) == ERROR_SUCCESS) {
             saved_ = RegCopyTreeA(classes, "mailto", backup) == ERROR_SUCCESS;
             RegCloseKey(backup);
         }
@@ -100,12 +94,11 @@ public:
         const std::string key = std::string(kClasses) + "\\mailto";
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
                             nullptr) == ERROR_SUCCESS &&
-            RegOpenKeyExA(HKEY_CURRENT_USER, kBackup, 0, KEY_ALL_ACCESS, &backup) == ERROR_SUCCESS)
+            RegOpenKeyExA(HKEY_CURRENT_USER, kBackup.c_str(), 0, KEY_ALL_ACCESS, &backup) == ERROR_SUCCESS)
             RegCopyTreeA(backup, nullptr, target);
         if (target) RegCloseKey(target);
         if (backup) RegCloseKey(backup);
-        RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
-        RegDeleteKeyA(HKEY_CURRENT_USER, kBackup);
+        testing_support::RegDeleteTree(kBackup);
     }
     // True when no "mailto:" association is left.
     static bool Gone() {
@@ -118,7 +111,7 @@ public:
 
 private:
     static constexpr char kClasses[] = "Software\\Classes";
-    static constexpr char kBackup[] = "Software\\PurgeletTests\\mailto";
+    static inline const std::string kBackup = std::string(testing_support::kTestsKey) + "\\mailto";
     bool saved_ = false;
 };
 

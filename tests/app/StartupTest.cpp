@@ -133,10 +133,7 @@ TEST_F(StartupTest, WithoutWindowsFolderTheStartIsNormalAndWithoutSettingsKey) {
     EXPECT_EQ(fx.recorded.beeps, 0);
     ASSERT_NE(fx.state.windows.MainWindow(), nullptr);
     EXPECT_TRUE(fx.state.windows.MainWindow()->IsShowing());
-    HKEY root = nullptr;
-    RegOpenKeyExA(HKEY_CURRENT_USER, "", 0, KEY_ALL_ACCESS, &root);
-    RegDeleteValueA(root, "RunOnStartup");
-    RegCloseKey(root);
+    RegRemoveValue("", texts::ValRunOnStartup);
 }
 
 TEST_F(StartupTest, HelpOpenerReportsAMissingFileAndAMissingAssociation) {

@@ -7,8 +7,8 @@
 using namespace purgelet;
 
 TEST(Registry, WideTextIsReadInFullAndUnterminatedDataWithinItsSize) {
-    const std::string path = "Software\\Purgelet Tests\\Registry";
-    testing_support::RegDeleteTree("Software\\Purgelet Tests");
+    const std::string path = std::string(testing_support::kTestsKey) + "\\Registry";
+    testing_support::RegDeleteTree(testing_support::kTestsKey);
     RegKey key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(),
                               nullptr),
@@ -28,5 +28,5 @@ TEST(Registry, WideTextIsReadInFullAndUnterminatedDataWithinItsSize) {
     EXPECT_EQ(ReadRegWideText(key, L"Missing").status, RegWideText::Status::Missing);
     EXPECT_EQ(ReadRegText(key, "Raw").text, "abc");
     key.Reset();
-    testing_support::RegDeleteTree("Software\\Purgelet Tests");
+    testing_support::RegDeleteTree(testing_support::kTestsKey);
 }

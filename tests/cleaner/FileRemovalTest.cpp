@@ -21,25 +21,9 @@ constexpr DWORD kRO = FILE_ATTRIBUTE_READONLY, kHS = FILE_ATTRIBUTE_HIDDEN | FIL
 constexpr DWORD kProtective = kRO | kHS;
 const std::string kLinks = "C:\\purgelet-links\\";
 
-std::wstring Wide(const std::string& s) {
-    std::wstring w(s.size() + 1, L'\0');
-    w.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), int(w.size())) - 1));
-    return w;
-}
-
 DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-bool IsLink(const std::string& path) { return IsDir(path) && (Attributes(path) & FILE_ATTRIBUTE_REPARSE_POINT); }
-
-bool IsEmptyFolder(const std::string& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW((Wide(folder) + L"*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    int entries = 0;
-    do entries += std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..";
-    while (FindNextFileW(h, &data));
-    FindClose(h);
-    return entries == 0;
-}
+// A host link to a folder lists as a folder and a reparse point.
+bool IsFolderLink(const std::string& path) { return IsDir(path) && (Attributes(path) & FILE_ATTRIBUTE_REPARSE_POINT); }
 
 // As the clearing operations empty a folder: files first, then sub-folders.
 bool Clear(const std::string& folder, const Platform& platform = Platform()) { return EmptyFolder(folder, platform); }
@@ -111,7 +95,7 @@ TEST(FileRemoval, ProtectedFilesAndFoldersGoAndTheFolderItselfStays) {
     EXPECT_TRUE(Exists(dir / "sub\\nested\\deepest\\last.txt"));
 
     KillSubFolderFiles(dir.Path(), Platform());
-    EXPECT_TRUE(IsEmptyFolder(dir.Path()));
+    EXPECT_TRUE(IsFolderEmpty(dir.Path()));
 }
 
 TEST(FileRemoval, WhatCannotGoStaysAndAMissingFolderIsReported) {
@@ -160,7 +144,7 @@ TEST(FileRemoval, OnlyAbsoluteFoldersAreCleared) {
     EXPECT_TRUE(Exists(dir / "rel\\sub\\g.txt"));
 
     EXPECT_TRUE(Clear(dir / "rel/sub"));  // no final "\" needed, and "/" separates too
-    EXPECT_TRUE(IsEmptyFolder(dir / "rel\\sub\\"));
+    EXPECT_TRUE(IsFolderEmpty(dir / "rel\\sub\\"));
     EXPECT_TRUE(Exists(dir / "rel\\f.txt"));
 
     const std::string ansi = dir / "caf\xe9\\";
@@ -168,12 +152,12 @@ TEST(FileRemoval, OnlyAbsoluteFoldersAreCleared) {
     MakeDir(ansi + "sub");
     WriteFile(ansi + "sub\\two.txt");
     EXPECT_TRUE(Clear(ansi));
-    EXPECT_TRUE(IsEmptyFolder(ansi));
+    EXPECT_TRUE(IsFolderEmpty(ansi));
 }
 
 TEST(FileRemoval, NamesOutsideTheAnsiCodePageAreRemoved) {
     TempDir dir;
-    const std::wstring top = L"\\\\?\\" + Wide(dir.Path());
+    const std::wstring top = L"\\\\?\\" + Widen(dir.Path());
     BOOL lossy = FALSE;
     WideCharToMultiByte(CP_ACP, 0, L"\u4e2d\u6587", -1, nullptr, 0, nullptr, &lossy);
     EXPECT_TRUE(lossy) << "the name fits code page " << GetACP() << "; the test proves less";
@@ -188,7 +172,7 @@ TEST(FileRemoval, NamesOutsideTheAnsiCodePageAreRemoved) {
     create(top + L"trailing.\\x.");
 
     EXPECT_TRUE(Clear(dir.Path()));
-    EXPECT_TRUE(IsEmptyFolder(dir.Path()));
+    EXPECT_TRUE(IsFolderEmpty(dir.Path()));
 }
 
 // Wine stores neither normal (128) nor not-content-indexed (8192), so the
@@ -207,8 +191,8 @@ TEST(FileRemoval, EntriesWithOtherAttributeBitsAreLeftAlone) {
     bool sawBelowSkipped = false;
     platform.listedAttributes = [&](const std::wstring& path, DWORD attributes) -> DWORD {
         sawBelowSkipped |= path.find(L"not-indexed\\") != std::wstring::npos;
-        if (path == Wide(dir / "normal.txt")) return FILE_ATTRIBUTE_NORMAL;
-        if (path == Wide(dir / "not-indexed")) return attributes | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        if (path == Widen(dir / "normal.txt")) return FILE_ATTRIBUTE_NORMAL;
+        if (path == Widen(dir / "not-indexed")) return attributes | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
         return attributes;
     };
     EXPECT_TRUE(Clear(dir.Path(), platform));
@@ -227,7 +211,7 @@ TEST(FileRemoval, EntriesWithOtherAttributeBitsAreLeftAlone) {
 TEST(FileRemoval, VeryDeepTreeIsRemovedWithoutDeepStack) {
     TempDir dir;
     constexpr int kDepth = 300;
-    std::wstring path = L"\\\\?\\" + Wide(dir.Path()) + L"deep";
+    std::wstring path = L"\\\\?\\" + Widen(dir.Path()) + L"deep";
     ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
     for (int level = 0; level < kDepth; ++level) {
         path += L"\\d";
@@ -246,7 +230,7 @@ TEST(FileRemoval, VeryDeepTreeIsRemovedWithoutDeepStack) {
         return attributes;
     };
     EXPECT_TRUE(Clear(dir.Path(), platform));
-    EXPECT_TRUE(IsEmptyFolder(dir.Path()));
+    EXPECT_TRUE(IsFolderEmpty(dir.Path()));
     EXPECT_GT(longest, 2u * kDepth);
     EXPECT_LT(base - lowest, 16u * 1024u) << "stack grows with the depth of the tree";
 }
@@ -254,14 +238,14 @@ TEST(FileRemoval, VeryDeepTreeIsRemovedWithoutDeepStack) {
 TEST(FileRemovalLinks, LinksInsideTheTreeAreNotFollowed) {
     REQUIRE_LINK_FIXTURE();
     const std::string tree = kLinks + "tree\\";
-    ASSERT_TRUE(IsLink(tree + "dir-link") && IsLink(tree + "sub\\inner-link"));
+    ASSERT_TRUE(IsFolderLink(tree + "dir-link") && IsFolderLink(tree + "sub\\inner-link"));
     EXPECT_TRUE(Clear(tree));
 
     EXPECT_FALSE(Exists(tree + "a.txt"));
     EXPECT_FALSE(Exists(tree + "sub\\b.txt"));
     EXPECT_FALSE(Exists(tree + "sub\\deeper"));
-    EXPECT_TRUE(IsLink(tree + "dir-link"));
-    EXPECT_TRUE(IsLink(tree + "sub\\inner-link"));
+    EXPECT_TRUE(IsFolderLink(tree + "dir-link"));
+    EXPECT_TRUE(IsFolderLink(tree + "sub\\inner-link"));
     ExpectTargetIntact("target-tree");
     ExpectTargetIntact("target-inner");
 }
@@ -272,7 +256,7 @@ TEST(FileRemovalLinks, LinksInsideTheTreeAreNotFollowed) {
 TEST(FileRemovalLinks, FolderThatBecameALinkAfterTheListingIsNotTouched) {
     REQUIRE_LINK_FIXTURE();
     const std::string top = kLinks + "stale\\";
-    ASSERT_TRUE(IsLink(top + "victim") && IsLink(top + "mid\\victim"));
+    ASSERT_TRUE(IsFolderLink(top + "victim") && IsFolderLink(top + "mid\\victim"));
     const char* targets[] = {"target-stale", "target-stale-inner"};
     for (const char* target : targets) SetFileAttributesA((kLinks + target).c_str(), FILE_ATTRIBUTE_HIDDEN);
 
@@ -287,8 +271,8 @@ TEST(FileRemovalLinks, FolderThatBecameALinkAfterTheListingIsNotTouched) {
 
     EXPECT_FALSE(Exists(top + "other.txt"));
     EXPECT_FALSE(Exists(top + "mid\\m.txt"));
-    EXPECT_TRUE(IsLink(top + "victim"));
-    EXPECT_TRUE(IsLink(top + "mid\\victim"));
+    EXPECT_TRUE(IsFolderLink(top + "victim"));
+    EXPECT_TRUE(IsFolderLink(top + "mid\\victim"));
     for (const char* target : targets) {
         ExpectTargetIntact(target);
         EXPECT_EQ(Attributes(kLinks + target) & kProtective, FILE_ATTRIBUTE_HIDDEN) << target;
@@ -298,10 +282,10 @@ TEST(FileRemovalLinks, FolderThatBecameALinkAfterTheListingIsNotTouched) {
 // The folder handed in may itself be reached through a link, or through a share.
 TEST(FileRemovalLinks, FolderHandedInThroughALinkOrAShareIsCleared) {
     REQUIRE_LINK_FIXTURE();
-    ASSERT_TRUE(IsLink(kLinks + "top-link"));
+    ASSERT_TRUE(IsFolderLink(kLinks + "top-link"));
     EXPECT_TRUE(Clear(kLinks + "top-link\\"));
-    EXPECT_TRUE(IsLink(kLinks + "top-link"));
-    EXPECT_TRUE(IsEmptyFolder(kLinks + "top-target\\"));
+    EXPECT_TRUE(IsFolderLink(kLinks + "top-link"));
+    EXPECT_TRUE(IsFolderEmpty(kLinks + "top-target\\"));
 
     TempDir dir;
     MakeDir(dir / "sub");
@@ -310,7 +294,7 @@ TEST(FileRemovalLinks, FolderHandedInThroughALinkOrAShareIsCleared) {
     const std::string unc = "\\\\purgelet\\tests\\" + dir.Path().substr(std::string("C:\\purgelet-tests\\").size());
     ASSERT_TRUE(Exists(unc + "one.txt"));
     EXPECT_TRUE(Clear(unc));
-    EXPECT_TRUE(IsEmptyFolder(dir.Path()));
+    EXPECT_TRUE(IsFolderEmpty(dir.Path()));
 }
 
 // Roots, and folders given with a "." or ".." component, count as missing:
@@ -318,7 +302,7 @@ TEST(FileRemovalLinks, FolderHandedInThroughALinkOrAShareIsCleared) {
 // that a fault here can't empty the drive.)
 TEST(FileRemovalLinks, RootsAndDotFormsCountAsMissing) {
     REQUIRE_LINK_FIXTURE();
-    ASSERT_TRUE(IsLink(kLinks + "c-root"));
+    ASSERT_TRUE(IsFolderLink(kLinks + "c-root"));
     TempDir dir;
     MakeDir(dir / "x\\sub");
     MakeDir(dir / "y");
@@ -355,7 +339,7 @@ TEST(FileRemovalLinks, HostileTreeDeletesAndChangesNothingOutside) {
     REQUIRE_LINK_FIXTURE();
     const std::string tree = kLinks + "hostile\\tree\\", outside = kLinks + "hostile\\outside\\";
     for (const char* link : {"dir-link", "sub\\up", "sub\\ro-dir-link", "sub\\deeper\\top"})
-        ASSERT_TRUE(IsLink(tree + link)) << link;
+        ASSERT_TRUE(IsFolderLink(tree + link)) << link;
     SetFileAttributesA((outside + "sentinel.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesA((outside + "dir\\inner.txt").c_str(), kHS);
     const std::map<std::string, DWORD> before = Sentinels(outside);
@@ -375,7 +359,7 @@ TEST(FileRemovalLinks, HostileTreeDeletesAndChangesNothingOutside) {
     // A read-only file with a second name outside keeps its attributes, so it can't go.
     EXPECT_EQ(Attributes(tree + "hard-ro.txt") & kRO, kRO);
     for (const char* link : {"dir-link", "sub\\up", "sub\\ro-dir-link", "sub\\deeper\\top"})
-        EXPECT_TRUE(IsLink(tree + link)) << link;
+        EXPECT_TRUE(IsFolderLink(tree + link)) << link;
 }
 
 // A host process keeps swapping a sub-folder for a link to a folder outside

@@ -208,8 +208,6 @@ TEST(FolderDiscoveryProbe, DISABLED_Report) {
 // The program's manifest declares Windows 10, so a prefix set to it reports
 // 10.0, which takes the Vista and later folders as 6.1 does.
 TEST(FolderDiscovery, RealPrefixReportingWindows98Nt4XpSevenAndTen) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
     char user[128];
     DWORD size = sizeof(user);
     ASSERT_TRUE(GetUserNameA(user, &size));
@@ -245,10 +243,7 @@ TEST(FolderDiscovery, RealPrefixReportingWindows98Nt4XpSevenAndTen) {
         DeleteFileA(out.c_str());
         {
             ReportedVersion v(c.version);
-            ASSERT_EQ(
-                RunAndWait(std::string("\"") + self +
-                           "\" --gtest_also_run_disabled_tests --gtest_filter=FolderDiscoveryProbe.DISABLED_Report"),
-                0);
+            ASSERT_EQ(RunTestInChild("FolderDiscoveryProbe.DISABLED_Report"), 0);
         }
         std::ifstream in(out);
         std::string winVer, major, win9x, profile, cookies;

@@ -140,11 +140,9 @@ TEST_F(Browsers, ARunningBrowserIsSkippedWholeAndSaidSo) {
         CreateFileA((kEdge + "lockfile").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
     HANDLE firefoxLock =
         CreateFileA((kElsewhere + "parent.lock").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::string standIn = std::string(self).substr(0, std::string(self).find_last_of('\\') + 1);
     ts::MakeDir(kTop + "bin\\");
-    ASSERT_TRUE(CopyFileA((standIn + "privacy_standin.exe").c_str(), (kTop + "bin\\chrome.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA(ts::BesideTestProgram("privacy_standin.exe").c_str(), (kTop + "bin\\chrome.exe").c_str(), FALSE));
     ts::StartedProgram chrome(kTop + "bin\\chrome.exe");
     ASSERT_TRUE(chrome);
     WaitForInputIdle(chrome.Handle(), 20000);

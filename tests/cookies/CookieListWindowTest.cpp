@@ -146,21 +146,13 @@ TEST_F(CookieWindowTest, AFailedEnumerationStillCountsRestoresTheCursorAndEndsTh
 std::vector<ui::ListItem> RowsReadWithSizeQueries(std::uint32_t filter) {
     std::vector<ui::ListItem> rows;
     const auto seps = DateSeparators::OfUserLocale();
-    DWORD size = 0;
-    FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
-    std::vector<char> buffer(size);
-    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
-    while (find) {
-        if (EntryKept(entry->CacheEntryType, filter))
-            rows.push_back(filter ? BuildEntryRow(*entry, seps) : BuildCacheFileRow(*entry));
-        size = 0;
-        if (FindNextUrlCacheEntryA(find, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        buffer.assign(size, 0);
-        entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-        if (!FindNextUrlCacheEntryA(find, entry, &size)) break;
-    }
-    if (find) FindCloseUrlCache(find);
+    WalkUrlCache(
+        [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+            if (EntryKept(entry.CacheEntryType, filter))
+                rows.push_back(filter ? BuildEntryRow(entry, seps) : BuildCacheFileRow(entry));
+            return true;
+        },
+        CacheReads::SizeQueryEach);
     return rows;
 }
 

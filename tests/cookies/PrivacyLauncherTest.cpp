@@ -18,13 +18,6 @@ using namespace testing_support;
 using namespace cookie_tests;
 
 namespace {
-std::string StandInExe() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p = path;
-    return p.substr(0, p.find_last_of('\\') + 1) + "privacy_standin.exe";
-}
-
 HWND OptionsWindow() { return FindWindowA(kDialogClass, kInternetOptionsTitle); }
 HWND PerSiteDialog() { return FindWindowA(kDialogClass, kPerSiteTitle); }
 
@@ -44,7 +37,8 @@ protected:
         fx.state.SettingsKey = SettingsKey();
         fx.state.platform.winExec = [this](const std::string& command, UINT show) -> UINT {
             launches.push_back({command, show});
-            if (standInArguments) standIn = Start("\"" + StandInExe() + "\" " + *standInArguments);
+            if (standInArguments)
+                standIn = Start("\"" + BesideTestProgram("privacy_standin.exe") + "\" " + *standInArguments);
             return 33;
         };
         ASSERT_TRUE(AddCookie("Cookie:tester@a.example/"));

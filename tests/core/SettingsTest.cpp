@@ -9,12 +9,12 @@ using namespace purgelet;
 using namespace testing_support;
 
 namespace {
-const std::string kKey = "Software\\Purgelet Tests\\Settings";
+const std::string kKey = std::string(kTestsKey) + "\\Settings";
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { RegDeleteTree("Software\\Purgelet Tests"); }
-    void TearDown() override { RegDeleteTree("Software\\Purgelet Tests"); }
+    void SetUp() override { RegDeleteTree(kTestsKey); }
+    void TearDown() override { RegDeleteTree(kTestsKey); }
     Platform platform;
     SettingsStore store{platform};
 };

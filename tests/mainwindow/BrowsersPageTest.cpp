@@ -4,7 +4,6 @@
 
 #include <shlobj.h>
 
-#include "base/Sqlite.h"
 #include "base/Text.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
@@ -13,21 +12,6 @@
 
 using namespace purgelet;
 using namespace testing_support;
-
-namespace {
-// Runs sql on the database; the first column of the last row it gives.
-std::string Sql(const std::string& file, const std::string& sql) {
-    SqliteDatabase db;
-    EXPECT_EQ(sqlite3_open(file.c_str(), db.Receive()), SQLITE_OK);
-    std::string last;
-    const auto keep = [](void* out, int, char** values, char**) {
-        *static_cast<std::string*>(out) = values[0] ? values[0] : "";
-        return 0;
-    };
-    EXPECT_EQ(sqlite3_exec(db.Get(), sql.c_str(), keep, &last, nullptr), SQLITE_OK) << sql;
-    return last;
-}
-}  // namespace
 
 TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     const std::string top = "C:\\purgelet-browsers-page\\", local = top + "Local\\", roaming = top + "Roaming\\";
@@ -46,9 +30,9 @@ TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     lay(edge + "Default\\Code Cache\\i", std::string(50, 'x'));
     lay(firefoxCache, std::string(30, 'x'));
     const std::string history = edge + "Default\\History", visits = "SELECT count(*) FROM visits";
-    Sql(history,
-        "CREATE TABLE urls(id INTEGER PRIMARY KEY, url TEXT); INSERT INTO urls VALUES (1, 'https://a.test/');"
-        "CREATE TABLE visits(id INTEGER PRIMARY KEY, url INTEGER); INSERT INTO visits VALUES (1, 1), (2, 1);");
+    SqlLastValue(history,
+                 "CREATE TABLE urls(id INTEGER PRIMARY KEY, url TEXT); INSERT INTO urls VALUES (1, 'https://a.test/');"
+                 "CREATE TABLE visits(id INTEGER PRIMARY KEY, url INTEGER); INSERT INTO visits VALUES (1, 1), (2, 1);");
     RegSetString(SettingsKey(), "BrowserCookies", "0");
     SetEnvironmentVariableA("TMP", (top + "temp").c_str());  // this test's process only
     ProgramFixture fx;
@@ -87,7 +71,7 @@ TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     with.pop_back();
     EXPECT_EQ(with, without);
     EXPECT_FALSE(Exists(edgeCache) || Exists(firefoxCache));
-    EXPECT_EQ(Sql(history, visits), "2");
+    EXPECT_EQ(SqlLastValue(history, visits), "2");
 
     // History ticked again, Firefox unticked by the user: stored at once, and left out.
     lay(edgeCache, std::string(100, 'x'));
@@ -102,7 +86,7 @@ TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
               std::string::npos)
         << w.Log().Lines()[0];
     EXPECT_TRUE(Exists(firefoxCache) && !Exists(edgeCache));
-    EXPECT_EQ(Sql(history, visits), "0");
+    EXPECT_EQ(SqlLastValue(history, visits), "0");
     EXPECT_TRUE(fx.recorded.boxes.empty());
 
     RemoveTree(top);

@@ -54,7 +54,7 @@ std::set<std::string> EntriesOf(const std::string& folder) {
     return names;
 }
 
-bool IsLink(const std::string& path) {
+bool IsReparsePoint(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
@@ -90,7 +90,7 @@ struct Trace {
 std::multiset<std::string> FilesBelow(const std::string& folder) {
     std::multiset<std::string> files;
     for (const std::string& name : EntriesOf(folder)) {
-        if (IsLink(folder + name)) continue;
+        if (IsReparsePoint(folder + name)) continue;
         if (!IsDir(folder + name)) files.insert(name);
         for (const std::string& below : FilesBelow(folder + name + "\\")) files.insert(below);
     }
@@ -119,7 +119,7 @@ Trace FolderTrace(const std::string& folder, std::optional<Category> clearedBy, 
                 return std::includes(there.begin(), there.end(), full.begin(), full.end());
             },
             [folder, left, stays] {
-                return EntriesOf(folder) == left && IsLink(folder + kLink) &&
+                return EntriesOf(folder) == left && IsReparsePoint(folder + kLink) &&
                        (stays.empty() || FilesBelow(folder + stays + "\\") == std::multiset<std::string>{"index.dat"});
             }};
 }
@@ -263,14 +263,9 @@ Lines WithSentinelLinks(const Lines& log, const ProgramState& state) {
 // version; the family's checks run in the child.
 void RunFamily(const char* family, const char* version) {
     if (!IsDir(kSentinel)) GTEST_SKIP() << "the host-side drive Q: is missing; run through ctest";
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
     SetEnvironmentVariableA(kFamilyVariable, family);
     ReportedVersion reported(version);
-    EXPECT_EQ(RunAndWait(std::string("\"") + self +
-                             "\" --gtest_also_run_disabled_tests --gtest_filter=ClearingRunProbe.DISABLED_Family",
-                         240000),
-              0)
+    EXPECT_EQ(RunTestInChild("ClearingRunProbe.DISABLED_Family", 240000), 0)
         << "the child's checks failed for " << family;
 }
 

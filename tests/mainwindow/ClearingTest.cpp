@@ -82,18 +82,6 @@ protected:
     TempDir dir;
 };
 
-bool Empty(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    int entries = 0;
-    do {
-        if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0) ++entries;
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
-    return entries == 0;
-}
-
 // Points TMP (which GetTempPath reads first) somewhere else until it goes.
 struct TmpVariable {
     explicit TmpVariable(const std::wstring& folder) {
@@ -148,7 +136,7 @@ TEST_F(ClearingTest, XpTemporaryFilesAloneLogsBothLinesInOrderWithTheUserFolderM
     WriteFile(temp + "sub\\b.txt", "x", FILE_ATTRIBUTE_READONLY);
     w.btnTemporary.Click();
     EXPECT_EQ(w.Log().Lines(), (Lines{L::UserTempNt, L::WindowsTempNt}));
-    EXPECT_TRUE(Empty(temp));
+    EXPECT_TRUE(IsFolderEmpty(temp));
     EXPECT_FALSE(IsDir(profile + "Local Settings"));
     EXPECT_TRUE(NoFlagSet(fx.state.ntFlags));
     EXPECT_FALSE(w.HourglassShown());
@@ -234,7 +222,7 @@ TEST_F(ClearingTest, NtRunWithoutAProfileFolderKeepsItsFlagsForARunThatFindsOne)
     }
     w.btnClearRecent.Click();
     EXPECT_EQ(w.Log().Lines(), (Lines{L::UserTempNt, L::WindowsTempNt, L::Recent}));
-    EXPECT_TRUE(Empty(profile + "Temp\\") && Empty(profile + "Recent\\"));
+    EXPECT_TRUE(IsFolderEmpty(profile + "Temp\\") && IsFolderEmpty(profile + "Recent\\"));
     EXPECT_TRUE(NoFlagSet(fx.state.ntFlags));
 }
 
@@ -264,7 +252,7 @@ TEST_F(ClearingTest, ClearSelectedWithNothingCheckedAndTheCustomExecutionMode) {
         w.ExecuteClearChosen();
         EXPECT_EQ(w.Log().Lines(), (win9x ? Lines{L::WindowsTemp9x} : Lines{L::UserTempNt, L::WindowsTempNt}));
         EXPECT_TRUE(CacheEntryNames().empty());
-        EXPECT_TRUE(Empty(Windows() + "Temp\\"));
+        EXPECT_TRUE(IsFolderEmpty(Windows() + "Temp\\"));
     }
     EXPECT_EQ(RegValueNames(kTypedUrlsKey).size(), 3u);
     EXPECT_TRUE(fx.recorded.boxes.empty());
@@ -519,15 +507,7 @@ void MakeOld(const std::string& path) {
 // Runs the host-side helper that replaces files by links (Wine makes none)
 // and waits for its mark; arguments as replace_with_links.pl takes them.
 bool ReplaceFromHost(const std::string& done, const std::string& arguments) {
-    std::string command = "T:\\host\\replace_with_links.pl " + done + " " + arguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);  // a host program's handle can't be waited on
-    for (int i = 0; i < 500 && !Exists(done); ++i) Sleep(20);
-    return Exists(done);
+    return StartHostScript("replace_with_links.pl", done + " " + arguments) && WaitForFile(done);
 }
 
 }  // namespace
@@ -542,7 +522,7 @@ TEST_F(ClearingTest, CookieFilesReplacedByLinksLeaveEveryOutsideFileAsItWas) {
         ASSERT_TRUE(InternetSetCookieA(("http://" + site + ".example/").c_str(), nullptr,
                                        "id=1; expires=Fri, 31-Dec-2037 23:59:59 GMT"));
     std::map<std::string, std::string> files;  // site -> its cookie's file
-    WalkUrlCacheOneBuffer([&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+    WalkUrlCache([&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
         for (const std::string& site : sites)
             if (entry.lpszLocalFileName && std::strstr(entry.lpszSourceUrlName, (site + ".example").c_str()))
                 files[site] = entry.lpszLocalFileName;

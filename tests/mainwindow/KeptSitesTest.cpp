@@ -10,7 +10,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "base/Sqlite.h"
 #include "base/Text.h"
 #include "cleaner/UrlCacheEntries.h"
 #include "command/CommandTestSupport.h"
@@ -27,18 +26,6 @@ const std::string kTop = "C:\\purgelet-kept-sites\\", kLocal = kTop + "Local\\",
 const std::string kEdge = kLocal + "Microsoft\\Edge\\User Data\\Default\\";
 const std::string kFirefox = kRoaming + "Mozilla\\Firefox\\p\\";
 const char* const kHosts[] = {"example.org", "www.example.org", "badexample.org", "other.net"};
-
-std::string Sql(const std::string& file, const std::string& sql) {
-    SqliteDatabase db;
-    EXPECT_EQ(sqlite3_open(file.c_str(), db.Receive()), SQLITE_OK);
-    std::string last;
-    const auto keep = [](void* out, int, char** values, char**) {
-        *static_cast<std::string*>(out) = values[0] ? values[0] : "";
-        return 0;
-    };
-    EXPECT_EQ(sqlite3_exec(db.Get(), sql.c_str(), keep, &last, nullptr), SQLITE_OK) << sql;
-    return last;
-}
 
 class KeptSitesTest : public ::testing::Test {
 protected:
@@ -74,14 +61,14 @@ protected:
             chromium += "INSERT INTO cookies VALUES ('." + std::string(host) + "', 'id');";
             firefox += "INSERT INTO moz_cookies(host, name) VALUES ('" + std::string(host) + "', 'id');";
         }
-        Sql(kEdge + "Network\\Cookies", chromium);
-        Sql(kFirefox + "cookies.sqlite", firefox);
+        SqlLastValue(kEdge + "Network\\Cookies", chromium);
+        SqlLastValue(kFirefox + "cookies.sqlite", firefox);
     }
     // The hosts whose cookies are left in each store: the URL cache (whose
     // entries' files must be left too), Edge, Firefox.
     static std::vector<std::string> Left() {
         std::vector<std::string> hosts;
-        WalkUrlCacheOneBuffer([&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+        WalkUrlCache([&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
             const std::string name = entry.lpszSourceUrlName;
             if (name.rfind("Cookie:", 0) != 0) return true;
             EXPECT_TRUE(entry.lpszLocalFileName && Exists(entry.lpszLocalFileName)) << name;
@@ -94,8 +81,8 @@ protected:
             if (host.ends_with('/')) host.pop_back();
             cache += (cache.empty() ? "" : ",") + host;
         }
-        return {cache, Sql(kEdge + "Network\\Cookies", "SELECT group_concat(host_key) FROM cookies"),
-                Sql(kFirefox + "cookies.sqlite", "SELECT group_concat(host) FROM moz_cookies")};
+        return {cache, SqlLastValue(kEdge + "Network\\Cookies", "SELECT group_concat(host_key) FROM cookies"),
+                SqlLastValue(kFirefox + "cookies.sqlite", "SELECT group_concat(host) FROM moz_cookies")};
     }
     static void SteerFolders(Platform& platform) {
         platform.knownFolderPath = [](REFKNOWNFOLDERID id) {

@@ -63,7 +63,7 @@ TEST_F(MainWindowTest, PagesAndControlsAsTheUserSeesThem) {
     for (int dpi : {96, 120}) {
         SCOPED_TRACE(dpi);
         TForm1& w = Create(dpi);
-        EXPECT_EQ(w.Caption(), texts::ProgramName);
+        EXPECT_EQ(w.Caption(), kProgramName);
         std::set<std::string> captions;
         for (int i = 0; i < TabCtrl_GetItemCount(w.PageControl1.Handle()); ++i) {
             char text[64] = {};

@@ -57,12 +57,7 @@ protected:
             ERROR_SUCCESS)
             RegCloseKey(key);
     }
-    static void DeleteRunEntry() {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-        RegDeleteValueA(key, kRunEntryName);
-        RegCloseKey(key);
-    }
+    static void DeleteRunEntry() { RegRemoveValue(kRunKeyPath, kRunEntryName); }
     TForm1& Create() {
         TForm1& w = fx.app.CreateForm<TForm1>(fx.state);
         w.Show();

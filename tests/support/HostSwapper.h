@@ -29,8 +29,6 @@ public:
     long Pause();
 
 private:
-    bool WaitFor(const std::string& file, bool present) const;
-
     std::string race_;
     bool ready_ = false;
 };

@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cwchar>
 
 #include "core/Texts.h"
 #include "base/Handles.h"
+#include "base/Sqlite.h"
 #include "resource_ids.h"
 #include "tray/TrayWindow.h"
 
@@ -56,6 +58,10 @@ bool RegKeyExists(const std::string& key) {
 
 void RegDeleteTree(const std::string& key) {
     RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
+void RegRemoveValue(const std::string& key, const std::string& name) {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str());
 }
 
 DeniedKey::DeniedKey(const std::string& key) {
@@ -132,6 +138,17 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 bool IsDir(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolderEmpty(const std::string& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW((purgelet::Widen(folder) + L"*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    int entries = 0;
+    do entries += std::wcscmp(data.cFileName, L".") != 0 && std::wcscmp(data.cFileName, L"..") != 0;
+    while (FindNextFileW(h, &data));
+    FindClose(h);
+    return entries == 0;
 }
 
 namespace {
@@ -253,6 +270,38 @@ bool StartedProgram::End(HWND window, DWORD timeoutMs) {
     return false;
 }
 
+std::string BesideTestProgram(const std::string& name) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string self = path;
+    return self.substr(0, self.find_last_of('\\') + 1) + name;
+}
+
+int RunTestInChild(const std::string& test, DWORD timeoutMs) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    return RunAndWait(std::string("\"") + self + "\" --gtest_also_run_disabled_tests --gtest_filter=" + test,
+                      timeoutMs);
+}
+
+bool StartHostScript(const std::string& script, const std::string& arguments) {
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::string command = "T:\\host\\" + script + " " + arguments;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+bool WaitForFile(const std::string& path, bool present, DWORD timeoutMs) {
+    for (const DWORD start = GetTickCount();; Sleep(2)) {
+        if (Exists(path) == present) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+    }
+}
+
 std::string ProgramExe() {
     // The build folder is drive T: inside the test prefix.
     return "T:\\Purgelet.exe";
@@ -332,22 +381,10 @@ std::string AddNormalEntry(const std::string& url, const std::string& extension)
 
 std::vector<std::string> CacheEntryNames() {
     std::vector<std::string> names;
-    DWORD size = 0;
-    FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
-    if (size == 0) return names;
-    std::vector<char> buf(size);
-    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buf.data());
-    HANDLE h = FindFirstUrlCacheEntryA(nullptr, info, &size);
-    if (!h) return names;
-    for (;;) {
-        if (info->lpszSourceUrlName) names.emplace_back(info->lpszSourceUrlName);
-        size = 0;
-        if (FindNextUrlCacheEntryA(h, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        buf.assign(size, 0);
-        info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buf.data());
-        if (!FindNextUrlCacheEntryA(h, info, &size)) break;
-    }
-    FindCloseUrlCache(h);
+    WalkUrlCache([&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+        if (entry.lpszSourceUrlName) names.emplace_back(entry.lpszSourceUrlName);
+        return true;
+    });
     return names;
 }
 
@@ -370,23 +407,36 @@ double SecondsNow() {
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-int WalkUrlCacheOneBuffer(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& visit) {
-    std::vector<char> buffer(4096);
+std::string SqlLastValue(const std::string& file, const std::string& sql) {
+    purgelet::SqliteDatabase db;
+    EXPECT_EQ(sqlite3_open(file.c_str(), db.Receive()), SQLITE_OK);
+    std::string last;
+    const auto keep = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) = values[0] ? values[0] : "";
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db.Get(), sql.c_str(), keep, &last, nullptr), SQLITE_OK) << sql;
+    return last;
+}
+
+int WalkUrlCache(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& visit, CacheReads reads) {
+    const bool query = reads == CacheReads::SizeQueryEach;
+    std::vector<char> buffer(query ? 0 : 4096);
     auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
     DWORD size = static_cast<DWORD>(buffer.size());
-    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, query ? nullptr : entry(), &size);
     if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-        buffer.resize(size);
+        buffer.assign(size, 0);
         find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
     }
     if (!find) return 0;
     int answered = 0;
     for (;;) {
         answered += visit(*entry()) ? 1 : 0;
-        size = static_cast<DWORD>(buffer.size());
-        if (FindNextUrlCacheEntryA(find, entry(), &size)) continue;
+        size = query ? 0 : static_cast<DWORD>(buffer.size());
+        if (FindNextUrlCacheEntryA(find, query ? nullptr : entry(), &size)) continue;
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        buffer.resize(size);
+        buffer.assign(size, 0);
         if (!FindNextUrlCacheEntryA(find, entry(), &size)) break;
     }
     FindCloseUrlCache(find);

@@ -27,6 +27,10 @@ std::string RegGetString(const std::string& key, const std::string& name);
 bool RegValueExists(const std::string& key, const std::string& name);
 bool RegKeyExists(const std::string& key);
 void RegDeleteTree(const std::string& key);
+// Deletes one value; a missing key or value is no failure.
+void RegRemoveValue(const std::string& key, const std::string& name);
+// The key below which tests keep keys of their own.
+inline constexpr char kTestsKey[] = "Software\\Purgelet Tests";
 std::vector<std::string> RegValueNames(const std::string& key);
 
 // The settings key of the program.
@@ -75,6 +79,8 @@ void MakeDir(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content = "x", DWORD attributes = 0);
 bool Exists(const std::string& path);
 bool IsDir(const std::string& path);
+// Whether the folder lists and holds no entry, names outside the code page counted too.
+bool IsFolderEmpty(const std::string& folder);
 // Removes a tree whatever its attributes (test cleanup only).
 void RemoveTree(const std::string& path);
 
@@ -104,6 +110,16 @@ public:
 int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000);
 // Starts a program; the caller owns the handle.
 HANDLE Start(const std::string& commandLine);
+// A file in the test program's own folder.
+std::string BesideTestProgram(const std::string& name);
+// Runs one test of this test program (a DISABLED_ one too) in a child
+// process; returns RunAndWait's exit code.
+int RunTestInChild(const std::string& test, DWORD timeoutMs = 60000);
+// Starts a host-side script copied to the build's host folder (drive T:);
+// Wine runs it, but its handle cannot be waited on: wait for a mark it makes.
+bool StartHostScript(const std::string& script, const std::string& arguments);
+// Waits until the file is there (or, with present false, gone); false after the time limit.
+bool WaitForFile(const std::string& path, bool present = true, DWORD timeoutMs = 10000);
 // A program a test started. However the test ends (an assertion that fails
 // included), the program is ended when the guard goes: terminated if End has
 // not ended it before.
@@ -138,14 +154,17 @@ bool AddHistoryEntry(const std::string& name);  // "Visited: user@http://..."
 std::string AddNormalEntry(const std::string& url, const std::string& extension = "htm");
 void ClearUrlCache();
 std::vector<std::string> CacheEntryNames();
+// How a walk reads each entry: into one reused buffer, grown when an entry
+// does not fit; or a size query first, then a buffer of exactly that size.
+enum class CacheReads { OneBuffer, SizeQueryEach };
+// Visits every URL cache entry; returns how many visits answered true.
+int WalkUrlCache(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& visit,
+                 CacheReads reads = CacheReads::OneBuffer);
 
-}  // namespace testing_support
+// Runs sql on a SQLite database file; the first column of the last row it gives.
+std::string SqlLastValue(const std::string& file, const std::string& sql);
 
-namespace testing_support {
 // A steady clock in seconds.
 double SecondsNow();
-// The plainest walk over every URL cache entry: one reused buffer, grown
-// when an entry does not fit. Returns how many entries `visit` answered true.
-int WalkUrlCacheOneBuffer(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& visit);
 
 }  // namespace testing_support

@@ -55,12 +55,7 @@ void ShowPageOf(HWND main, HWND control) {
 
 std::string Stored(const std::string& name) { return RegGetString(SettingsKey(), name); }
 
-void DeleteRunEntry() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, kProgramName);
-    RegCloseKey(key);
-}
+void DeleteRunEntry() { RegRemoveValue(kRunKeyPath, kProgramName); }
 
 // The built program, started and shown; closed (or ended) when the test is done with it.
 class Program {
