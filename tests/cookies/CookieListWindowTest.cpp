@@ -250,13 +250,15 @@ TEST_F(CookieWindowTest, OnlyCheckedRowsMarkedNoGoAndTheCountWaitsForTheNextRefr
     EXPECT_EQ(w.edCookieCount.Text(), "4");
     EXPECT_EQ(Buttons(w), kListOn);
 
-    // "Set No to Keep" gives a row up again; a refresh resets every row.
+    // "Set No to Keep" gives a row up again; a refresh marks the row of the
+    // site still kept.
     w.lvCookies.SetSelected(RowOf(w, "b.example"), false);
     w.smSetNo.Click();
     w.btnDelete.Click();
     EXPECT_EQ(Sorted(Cells(w, kColAddress)), (V{"b.example", "d.example"}));
     Refresh(w, 1);
-    EXPECT_EQ(Cells(w, kColKeep), (V{"No", "No"}));
+    EXPECT_EQ(w.lvCookies.Item(RowOf(w, "b.example")).Text(kColKeep), "Yes");
+    EXPECT_EQ(w.lvCookies.Item(RowOf(w, "d.example")).Text(kColKeep), "No");
     EXPECT_EQ(w.edCookieCount.Text(), "2");
 }
 
