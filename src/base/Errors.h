@@ -30,6 +30,10 @@ inline std::string FormatMessage1(const std::string& pattern, const std::string&
     return out;
 }
 
+// The system's own words for an error code (a Win32 error or an HRESULT),
+// without the line break at their end; empty when it has none.
+std::string SystemMessage(unsigned long code);
+
 // Converts a decimal text to a whole number the strict way: an optional sign
 // and digits only, within the range of a 32-bit integer.
 int StrToInt(const std::string& text);

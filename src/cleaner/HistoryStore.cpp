@@ -18,12 +18,7 @@ constexpr CLSID kClsidCUrlHistory = {0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x
 
 // The system's text for a COM failure, as the standard error box shows it.
 std::string ComErrorText(HRESULT hr) {
-    LocalMemory buffer;
-    DWORD n =
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(buffer.Receive()), 0, nullptr);
-    std::string text = n && buffer ? std::string(static_cast<const char*>(buffer.Get()), n) : std::string();
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    std::string text = SystemMessage(static_cast<unsigned long>(hr));
     if (text.empty()) {
         char fallback[32];
         std::snprintf(fallback, sizeof(fallback), "OLE error %08lX", static_cast<unsigned long>(hr));

@@ -296,8 +296,7 @@ void TMainForm::pmCookiesPopup() {
 // The sites of the selected rows go into the list or out of it; "No" takes
 // out every kept site that keeps a row's host, so that its cookie goes. The
 // rows are then marked from the list as it now stands.
-void TMainForm::SetKeepOfSelectedRows(const char* keep) {
-    const bool yes = std::string(keep) == kKeepYes;
+void TMainForm::SetKeepOfSelectedRows(bool yes) {
     std::vector<std::string> sites;
     for (int i : lvCookies.SelectedIndices()) {
         const std::string host = RowHost(i);
@@ -314,9 +313,9 @@ void TMainForm::SetKeepOfSelectedRows(const char* keep) {
     if (!failure.empty()) throw Error(failure);
 }
 
-void TMainForm::smSetYesClick() { SetKeepOfSelectedRows(kKeepYes); }
+void TMainForm::smSetYesClick() { SetKeepOfSelectedRows(true); }
 
-void TMainForm::smSetNoClick() { SetKeepOfSelectedRows(kKeepNo); }
+void TMainForm::smSetNoClick() { SetKeepOfSelectedRows(false); }
 
 // Column widths --------------------------------------------------------------------------------
 

@@ -135,7 +135,7 @@ private:
     // Deletes the checked rows marked "No" to keep, last to first, after
     // deleteEntry has removed each one's cache entry.
     void DeleteCheckedRows(const std::function<void(int row)>& deleteEntry);
-    void SetKeepOfSelectedRows(const char* keep);
+    void SetKeepOfSelectedRows(bool keep);
     // The host of a row's cookie, from its full address.
     std::string RowHost(int row) const;
     // Every row's check box, first to last, redrawn once.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/Errors.h"
 #include "base/Handles.h"
 #include "base/Registry.h"
 #include "base/Text.h"
@@ -22,15 +23,9 @@ bool IsSiteCharacter(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <
 
 // The system's words for an error code, after its number.
 std::string ErrorText(LONG code) {
-    std::string text = "error " + std::to_string(code);
-    LocalMemory buffer;
-    const DWORD n =
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(buffer.Receive()), 0, nullptr);
-    std::string words = n && buffer ? std::string(static_cast<const char*>(buffer.Get()), n) : std::string();
-    while (!words.empty() &&
-           (words.back() == '\r' || words.back() == '\n' || words.back() == ' ' || words.back() == '.'))
-        words.pop_back();
+    const std::string text = "error " + std::to_string(code);
+    std::string words = SystemMessage(static_cast<unsigned long>(code));
+    if (!words.empty() && words.back() == '.') words.pop_back();
     return words.empty() ? text : text + ": " + words;
 }
 
@@ -110,21 +105,15 @@ KeptSites KeptSites::Read(const std::string& settingsKey) {
         return kept;
     }
     std::vector<std::string> sites;
-    std::vector<wchar_t> name(256);
-    for (DWORD index = 0;; ++index) {
+    DWORD longest = 0;
+    LONG rc = RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest,
+                               nullptr, nullptr, nullptr);
+    std::vector<wchar_t> name(longest + 1);
+    for (DWORD index = 0; rc == ERROR_SUCCESS; ++index) {
         DWORD length = static_cast<DWORD>(name.size()), type = REG_NONE;
-        const LONG rc = RegEnumValueW(key.Get(), index, name.data(), &length, nullptr, &type, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc == ERROR_MORE_DATA && name.size() < 32768) {
-            name.resize(32768);
-            --index;
-            continue;
-        }
-        if (rc != ERROR_SUCCESS) {
-            kept.problem_ =
-                "The list of kept sites in " + Where(settingsKey) + " cannot be read (" + ErrorText(rc) + ")";
-            return kept;
-        }
+        rc = RegEnumValueW(key.Get(), index, name.data(), &length, nullptr, &type, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) return Of(std::move(sites));
+        if (rc != ERROR_SUCCESS) break;
         const std::string shown = Utf8(std::wstring_view(name.data(), length));
         if (type != REG_SZ) {
             kept.problem_ = "The kept site '" + shown + "' in " + Where(settingsKey) + " is stored as " +
@@ -138,7 +127,8 @@ KeptSites KeptSites::Read(const std::string& settingsKey) {
         }
         sites.push_back(std::move(check.site));
     }
-    return Of(std::move(sites));
+    kept.problem_ = "The list of kept sites in " + Where(settingsKey) + " cannot be read (" + ErrorText(rc) + ")";
+    return kept;
 }
 
 bool KeptSites::Keeps(std::string_view host) const {
