@@ -127,6 +127,8 @@ TEST_F(KeptSitesTest, TheKeptSitesCookiesStayInEveryStoreAndTheirFlagsShow) {
     command_tests::Captured out;
     EXPECT_EQ(Command(out), kExitDone) << out.err;
     EXPECT_EQ(Left(), kKeptOnly);
+    for (const std::string& file : {kEdge + "Network\\Cookies", kFirefox + "cookies.sqlite"})
+        EXPECT_EQ(SqlLastValue(file, "PRAGMA integrity_check"), "ok") << file;
     const auto json = nlohmann::json::parse(out.out);
     EXPECT_EQ(json["categories"][0]["keptCookies"], 2);
     EXPECT_EQ(json["categories"][1]["keptCookies"], 4);
