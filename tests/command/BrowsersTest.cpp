@@ -65,7 +65,8 @@ protected:
         for (const std::string& file :
              {kEdge + "Local State", kEdge + "Default\\Bookmarks", kEdge + "Default\\Login Data",
               kChrome + "Profile 1\\Preferences", kFirefox + "Profiles\\abc.default-release\\places.sqlite",
-              kFirefox + "Profiles\\abc.default-release\\logins.json", kElsewhere + "key4.db"}) {
+              kFirefox + "Profiles\\abc.default-release\\logins.json", kElsewhere + "key4.db",
+              kElsewhere + "prefs.js"}) {
             if (!ts::Exists(file)) ts::WriteFile(file, "keep " + file);
             kept[file] = ReadWhole(file);
         }
