@@ -388,16 +388,23 @@ int RunSteps(HeldDatabase& held, bool count, const KeptSites* keptSites, Authori
                 condition = "NOT " + kept;
             }
             const std::string where = condition.empty() ? std::string() : " WHERE " + condition;
+            // A count prepares the statement the clear would run, so that a
+            // trigger or foreign key it would set off is judged the same.
+            const auto prepared = [db](const std::string& sql) {
+                SqliteStatement statement;
+                return sqlite3_prepare_v2(db, sql.c_str(), -1, statement.Receive(), nullptr);
+            };
             if (step.kind == StepKind::ResetPlaces) {
                 const std::string reset = ResetPlacesSql(held, table);
-                if (count || reset.empty()) continue;
-                if (const int rc = Exec(db, reset); rc != SQLITE_OK) return rc;
+                if (reset.empty()) continue;
+                if (const int rc = count ? prepared(reset) : Exec(db, reset); rc != SQLITE_OK) return rc;
                 continue;
             }
             std::uint64_t rows = 0;
             int rc = SQLITE_OK;
             if (count) {
-                rc = QueryNumber(db, "SELECT count(*) FROM " + Quoted(table) + where, rows);
+                rc = prepared("DELETE FROM " + Quoted(table) + where);
+                if (rc == SQLITE_OK) rc = QueryNumber(db, "SELECT count(*) FROM " + Quoted(table) + where, rows);
             } else {
                 rc = Exec(db, "DELETE FROM " + Quoted(table) + where);
                 rows = static_cast<std::uint64_t>(sqlite3_changes64(db));

@@ -780,15 +780,11 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
             if (!reports.back().error.empty()) break;
         }
     }
+    // A preview ends as the clear it announces would: 1 when it found
+    // something that would stay.
     int exitCode = kExitDone;
     for (const CategoryReport& r : reports)
         if (r.SomethingKept()) exitCode = kExitKept;
-    if (preview && reports.back().error.empty()) {
-        // A preview tells what stays only when a browser runs: nothing of it could be looked at.
-        exitCode = kExitDone;
-        for (const CategoryReport& r : reports)
-            if (r.runningBrowsers || !r.keptSitesProblem.empty()) exitCode = kExitKept;
-    }
     // Ended by an error before anything was done.
     if (reports.size() == 1 && !reports[0].error.empty()) exitCode = kExitImpossible;
 
