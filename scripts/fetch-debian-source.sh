@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fetches one of Debian's source packages (libjpeg-turbo, sqlite3) and
-# unpacks it, with Debian's patches applied, into SOURCE_DIR.
+# Fetches one of Debian's source packages (libjpeg-turbo, sqlite3,
+# publicsuffix) and unpacks it, with Debian's patches applied, into SOURCE_DIR.
 #
 #   fetch-debian-source.sh PACKAGE SOURCE_DIR WORK_DIR
 #

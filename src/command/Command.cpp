@@ -37,7 +37,8 @@ constexpr wchar_t kHelp[] =
     L"  list      the categories, and what each clears on this system\r\n"
     L"  preview   what a clearing would remove and how much space it frees; changes nothing\r\n"
     L"  clear     clears, and tells what went and what was kept\r\n"
-    L"  keep      the sites whose cookies every clearing keeps (example.org keeps www.example.org)\r\n"
+    L"  keep      the sites whose cookies every clearing keeps (example.org keeps www.example.org);\r\n"
+    L"            a name many sites share, such as org or co.uk, is no site\r\n"
     L"\r\n"
     L"  --all     all the categories (the browsers' items whose boxes are on, when the stored\r\n"
     L"            \"Include browsers\" box is on)\r\n"
@@ -253,9 +254,11 @@ Request ParseKeep(const std::vector<std::wstring>& args) {
             throw UsageError{L"keep list takes no sites: " + arg};
         } else {
             const SiteCheck check = CheckSite(Utf8(arg));
-            if (!check.problem.empty())
-                throw UsageError{L"Not a site: " + arg + L" (" + FromUtf8(check.problem) + L")"};
-            request.sites.push_back(check.site);
+            // A name that is no site may still be in the list, stored by an
+            // earlier version: it can always be taken out.
+            const std::string& name = request.keep == KeepVerb::Remove ? check.name : check.site;
+            if (name.empty()) throw UsageError{L"Not a site: " + arg + L" (" + FromUtf8(check.problem) + L")"};
+            request.sites.push_back(name);
         }
     }
     if (request.keep != KeepVerb::List && request.sites.empty()) throw UsageError{L"Name the sites."};

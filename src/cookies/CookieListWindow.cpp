@@ -304,8 +304,9 @@ void TMainForm::SetKeepOfSelectedRows(bool yes) {
             if (SiteCheck check = CheckSite(host); check.problem.empty()) sites.push_back(std::move(check.site));
             continue;
         }
-        for (const std::string& site : keptSites_.Sites())
-            if (SiteKeeps(site, host)) sites.push_back(site);
+        for (const auto* names : {&keptSites_.Sites(), &keptSites_.Refused()})
+            for (const std::string& site : *names)
+                if (SiteKeeps(site, host)) sites.push_back(site);
     }
     const std::string failure =
         yes ? AddKeptSites(state_.SettingsKey, sites) : RemoveKeptSites(state_.SettingsKey, sites);

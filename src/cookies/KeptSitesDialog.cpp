@@ -48,10 +48,14 @@ TKeptSites::TKeptSites(ui::Application& app, ProgramState& state)
 
 void TKeptSites::FillList() {
     const KeptSites kept = KeptSites::Read(state_.SettingsKey);
+    // Names stored that are no sites are listed too, so that they can be removed.
+    std::vector<std::string> names = kept.Sites();
+    names.insert(names.end(), kept.Refused().begin(), kept.Refused().end());
+    std::sort(names.begin(), names.end());
     {
         ui::ListView::UpdateBracket update(lvSites);
         lvSites.Clear();
-        for (const std::string& site : kept.Sites()) lvSites.AddItem(site);
+        for (const std::string& name : names) lvSites.AddItem(name);
     }
     if (!kept.Readable())
         ui::MessageDlg(App(), Handle(), kept.Problem() + "; no cookie is deleted until it is mended.",

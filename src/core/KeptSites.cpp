@@ -8,6 +8,7 @@
 #include "base/Handles.h"
 #include "base/Registry.h"
 #include "base/Text.h"
+#include "core/PublicSuffix.h"
 #include "core/Texts.h"
 
 namespace purgelet {
@@ -61,6 +62,10 @@ SiteCheck CheckSite(std::string_view text) {
         if (label == 0) return bad("it has an empty part between dots");
         label = 0;
     }
+    check.name = check.site;
+    if (check.site == "localhost") return check;
+    if (IsPublicSuffix(check.site)) return bad("it is a public suffix, shared by many sites");
+    if (check.site.find('.') == std::string::npos) return bad("it is a single name");
     return check;
 }
 
@@ -112,7 +117,12 @@ KeptSites KeptSites::Read(const std::string& settingsKey) {
     for (DWORD index = 0; rc == ERROR_SUCCESS; ++index) {
         DWORD length = static_cast<DWORD>(name.size()), type = REG_NONE;
         rc = RegEnumValueW(key.Get(), index, name.data(), &length, nullptr, &type, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) return Of(std::move(sites));
+        if (rc == ERROR_NO_MORE_ITEMS) {
+            KeptSites read = Of(std::move(sites));
+            read.refused_ = std::move(kept.refused_);
+            read.problem_ = std::move(kept.problem_);
+            return read;
+        }
         if (rc != ERROR_SUCCESS) break;
         const std::string shown = Utf8(std::wstring_view(name.data(), length));
         if (type != REG_SZ) {
@@ -121,9 +131,17 @@ KeptSites KeptSites::Read(const std::string& settingsKey) {
             return kept;
         }
         SiteCheck check = CheckSite(shown);
-        if (!check.problem.empty()) {
+        if (check.name.empty()) {
             kept.problem_ = "'" + shown + "' in " + Where(settingsKey) + " is not a site: " + check.problem;
             return kept;
+        }
+        if (!check.problem.empty()) {
+            // Read on, so that the list can be shown whole and the name taken out.
+            if (kept.refused_.empty())
+                kept.problem_ = "'" + shown + "' in " + Where(settingsKey) + " is not a site: " + check.problem +
+                                "; remove it from the kept sites";
+            kept.refused_.push_back(std::move(check.name));
+            continue;
         }
         sites.push_back(std::move(check.site));
     }

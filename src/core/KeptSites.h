@@ -17,9 +17,14 @@ namespace purgelet {
 // The site a text names, in lower case (one leading dot dropped, as cookie
 // hosts are written), or why it names none: it must be a host name of at most
 // 253 characters - letters, digits, "-" and "_", in labels joined by dots -
-// with no blank, no path, no scheme and no port.
+// with no blank, no path, no scheme and no port. A single name is no site
+// ("localhost" alone is), nor is a public suffix, which many sites share
+// ("org", "co.uk", "github.io"): keeping one would keep all their cookies.
 struct SiteCheck {
     std::string site;
+    // The host name the text is written as, in lower case, also when it is no
+    // site for being a single name or a public suffix; else empty.
+    std::string name;
     std::string problem;  // empty when it is a site
 };
 SiteCheck CheckSite(std::string_view text);
@@ -43,6 +48,10 @@ public:
     static KeptSites Of(std::vector<std::string> sites);
 
     const std::vector<std::string>& Sites() const { return sites_; }
+    // The names the list holds that are written as host names but are no
+    // sites (a single name, a public suffix), as earlier versions let them be
+    // stored: each makes the list unreadable until it is removed.
+    const std::vector<std::string>& Refused() const { return refused_; }
     // Why the list cannot be trusted, when it cannot; then no cookie may go.
     const std::string& Problem() const { return problem_; }
     bool Readable() const { return problem_.empty(); }
@@ -52,6 +61,7 @@ public:
 
 private:
     std::vector<std::string> sites_;  // sorted, each once
+    std::vector<std::string> refused_;
     std::string problem_;
 };
 

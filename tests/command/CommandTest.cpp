@@ -21,6 +21,7 @@
 #include "cleaner/FileRemoval.h"
 #include "command/Command.h"
 #include "command/CommandTestSupport.h"
+#include "core/KeptSites.h"
 #include "purgelet_version.h"
 #include "support/TestSupport.h"
 
@@ -429,6 +430,27 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
 }
 
 }  // namespace
+
+// keep add refuses a name many sites share: exit code 2, the reason, nothing
+// stored, not even the site named beside it. keep remove takes such a name
+// out of a list an earlier version filled, which then reads again.
+TEST_F(CommandProgram, KeepRefusesANameManySitesShareAndRemovesOneStored) {
+    const std::string keep = KeptSitesKey(ts::SettingsKey());
+    ts::RegDeleteTree(keep);
+    std::string out;
+    EXPECT_EQ(RunProgram(L"keep add org", out), kExitUsage);
+    EXPECT_NE(out.find("public suffix"), std::string::npos) << out;
+    EXPECT_EQ(RunProgram(L"keep add example.org 1", out), kExitUsage);
+    EXPECT_NE(out.find("single name"), std::string::npos) << out;
+    EXPECT_TRUE(ts::RegValueNames(keep).empty());
+
+    ts::RegSetString(keep, "org", "1");
+    EXPECT_EQ(RunProgram(L"keep list", out), kExitImpossible);
+    EXPECT_NE(out.find("'org'"), std::string::npos) << out;
+    EXPECT_EQ(RunProgram(L"keep remove org", out), kExitDone) << out;
+    EXPECT_TRUE(ts::RegValueNames(keep).empty());
+    ts::RegDeleteTree(keep);
+}
 
 // TEMP set to another name for the profile or the Windows folder, to a
 // folder inside the Windows folder, to a known folder, or to a relative

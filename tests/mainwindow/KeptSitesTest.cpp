@@ -1,7 +1,8 @@
 // Kept sites across the three stores of cookies - the URL cache (made through
 // WinInet), an Edge and a Firefox profile - through "Clear All" with the
 // browsers included, the cookie manager's keep flags, and the command; and a
-// list that cannot be read, which keeps every cookie.
+// list that cannot be read, which keeps every cookie, and a name in it that
+// earlier versions took and that is no site.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -180,4 +181,19 @@ TEST_F(KeptSitesTest, AListThatCannotBeReadKeepsEveryCookie) {
     EXPECT_EQ(Command(out), kExitKept);
     EXPECT_EQ(Left(), all);
     EXPECT_NE(out.err.find("cannot be read"), std::string::npos) << out.err;
+}
+
+// A public suffix that an earlier version stored (the list then keeps every
+// cookie): "Set No to Keep" on a cookie below it takes it out.
+TEST_F(KeptSitesTest, AStoredPublicSuffixIsTakenOutBySetNoOnACookieBelowIt) {
+    RegSetString(KeepKey(), "org", "1");
+    ProgramFixture fx;
+    fx.state.SettingsKey = SettingsKey();
+    TMainForm& manager = fx.app.CreateForm<TMainForm>(fx.state);
+    manager.SetVar_CacheEntryType(kCookieEntriesKind);
+    manager.btnRefresh.Click();
+    for (int i = 0; i < manager.lvCookies.Count(); ++i)
+        manager.lvCookies.SetSelected(i, manager.lvCookies.Item(i).caption == "badexample.org");
+    manager.smSetNo.Click();
+    EXPECT_EQ(RegValueNames(KeepKey()), std::vector<std::string>{"example.org"});
 }
