@@ -119,7 +119,7 @@ TEST_F(Browsers, ProfilesAreFoundAndAPreviewNamesWhatTheClearRemoves) {
                                                          {"firefox:default-release", "2 files, 65"},
                                                          {"firefox:elsewhere", "1 files, 70"},
                                                          {"firefox:root", "refused"}};
-    const Json preview = Run({L"preview", L"browser-cache"}, kExitDone);
+    const Json preview = Run({L"preview", L"browser-cache"}, kExitKept);
     EXPECT_EQ(Profiles(preview), expected);
     EXPECT_TRUE(ts::Exists(kEdge + "Default\\Cache\\Cache_Data\\f_000001"));
 
@@ -181,7 +181,7 @@ TEST_F(Browsers, StoredBoxesChooseTheProfiles) {
                   .count("edge:Person 1"),
               1u);
     const auto takesBrowsers = [&] {
-        const Json all = Run({L"preview", L"--all"}, kExitDone);
+        const Json all = Run({L"preview", L"--all"}, kExitKept);
         return all.at("categories").back().at("name") == "browser-history";
     };
     EXPECT_FALSE(takesBrowsers());
