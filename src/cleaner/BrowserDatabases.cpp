@@ -7,6 +7,7 @@
 
 #include "base/Sqlite.h"
 #include "base/Text.h"
+#include "cleaner/BrowserPlaces.h"
 
 namespace purgelet {
 
@@ -16,7 +17,10 @@ namespace {
 // database counts as busy: a browser that runs holds its databases for good.
 constexpr int kBusyWaitMs = 250;
 
-enum class StepKind : std::uint8_t { Delete, ResetPlaces };
+// Delete: the rows of the table that match go. ResetPlaces: the places that
+// stay forget their visits. PlacesGone, OriginsUnused: the places no bookmark
+// or keyword uses go, then the origins no place that stays uses.
+enum class StepKind : std::uint8_t { Delete, ResetPlaces, PlacesGone, OriginsUnused };
 
 // One statement of a database's clearing: the rows of a table (of every
 // table whose name starts so, with prefix) that go, where they match. It is
@@ -60,11 +64,11 @@ constexpr Step kChromiumForms[] = {{.table = "autofill", .headline = true},
                                    {.table = "autocomplete", .headline = true}};
 constexpr Step kFirefoxCookies[] = {{.table = "moz_cookies", .headline = true, .host = "host"}};
 // Firefox keeps bookmarks in the same file: a place that a bookmark or a
-// keyword uses has a foreign_count above 0 and stays, forgetting its visits;
-// an origin stays while a place that stays uses it. Without foreign_count
-// nothing of moz_places can be told apart, and it is left alone.
-constexpr char kOriginsUnused[] =
-    "id NOT IN (SELECT origin_id FROM moz_places WHERE foreign_count > 0 AND origin_id IS NOT NULL)";
+// keyword uses stays, forgetting its visits - whether its foreign_count says
+// so or only moz_bookmarks and moz_keywords do (a damaged or older file may
+// hold a stale count); an origin stays while a place that stays uses it.
+// Without foreign_count nothing of moz_places can be told apart, and it is
+// left alone.
 constexpr Step kFirefoxPlaces[] = {
     {.table = "moz_historyvisits_extra"},
     {.table = "moz_historyvisits", .headline = true},
@@ -72,9 +76,9 @@ constexpr Step kFirefoxPlaces[] = {
     {.table = "moz_places_metadata"},
     {.table = "moz_places_metadata_search_queries"},
     {.table = "moz_newtab_", .prefix = true},
-    {.table = "moz_places", .where = "foreign_count = 0", .needs = "moz_places.foreign_count"},
+    {.table = "moz_places", .needs = "moz_places.foreign_count", .kind = StepKind::PlacesGone},
     {.table = "moz_places", .needs = "moz_places.foreign_count", .kind = StepKind::ResetPlaces},
-    {.table = "moz_origins", .where = kOriginsUnused, .needs = "moz_places.foreign_count moz_places.origin_id"},
+    {.table = "moz_origins", .needs = "moz_places.foreign_count moz_places.origin_id", .kind = StepKind::OriginsUnused},
 };
 constexpr Step kFirefoxForms[] = {{.table = "moz_formhistory", .headline = true}};
 
@@ -114,6 +118,8 @@ constexpr ItemFile kFiles[] = {
 };
 constexpr const wchar_t* kJournals[] = {L"-journal", L"-wal", L"-shm"};
 
+constexpr char kReadOnly[] = "the file is read-only: its rows cannot be deleted";
+
 // A name quoted as an identifier ("..."), or a text as a literal ('...').
 std::string Quoted(const std::string& name, char quote = '"') {
     std::string quoted(1, quote);
@@ -144,7 +150,54 @@ int QueryNumber(sqlite3* db, const std::string& sql, std::uint64_t& value) {
     return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-enum class Opened : std::uint8_t { Ready, Busy, NotADatabase, Failed };
+bool Names(const std::vector<std::string>& tables, const char* table) {
+    for (const std::string& name : tables)
+        if (table && sqlite3_stricmp(name.c_str(), table) == 0) return true;
+    return false;
+}
+
+// What a step of a clearing may write: the tables it names, and the tables
+// the database's clearing empties whole (a foreign key's cascade may reach
+// them). A trigger may write only to the latter. Anything else - a trigger
+// or a foreign key of the file reaching a table the item does not name, a
+// change of the schema - is refused, and the statement fails.
+struct Authority {
+    std::vector<std::string> step;     // the current step's tables
+    std::vector<std::string> emptied;  // the tables emptied whole
+    std::string denied;                // the first write refused
+};
+
+int Authorize(void* data, int action, const char* table, const char*, const char* database, const char* trigger) {
+    auto* authority = static_cast<Authority*>(data);
+    switch (action) {
+        case SQLITE_READ:
+        case SQLITE_SELECT:
+        case SQLITE_FUNCTION:
+        case SQLITE_TRANSACTION:
+        case SQLITE_SAVEPOINT:
+        case SQLITE_RECURSIVE:
+            return SQLITE_OK;
+        case SQLITE_PRAGMA:
+            return trigger ? SQLITE_DENY : SQLITE_OK;
+        case SQLITE_DELETE:
+        case SQLITE_INSERT:
+        case SQLITE_UPDATE: {
+            const bool main = database && sqlite3_stricmp(database, "main") == 0;
+            if (main && (Names(authority->emptied, table) || (!trigger && Names(authority->step, table))))
+                return SQLITE_OK;
+            if (authority->denied.empty())
+                authority->denied = (trigger ? "trigger " + Quoted(trigger) + " would write to "
+                                             : std::string("a write would reach ")) +
+                                    Quoted(table ? table : "?");
+            return SQLITE_DENY;
+        }
+        default:
+            if (authority->denied.empty()) authority->denied = "a change of the schema";
+            return SQLITE_DENY;
+    }
+}
+
+enum class Opened : std::uint8_t { Ready, Busy, NotADatabase, Failed, Elsewhere, HotJournal };
 
 // A database of the profile, held in its transaction from opening to the end.
 struct HeldDatabase {
@@ -153,11 +206,7 @@ struct HeldDatabase {
     SqliteDatabase db;
     std::vector<std::string> tables;
 
-    bool HasTable(const std::string& name) const {
-        for (const std::string& table : tables)
-            if (sqlite3_stricmp(table.c_str(), name.c_str()) == 0) return true;
-        return false;
-    }
+    bool HasTable(const std::string& name) const { return Names(tables, name.c_str()); }
     bool HasColumn(const std::string& table, const std::string& column) const {
         if (!HasTable(table)) return false;
         std::uint64_t found = 0;
@@ -189,33 +238,70 @@ struct HeldDatabase {
     }
 };
 
-// Opens a database and takes its lock: a read lock for a preview, which
-// opens it read-only; the write lock for a clearing, with the foreign keys
-// enforced (their cascades clear what hangs on a deleted row) and the
-// deleted rows overwritten.
-Opened Open(HeldDatabase& held, const std::wstring& path, bool preview, const KeptSites* keptSites,
-            std::string& error) {
+// Whether SQLite opened the very file that was checked (and not another that
+// took its name meanwhile).
+bool OpenedTheChecked(sqlite3* db, const PlaceCheck& checked) {
+    HANDLE handle = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_WIN32_GET_HANDLE, &handle) != SQLITE_OK || !handle) return false;
+    const std::optional<FileId> id = IdOf(handle);
+    return id && checked.id && *id == *checked.id;
+}
+
+// How a database is opened: to be counted (read-only, unless it is a
+// preview's own copy), cleared, or only locked to see that it can be.
+enum class Use : std::uint8_t { Count, CountCopy, Clear, LockOnly };
+
+// Opens a database and takes its lock: a read lock to count, the write lock
+// to clear, with the foreign keys enforced (their cascades clear what hangs
+// on a deleted row) and the deleted rows overwritten. Nothing in the file is
+// trusted: no function of the program runs from its schema, and the
+// connection is defensive. checked, when given, is the file as checked:
+// SQLite must have opened that one.
+Opened Open(HeldDatabase& held, const std::wstring& path, const PlaceCheck* checked, Use use,
+            const KeptSites* keptSites, std::string& error) {
+    const bool count = use == Use::Count || use == Use::CountCopy;
     int rc = sqlite3_open_v2(Utf8(path).c_str(), held.db.Receive(),
-                             preview ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+                             use == Use::Count ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3* db = held.db.Get();
+    if (rc == SQLITE_OK) {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        // A look at the lock leaves a database's write-ahead log as it was.
+        if (use == Use::LockOnly) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        if (checked && !OpenedTheChecked(db, *checked)) {
+            error = "it was replaced while it was being opened";
+            return Opened::Elsewhere;
+        }
+    }
     if (rc == SQLITE_OK && keptSites)
-        rc = sqlite3_create_function_v2(held.db.Get(), "kept_site", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+        rc = sqlite3_create_function_v2(db, "kept_site", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
                                         const_cast<KeptSites*>(keptSites), KeptSiteFunction, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(held.db.Get(), kBusyWaitMs);
+        sqlite3_busy_timeout(db, kBusyWaitMs);
         // Only outside a transaction do these take effect.
-        if (!preview) rc = Exec(held.db.Get(), "PRAGMA foreign_keys = ON; PRAGMA secure_delete = ON");
-        if (rc == SQLITE_OK) rc = Exec(held.db.Get(), preview ? "BEGIN" : "BEGIN EXCLUSIVE");
+        if (!count) rc = Exec(db, "PRAGMA foreign_keys = ON; PRAGMA secure_delete = ON");
+        if (rc == SQLITE_OK) rc = Exec(db, count ? "BEGIN" : "BEGIN EXCLUSIVE");
         SqliteStatement names;
         if (rc == SQLITE_OK)
-            rc = sqlite3_prepare_v2(held.db.Get(), "SELECT name FROM sqlite_master WHERE type = 'table'", -1,
-                                    names.Receive(), nullptr);
+            rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, names.Receive(),
+                                    nullptr);
         while (rc == SQLITE_OK && (rc = sqlite3_step(names.Get())) == SQLITE_ROW) {
             held.tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(names.Get(), 0)));
             rc = SQLITE_OK;
         }
-        if (rc == SQLITE_DONE) return Opened::Ready;
+        // The columns are asked through pragma_table_info, whose first use
+        // on a connection makes its table: before any step is authorized.
+        std::uint64_t columns = 0;
+        if (rc == SQLITE_DONE) rc = QueryNumber(db, "SELECT count(*) FROM pragma_table_info('sqlite_master')", columns);
+        if (rc == SQLITE_OK) {
+            if (use != Use::Clear || sqlite3_db_readonly(db, "main") != 1) return Opened::Ready;
+            error = kReadOnly;
+            return Opened::Failed;
+        }
     }
-    error = held.db ? sqlite3_errmsg(held.db.Get()) : sqlite3_errstr(rc);
+    error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    if (rc == SQLITE_READONLY_ROLLBACK) return Opened::HotJournal;
     switch (rc & 0xFF) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
@@ -227,6 +313,34 @@ Opened Open(HeldDatabase& held, const std::wstring& path, bool preview, const Ke
             return HeldByAnotherProgram(path) ? Opened::Busy : Opened::Failed;
         default:
             return Opened::Failed;
+    }
+}
+
+// The places that stay (a bookmark or a keyword uses them), as a condition
+// on the rows of table (named so in the statement).
+std::string PlacesStay(const HeldDatabase& held, const std::string& table) {
+    std::string stay = Quoted(table) + ".foreign_count > 0";
+    if (held.HasColumn("moz_bookmarks", "fk"))
+        stay += " OR " + Quoted(table) + ".id IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)";
+    if (held.HasColumn("moz_keywords", "place_id"))
+        stay += " OR " + Quoted(table) + ".id IN (SELECT place_id FROM moz_keywords WHERE place_id IS NOT NULL)";
+    return "(" + stay + ")";
+}
+
+// The condition on the rows of table that a step removes; empty for all.
+std::string WhereOf(const HeldDatabase& held, const Step& step, const std::string& table) {
+    switch (step.kind) {
+        case StepKind::PlacesGone:
+            return "NOT " + PlacesStay(held, table);
+        case StepKind::OriginsUnused: {
+            std::string places;
+            for (const std::string& name : held.tables)
+                if (sqlite3_stricmp(name.c_str(), "moz_places") == 0) places = name;
+            return Quoted(table) + ".id NOT IN (SELECT origin_id FROM " + Quoted(places) +
+                   " WHERE origin_id IS NOT NULL AND " + PlacesStay(held, places) + ")";
+        }
+        default:
+            return step.where ? step.where : "";
     }
 }
 
@@ -244,36 +358,53 @@ std::string ResetPlacesSql(const HeldDatabase& held, const std::string& table) {
     return set.empty() ? std::string() : "UPDATE " + Quoted(table) + " SET " + set;
 }
 
+// Whether a step removes every row of its tables.
+bool EmptiesWhole(const Step& step, bool keeping) {
+    return step.kind == StepKind::Delete && !step.where && !(step.host && keeping);
+}
+
 // Runs a database's steps inside its transaction: counts the rows that
-// would go, or deletes them.
-int RunSteps(HeldDatabase& held, bool preview, const KeptSites* keptSites, DatabaseReport& report) {
+// would go, or deletes them, each step allowed to write only what it names.
+int RunSteps(HeldDatabase& held, bool count, const KeptSites* keptSites, Authority& authority, DatabaseReport& report) {
     sqlite3* db = held.db.Get();
     const bool keeping = keptSites && !keptSites->Sites().empty();
+    for (const Step& step : held.row->steps)
+        if (EmptiesWhole(step, keeping))
+            for (std::string& table : held.TablesOf(step)) authority.emptied.push_back(std::move(table));
     for (const Step& step : held.row->steps) {
         if (!held.HasAll(step.needs)) continue;
+        authority.step = held.TablesOf(step);
         for (const std::string& table : held.TablesOf(step)) {
-            std::string where = step.where ? std::string(" WHERE ") + step.where : std::string();
+            std::string condition = WhereOf(held, step, table);
             if (step.host && keeping) {
                 // Which rows stay cannot be told without their host: all stay.
                 if (!held.HasColumn(table, step.host)) continue;
-                const std::string kept = "kept_site(" + Quoted(step.host) + ")";
+                const std::string kept = "kept_site(" + Quoted(table) + "." + Quoted(step.host) + ")";
                 std::uint64_t stay = 0;
                 if (const int rc = QueryNumber(db, "SELECT count(*) FROM " + Quoted(table) + " WHERE " + kept, stay);
                     rc != SQLITE_OK)
                     return rc;
                 report.keptCookies += stay;
-                where = " WHERE NOT " + kept;
+                condition = "NOT " + kept;
             }
+            const std::string where = condition.empty() ? std::string() : " WHERE " + condition;
+            // A count prepares the statement the clear would run, so that a
+            // trigger or foreign key it would set off is judged the same.
+            const auto prepared = [db](const std::string& sql) {
+                SqliteStatement statement;
+                return sqlite3_prepare_v2(db, sql.c_str(), -1, statement.Receive(), nullptr);
+            };
             if (step.kind == StepKind::ResetPlaces) {
                 const std::string reset = ResetPlacesSql(held, table);
-                if (preview || reset.empty()) continue;
-                if (const int rc = Exec(db, reset); rc != SQLITE_OK) return rc;
+                if (reset.empty()) continue;
+                if (const int rc = count ? prepared(reset) : Exec(db, reset); rc != SQLITE_OK) return rc;
                 continue;
             }
             std::uint64_t rows = 0;
             int rc = SQLITE_OK;
-            if (preview) {
-                rc = QueryNumber(db, "SELECT count(*) FROM " + Quoted(table) + where, rows);
+            if (count) {
+                rc = prepared("DELETE FROM " + Quoted(table) + where);
+                if (rc == SQLITE_OK) rc = QueryNumber(db, "SELECT count(*) FROM " + Quoted(table) + where, rows);
             } else {
                 rc = Exec(db, "DELETE FROM " + Quoted(table) + where);
                 rows = static_cast<std::uint64_t>(sqlite3_changes64(db));
@@ -287,16 +418,24 @@ int RunSteps(HeldDatabase& held, bool preview, const KeptSites* keptSites, Datab
     return SQLITE_OK;
 }
 
-// Ends a database's transaction: a preview's by rolling back (it changed
+// Ends a database's transaction: a count's by rolling back (it changed
 // nothing), a clearing's by committing, or rolling back all of it when a
 // statement failed; then compacts it when asked.
-void Finish(HeldDatabase& held, bool preview, const DatabaseOptions& options, DatabaseReport& report) {
+void Finish(HeldDatabase& held, bool count, const DatabaseOptions& options, DatabaseReport& report) {
     sqlite3* db = held.db.Get();
-    int rc = RunSteps(held, preview, options.keptSites, report);
-    if (rc == SQLITE_OK && !preview) rc = Exec(db, "COMMIT");
-    if (preview || rc != SQLITE_OK) {
+    Authority authority;
+    sqlite3_set_authorizer(db, Authorize, &authority);
+    int rc = RunSteps(held, count, options.keptSites, authority, report);
+    if (rc == SQLITE_OK && !count) rc = Exec(db, "COMMIT");
+    sqlite3_set_authorizer(db, nullptr, nullptr);
+    if (count || rc != SQLITE_OK) {
         if (rc != SQLITE_OK) {
             report.error = sqlite3_errmsg(db);
+            report.left = LeftAlone::Failed;
+            if (!authority.denied.empty()) {
+                report.left = LeftAlone::ForeignTrigger;
+                report.error = authority.denied + ", which this clearing does not name";
+            }
             report.tables.clear();
             report.rows = report.headline = report.keptCookies = 0;
         }
@@ -306,32 +445,104 @@ void Finish(HeldDatabase& held, bool preview, const DatabaseOptions& options, Da
     if (options.compact) report.compacted = Exec(db, "VACUUM") == SQLITE_OK;
 }
 
-bool IsPlainFile(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
-           !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Removes (or counts) one file of the profile folder that the browser
-// rebuilds, through the confined removal; whether it went (or would go).
-bool RemoveFile(ProfileReport& report, const std::wstring& path, Walk walk) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!IsPlainFile(path, data)) return false;
-    if (data.dwFileAttributes & ~kHandledAttributes) {
-        ++report.keptLinks;
-        if (report.kept.size() < 100) report.kept.push_back({LeftAs::Link, path});
+// A database's file (and each journal beside it) must be there as itself:
+// whatever it leads to is not this profile's to change. False, with why in
+// database, when it is not, or when it cannot be written (and write is asked).
+bool FitToChange(const PlaceCheck& check, const PlaceRoot& root, std::wstring_view name, DatabaseReport& database,
+                 bool write = true) {
+    const auto left = [&](const PlaceCheck& which) {
+        database.left = which.place == Place::OtherNames ? LeftAlone::OtherNames
+                        : which.place == Place::Link     ? LeftAlone::Link
+                                                         : LeftAlone::Failed;
+        if (database.left == LeftAlone::Failed) database.error = "it could not be opened";
+        database.file = which.path;
+        database.really = which.really;
+        return false;
+    };
+    if (check.place != Place::Here) return left(check);
+    for (const wchar_t* journal : kJournals) {
+        const PlaceCheck beside = CheckPlace(root, std::wstring(name) + journal, PlaceKind::File);
+        if (beside.place != Place::Missing && beside.place != Place::Here && beside.place != Place::InUse)
+            return left(beside);
+    }
+    if (write && !check.writable) {
+        database.left = LeftAlone::Failed;
+        database.error = kReadOnly;
         return false;
     }
-    if (walk == Walk::Delete) {
-        DeleteFileInside(report.profile.profileFolder, path);
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            ++report.keptFiles;
-            if (report.kept.size() < 100) report.kept.push_back({LeftAs::InUse, path});
-            return false;
+    return true;
+}
+
+// A preview of a database that a crash left with a hot journal: SQLite must
+// roll the journal back before its rows can be counted, which would change
+// the file, so they are counted in a copy of both, made and removed here.
+bool CountInCopy(const PlaceCheck& check, const PlaceRoot& root, std::wstring_view name, const DatabaseOptions& options,
+                 HeldDatabase& held, DatabaseReport& database) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH, temp);
+    if (length == 0 || length > MAX_PATH) return false;
+    std::wstring folder;
+    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
+        std::wstring candidate = std::wstring(temp) + L"Purgelet-preview-" + std::to_wstring(GetCurrentProcessId()) +
+                                 L"-" + std::to_wstring(GetTickCount() + attempt);
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) folder = candidate + L"\\";
+    }
+    if (folder.empty()) return false;
+    const std::wstring copy = folder + L"db";
+    const auto copyOf = [](HANDLE from, const std::wstring& to) {
+        FileHandle out(
+            CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        if (!out || SetFilePointer(from, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+        std::vector<char> buffer(1 << 16);
+        for (DWORD read = 0, written = 0;;) {
+            if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
+            if (read == 0) return true;
+            if (!WriteFile(out.Get(), buffer.data(), read, &written, nullptr) || written != read) return false;
+        }
+    };
+    const PlaceCheck journal = CheckPlace(root, std::wstring(name) + L"-journal", PlaceKind::File, GENERIC_READ);
+    bool counted = false;
+    if (journal.place == Place::Here && copyOf(check.handle.Get(), copy) &&
+        copyOf(journal.handle.Get(), copy + L"-journal")) {
+        std::string error;
+        if (Open(held, copy, nullptr, Use::CountCopy, options.keptSites, error) == Opened::Ready) {
+            Finish(held, true, options, database);
+            counted = true;
         }
     }
-    ++report.files;
-    report.bytes += (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    return true;
+    held.db.Reset();
+    for (const wchar_t* file : {L"db", L"db-journal", L"db-wal", L"db-shm"}) DeleteFileW((folder + file).c_str());
+    RemoveDirectoryW(folder.c_str());
+    return counted;
+}
+
+std::vector<const ItemDatabase*> DatabasesOf(BrowserItem item, bool firefox) {
+    std::vector<const ItemDatabase*> rows;
+    for (const ItemDatabase& row : kDatabases)
+        if (row.item == item && row.firefox == firefox) rows.push_back(&row);
+    return rows;
+}
+
+// Adds what stopped a file's removal to the report.
+void KeepFile(ProfileReport& report, const PlaceCheck& stopped) {
+    LeftAs why = LeftAs::Denied;
+    switch (stopped.place) {
+        case Place::Link:
+            ++report.keptLinks;
+            why = LeftAs::Link;
+            break;
+        case Place::OtherNames:
+            ++report.keptFiles;
+            why = LeftAs::OtherNames;
+            break;
+        case Place::InUse:
+            ++report.keptFiles;
+            why = LeftAs::InUse;
+            break;
+        default:
+            ++report.keptFiles;
+    }
+    if (report.kept.size() < 100) report.kept.push_back({why, stopped.path});
 }
 
 }  // namespace
@@ -339,17 +550,16 @@ bool RemoveFile(ProfileReport& report, const std::wstring& path, Walk walk) {
 std::vector<std::pair<std::string, std::uint64_t>> CookieHostsOf(const BrowserProfile& profile,
                                                                  const std::vector<std::wstring>& programs) {
     std::vector<std::pair<std::string, std::uint64_t>> hosts;
-    if (profile.refusal || BrowserRuns(profile, programs) != Running::No) return hosts;
-    const bool firefox = RowOf(profile.browser).firefox;
-    for (const ItemDatabase& row : kDatabases) {
-        if (row.item != BrowserItem::Cookies || row.firefox != firefox) continue;
-        const std::wstring path = profile.profileFolder + row.file;
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!IsPlainFile(path, data) || (data.dwFileAttributes & ~kHandledAttributes)) continue;
+    if (profile.refusal || !profile.problem.empty() || BrowserRuns(profile, programs) != Running::No) return hosts;
+    const PlaceRoot root = RootOf(profile.profileFolder);
+    for (const ItemDatabase* row : DatabasesOf(BrowserItem::Cookies, RowOf(profile.browser).firefox)) {
+        const PlaceCheck check = CheckPlace(root, row->file, PlaceKind::File, GENERIC_READ);
+        DatabaseReport unused;
+        if (check.place == Place::Missing || !FitToChange(check, root, row->file, unused, false)) continue;
         HeldDatabase held;
         std::string error;
-        if (Open(held, path, true, nullptr, error) != Opened::Ready) continue;
-        const Step& step = row.steps.front();
+        if (Open(held, check.path, &check, Use::Count, nullptr, error) != Opened::Ready) continue;
+        const Step& step = row->steps.front();
         for (const std::string& table : held.TablesOf(step)) {
             if (!held.HasColumn(table, step.host)) continue;
             SqliteStatement query;
@@ -369,6 +579,25 @@ std::vector<std::pair<std::string, std::uint64_t>> CookieHostsOf(const BrowserPr
     return hosts;
 }
 
+Running ProfileBusy(const BrowserProfile& profile, const std::vector<BrowserItem>& items,
+                    const std::vector<std::wstring>& programs, Walk walk) {
+    if (const Running runs = BrowserRuns(profile, programs); runs != Running::No) return runs;
+    const PlaceRoot root = RootOf(profile.profileFolder);
+    for (BrowserItem item : items) {
+        for (const ItemDatabase* row : DatabasesOf(item, RowOf(profile.browser).firefox)) {
+            const PlaceCheck check = CheckPlace(root, row->file, PlaceKind::File);
+            if (check.place == Place::InUse) return Running::DatabaseBusy;
+            if (check.place != Place::Here) continue;
+            HeldDatabase held;
+            std::string error;
+            if (Open(held, check.path, &check, walk == Walk::Count ? Use::Count : Use::LockOnly, nullptr, error) ==
+                Opened::Busy)
+                return Running::DatabaseBusy;
+        }
+    }
+    return Running::No;
+}
+
 ProfileReport ClearProfileItem(const BrowserProfile& profile, BrowserItem item,
                                const std::vector<std::wstring>& programs, const Platform& platform,
                                const std::wstring& programFolder, const FolderGuard& guard, Walk walk,
@@ -377,48 +606,64 @@ ProfileReport ClearProfileItem(const BrowserProfile& profile, BrowserItem item,
     ProfileReport report;
     report.profile = profile;
     report.item = item;
-    if (profile.refusal) return report;
+    if (profile.refusal || !profile.problem.empty()) return report;
     report.running = BrowserRuns(profile, programs);
     if (report.running != Running::No) return report;
-    const bool firefox = RowOf(profile.browser).firefox;
     const bool preview = walk == Walk::Count;
+    const PlaceRoot root = RootOf(profile.profileFolder);
 
     // Every database of the item is opened and locked before any is changed:
     // one that is busy means the browser runs, and then none is changed
     // (closing the others rolls their transactions back).
     std::vector<HeldDatabase> held;
-    for (const ItemDatabase& row : kDatabases) {
-        if (row.item != item || row.firefox != firefox) continue;
-        const std::wstring path = profile.profileFolder + row.file;
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!IsPlainFile(path, data)) continue;
-        if (data.dwFileAttributes & ~kHandledAttributes) {
-            // A link: what it leads to is not this profile's to change.
-            ++report.keptLinks;
-            report.kept.push_back({LeftAs::Link, path});
+    const auto busy = [&] {
+        report.running = Running::DatabaseBusy;
+        report.databases.clear();
+        report.kept.clear();
+        report.keptLinks = report.keptDatabases = 0;
+        return report;
+    };
+    for (const ItemDatabase* row : DatabasesOf(item, RowOf(profile.browser).firefox)) {
+        PlaceCheck check = CheckPlace(root, row->file, PlaceKind::File, GENERIC_READ | GENERIC_WRITE);
+        if (check.place == Place::Missing) continue;
+        if (check.place == Place::InUse) return busy();
+        DatabaseReport& database = report.databases.emplace_back();
+        database.file = check.path;
+        if (!FitToChange(check, root, row->file, database)) {
+            ++report.keptDatabases;
             continue;
         }
-        DatabaseReport& database = report.databases.emplace_back();
-        database.file = path;
         HeldDatabase& one = held.emplace_back();
-        one.row = &row;
+        one.row = row;
         one.report = report.databases.size() - 1;
-        switch (Open(one, path, preview, options.keptSites, database.error)) {
+        std::string error;
+        Opened opened = Open(one, check.path, &check, preview ? Use::Count : Use::Clear, options.keptSites, error);
+        if (opened == Opened::HotJournal && preview) {
+            one.db.Reset();
+            one.tables.clear();
+            if (CountInCopy(check, root, row->file, options, one, database)) {
+                report.rows += database.rows;
+                report.headline += database.headline;
+                report.keptCookies += database.keptCookies;
+                held.pop_back();
+                continue;
+            }
+        }
+        switch (opened) {
             case Opened::Ready:
-                database.error.clear();
                 continue;
             case Opened::Busy:
-                report.running = Running::DatabaseBusy;
-                report.databases.clear();
-                report.kept.clear();
-                report.keptLinks = 0;
-                return report;
+                return busy();
             case Opened::NotADatabase:
-                database.notADatabase = true;
-                database.error.clear();
+                database.left = LeftAlone::NotADatabase;
                 break;
-            case Opened::Failed:
+            case Opened::Elsewhere:
+                database.left = LeftAlone::Link;
+                database.error = error;
                 break;
+            default:
+                database.left = LeftAlone::Failed;
+                database.error = error;
         }
         ++report.keptDatabases;
         held.pop_back();
@@ -427,22 +672,32 @@ ProfileReport ClearProfileItem(const BrowserProfile& profile, BrowserItem item,
         DatabaseReport& database = report.databases[one.report];
         Finish(one, preview, options, database);
         one.db.Reset();
-        if (!database.error.empty()) ++report.keptDatabases;
+        if (database.left != LeftAlone::No) ++report.keptDatabases;
         report.rows += database.rows;
         report.headline += database.headline;
         report.keptCookies += database.keptCookies;
     }
 
     for (const ItemFile& file : kFiles) {
-        if (file.item != item || file.firefox != firefox) continue;
-        const std::wstring path = profile.profileFolder + file.name;
+        if (file.item != item || file.firefox != RowOf(profile.browser).firefox) continue;
         if (file.folder) {
+            const PlaceCheck check = CheckPlace(root, file.name, PlaceKind::Folder);
+            if (check.place == Place::Missing) continue;
+            if (check.place != Place::Here) {
+                ++report.refusedFolders;
+                report.refused.push_back({check.path + L"\\", {RefusalKind::Elsewhere}, check.really});
+                continue;
+            }
             RemovalTally tally;
-            if (EmptyFolder(path + L"\\", platform, {programFolder, false, &guard, nullptr}, walk, tally))
-                AddRemoval(report, path + L"\\", tally);
-        } else if (RemoveFile(report, path, walk)) {
-            for (const wchar_t* journal : kJournals) RemoveFile(report, path + journal, walk);
+            if (EmptyFolder(check.path + L"\\", platform, {programFolder, false, &guard, nullptr}, walk, tally))
+                AddRemoval(report, check.path + L"\\", tally);
+            continue;
         }
+        if (CheckPlace(root, file.name, PlaceKind::File).place == Place::Missing) continue;
+        std::vector<std::wstring> names{file.name};
+        for (const wchar_t* journal : kJournals) names.push_back(file.name + std::wstring(journal));
+        const PlaceCheck stopped = DeleteTogether(root, names, preview, report.files, report.bytes);
+        if (stopped.place != Place::Here) KeepFile(report, stopped);
     }
     return report;
 }

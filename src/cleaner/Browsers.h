@@ -62,11 +62,22 @@ struct BrowserProfile {
     std::wstring profileFolder;  // ends in "\"
     std::wstring lockFile;       // held open while the browser runs
     // The caches emptied for it, each ending in "\": its own and, for the
-    // first profile of a Chromium folder, the browser's shader caches.
+    // first profile of a Chromium folder, the browser's shader caches; and
+    // for each, the folder it must lie in as itself (its profile's, or the
+    // browser's data folder): a cache that is a link or leads out of it is
+    // refused.
     std::vector<std::wstring> caches;
-    // Set when the profile's folder is one never emptied (or holds one):
+    std::vector<std::wstring> cacheRoots;
+    // Set when the profile's folder is one never emptied (or holds one), or
+    // is a link or leads out of its browser's folder (really: where to):
     // nothing of it is touched.
     Refusal refusal;
+    std::wstring really;
+    // Why nothing of it is touched, when something else stops it: the
+    // browser's list of profiles could not be read (this then stands for the
+    // profiles it would name), or a folder given as a profile does not look
+    // like one.
+    std::wstring problem;
 
     // How its box is stored ("edge:Default"), and how it is shown
     // ("Edge — Default").
@@ -84,26 +95,57 @@ std::vector<std::wstring> ProgramsOfThisUser();
 // Whether a profile's browser runs: its lock file is held open, or a process
 // of its program is among programs.
 // A database of it that is busy or locked tells the same (DatabaseBusy).
-enum class Running : std::uint8_t { No, LockHeld, ProcessFound, DatabaseBusy };
+// OtherClearing: another clearing of the same profile (by this program or
+// its command) is going on.
+enum class Running : std::uint8_t { No, LockHeld, ProcessFound, DatabaseBusy, OtherClearing };
 Running BrowserRuns(const BrowserProfile& profile, const std::vector<std::wstring>& programs);
 // Whether another program holds the file open without sharing it for writing.
 bool HeldByAnotherProgram(const std::wstring& path);
+
+// One clearing of a profile at a time, across this program and its
+// commands: a named mutex per profile folder (by where it really lies),
+// waited for a bounded time. Held (when Held()) until it goes.
+class ProfileClearing {
+public:
+    ProfileClearing(const BrowserProfile& profile, unsigned long waitMs);
+    ~ProfileClearing();
+    ProfileClearing(const ProfileClearing&) = delete;
+    ProfileClearing& operator=(const ProfileClearing&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    void* mutex_ = nullptr;
+    bool held_ = false;
+};
+// How long a clearing waits for another clearing of the same profile.
+inline constexpr unsigned long kOtherClearingWaitMs = 3000;
 
 // What a profile's box on the Browsers page can clear: each is a category of
 // its own (browser-cache, browser-cookies, ...).
 enum class BrowserItem : std::uint8_t { Cache, Cookies, History, Forms, Sessions };
 
+// Why a database (or a file an item removes whole) was left as it was.
+enum class LeftAlone : std::uint8_t {
+    No,
+    NotADatabase,    // SQLite does not take it for a database
+    Failed,          // its clearing failed (error says why) and was rolled back, or it could not be written
+    Link,            // a link, or it does not lie in the profile (really says where it leads)
+    OtherNames,      // a file with other names, which lie elsewhere
+    ForeignTrigger,  // a trigger (or a foreign key) in the file would have changed a table the item does not name
+};
+
 // One database of a profile, cleared row by row (or counted for a preview).
 struct DatabaseReport {
     std::wstring file;
+    LeftAlone left = LeftAlone::No;
+    std::wstring really;  // for a link: where it leads
     // The rows removed (or that would go) per table, in the order they go,
     // and their sum; the rows the item's line counts (visits, cookies, form
     // entries).
     std::vector<std::pair<std::string, std::uint64_t>> tables;
     std::uint64_t rows = 0, headline = 0;
     std::uint64_t keptCookies = 0;  // rows that stay because their site is kept
-    bool notADatabase = false;      // left as it is
-    std::string error;              // set when its transaction was rolled back: nothing changed in it
+    std::string error;              // why it was left as it was (Failed, ForeignTrigger): nothing changed in it
     bool compacted = false;         // VACUUM ran after the deletions
 };
 
@@ -129,7 +171,7 @@ struct ProfileReport {
     };
     std::vector<RefusedCache> refused;
 
-    bool Skipped() const { return running != Running::No || profile.refusal; }
+    bool Skipped() const { return running != Running::No || profile.refusal || !profile.problem.empty(); }
 };
 
 // Empties the caches of a profile (Walk::Count: counts what would go),

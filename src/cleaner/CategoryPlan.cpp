@@ -204,7 +204,61 @@ BrowserItem ItemOf(Category category) {
     return BrowserItem::Cache;
 }
 
-// A browsers' category: its item of each profile chosen, unless its browser runs.
+// Why a database was left alone, as a kept item's reason.
+KeptReason ReasonOf(LeftAlone left) {
+    switch (left) {
+        case LeftAlone::NotADatabase:
+            return KeptReason::NotADatabase;
+        case LeftAlone::Link:
+            return KeptReason::Link;
+        case LeftAlone::OtherNames:
+            return KeptReason::OtherNames;
+        case LeftAlone::ForeignTrigger:
+            return KeptReason::ForeignTrigger;
+        default:
+            break;
+    }
+    return KeptReason::DatabaseKept;
+}
+
+// Adds what one profile's item did to the category's report.
+void AddProfile(CategoryReport& report, ProfileReport done) {
+    const BrowserProfile& profile = done.profile;
+    report.rows += done.rows;
+    report.keptCookies += done.keptCookies;
+    report.keptDatabases += done.keptDatabases;
+    for (const DatabaseReport& database : done.databases)
+        if (database.left != LeftAlone::No)
+            AddKept(report, ReasonOf(database.left), database.file, {}, database.really);
+    if (!profile.problem.empty()) {
+        ++report.refusedFolders;
+        AddKept(report, KeptReason::Unreadable, profile.profileFolder);
+    } else if (profile.refusal) {
+        ++report.refusedFolders;
+        AddKept(report, KeptReason::Refused, profile.profileFolder, profile.refusal, profile.really);
+    } else if (done.running == Running::OtherClearing) {
+        ++report.runningBrowsers;
+        AddKept(report, KeptReason::OtherClearing, profile.profileFolder);
+    } else if (done.running != Running::No) {
+        ++report.runningBrowsers;
+        AddKept(report, KeptReason::Running, profile.profileFolder);
+    }
+    report.files += done.files;
+    report.folders += done.folders;
+    report.bytes += done.bytes;
+    report.keptFiles += done.keptFiles;
+    report.keptLinks += done.keptLinks;
+    report.keptFolders += done.keptFolders;
+    report.refusedFolders += done.refusedFolders;
+    for (const ProfileReport::RefusedCache& refused : done.refused)
+        AddKept(report, KeptReason::Refused, refused.folder, refused.why, refused.really);
+    for (const LeftEntry& entry : done.kept) AddKept(report, ReasonOf(entry.why), entry.path);
+    report.profiles.push_back(std::move(done));
+}
+
+// A browsers' category: its item of each profile chosen, unless its browser
+// runs, something the run's items need of it is busy, or another clearing of
+// it goes on.
 void RunBrowsers(CategoryReport& report, bool preview, const CleaningSite& site,
                  const std::function<void(std::uint64_t count)>& progress, const BrowserChoice& browsers,
                  const KeptSites* keptSites) {
@@ -212,42 +266,31 @@ void RunBrowsers(CategoryReport& report, bool preview, const CleaningSite& site,
     const std::vector<std::wstring> programs = ProgramsOfThisUser();
     const BrowserItem item = ItemOf(report.category);
     const Walk walk = preview ? Walk::Count : Walk::Delete;
+    std::vector<BrowserItem> together{item};
+    for (Category category : browsers.together)
+        if (RowOf(category).browsers && std::find(together.begin(), together.end(), ItemOf(category)) == together.end())
+            together.push_back(ItemOf(category));
     for (const BrowserProfile& profile : BrowserProfilesOf(site, &guard)) {
         if (!browsers.Takes(profile)) continue;
         const std::uint64_t before = report.files + report.folders + report.rows;
-        ProfileReport done = item == BrowserItem::Cache
-                                 ? ClearProfileCaches(profile, programs, site.platform, site.programFolder, guard, walk,
-                                                      [&](std::uint64_t count) {
-                                                          if (progress) progress(before + count);
-                                                      })
-                                 : ClearProfileItem(profile, item, programs, site.platform, site.programFolder, guard,
-                                                    walk, {browsers.compact, keptSites});
-        report.rows += done.rows;
-        report.keptCookies += done.keptCookies;
-        report.keptDatabases += done.keptDatabases;
-        for (const DatabaseReport& database : done.databases) {
-            if (database.notADatabase) AddKept(report, KeptReason::NotADatabase, database.file);
-            if (!database.error.empty()) AddKept(report, KeptReason::DatabaseKept, database.file);
-        }
+        ProfileReport done;
+        done.profile = profile;
+        done.item = item;
+        const ProfileClearing clearing(profile, kOtherClearingWaitMs);
+        if (!clearing.Held())
+            done.running = Running::OtherClearing;
+        else if (!profile.refusal && profile.problem.empty())
+            done.running = ProfileBusy(profile, together, programs, walk);
+        if (done.running == Running::No)
+            done = item == BrowserItem::Cache
+                       ? ClearProfileCaches(profile, programs, site.platform, site.programFolder, guard, walk,
+                                            [&](std::uint64_t count) {
+                                                if (progress) progress(before + count);
+                                            })
+                       : ClearProfileItem(profile, item, programs, site.platform, site.programFolder, guard, walk,
+                                          {browsers.compact, keptSites});
         if (progress) progress(before + done.files + done.folders + done.rows);
-        if (done.running != Running::No) {
-            ++report.runningBrowsers;
-            AddKept(report, KeptReason::Running, profile.profileFolder);
-        } else if (profile.refusal) {
-            ++report.refusedFolders;
-            AddKept(report, KeptReason::Refused, profile.profileFolder, profile.refusal);
-        }
-        report.files += done.files;
-        report.folders += done.folders;
-        report.bytes += done.bytes;
-        report.keptFiles += done.keptFiles;
-        report.keptLinks += done.keptLinks;
-        report.keptFolders += done.keptFolders;
-        report.refusedFolders += done.refusedFolders;
-        for (const ProfileReport::RefusedCache& refused : done.refused)
-            AddKept(report, KeptReason::Refused, refused.folder, refused.why, refused.really);
-        for (const LeftEntry& entry : done.kept) AddKept(report, ReasonOf(entry.why), entry.path);
-        report.profiles.push_back(std::move(done));
+        AddProfile(report, std::move(done));
     }
 }
 }  // namespace
@@ -406,6 +449,12 @@ const wchar_t* KeptReasonName(KeptReason reason) {
             return L"database-kept";
         case KeptReason::KeptSitesUnreadable:
             return L"kept-sites-unreadable";
+        case KeptReason::ForeignTrigger:
+            return L"foreign-trigger";
+        case KeptReason::OtherClearing:
+            return L"another-clearing";
+        case KeptReason::Unreadable:
+            return L"unreadable";
         case KeptReason::ValuesKept:
             break;
     }
@@ -443,6 +492,13 @@ std::wstring KeptLineOf(const KeptItem& item) {
             return L"database left as it was (its clearing failed): " + item.path;
         case KeptReason::KeptSitesUnreadable:
             return L"no cookie deleted: " + item.path;
+        case KeptReason::ForeignTrigger:
+            return L"database left as it was (a trigger or foreign key in it reached beyond the clearing): " +
+                   item.path;
+        case KeptReason::OtherClearing:
+            return L"another clearing of it is running, skipped: " + item.path;
+        case KeptReason::Unreadable:
+            return L"not read, nothing of it touched: " + item.path;
         case KeptReason::ValuesKept:
             break;
     }

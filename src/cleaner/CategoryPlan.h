@@ -87,6 +87,9 @@ enum class KeptReason {
     NotADatabase,         // a browser's file that SQLite does not take for a database, left as it is
     DatabaseKept,         // a browser's database whose clearing failed and was rolled back
     KeptSitesUnreadable,  // the list of kept sites could not be read: no cookie went (path: why)
+    ForeignTrigger,       // a browser's database whose trigger or foreign key reached beyond the item: rolled back
+    OtherClearing,        // a browser profile skipped because another clearing of it is going on
+    Unreadable,           // a browser's list of profiles that could not be read, or a folder that is no profile
 };
 // The reason as scripts read it ("in-use", "other-names", ...).
 const wchar_t* KeptReasonName(KeptReason reason);
@@ -148,6 +151,10 @@ struct BrowserChoice {
     std::function<bool(const BrowserProfile&)> checked;
     // The databases compacted (VACUUM) after their rows are deleted.
     bool compact = false;
+    // The browsers' categories of the whole run, when it takes several: a
+    // profile is taken only when nothing that any of them needs is busy, so
+    // that it is cleared of all or left whole.
+    std::vector<Category> together;
 
     bool Takes(const BrowserProfile& profile) const;
 };

@@ -91,18 +91,6 @@ FileHandle OpenFolder(const std::wstring& path) {
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-std::wstring FinalPathOf(HANDLE handle) {
-    std::wstring buffer(MAX_PATH + 1, L'\0');
-    for (int tries = 0; tries < 3; ++tries) {
-        const DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0) return {};
-        if (n < buffer.size()) return UsualPath(std::wstring_view(buffer.data(), n));
-        buffer.resize(n + 1);
-    }
-    return {};
-}
-
 // The identities of the folders that hold the one at final, nearest first.
 std::vector<FileId> HolderIds(const std::wstring& final) {
     std::vector<FileId> ids;
@@ -177,6 +165,18 @@ const char* RoleName(Guarded role) {
 }
 
 }  // namespace
+
+std::wstring FinalPathOf(HANDLE handle) {
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    for (int tries = 0; tries < 3; ++tries) {
+        const DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return {};
+        if (n < buffer.size()) return UsualPath(std::wstring_view(buffer.data(), n));
+        buffer.resize(n + 1);
+    }
+    return {};
+}
 
 std::optional<FileId> IdOf(HANDLE handle) {
     BY_HANDLE_FILE_INFORMATION info{};
@@ -350,6 +350,8 @@ std::string RefusalReason(Refusal why) {
             return std::string("it holds ") + RoleName(why.folder);
         case RefusalKind::Inside:
             return std::string("it lies inside ") + RoleName(why.folder);
+        case RefusalKind::Elsewhere:
+            return "it is a link, or leads out of the folder it belongs to";
         case RefusalKind::None:
             break;
     }

@@ -41,8 +41,10 @@ enum class Guarded : std::uint8_t {
 
 // Why a folder is not emptied: it is not a plain full path, it is the root
 // of a drive or share, or it is a guarded folder itself, holds one, or lies
-// inside one that guards what lies inside it.
-enum class RefusalKind : std::uint8_t { None, NotFullPath, Root, Itself, Holds, Inside };
+// inside one that guards what lies inside it; or (Elsewhere) a folder that
+// must lie inside another - a browser's cache in its profile - is a link or
+// leads out of it.
+enum class RefusalKind : std::uint8_t { None, NotFullPath, Root, Itself, Holds, Inside, Elsewhere };
 struct Refusal {
     RefusalKind kind = RefusalKind::None;
     Guarded folder = Guarded::Profile;  // for Itself, Holds and Inside
@@ -77,6 +79,9 @@ struct FileId {
 };
 
 std::optional<FileId> IdOf(HANDLE handle);
+// Where the file or folder open as handle really lies, in its usual form
+// (see UsualPath); empty when that can't be told.
+std::wstring FinalPathOf(HANDLE handle);
 
 // What is known of a folder: its path as written, where it really lies (the
 // usual form of its final path, empty when it could not be opened), its

@@ -39,7 +39,7 @@ bool SameText(std::wstring_view a, std::wstring_view b) {
 }
 
 // Where the object open as handle really lies, "\\?\C:\...", however long.
-std::wstring FinalPathOf(HANDLE handle) {
+std::wstring RawFinalPathOf(HANDLE handle) {
     std::wstring buffer(MAX_PATH + 1, L'\0');
     for (int tries = 0; tries < 3; ++tries) {
         const DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
@@ -144,7 +144,7 @@ UrlCacheEraser::UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass p
     for (std::wstring& folder : CacheFolders()) {
         FileHandle held(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        std::wstring final = held.Get() == INVALID_HANDLE_VALUE ? std::wstring() : FinalPathOf(held.Get());
+        std::wstring final = held.Get() == INVALID_HANDLE_VALUE ? std::wstring() : RawFinalPathOf(held.Get());
         cacheFolders_.push_back({std::move(folder), std::move(final)});
     }
 }
@@ -174,7 +174,7 @@ bool UrlCacheEraser::FileBelongs(const std::string& localFile) const {
             const DWORD error = GetLastError();
             return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         }
-        const std::wstring final = FinalPathOf(opened.Get());
+        const std::wstring final = RawFinalPathOf(opened.Get());
         BY_HANDLE_FILE_INFORMATION info{};
         return !final.empty() && final.size() == folder.final.size() + rest.size() &&
                SameText(std::wstring_view(final).substr(0, folder.final.size()), folder.final) &&

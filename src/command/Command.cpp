@@ -353,17 +353,18 @@ Selection Selected(const Request& request, const std::string& settingsKey) {
         selection.way = "chosen";
         selection.mode = StoredExecution(read);
         selection.categories = StoredChoice(read);
-        return selection;
-    }
-    if (request.all) {
+    } else if (request.all) {
         selection.way = "all";
         selection.categories = ModeOrder();
         for (Category item : StoredBrowserItems(read)) selection.categories.push_back(item);
-        return selection;
+    } else {
+        for (Category category : AllCategories())
+            if (std::find(request.named.begin(), request.named.end(), category) != request.named.end())
+                selection.categories.push_back(category);
     }
-    for (Category category : AllCategories())
-        if (std::find(request.named.begin(), request.named.end(), category) != request.named.end())
-            selection.categories.push_back(category);
+    // A profile is cleared of every browser item asked for, or left whole.
+    for (Category category : selection.categories)
+        if (RowOf(category).browsers) selection.browsers.together.push_back(category);
     return selection;
 }
 
@@ -526,13 +527,34 @@ Json FolderJson(const FolderReport& folder) {
             {"really", TextOrNull(folder.really)}};
 }
 
+// Why a database was left as it was, as scripts read it; null when it was not.
+Json LeftAloneKey(LeftAlone left) {
+    switch (left) {
+        case LeftAlone::NotADatabase:
+            return "not-a-database";
+        case LeftAlone::Failed:
+            return "database-kept";
+        case LeftAlone::Link:
+            return "link";
+        case LeftAlone::OtherNames:
+            return "other-names";
+        case LeftAlone::ForeignTrigger:
+            return "foreign-trigger";
+        case LeftAlone::No:
+            break;
+    }
+    return nullptr;
+}
+
 Json DatabaseJson(const DatabaseReport& database) {
     Json tables = Json::object();
     for (const auto& [table, rows] : database.tables) tables[table] = rows;
     return {{"file", Utf8(database.file)},
             {"rows", database.rows},
             {"tables", std::move(tables)},
-            {"notADatabase", database.notADatabase},
+            {"notADatabase", database.left == LeftAlone::NotADatabase},
+            {"left", LeftAloneKey(database.left)},
+            {"really", TextOrNull(database.really)},
             {"error", TextOrNull(Widen(database.error))},
             {"compacted", database.compacted}};
 }
@@ -545,8 +567,11 @@ Json ProfileJson(const ProfileReport& report) {
             {"profile", Utf8(profile.folderName)},
             {"name", Utf8(profile.shownName)},
             {"folder", Utf8(profile.profileFolder)},
-            {"running", report.running != Running::No},
+            {"running", report.running != Running::No && report.running != Running::OtherClearing},
+            {"anotherClearing", report.running == Running::OtherClearing},
             {"refused", profile.refusal ? Json(Utf8(Widen(RefusalReason(profile.refusal)))) : Json(nullptr)},
+            {"really", TextOrNull(profile.really)},
+            {"problem", TextOrNull(profile.problem)},
             {"files", report.files},
             {"folders", report.folders},
             {"bytes", report.bytes},
@@ -758,15 +783,11 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
             if (!reports.back().error.empty()) break;
         }
     }
+    // A preview ends as the clear it announces would: 1 when it found
+    // something that would stay.
     int exitCode = kExitDone;
     for (const CategoryReport& r : reports)
         if (r.SomethingKept()) exitCode = kExitKept;
-    if (preview && reports.back().error.empty()) {
-        // A preview tells what stays only when a browser runs: nothing of it could be looked at.
-        exitCode = kExitDone;
-        for (const CategoryReport& r : reports)
-            if (r.runningBrowsers || !r.keptSitesProblem.empty()) exitCode = kExitKept;
-    }
     // Ended by an error before anything was done.
     if (reports.size() == 1 && !reports[0].error.empty()) exitCode = kExitImpossible;
 

@@ -22,8 +22,10 @@ constexpr int kPreviewColumn = 1;
 // The activity log's text for a line of the cleaner's.
 std::string LogText(const std::wstring& line) { return Utf8(line); }
 
-BrowserChoice ChosenBrowsers(const ProgramState& state) {
-    return StoredBrowserChoice([&state](const std::string& name) { return state.Read(name); });
+BrowserChoice ChosenBrowsers(const ProgramState& state, const std::vector<Category>& together) {
+    BrowserChoice choice = StoredBrowserChoice([&state](const std::string& name) { return state.Read(name); });
+    choice.together = together;
+    return choice;
 }
 }  // namespace
 
@@ -40,7 +42,7 @@ void TForm1::FillBrowserList() {
     ui::ListView::UpdateBracket update(lvBrowsers);
     lvBrowsers.Clear();
     browserProfiles_ = BrowserProfilesOf(state_.site, nullptr);
-    const BrowserChoice chosen = ChosenBrowsers(state_);
+    const BrowserChoice chosen = ChosenBrowsers(state_, {});
     for (const BrowserProfile& profile : browserProfiles_) {
         const int row = lvBrowsers.AddItem(Narrow(profile.Label()), {""});
         lvBrowsers.SetChecked(row, true);
@@ -74,8 +76,10 @@ void TForm1::btnPreviewBrowsersClick() {
     FillBrowserList();
     std::vector<std::vector<std::wstring>> parts(browserProfiles_.size());
     const KeptSites kept = KeptSites::Read(state_.SettingsKey);
-    for (Category item : CheckedBrowserItems()) {
-        const CategoryReport report = RunCategory(item, true, state_.site, {}, nullptr, ChosenBrowsers(state_), &kept);
+    const std::vector<Category> items = CheckedBrowserItems();
+    for (Category item : items) {
+        const CategoryReport report =
+            RunCategory(item, true, state_.site, {}, nullptr, ChosenBrowsers(state_, items), &kept);
         for (const ProfileReport& done : report.profiles) {
             const std::wstring key = done.profile.Key();
             const auto row = std::find_if(browserProfiles_.begin(), browserProfiles_.end(),
@@ -106,8 +110,10 @@ void TForm1::btnClearBrowsersClick() {
     std::vector<std::vector<ProfileReport>> done;  // each one's reports, item by item
     std::vector<std::wstring> lines;
     const KeptSites kept = KeptSites::Read(state_.SettingsKey);
-    for (Category item : CheckedBrowserItems()) {
-        const CategoryReport report = RunCategory(item, false, state_.site, {}, nullptr, ChosenBrowsers(state_), &kept);
+    const std::vector<Category> items = CheckedBrowserItems();
+    for (Category item : items) {
+        const CategoryReport report =
+            RunCategory(item, false, state_.site, {}, nullptr, ChosenBrowsers(state_, items), &kept);
         if (!report.keptSitesProblem.empty())
             lines.push_back(FromUtf8(logline::NoCookieDeleted + report.keptSitesProblem));
         for (const ProfileReport& profile : report.profiles) {
@@ -117,17 +123,11 @@ void TForm1::btnClearBrowsersClick() {
                 taken.push_back(profile.profile.Key());
                 done.emplace_back();
             }
-            std::vector<ProfileReport>& reports = done[at];
-            // A profile skipped once (its browser runs) is told once.
-            if (reports.empty() || !reports.front().Skipped()) reports.push_back(profile);
+            done[at].push_back(profile);
         }
     }
-    for (const std::vector<ProfileReport>& reports : done) {
-        // Skipped for one item only (its browser started meanwhile): that is what is told.
-        const auto skipped =
-            std::find_if(reports.begin(), reports.end(), [](const ProfileReport& report) { return report.Skipped(); });
-        lines.push_back(skipped != reports.end() ? ProfileLine(*skipped) : ProfileLine(reports));
-    }
+    // One line per profile: what went, item by item, or why it was skipped.
+    for (const std::vector<ProfileReport>& reports : done) lines.push_back(ProfileLine(reports));
     if (done.empty())
         for (std::wstring& line : BrowserLines({}, state_.site)) lines.push_back(std::move(line));  // no browser found
     for (const std::wstring& line : lines) log_.Add(LogText(line));

@@ -12,6 +12,7 @@
 
 #include "base/Sqlite.h"
 #include "command/Command.h"
+#include "command/BrowserFixtures.h"
 #include "command/CommandTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -26,29 +27,6 @@ const std::string kTop = kBrowsersTop;
 const std::string kEdge = kLocal + "Microsoft\\Edge\\User Data\\Default\\";
 const std::string kChrome = kLocal + "Google\\Chrome\\User Data\\Default\\";
 const std::string kFirefox = kRoaming + "Mozilla\\Firefox\\Profiles\\p.default\\";
-
-SqliteDatabase Open(const std::string& file) {
-    SqliteDatabase db;
-    EXPECT_EQ(sqlite3_open_v2(file.c_str(), db.Receive(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
-              SQLITE_OK);
-    return db;
-}
-void Exec(sqlite3* db, const std::string& sql) {
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db) << sql;
-}
-void Make(const std::string& file, const std::string& sql) { Exec(Open(file).Get(), sql); }
-// The first column of the query's rows, joined with ",".
-std::string Query(const std::string& file, const std::string& sql) {
-    SqliteDatabase db = Open(file);
-    SqliteStatement statement;
-    EXPECT_EQ(sqlite3_prepare_v2(db.Get(), sql.c_str(), -1, statement.Receive(), nullptr), SQLITE_OK) << sql;
-    std::string rows;
-    while (statement && sqlite3_step(statement.Get()) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(statement.Get(), 0);
-        rows += (rows.empty() ? "" : ",") + std::string(text ? reinterpret_cast<const char*>(text) : "NULL");
-    }
-    return rows;
-}
 
 class BrowserData : public ::testing::Test {
 protected:
@@ -76,7 +54,7 @@ protected:
             "INSERT INTO keyword_search_terms VALUES (2, 2, 'secret'); INSERT INTO downloads VALUES (1, 'g', 'C:\\x',"
             " 'https://b.test/');");
         {
-            SqliteDatabase db = Open(kEdge + "History");
+            SqliteDatabase db = OpenDatabase(kEdge + "History");
             sqlite3_db_config(db.Get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
             Exec(db.Get(), "PRAGMA wal_autocheckpoint=0; INSERT INTO visits VALUES (4, 2, 10, 0), (5, 2, 11, 0)");
         }
@@ -159,15 +137,6 @@ protected:
     std::map<std::string, std::string> kept;
 };
 
-// A profile's object in a category of a document.
-Json Profile(const Json& document, const std::string& category, const std::string& browser) {
-    for (const Json& c : document.at("categories"))
-        if (c.at("name") == category)
-            for (const Json& p : c.at("profiles"))
-                if (p.at("browser") == browser) return p;
-    return Json();
-}
-
 const std::vector<std::wstring> kItems = {L"browser-cookies", L"browser-history", L"browser-forms",
                                           L"browser-sessions"};
 
@@ -237,7 +206,7 @@ TEST_F(BrowserData, LockedAndForeignDatabasesAreLeftAsTheyAre) {
     ts::WriteFile(kFirefox + "cookies.sqlite", std::string(3000, '\x5a'));
     const std::string garbage = ReadWhole(kFirefox + "cookies.sqlite");
     {
-        SqliteDatabase holder = Open(kChrome + "History");
+        SqliteDatabase holder = OpenDatabase(kChrome + "History");
         Exec(holder.Get(), "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE");
         for (const wchar_t* verb : {L"preview", L"clear"}) {
             const Json document = Run({verb, L"browser-history", L"browser-cookies"}, kExitKept);

@@ -65,7 +65,8 @@ protected:
         for (const std::string& file :
              {kEdge + "Local State", kEdge + "Default\\Bookmarks", kEdge + "Default\\Login Data",
               kChrome + "Profile 1\\Preferences", kFirefox + "Profiles\\abc.default-release\\places.sqlite",
-              kFirefox + "Profiles\\abc.default-release\\logins.json", kElsewhere + "key4.db"}) {
+              kFirefox + "Profiles\\abc.default-release\\logins.json", kElsewhere + "key4.db",
+              kElsewhere + "prefs.js"}) {
             if (!ts::Exists(file)) ts::WriteFile(file, "keep " + file);
             kept[file] = ReadWhole(file);
         }
@@ -118,7 +119,7 @@ TEST_F(Browsers, ProfilesAreFoundAndAPreviewNamesWhatTheClearRemoves) {
                                                          {"firefox:default-release", "2 files, 65"},
                                                          {"firefox:elsewhere", "1 files, 70"},
                                                          {"firefox:root", "refused"}};
-    const Json preview = Run({L"preview", L"browser-cache"}, kExitDone);
+    const Json preview = Run({L"preview", L"browser-cache"}, kExitKept);
     EXPECT_EQ(Profiles(preview), expected);
     EXPECT_TRUE(ts::Exists(kEdge + "Default\\Cache\\Cache_Data\\f_000001"));
 
@@ -180,7 +181,7 @@ TEST_F(Browsers, StoredBoxesChooseTheProfiles) {
                   .count("edge:Person 1"),
               1u);
     const auto takesBrowsers = [&] {
-        const Json all = Run({L"preview", L"--all"}, kExitDone);
+        const Json all = Run({L"preview", L"--all"}, kExitKept);
         return all.at("categories").back().at("name") == "browser-history";
     };
     EXPECT_FALSE(takesBrowsers());

@@ -118,7 +118,7 @@ protected:
 
 TEST_F(CommandXp, PreviewNamesWhatTheClearThenRemovesAndLinksOutLeadNowhere) {
     LayOut();
-    ASSERT_EQ(RunCmd(site, {L"preview", L"--all", L"--json"}, output), kExitDone) << output.err;
+    ASSERT_EQ(RunCmd(site, {L"preview", L"--all", L"--json"}, output), kExitKept) << output.err;
     const Json preview = Parsed(output.out);
     EXPECT_EQ(Counts(preview.at("totals")), kLaidOut);
     EXPECT_TRUE(ts::Exists(kUserTemp + "ro.txt")) << "a preview changes nothing";
@@ -155,7 +155,7 @@ TEST_F(CommandXp, APreviewListsTheCacheOnceForAllItsCategories) {
         ++listings;
         cache.findClose(handle);
     };
-    ASSERT_EQ(RunCmd(site, {L"preview", L"--all", L"--json"}, output), kExitDone) << output.err;
+    ASSERT_EQ(RunCmd(site, {L"preview", L"--all", L"--json"}, output), kExitKept) << output.err;
     EXPECT_EQ(Counts(Parsed(output.out).at("totals")), kLaidOut);
     EXPECT_EQ(listings, 1);
 }
@@ -182,7 +182,7 @@ TEST_F(CommandXp, AFileHeldOpenIsPredictedKeptAndNamedWithExitCodeOne) {
     HANDLE busy = CreateFileA((kWindowsTemp + "busy").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     ASSERT_NE(busy, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(RunCmd(site, {L"preview", L"temp", L"--json"}, output), kExitDone);
+    EXPECT_EQ(RunCmd(site, {L"preview", L"temp", L"--json"}, output), kExitKept);
     const std::string predicted = Counts(Parsed(output.out).at("totals"));
     EXPECT_EQ(RunCmd(site, {L"clear", L"temp", L"--json"}, output), kExitKept);
     const Json cleared = Parsed(output.out);
@@ -218,7 +218,7 @@ TEST_F(CommandXp, ChosenFollowsTheStoredCustomChoice) {
     ts::RegSetString(ts::SettingsKey(), texts::ValCustomCookies.Text(), "1");
     ts::RegSetString(ts::SettingsKey(), texts::ValCustomTemporary.Text(), "1");
     ts::RegSetString(ts::SettingsKey(), texts::ValClearHistory.Text(), "1");
-    ASSERT_EQ(RunCmd(site, {L"preview", L"--chosen", L"--json"}, output), kExitDone) << output.err;
+    ASSERT_EQ(RunCmd(site, {L"preview", L"--chosen", L"--json"}, output), kExitKept) << output.err;
     std::vector<std::string> names;
     const Json document = Parsed(output.out);
     for (const Json& category : document.at("categories")) names.push_back(category.at("name"));
@@ -302,8 +302,8 @@ protected:
 
 TEST_F(CommandProgram, DefaultLayoutPreviewEqualsClearAndNamesKeptFilesInUtf8) {
     std::string out;
-    ASSERT_EQ(RunProgram(L"preview --all --json", out), kExitDone) << out;
-    const Json before = Parsed(out);  // what stays whatever is done (held by the system)
+    ASSERT_EQ(RunProgram(L"preview --all --json", out), kExitKept) << out;
+    const Json before = Parsed(out);  // what stays whatever is done (held by the system, links)
 
     const std::wstring odd = kTemp + L"caf\u00e9 \u65e5\u672c.txt";
     HANDLE held = CreateFileW(odd.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
@@ -314,7 +314,7 @@ TEST_F(CommandProgram, DefaultLayoutPreviewEqualsClearAndNamesKeptFilesInUtf8) {
     ASSERT_FALSE(page.empty());
     ASSERT_TRUE(ts::AddCookieEntry("Cookie:user@two.example/"));
 
-    ASSERT_EQ(RunProgram(L"preview --all --json", out), kExitDone) << out;
+    ASSERT_EQ(RunProgram(L"preview --all --json", out), kExitKept) << out;
     const Json preview = Parsed(out);
     EXPECT_EQ(RunProgram(L"clear --all --json", out), kExitKept) << out;
     const Json clear = Parsed(out);
@@ -682,7 +682,7 @@ TEST_F(CommandProgram, TheWindowlessTwinRunsTheStoredClearingWithNoConsoleAndNoW
     ts::WriteFile(Narrow(kTemp) + "sub\\a.tmp");
 
     std::string out;
-    EXPECT_EQ(Finish(StartLine(task + " preview --chosen --json", L"task.json"), L"task.json", out), kExitDone);
+    EXPECT_EQ(Finish(StartLine(task + " preview --chosen --json", L"task.json"), L"task.json", out), kExitKept);
     std::vector<std::string> names;
     const Json preview = Parsed(out);
     for (const Json& category : preview.at("categories")) names.push_back(category.at("name"));

@@ -504,12 +504,6 @@ void MakeOld(const std::string& path) {
     CloseHandle(h);
 }
 
-// Runs the host-side helper that replaces files by links (Wine makes none)
-// and waits for its mark; arguments as replace_with_links.pl takes them.
-bool ReplaceFromHost(const std::string& done, const std::string& arguments) {
-    return StartHostScript("replace_with_links.pl", done + " " + arguments) && WaitForFile(done);
-}
-
 }  // namespace
 
 // Persistent cookies whose files the host replaced by a link to an outside

@@ -5,9 +5,10 @@
 #   replace_with_links.pl DONE KIND FILE TARGET [KIND FILE TARGET ...]
 #
 #   DONE    a Windows path below C:\, written once every file is replaced
-#   KIND    "symlink" (FILE becomes a symbolic link to TARGET), "hardlink"
-#           (FILE becomes a second name of TARGET) or "remove" (FILE, a link
-#           or a file, goes; TARGET is "-")
+#   KIND    "symlink" (FILE becomes a symbolic link to TARGET, a file or a
+#           folder; a folder FILE must be empty), "hardlink" (FILE becomes a
+#           second name of TARGET) or "remove" (FILE, a link or a file, goes;
+#           TARGET is "-")
 #   FILE, TARGET  Windows paths below C:\
 #
 # It runs from the build folder and acts only inside that build's prefix:
@@ -46,6 +47,11 @@ while (@ARGV) {
         next;
     }
     $target = host_path($target);
+    if ($kind eq "symlink" && -d $target && !-l $target) {
+        !-e $file || (-d $file && !-l $file && rmdir $file) or fail("$file is not an empty folder");
+        symlink $target, $file or fail("symlink $file: $!");
+        next;
+    }
     -f $target && !-l $target or fail("no file $target");
     !-e $file || (-f $file && !-l $file) or fail("$file is not a plain file");
     unlink $file;

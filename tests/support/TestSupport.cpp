@@ -302,6 +302,10 @@ bool WaitForFile(const std::string& path, bool present, DWORD timeoutMs) {
     }
 }
 
+bool ReplaceFromHost(const std::string& done, const std::string& arguments) {
+    return StartHostScript("replace_with_links.pl", done + " " + arguments) && WaitForFile(done);
+}
+
 std::string ProgramExe() {
     // The build folder is drive T: inside the test prefix.
     return "T:\\Purgelet.exe";

@@ -120,6 +120,10 @@ int RunTestInChild(const std::string& test, DWORD timeoutMs = 60000);
 bool StartHostScript(const std::string& script, const std::string& arguments);
 // Waits until the file is there (or, with present false, gone); false after the time limit.
 bool WaitForFile(const std::string& path, bool present = true, DWORD timeoutMs = 10000);
+// Runs the host-side helper that replaces files by links (Wine makes none)
+// and waits for its mark done; arguments as replace_with_links.pl takes
+// them (a path with blanks in double quotes).
+bool ReplaceFromHost(const std::string& done, const std::string& arguments);
 // A program a test started. However the test ends (an assertion that fails
 // included), the program is ended when the guard goes: terminated if End has
 // not ended it before.
