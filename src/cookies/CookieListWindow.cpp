@@ -148,7 +148,8 @@ void TMainForm::KeepLocalFile(const std::string& localFile) {
 }
 
 void TMainForm::NoteOutcome(UrlCacheEraser::Outcome outcome, const std::string& localFile) {
-    if (outcome == UrlCacheEraser::Outcome::Kept || outcome == UrlCacheEraser::Outcome::Outside)
+    if (outcome == UrlCacheEraser::Outcome::Kept || outcome == UrlCacheEraser::Outcome::Outside ||
+        outcome == UrlCacheEraser::Outcome::GoneFileLeft)
         KeepLocalFile(localFile);
 }
 
