@@ -139,7 +139,6 @@ DeleteUrlCacheEntryFn TMainForm::DeletionFunction() const {
     return state_.deleteUrlCacheEntryFound ? deleteUrlCacheEntry_ : nullptr;
 }
 
-
 void TMainForm::KeepLocalFile(const std::string& localFile) {
     if (!localFile.empty()) keptFiles_.insert(CountedElsewhereKey(Widen(localFile)));
 }
