@@ -4,7 +4,9 @@
 // and one FindFirst/FindNextUrlCacheEntryA loop deleting the same cookie and
 // history entries. A third contender runs bare loops in the clearing's own
 // steps (three cache passes with one call per entry), which shows what
-// the windows add. The contenders take turns going first; the headline is the
+// the windows add, and a fourth clicks each of Clear All's steps on its own,
+// so that each step's time shows beside its bare loop and a regression shows
+// where it lies. The contenders take turns going first; the headline is the
 // median, with its spread, of the per-round ratios of "Clear All" to the sum
 // of the two bare loops, against its goal.
 //
@@ -62,9 +64,12 @@ void BareCacheLoop() {
 
 // The cache part in the clearing's own steps, without the windows: three
 // passes (history, ordinary entries, cookies), each reading every entry with
-// one call into a reused buffer, then deleting what it kept.
-void StepwiseCacheLoops() {
+// one call into a reused buffer, then deleting what it kept; each pass's time
+// goes to its step.
+void StepwiseCacheLoops(std::vector<double>* steps) {
+    int step = 0;
     for (DWORD kind : {DWORD(URLHISTORY_CACHE_ENTRY), DWORD(0), DWORD(COOKIE_CACHE_ENTRY)}) {
+        const double t0 = testing_support::SecondsNow();
         std::vector<std::string> kept;
         testing_support::WalkUrlCache([&](const INTERNET_CACHE_ENTRY_INFOA& e) {
             const DWORD type = e.CacheEntryType;
@@ -73,8 +78,27 @@ void StepwiseCacheLoops() {
             return keep;
         });
         for (auto it = kept.rbegin(); it != kept.rend(); ++it) DeleteUrlCacheEntryA(it->c_str());
+        steps[step++].push_back(testing_support::SecondsNow() - t0);
     }
 }
+
+// Clear All's steps as the main page's buttons, in Clear All's order; the
+// bare loops' steps that do the same work (the cache's three passes and the
+// temporary folders); the registry lists and Recent have nothing laid out.
+struct Step {
+    const char* what;
+    ui::Button TForm1::*button;
+    int bare;  // the bare step it is measured against, or -1
+};
+constexpr Step kSteps[] = {{"history links of web sites", &TForm1::btnClearHistory, 0},
+                           {"temporary internet files", &TForm1::Button2, 1},
+                           {"cookies", &TForm1::btnClearCookies, 2},
+                           {"typed URLs", &TForm1::btnClearTypedURLs, -1},
+                           {"typed words on Run", &TForm1::btnClearTypedWordsInRun, -1},
+                           {"temporary files", &TForm1::btnTemporary, 3},
+                           {"history links of documents", &TForm1::btnClearRecent, -1}};
+constexpr int kStepCount = sizeof(kSteps) / sizeof(kSteps[0]);
+constexpr int kBareSteps = 4;
 
 }  // namespace
 
@@ -83,7 +107,7 @@ int main(int argc, char** argv) {
     const int files = argc > 2 ? std::atoi(argv[2]) : 1000;
     const int entries = argc > 3 ? std::atoi(argv[3]) : 3000;
     const int rounds = argc > 4 ? std::atoi(argv[4]) : 5;
-    constexpr double kGoal = 1.5;
+    constexpr double kGoal = 1.5, kStepsGoal = 1.1;
     if (folders <= 0 || files <= 0 || entries <= 0 || rounds <= 0) {
         std::fprintf(stderr, "usage: bench_clear_all [folders [files-per-folder [entries [rounds]]]]\n");
         return 2;
@@ -98,16 +122,17 @@ int main(int argc, char** argv) {
     std::printf("Clear All on Windows XP: %d folders of %d files, %d cookie and %d history entries\n", folders, files,
                 entries, entries);
     std::vector<double> bareFiles, bareCache, stepwise, clearAll, ratios, stepwiseRatios, stepsToBare;
+    std::vector<double> bareSteps[kBareSteps], buttons[kStepCount];
     bool cleared = true;
     for (int round = 0; round < rounds; ++round) {
-        for (int turn = 0; turn < 3; ++turn) {
+        for (int turn = 0; turn < 4; ++turn) {
             if (!kTraces.Fill(folders, files, entries)) {
                 std::fprintf(stderr, "could not lay out the traces\n");
                 kTraces.RemoveAll();
                 return 1;
             }
             const double t0 = testing_support::SecondsNow();
-            switch ((round + turn) % 3) {
+            switch ((round + turn) % 4) {
                 case 0: {
                     BareFileLoop(kTraces.userTemp);
                     BareFileLoop(kTraces.windowsTemp);
@@ -117,11 +142,22 @@ int main(int argc, char** argv) {
                     bareCache.push_back(testing_support::SecondsNow() - t1);
                     break;
                 }
-                case 1:
+                case 1: {
+                    StepwiseCacheLoops(bareSteps);
+                    const double t1 = testing_support::SecondsNow();
                     BareFileLoop(kTraces.userTemp);
                     BareFileLoop(kTraces.windowsTemp);
-                    StepwiseCacheLoops();
+                    bareSteps[3].push_back(testing_support::SecondsNow() - t1);
                     stepwise.push_back(testing_support::SecondsNow() - t0);
+                    break;
+                }
+                case 2:
+                    // Each of Clear All's steps on its own, through its button.
+                    for (int step = 0; step < kStepCount; ++step) {
+                        const double t1 = testing_support::SecondsNow();
+                        (main.*kSteps[step].button).Click();
+                        buttons[step].push_back(testing_support::SecondsNow() - t1);
+                    }
                     break;
                 default:
                     main.btnClearAll.Click();
@@ -155,10 +191,22 @@ int main(int argc, char** argv) {
                 MedianAndSpread(Summarize(stepwise)).c_str());
     std::printf("  Clear All:                                      %s s\n",
                 MedianAndSpread(Summarize(clearAll)).c_str());
-    std::printf("  ratio Clear All / bare loops in its steps:      %s\n",
-                MedianAndSpread(Summarize(stepwiseRatios), "%.3f").c_str());
+    const auto steps = Summarize(stepwiseRatios);
+    std::printf("  ratio Clear All / bare loops in its steps:      %s  goal <= %.2f: %s\n",
+                MedianAndSpread(steps, "%.3f").c_str(), kStepsGoal, steps.median <= kStepsGoal ? "met" : "MISSED");
     std::printf("  ratio bare loops in its steps / sum of bare loops (three passes instead of one): %s\n",
                 MedianAndSpread(Summarize(stepsToBare), "%.3f").c_str());
+    std::printf("  each step through its button beside the bare loop of the same work (medians, s):\n");
+    for (int step = 0; step < kStepCount; ++step) {
+        const double button = Summarize(buttons[step]).median;
+        if (kSteps[step].bare < 0) {
+            std::printf("    %-28s %7.3f   (nothing laid out)\n", kSteps[step].what, button);
+            continue;
+        }
+        const double bare = Summarize(bareSteps[kSteps[step].bare]).median;
+        std::printf("    %-28s %7.3f   bare %7.3f   ratio %.2f\n", kSteps[step].what, button, bare,
+                    bare > 0 ? button / bare : 0.0);
+    }
     std::printf("  log: ");
     for (const std::string& line : main.Log().Lines()) std::printf("[%s] ", line.c_str());
     std::printf("\n  everything cleared: %s; error boxes: %d\n", cleared ? "yes" : "NO", errors);

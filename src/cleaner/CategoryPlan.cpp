@@ -337,6 +337,9 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
         report.keptEntries = cache.kept;
         for (const KeptEntry& kept : cache.keptNames)
             AddKept(report, kept.outside ? KeptReason::OutsideCache : KeptReason::EntryKept, Widen(kept.name));
+        // An entry gone whose file, not the cache's own, stays: a link left in place.
+        report.keptLinks += cache.filesLeft;
+        for (const std::string& file : cache.leftFiles) AddKept(report, KeptReason::Link, Widen(file));
         if (progress) progress(report.cacheEntries);
     }
 

@@ -201,18 +201,6 @@ ConfinedFolder::FileOutcome ConfinedFolder::KeptAs(const Entry& file, bool readO
     return readOnly && HasOtherNames(file.handle.Get()) ? FileOutcome::OtherNames : FileOutcome::Denied;
 }
 
-ConfinedFolder::FileOutcome ConfinedFolder::FileEntryWouldGo(HANDLE folder, std::wstring_view name, DWORD attributes) {
-    Entry file = OpenEntry(folder, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, Kind::File);
-    if (file.elsewhere) return FileOutcome::Elsewhere;
-    if (file.vanished) return FileOutcome::Vanished;
-    // Not to be opened for deletion: held without delete sharing, or denied.
-    if (!file.handle) return KeptAs(file, false);
-    // A read-only file goes once its attributes are reset, which is never
-    // done through a name that shares them with others.
-    if ((attributes & FILE_ATTRIBUTE_READONLY) && HasOtherNames(file.handle.Get())) return FileOutcome::OtherNames;
-    return FileOutcome::Gone;
-}
-
 bool ConfinedFolder::ResetToArchive(HANDLE folder, std::wstring_view name, const Handle* opened, Kind kind) {
     if (opened && *opened) {
         if (kind == Kind::File && HasOtherNames(opened->Get())) return false;

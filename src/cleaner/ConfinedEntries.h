@@ -101,11 +101,6 @@ public:
     // deleted once more - unless it has other names, whose attributes it
     // shares. An entry that lies elsewhere is left wholly alone.
     FileOutcome DeleteFileEntry(HANDLE folder, std::wstring_view name);
-    // What DeleteFileEntry would do, with nothing changed: the file is opened
-    // the same way and checked the same, then closed again. attributes are
-    // its attributes as listed.
-    FileOutcome FileEntryWouldGo(HANDLE folder, std::wstring_view name, DWORD attributes);
-
     // Replaces the entry's attributes by archive only, through opened (when
     // given) or a handle of its own. False when the entry turned out to lie
     // elsewhere or to share its attributes with other names.

@@ -286,8 +286,11 @@ private:
             path.append(name);
             if (leftFiles_->contains(CountedElsewhereKey(std::move(path)))) return false;  // a kept entry's own
         }
-        const FileOutcome outcome =
-            walk_ == Walk::Count ? FileEntryWouldGo(folder, name, attributes) : DeleteFileEntry(folder, name);
+        // A preview counts from the listing, opening no file: what it lists
+        // as a plain file counts as going (a file in use, or a link that the
+        // listing shows as a plain file - a host's under Wine - is found to
+        // stay only by the clearing).
+        const FileOutcome outcome = walk_ == Walk::Count ? FileOutcome::Gone : DeleteFileEntry(folder, name);
         if (outcome == FileOutcome::Vanished) return true;  // not counted: another program took it
         if (outcome == FileOutcome::Elsewhere) {
             Note(LeftAs::Link, name, false);

@@ -150,12 +150,9 @@ UrlCacheEraser::UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass p
 }
 
 // An entry's file belongs to the cache when it is named below one of the
-// cache's folders with plain names only, and, opened, it really lies there
-// (no link on the way nor at its end: its final path is the folder's plus
-// the rest of its name), is a file and has no other names. A file that is
-// not there belongs: the cache deletes nothing for it.
-bool UrlCacheEraser::FileBelongs(const std::string& localFile) const {
-    if (localFile.empty()) return true;
+// cache's folders with plain names only (that much its name tells).
+bool UrlCacheEraser::NamedInside(const std::string& localFile, std::wstring* shown, std::wstring* rest,
+                                 const CacheFolder** in) const {
     const std::optional<std::wstring> wide = WidenPath(localFile);
     const std::optional<confined::FolderArgument> file = wide ? confined::ParseFolder(*wide) : std::nullopt;
     if (!file) return false;
@@ -166,39 +163,72 @@ bool UrlCacheEraser::FileBelongs(const std::string& localFile) const {
         if (path.size() <= base.size() + 1 || path[base.size()] != L'\\' ||
             !SameText(path.substr(0, base.size()), base))
             continue;
-        const std::wstring_view rest = path.substr(base.size());  // "\\name..."
-        FileHandle opened(CreateFileW(file->shown.substr(0, file->shown.size() - 1).c_str(), FILE_READ_ATTRIBUTES,
-                                      kShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (opened.Get() == INVALID_HANDLE_VALUE) {
-            const DWORD error = GetLastError();
-            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        }
-        const std::wstring final = RawFinalPathOf(opened.Get());
-        BY_HANDLE_FILE_INFORMATION info{};
-        return !final.empty() && final.size() == folder.final.size() + rest.size() &&
-               SameText(std::wstring_view(final).substr(0, folder.final.size()), folder.final) &&
-               SameText(std::wstring_view(final).substr(folder.final.size()), rest) &&
-               GetFileInformationByHandle(opened.Get(), &info) && info.nNumberOfLinks == 1 &&
-               !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+        if (shown) *shown = file->shown.substr(0, file->shown.size() - 1);
+        if (rest) *rest = path.substr(base.size());  // "\\name..."
+        if (in) *in = &folder;
+        return true;
     }
     return false;
 }
 
+bool UrlCacheEraser::FileBelongs(const std::string& localFile) const {
+    return localFile.empty() || NamedInside(localFile, nullptr, nullptr, nullptr);
+}
+
+// The entry's file is opened once, without following a link given as it,
+// and what it is read from that handle: the cache's own file (lying where its
+// name says, below a cache folder, no link, one name) is deleted through the
+// handle; a second name of it in the cache goes too, unless it is read-only
+// (its attributes are shared); anything else - a link, a file outside the
+// cache - is held open without delete sharing while the cache removes the
+// entry, so that the cache, which deletes an entry's file by its path, cannot
+// reach it. A file that cannot be opened at all keeps its entry.
 UrlCacheEraser::Outcome UrlCacheEraser::Erase(const std::string& name, const std::string& localFile) const {
     if (pass_ == DeletionPass::None) return Outcome::Kept;
-    if (!FileBelongs(localFile)) return Outcome::Outside;
+    FileHandle held;
+    bool fileLeft = false;
+    if (!localFile.empty()) {
+        std::wstring shown, rest;
+        const CacheFolder* folder = nullptr;
+        const bool inside = NamedInside(localFile, &shown, &rest, &folder);
+        if (!inside) {
+            const std::optional<std::wstring> wide = WidenPath(localFile);
+            if (!wide) return Outcome::Outside;
+            shown = *wide;
+        }
+        held.Reset(CreateFileW(shown.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!held) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+                return inside ? Outcome::Kept : Outcome::Outside;  // not to be held: the cache could reach it
+        } else {
+            BY_HANDLE_FILE_INFORMATION info{};
+            const std::wstring final = RawFinalPathOf(held.Get());
+            const bool here = inside && GetFileInformationByHandle(held.Get(), &info) && !final.empty() &&
+                              final.size() == folder->final.size() + rest.size() &&
+                              SameText(std::wstring_view(final).substr(0, folder->final.size()), folder->final) &&
+                              SameText(std::wstring_view(final).substr(folder->final.size()), rest) &&
+                              !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+            const bool readOnly = info.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
+            // Only the cache's own name of a file goes: its other names stay.
+            // Without the cache's function, only a cookie's file goes.
+            const bool goes =
+                here && (info.nNumberOfLinks == 1 || !readOnly) && (deleteEntry_ || pass_ == DeletionPass::Cookies);
+            if (goes && readOnly) confined::ConfinedFolder::SetArchiveOnly(held.Get());
+            if (goes && confined::ConfinedFolder::MarkForDeletion(held.Get()))
+                held.Reset();  // gone as it closes
+            else
+                fileLeft = !here || info.nNumberOfLinks != 1;  // held until the entry is gone
+        }
+    }
     Outcome outcome = Outcome::Kept;
     if (deleteEntry_)
         outcome = deleteEntry_(name.c_str())               ? Outcome::Gone
                   : GetLastError() == ERROR_FILE_NOT_FOUND ? Outcome::Vanished
                                                            : Outcome::Kept;
-    // A cookie's own file, when one is named and still there; a file that
-    // will not go is retried once with its attributes reset to archive only,
-    // and if it still stays, it is left.
-    if (pass_ == DeletionPass::Cookies && !localFile.empty())
-        for (const CacheFolder& folder : cacheFolders_)
-            if (DeleteFileInside(folder.written, localFile)) break;
+    if (outcome == Outcome::Gone && fileLeft) outcome = Outcome::GoneFileLeft;
     return outcome;
 }
 
@@ -247,13 +277,19 @@ CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSou
             if (!it->localFile.empty()) tally.keptFiles.insert(CountedElsewhereKey(Widen(it->localFile)));
             continue;
         }
+        // A preview judges an entry's file by its name alone.
         UrlCacheEraser::Outcome outcome = UrlCacheEraser::Outcome::Gone;
         if (!preview)
             outcome = eraser.Erase(it->name, it->localFile);
         else if (!eraser.FileBelongs(it->localFile))
-            outcome = UrlCacheEraser::Outcome::Outside;
+            outcome = UrlCacheEraser::Outcome::GoneFileLeft;
         if (outcome == UrlCacheEraser::Outcome::Vanished) continue;
-        if (outcome == UrlCacheEraser::Outcome::Gone) {
+        if (outcome == UrlCacheEraser::Outcome::GoneFileLeft) {
+            ++tally.entries;
+            if (tally.leftFiles.size() < kMaxKeptNames) tally.leftFiles.push_back(it->localFile);
+            ++tally.filesLeft;
+            tally.keptFiles.insert(CountedElsewhereKey(Widen(it->localFile)));
+        } else if (outcome == UrlCacheEraser::Outcome::Gone) {
             ++tally.entries;
             tally.bytes += it->bytes;
             if (!it->localFile.empty()) tally.localFiles.push_back(Widen(it->localFile));

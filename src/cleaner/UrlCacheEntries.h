@@ -51,13 +51,13 @@ DeleteUrlCacheEntryFn LookUpDeleteUrlCacheEntry();
 enum class DeletionPass { Cookies, History, CacheFiles, None };
 DeletionPass PassOfFilter(std::uint32_t filter);
 
-// Deletes entries by name as one pass does: the entry through the cache's
-// own function, and in the cookie pass the cookie's own file as well - only
-// where it lies inside the cache's folders, never through a link or what
-// another name shares (see DeleteFileInside). The cache's function deletes
-// an entry's own file by its path, wherever that leads: an entry whose file
-// is not where a cache file belongs (below the cache's folders, no link,
-// one name) is left, file and all.
+// Deletes entries by name as one pass does: the entry's own file first,
+// through the one handle it is opened and checked with, when it is the
+// cache's own (below the cache's folders, no link, one name); then the entry
+// through the cache's own function. The cache's function deletes an entry's
+// own file by its path, wherever that leads: a file that is not the cache's
+// own is held open without delete sharing meanwhile, so it stays while its
+// entry goes; one that cannot be held keeps its entry.
 class UrlCacheEraser {
 public:
     // With no deletion function (WinInet's was not found) no entry is
@@ -65,12 +65,14 @@ public:
     UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass pass);
     enum class Outcome {
         Gone,
+        GoneFileLeft,  // the entry went; its file, not the cache's own (a link, outside the cache), stays
         Kept,
-        Outside,  // kept: its file is outside the cache
+        Outside,  // kept: its file lies outside the cache and could not be held
         Vanished  // another program deleted it meanwhile
     };
     Outcome Erase(const std::string& name, const std::string& localFile) const;
-    // Whether an entry with this own file may be deleted at all.
+    // Whether an entry's own file is named where a cache file belongs (its
+    // name alone; Erase opens it to tell what it really is).
     bool FileBelongs(const std::string& localFile) const;
 
 private:
@@ -78,6 +80,8 @@ private:
         std::wstring written;  // as the shell names it
         std::wstring final;    // where it really lies ("\\?\C:\..."), empty when it could not be opened
     };
+    bool NamedInside(const std::string& localFile, std::wstring* shown, std::wstring* rest,
+                     const CacheFolder** in) const;
     DeleteUrlCacheEntryFn deleteEntry_;
     DeletionPass pass_;
     std::vector<CacheFolder> cacheFolders_;
@@ -108,6 +112,10 @@ struct CacheTally {
     // The own files of the entries counted: the folder walk that follows
     // counts them under the entries, not again as files.
     std::vector<std::wstring> localFiles;
+    // Entries that went whose files stay: not the cache's own (a link, a
+    // file outside the cache); the first hundred or so named.
+    std::uint64_t filesLeft = 0;
+    std::vector<std::string> leftFiles;
 };
 
 // Every entry of the cache with its type bits, listed once: a preview of

@@ -139,16 +139,13 @@ DeleteUrlCacheEntryFn TMainForm::DeletionFunction() const {
     return state_.deleteUrlCacheEntryFound ? deleteUrlCacheEntry_ : nullptr;
 }
 
-void TMainForm::DeleteCacheEntry(const std::string& name, const std::string& localFile) {
-    NoteOutcome(UrlCacheEraser(DeletionFunction(), DeletionPass::History).Erase(name, localFile), localFile);
-}
-
 void TMainForm::KeepLocalFile(const std::string& localFile) {
     if (!localFile.empty()) keptFiles_.insert(CountedElsewhereKey(Widen(localFile)));
 }
 
 void TMainForm::NoteOutcome(UrlCacheEraser::Outcome outcome, const std::string& localFile) {
-    if (outcome == UrlCacheEraser::Outcome::Kept || outcome == UrlCacheEraser::Outcome::Outside)
+    if (outcome == UrlCacheEraser::Outcome::Kept || outcome == UrlCacheEraser::Outcome::Outside ||
+        outcome == UrlCacheEraser::Outcome::GoneFileLeft)
         KeepLocalFile(localFile);
 }
 
@@ -227,16 +224,19 @@ void TMainForm::DeleteCookieRows() {
     });
 }
 
-void TMainForm::DeleteHistoryRows() {
-    DeleteCheckedRows(
-        [this](int row) { DeleteCacheEntry(cookieRows_.Text(row, kColFullAddress), cookieRows_.LocalFile(row)); });
+void TMainForm::DeleteEntryRows(int nameColumn) {
+    // One eraser for the pass: it reads the cache's folders once.
+    const UrlCacheEraser eraser(DeletionFunction(), DeletionPass::History);
+    DeleteCheckedRows([&](int row) {
+        const std::string localFile = cookieRows_.LocalFile(row);
+        NoteOutcome(eraser.Erase(cookieRows_.Text(row, nameColumn), localFile), localFile);
+    });
 }
 
-void TMainForm::DeleteCacheFileRows() {
-    // Rows of ordinary entries carry the entry's whole name as their Address.
-    DeleteCheckedRows(
-        [this](int row) { DeleteCacheEntry(cookieRows_.Text(row, kColAddress), cookieRows_.LocalFile(row)); });
-}
+void TMainForm::DeleteHistoryRows() { DeleteEntryRows(kColFullAddress); }
+
+// Rows of ordinary entries carry the entry's whole name as their Address.
+void TMainForm::DeleteCacheFileRows() { DeleteEntryRows(kColAddress); }
 
 // Count, buttons and the current row ----------------------------------------------------
 

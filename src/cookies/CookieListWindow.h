@@ -58,9 +58,10 @@ public:
     void AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
     void AddCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
     static std::string FileTimeToText(const FILETIME& time) { return purgelet::FileTimeToText(time); }
-    // Deletes an entry, unless its own file (if any) is not where a cache
-    // file belongs; what stays is noted in KeptLocalFiles.
-    void DeleteCacheEntry(const std::string& name, const std::string& localFile = {});
+    // Deletes the checked rows' entries (named by the text of nameColumn)
+    // with their own files as UrlCacheEraser does; what stays is noted in
+    // KeptLocalFiles.
+    void DeleteEntryRows(int nameColumn);
     // The own files of the entries the last Delete left (kept rows, entries
     // the cache kept, entries whose file is outside it), in the form
     // RemovalTally::countedElsewhere holds.

@@ -10,6 +10,7 @@
 
 #include "base/Text.h"
 #include "command/Command.h"
+#include "support/TestSupport.h"
 
 namespace command_tests {
 
@@ -21,10 +22,7 @@ public:
     std::string out, err;
 };
 
-inline std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing_support::ReadWhole;
 
 // The browsers' fixtures lie below these, in place of the user's own.
 inline const std::string kBrowsersTop = "C:\\purgelet-browsers\\";

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
+#include <fstream>
 
 #include "core/Texts.h"
 #include "base/Handles.h"
@@ -300,6 +301,11 @@ bool WaitForFile(const std::string& path, bool present, DWORD timeoutMs) {
         if (Exists(path) == present) return true;
         if (GetTickCount() - start >= timeoutMs) return false;
     }
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool ReplaceFromHost(const std::string& done, const std::string& arguments) {

@@ -78,6 +78,8 @@ private:
 void MakeDir(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content = "x", DWORD attributes = 0);
 bool Exists(const std::string& path);
+// A file's bytes, read whole (empty when it can't be read).
+std::string ReadWhole(const std::string& path);
 bool IsDir(const std::string& path);
 // Whether the folder lists and holds no entry, names outside the code page counted too.
 bool IsFolderEmpty(const std::string& folder);
