@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "cleaner/FileRemoval.h"
+#include "cleaner/removal/FileRemoval.h"
 #include "cookies/CookieListWindow.h"
 #include "core/ProgramState.h"
 #include "framework/Application.h"

@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/FileRemoval.h"
+#include "cleaner/removal/FileRemoval.h"
 #include "support/HostSwapper.h"
 #include "BenchFigures.h"
 #include "support/TestSupport.h"

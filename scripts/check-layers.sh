@@ -52,6 +52,20 @@ while IFS= read -r file; do
     done < <(sed -nE "s@^[[:space:]]*#[[:space:]]*include[[:space:]]*\"($window)/.*@\1@p" "$file")
 done < <(git ls-files -co --exclude-standard -- 'src/core/*.cpp' 'src/core/*.h' 'src/cleaner/*.cpp' 'src/cleaner/*.h' \
     'src/command/*.cpp' 'src/command/*.h')
+# The engine's rooms: the removal stands on none of the others (nor on the
+# engine's own folder above it), and the browsers' room knows nothing of
+# Internet Explorer's cache.
+room_rule() {
+    local room="$1" forbidden="$2"
+    while IFS= read -r file; do
+        while IFS= read -r included; do
+            echo "$file includes $included (the $room room leans on no such room)" >&2
+            status=1
+        done < <(sed -nE "s@^[[:space:]]*#[[:space:]]*include[[:space:]]*\"(cleaner/($forbidden)[^\"]*)\".*@\1@p" "$file")
+    done < <(git ls-files -co --exclude-standard -- "src/cleaner/$room/*.cpp" "src/cleaner/$room/*.h")
+}
+room_rule removal 'iecache/|browsers/|[A-Za-z]+\.h'
+room_rule browsers 'iecache/'
 # What base/ and core/ declare, they define: no member of a class of theirs is
 # defined in another folder (a definition at the start of a line, named
 # Class::Name( after its return type), so nothing below leans on code above.

@@ -1,6 +1,6 @@
 #include "app/Start.h"
 
-#include "cleaner/FolderRefusal.h"
+#include "cleaner/removal/FolderRefusal.h"
 #include "core/Texts.h"
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwctype>
 
 namespace purgelet {
 
@@ -39,6 +40,12 @@ std::optional<std::wstring> WidenPath(const std::string& text) {
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
     return wide;
+}
+
+std::wstring Lower(std::wstring_view text) {
+    std::wstring lower(text);
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
+    return lower;
 }
 
 std::string Utf8(std::wstring_view text) { return ToBytes(text, CP_UTF8); }

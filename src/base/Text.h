@@ -18,6 +18,19 @@ std::string Narrow(const std::wstring& text);
 // converted (a path is never named by a replacement).
 std::optional<std::wstring> WidenPath(const std::string& text);
 
+// Appends one "\" unless the text already ends in one.
+inline std::string WithTrailingBackslash(std::string s) {
+    if (s.empty() || s.back() != '\\') s += '\\';
+    return s;
+}
+inline std::wstring WithTrailingBackslash(std::wstring s) {
+    if (s.empty() || s.back() != L'\\') s += L'\\';
+    return s;
+}
+
+// Text in lower case, letter by letter (as file names compare).
+std::wstring Lower(std::wstring_view text);
+
 // Between wide text and UTF-8.
 std::string Utf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view text);

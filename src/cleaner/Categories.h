@@ -13,7 +13,7 @@
 
 #include "cleaner/LogLines.h"
 #include "cleaner/RegistryValues.h"
-#include "cleaner/UrlCacheEntries.h"
+#include "cleaner/iecache/UrlCacheEntries.h"
 #include "core/Scramble.h"
 #include "core/Texts.h"
 

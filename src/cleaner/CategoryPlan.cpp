@@ -6,9 +6,9 @@
 
 #include "base/Errors.h"
 #include "base/Text.h"
-#include "cleaner/BrowserDatabases.h"
-#include "cleaner/FileRemoval.h"
-#include "cleaner/HistoryStore.h"
+#include "cleaner/browsers/BrowserDatabases.h"
+#include "cleaner/removal/FileRemoval.h"
+#include "cleaner/iecache/HistoryStore.h"
 #include "cleaner/FolderDiscovery.h"
 #include "core/Settings.h"
 #include "core/Texts.h"
@@ -17,12 +17,9 @@ namespace purgelet {
 
 namespace {
 
-constexpr std::size_t kMaxKeptLines = 100;
-
 void AddKept(CategoryReport& report, KeptReason reason, std::wstring path, Refusal refusal = {},
              std::wstring really = {}) {
-    if (report.kept.size() < kMaxKeptLines)
-        report.kept.push_back({reason, std::move(path), refusal, std::move(really)});
+    if (report.kept.size() < kKeptNamed) report.kept.push_back({reason, std::move(path), refusal, std::move(really)});
 }
 
 KeptReason ReasonOf(LeftAs why) {

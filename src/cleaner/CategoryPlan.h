@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/Browsers.h"
+#include "cleaner/browsers/Browsers.h"
 #include "cleaner/Categories.h"
-#include "cleaner/FileRemoval.h"
+#include "cleaner/removal/FileRemoval.h"
 #include "cleaner/FolderLists.h"
-#include "cleaner/FolderRefusal.h"
-#include "cleaner/UrlCacheEntries.h"
+#include "cleaner/removal/FolderRefusal.h"
+#include "cleaner/iecache/UrlCacheEntries.h"
 #include "core/Platform.h"
 #include "core/CleaningSite.h"
 #include "core/KeptSites.h"

@@ -89,12 +89,6 @@ void Write(HANDLE handle, bool console, std::wstring_view text) {
     }
 }
 
-std::wstring Lower(std::wstring_view text) {
-    std::wstring lower(text);
-    for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-    return lower;
-}
-
 std::wstring Number(std::uint64_t n) { return std::to_wstring(n); }
 
 // A size as people read it: bytes up to 1 KB, then KB, MB and GB with one decimal.

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/FileRemoval.h"
+#include "cleaner/removal/FileRemoval.h"
 #include "cookies/CookieListRules.h"
 #include "core/KeptSites.h"
 #include "core/Texts.h"

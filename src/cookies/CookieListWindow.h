@@ -7,7 +7,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "cleaner/UrlCacheEntries.h"
+#include "cleaner/iecache/UrlCacheEntries.h"
 #include "core/KeptSites.h"
 #include "core/ProgramState.h"
 #include "cookies/CookieRows.h"

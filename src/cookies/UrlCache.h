@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "cleaner/UrlCacheEntries.h"
+#include "cleaner/iecache/UrlCacheEntries.h"
 #include "core/ProgramState.h"
 #include "framework/ListView.h"
 

@@ -160,14 +160,4 @@ struct ProgramState {
     }
 };
 
-// Appends one "\" unless the text already ends in one.
-inline std::string WithTrailingBackslash(std::string s) {
-    if (s.empty() || s.back() != '\\') s += '\\';
-    return s;
-}
-inline std::wstring WithTrailingBackslash(std::wstring s) {
-    if (s.empty() || s.back() != L'\\') s += L'\\';
-    return s;
-}
-
 }  // namespace purgelet

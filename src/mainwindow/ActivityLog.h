@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/LogDate.h"
+#include "mainwindow/LogDate.h"
 
 namespace purgelet {
 

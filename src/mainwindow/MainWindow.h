@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/ProgramState.h"
-#include "cleaner/Browsers.h"
+#include "cleaner/browsers/Browsers.h"
 #include "cleaner/CategoryPlan.h"
 #include "cleaner/Categories.h"
 #include "framework/Controls.h"

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "cleaner/CategoryPlan.h"
-#include "cleaner/FileRemoval.h"
+#include "cleaner/removal/FileRemoval.h"
 #include "cleaner/FolderDiscovery.h"
-#include "cleaner/HistoryStore.h"
+#include "cleaner/iecache/HistoryStore.h"
 #include "cookies/CookieListWindow.h"
 #include "framework/Application.h"
 #include "base/AtScopeEnd.h"

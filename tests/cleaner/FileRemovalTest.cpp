@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "cleaner/FileRemoval.h"
+#include "cleaner/removal/FileRemoval.h"
 #include "support/HostSwapper.h"
 #include "support/TestSupport.h"
 

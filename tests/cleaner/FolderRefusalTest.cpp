@@ -4,7 +4,7 @@
 // opened.
 #include <gtest/gtest.h>
 
-#include "cleaner/FolderRefusal.h"
+#include "cleaner/removal/FolderRefusal.h"
 
 using namespace purgelet;
 

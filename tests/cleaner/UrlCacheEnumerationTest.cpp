@@ -2,7 +2,7 @@
 // the ways WinInet can.
 #include <gtest/gtest.h>
 
-#include "cleaner/UrlCacheEntries.h"
+#include "cleaner/iecache/UrlCacheEntries.h"
 #include "support/FakeCache.h"
 
 using namespace purgelet;

@@ -18,7 +18,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cleaner/FileRemoval.h"
+#include "cleaner/removal/FileRemoval.h"
 #include "command/Command.h"
 #include "command/CommandTestSupport.h"
 #include "core/KeptSites.h"

@@ -15,7 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cleaner/Browsers.h"
+#include "cleaner/browsers/Browsers.h"
 #include "command/BrowserFixtures.h"
 #include "command/Command.h"
 #include "command/CommandTestSupport.h"

@@ -17,7 +17,7 @@
 
 #include "cleaner/CategoryPlan.h"
 #include "cleaner/Categories.h"
-#include "cleaner/HistoryStore.h"
+#include "cleaner/iecache/HistoryStore.h"
 #include "cookies/CookieListWindow.h"
 #include "cookies/CookieTestHelpers.h"
 #include "mainwindow/MainWindow.h"

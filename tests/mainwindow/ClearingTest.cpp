@@ -15,8 +15,8 @@
 
 #include "cleaner/CategoryPlan.h"
 #include "cleaner/Categories.h"
-#include "cleaner/HistoryStore.h"
-#include "cleaner/FolderRefusal.h"
+#include "cleaner/iecache/HistoryStore.h"
+#include "cleaner/removal/FolderRefusal.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OptionRules.h"

@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/Text.h"
-#include "cleaner/UrlCacheEntries.h"
+#include "cleaner/iecache/UrlCacheEntries.h"
 #include "command/CommandTestSupport.h"
 #include "cookies/CookieListWindow.h"
 #include "mainwindow/MainWindow.h"

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cleaner/FileRemoval.h"
-#include "cleaner/FolderRefusal.h"
+#include "cleaner/removal/FileRemoval.h"
+#include "cleaner/removal/FolderRefusal.h"
 #include "core/Platform.h"
 
 namespace purgelet {

@@ -1,4 +1,4 @@
-#include "cleaner/LogDate.h"
+#include "mainwindow/LogDate.h"
 
 #include <cstdio>
 

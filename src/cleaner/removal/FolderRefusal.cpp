@@ -1,4 +1,4 @@
-#include "cleaner/FolderRefusal.h"
+#include "cleaner/removal/FolderRefusal.h"
 
 #include <algorithm>
 #include <cwctype>

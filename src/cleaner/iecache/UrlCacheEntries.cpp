@@ -1,12 +1,13 @@
-#include "cleaner/UrlCacheEntries.h"
+#include "cleaner/iecache/UrlCacheEntries.h"
 
 #include <shlobj.h>
 
 #include <memory>
 
 #include "base/Handles.h"
-#include "cleaner/ConfinedEntries.h"
-#include "cleaner/FileRemoval.h"
+#include "cleaner/removal/ConfinedEntries.h"
+#include "cleaner/removal/FileRemoval.h"
+#include "cleaner/removal/FolderRefusal.h"
 
 namespace purgelet {
 
@@ -29,8 +30,6 @@ std::vector<std::wstring> CacheFolders() {
     return folders;
 }
 
-constexpr std::size_t kMaxKeptNames = 100;
-
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 bool SameText(std::wstring_view a, std::wstring_view b) {
@@ -38,18 +37,6 @@ bool SameText(std::wstring_view a, std::wstring_view b) {
            CSTR_EQUAL;
 }
 
-// Where the object open as handle really lies, "\\?\C:\...", however long.
-std::wstring RawFinalPathOf(HANDLE handle) {
-    std::wstring buffer(MAX_PATH + 1, L'\0');
-    for (int tries = 0; tries < 3; ++tries) {
-        const DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0) return {};
-        if (n < buffer.size()) return buffer.substr(0, n);
-        buffer.resize(n + 1);
-    }
-    return {};
-}
 }  // namespace
 
 std::optional<std::uint32_t> FilterOfKind(std::uint8_t kind) {
@@ -144,7 +131,7 @@ UrlCacheEraser::UrlCacheEraser(DeleteUrlCacheEntryFn deleteEntry, DeletionPass p
     for (std::wstring& folder : CacheFolders()) {
         FileHandle held(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        std::wstring final = held.Get() == INVALID_HANDLE_VALUE ? std::wstring() : RawFinalPathOf(held.Get());
+        std::wstring final = held.Get() == INVALID_HANDLE_VALUE ? std::wstring() : FinalPathOf(held.Get());
         cacheFolders_.push_back({std::move(folder), std::move(final)});
     }
 }
@@ -205,7 +192,7 @@ UrlCacheEraser::Outcome UrlCacheEraser::Erase(const std::string& name, const std
                 return inside ? Outcome::Kept : Outcome::Outside;  // not to be held: the cache could reach it
         } else {
             BY_HANDLE_FILE_INFORMATION info{};
-            const std::wstring final = RawFinalPathOf(held.Get());
+            const std::wstring final = FinalPathOf(held.Get());
             const bool here = inside && GetFileInformationByHandle(held.Get(), &info) && !final.empty() &&
                               final.size() == folder->final.size() + rest.size() &&
                               SameText(std::wstring_view(final).substr(0, folder->final.size()), folder->final) &&
@@ -286,7 +273,7 @@ CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSou
         if (outcome == UrlCacheEraser::Outcome::Vanished) continue;
         if (outcome == UrlCacheEraser::Outcome::GoneFileLeft) {
             ++tally.entries;
-            if (tally.leftFiles.size() < kMaxKeptNames) tally.leftFiles.push_back(it->localFile);
+            if (tally.leftFiles.size() < kKeptNamed) tally.leftFiles.push_back(it->localFile);
             ++tally.filesLeft;
             tally.keptFiles.insert(CountedElsewhereKey(Widen(it->localFile)));
         } else if (outcome == UrlCacheEraser::Outcome::Gone) {
@@ -295,7 +282,7 @@ CacheTally ClearEntriesOfKind(std::uint8_t kind, bool preview, const UrlCacheSou
             if (!it->localFile.empty()) tally.localFiles.push_back(Widen(it->localFile));
         } else {
             ++tally.kept;
-            if (tally.keptNames.size() < kMaxKeptNames)
+            if (tally.keptNames.size() < kKeptNamed)
                 tally.keptNames.push_back({it->name, outcome == UrlCacheEraser::Outcome::Outside});
             if (!it->localFile.empty()) tally.keptFiles.insert(CountedElsewhereKey(Widen(it->localFile)));
         }

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/Browsers.h"
+#include "cleaner/browsers/Browsers.h"
 #include "core/KeptSites.h"
 
 namespace purgelet {

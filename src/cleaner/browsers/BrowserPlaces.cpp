@@ -1,8 +1,8 @@
-#include "cleaner/BrowserPlaces.h"
+#include "cleaner/browsers/BrowserPlaces.h"
 
 #include <winternl.h>
 
-#include "cleaner/ConfinedEntries.h"
+#include "cleaner/removal/ConfinedEntries.h"
 
 namespace purgelet {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/Handles.h"
-#include "cleaner/FolderRefusal.h"
+#include "cleaner/removal/FolderRefusal.h"
 
 namespace purgelet {
 

@@ -1,4 +1,4 @@
-#include "cleaner/HistoryStore.h"
+#include "cleaner/iecache/HistoryStore.h"
 
 #include <objbase.h>
 #include <urlhist.h>

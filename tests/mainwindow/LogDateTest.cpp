@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cleaner/LogDate.h"
+#include "mainwindow/LogDate.h"
 
 using namespace purgelet;
 

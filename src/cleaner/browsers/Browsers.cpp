@@ -1,4 +1,4 @@
-#include "cleaner/Browsers.h"
+#include "cleaner/browsers/Browsers.h"
 
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -13,8 +13,8 @@
 
 #include "base/Handles.h"
 #include "base/Text.h"
-#include "cleaner/BrowserPlaces.h"
-#include "cleaner/ConfinedEntries.h"
+#include "cleaner/browsers/BrowserPlaces.h"
+#include "cleaner/removal/ConfinedEntries.h"
 #include "cleaner/FolderDiscovery.h"
 #include "core/ProgramState.h"
 
@@ -32,11 +32,6 @@ constexpr const wchar_t* kFirefoxCaches[] = {L"cache2", L"startupCache", L"thumb
 // The browsers' own files are read whole up to this size; a larger one is
 // not theirs to begin with.
 constexpr DWORD kLargestSettingsFile = 32 * 1024 * 1024;
-
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
 
 // A file's bytes, read through a handle that lets the browser go on using it.
 std::optional<std::string> ReadWhole(const std::wstring& path) {
@@ -447,7 +442,7 @@ void AddRemoval(ProfileReport& report, const std::wstring& folder, RemovalTally&
     report.keptLinks += tally.keptLinks;
     report.keptFolders += tally.keptFolders;
     for (LeftEntry& entry : tally.kept)
-        if (report.kept.size() < 100) report.kept.push_back(std::move(entry));
+        if (report.kept.size() < kKeptNamed) report.kept.push_back(std::move(entry));
 }
 
 std::wstring GroupedCount(std::uint64_t n) {

@@ -15,16 +15,20 @@
 // so links (to files too), links put in a folder's place meanwhile and
 // second names of outside files lead nowhere (cleaner/ConfinedEntries.h holds
 // those checks; DeleteFileInside below offers them for a single file).
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
-#include "cleaner/FolderRefusal.h"
+#include "cleaner/removal/FolderRefusal.h"
 #include "core/Platform.h"
 
 namespace purgelet {
+
+// How many of what stays a report names one by one (it counts them all).
+inline constexpr std::size_t kKeptNamed = 100;
 
 // The classic attribute bits; an entry with any other bit is left alone.
 inline constexpr unsigned long kHandledAttributes = 0x3F;

@@ -78,7 +78,7 @@ public:
 private:
     struct CacheFolder {
         std::wstring written;  // as the shell names it
-        std::wstring final;    // where it really lies ("\\?\C:\..."), empty when it could not be opened
+        std::wstring final;    // where it really lies (its usual form), empty when it could not be opened
     };
     bool NamedInside(const std::string& localFile, std::wstring* shown, std::wstring* rest,
                      const CacheFolder** in) const;

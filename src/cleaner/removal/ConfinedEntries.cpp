@@ -1,4 +1,4 @@
-#include "cleaner/ConfinedEntries.h"
+#include "cleaner/removal/ConfinedEntries.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "cleaner/FileRemoval.h"
+#include "cleaner/removal/FileRemoval.h"
 
 #include <windows.h>
 #include <winternl.h>
@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "cleaner/ConfinedEntries.h"
+#include "cleaner/removal/ConfinedEntries.h"
 
 // Only the driver kit's headers declare it; ntdll exports it.
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apcRoutine, PVOID apcContext,
@@ -30,7 +30,6 @@ using namespace confined;
 // does it, after the entry was opened and checked to lie where it was listed.
 
 constexpr std::size_t kListingBytes = 64 * 1024;
-constexpr std::size_t kMaxKeptPaths = 100;
 
 bool IsDots(std::wstring_view name) { return name == L"." || name == L".."; }
 
@@ -316,7 +315,7 @@ private:
     void Note(LeftAs why, std::wstring_view name, bool folder) {
         if (!tally_) return;
         (IsFile(why) ? tally_->keptFiles : why == LeftAs::Link ? tally_->keptLinks : tally_->keptFolders)++;
-        if (tally_->kept.size() >= kMaxKeptPaths) return;
+        if (tally_->kept.size() >= kKeptNamed) return;
         std::wstring path = shown_;
         path.append(name);
         if (folder) path.append(L"\\");
@@ -326,7 +325,7 @@ private:
     void NoteCurrentFolder() {
         if (!tally_) return;
         ++tally_->keptFolders;
-        if (tally_->kept.size() < kMaxKeptPaths) tally_->kept.push_back({LeftAs::FolderInUse, shown_});
+        if (tally_->kept.size() < kKeptNamed) tally_->kept.push_back({LeftAs::FolderInUse, shown_});
     }
 
     void Progress() {

@@ -1,4 +1,4 @@
-#include "cleaner/BrowserDatabases.h"
+#include "cleaner/browsers/BrowserDatabases.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 
 #include "base/Sqlite.h"
 #include "base/Text.h"
-#include "cleaner/BrowserPlaces.h"
+#include "cleaner/browsers/BrowserPlaces.h"
 
 namespace purgelet {
 
@@ -542,7 +542,7 @@ void KeepFile(ProfileReport& report, const PlaceCheck& stopped) {
         default:
             ++report.keptFiles;
     }
-    if (report.kept.size() < 100) report.kept.push_back({why, stopped.path});
+    if (report.kept.size() < kKeptNamed) report.kept.push_back({why, stopped.path});
 }
 
 }  // namespace
