@@ -9,6 +9,11 @@ packages+=(fonts-wine)
 # SQLite's amalgamation is made from Debian's source by its own build, with
 # the host's compiler (gcc, above) and tclsh.
 packages+=(tcl)
+# LevelDB and Snappy come from Debian's source as SQLite does (dpkg-dev,
+# above) and are cross-built with CMake and make; nothing more is needed.
+# The tests lay the profiles written by real browsers with the set's own
+# Python script.
+packages+=(python3)
 # JSON and INI files are read with the header-only nlohmann-json and SimpleIni.
 packages+=(nlohmann-json3-dev libsimpleini-dev)
 # Packaging: makensis for the installer, zip for the portable archive.

@@ -48,6 +48,28 @@ std::wstring Lower(std::wstring_view text) {
     return lower;
 }
 
+std::optional<std::string> NarrowPath(std::wstring_view path) {
+    if (path.empty()) return std::string();
+    // UTF-8 as the ANSI code page takes neither the best-fit flag nor a
+    // default character; it loses nothing but unpaired surrogates.
+    const UINT codePage = GetACP();
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    const int length = Length(path.size());
+    BOOL lost = FALSE;
+    const int n =
+        WideCharToMultiByte(codePage, flags, path.data(), length, nullptr, 0, nullptr, utf8 ? nullptr : &lost);
+    if (n <= 0 || lost) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(n), '\0');
+    if (WideCharToMultiByte(codePage, flags, path.data(), length, bytes.data(), n, nullptr, utf8 ? nullptr : &lost) !=
+            n ||
+        lost)
+        return std::nullopt;
+    // The system reads the bytes back as the path itself, or they name another.
+    if (ToWide(bytes, codePage) != path) return std::nullopt;
+    return bytes;
+}
+
 std::string Utf8(std::wstring_view text) { return ToBytes(text, CP_UTF8); }
 
 std::wstring FromUtf8(std::string_view text) { return ToWide(text, CP_UTF8); }

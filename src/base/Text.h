@@ -17,6 +17,11 @@ std::string Narrow(const std::wstring& text);
 // A path in the ANSI code page as wide text; nothing when it can't be
 // converted (a path is never named by a replacement).
 std::optional<std::wstring> WidenPath(const std::string& text);
+// A wide path in the ANSI code page, for libraries whose file functions take
+// only ANSI names; nothing unless the bytes name exactly the same path again
+// (no character is replaced or given a look-alike by best fit: "\u03a9mega"
+// would become "Omega", another folder).
+std::optional<std::string> NarrowPath(std::wstring_view path);
 
 // Appends one "\" unless the text already ends in one.
 inline std::string WithTrailingBackslash(std::string s) {
