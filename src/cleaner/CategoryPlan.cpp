@@ -355,7 +355,8 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
     for (const PlannedFolder& planned : plan.folders) {
         if (planned.folder.empty()) continue;
         FolderReport& here = report.byFolder.emplace_back();
-        here.path = planned.named;
+        here.path = planned.folder;
+        if (!ReallyUnlessSame(planned.folder, planned.named).empty()) here.configured = planned.named;
         const auto refused = [&](Refusal why, const std::wstring& really) {
             ++report.refusedFolders;
             here.refusal = why;

@@ -107,7 +107,8 @@ struct KeptItem {
 
 // What an emptying of one of a category's folders removed, or would remove.
 struct FolderReport {
-    std::wstring path;  // as configured
+    std::wstring path;        // ends in "\\", as every folder's path does
+    std::wstring configured;  // as configured, when written otherwise (the user's TEMP as set); else empty
     std::uint64_t files = 0, folders = 0, bytes = 0;
     std::uint64_t keptFiles = 0, keptLinks = 0, keptFolders = 0;
     Refusal refusal;  // set when it was refused: nothing was done in it
