@@ -236,17 +236,41 @@ bool PageControl::OnNotify(NMHDR* hdr, LRESULT& result) {
 
 void ListBox::AfterCreate() {
     if (itemHeight > 0) SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Scale(itemHeight, App().Dpi()));
-    for (const auto& line : items_) SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    extent_ = 0;
+    for (const auto& line : items_) {
+        SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        Reach(line);
+    }
+}
+
+void ListBox::Reach(const std::wstring& line) {
+    if (!hwnd_ || line.empty()) return;
+    SIZE size{};
+    {
+        ScreenDC dc;
+        SelectedObject font(dc, App().FontHandle(EffectiveFont()));
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+    }
+    // The list draws its lines a little in from its left edge.
+    const int needed = size.cx + 3 * GetSystemMetrics(SM_CXEDGE);
+    if (needed <= extent_) return;
+    extent_ = needed;
+    SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent_), 0);
 }
 
 void ListBox::Add(const std::wstring& line) {
     items_.push_back(line);
-    if (hwnd_) SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    if (!hwnd_) return;
+    SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    Reach(line);
 }
 
 void ListBox::Clear() {
     items_.clear();
-    if (hwnd_) SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    extent_ = 0;
+    if (!hwnd_) return;
+    SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, 0, 0);
 }
 
 void Memo::AfterCreate() { SendMessageA(hwnd_, EM_SETLIMITTEXT, 0, 0); }

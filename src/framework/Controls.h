@@ -161,7 +161,8 @@ private:
     TabSheet* active_ = nullptr;
 };
 
-// Its lines are wide: any name shows as it is.
+// Its lines are wide: any name shows as it is. A line wider than the list
+// scrolls sideways (the list's horizontal extent follows its widest line).
 class ListBox : public Control {
 public:
     using Control::Control;
@@ -170,16 +171,21 @@ public:
     void Clear();
     const std::vector<std::wstring>& Items() const { return items_; }
     int Count() const { return static_cast<int>(items_.size()); }
+    // The width, in pixels, the lines are scrolled over.
+    int HorizontalExtent() const { return extent_; }
 
 protected:
     const char* WindowClass() const override { return "LISTBOX"; }
     bool WideWindow() const override { return true; }
-    DWORD Style() const override { return LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL; }
+    DWORD Style() const override { return LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL; }
     Color DefaultColor() const override { return clWindow; }
     void AfterCreate() override;
 
 private:
+    // Widens the extent to a line, as the list's font draws it.
+    void Reach(const std::wstring& line);
     std::vector<std::wstring> items_;
+    int extent_ = 0;
 };
 
 class Memo : public Control {

@@ -121,9 +121,12 @@ void TForm1::ApplyDesignLook() {
     lblBrowsers.SetFont(MakeFont("Comic Sans MS", -14, false, ui::clMaroon));
     lblBrowsers.wordWrap = false;
     lvBrowsers.multiSelect = false;
+    lvBrowsers.utf8Texts = true;
     lvBrowsers.AddColumn("Profile", 340);
-    // What a preview found grows the column, which the list then scrolls to.
+    // The columns fit their texts (a long profile name, what a preview
+    // found), and the list then scrolls sideways.
     lvBrowsers.AddColumn("Would remove", 205);
+    lvBrowsers.SetColumnAutoSize(0, true);
     lvBrowsers.SetColumnAutoSize(1, true);
     gbBrowserItems.SetFont(MakeFont("MS Sans Serif", -14));
     for (ui::CheckBox* c :

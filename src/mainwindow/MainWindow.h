@@ -235,6 +235,7 @@ private:
     // Sets the cursor at once where the mouse is over a page that runs clearings.
     void SetCursorOverPages(const char* cursor);
     void BindBrowserHandlers();
+    void ShowBrowserReports(const std::vector<CategoryReport>& reports, bool preview);
     ProgramState& state_;
     ActivityLog log_{ListBox1};
     int hourglassDepth_ = 0;
