@@ -17,12 +17,14 @@ using namespace cookie_tests;
 
 namespace {
 // Lets the shown window paint, then saves what the screen shows of it.
-bool PictureWindow(ui::Application& app, HWND window, const std::string& name) {
+bool PictureWindow(ui::Application& app, HWND window, const std::string& name,
+                   const std::string& folder = "T:\\shots\\") {
     for (int k = 0; k < 20; ++k) {
         app.ProcessMessages();
         Sleep(25);
     }
-    const std::string folder = "T:\\shots\\", path = folder + name + ".bmp";
+    const std::string path = folder + name + ".bmp";
+    CreateDirectoryA("T:\\shots\\", nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
     RECT r;
     if (!GetWindowRect(window, &r)) return false;
@@ -70,6 +72,26 @@ TEST(Pictures, MainWindowPages) {
         std::size_t i = n % main.PageControl1.Pages().size();
         main.PageControl1.SetActivePage(main.PageControl1.Pages()[i]);
         EXPECT_TRUE(PictureWindow(fx.app, main.Handle(), std::string("page-") + names[i]));
+    }
+}
+
+// Each page at 96, 120 and 144 pixels per inch, to look at every density
+// (BUILD/shots/densities; not taken into docs/).
+TEST(Pictures, PagesAtEachDensity) {
+    for (int dpi : {96, 120, 144}) {
+        ProgramFixture fx;
+        fx.app.SetDpi(dpi);
+        fx.app.CreateForm<TFirstInitial>(fx.state);
+        auto& main = fx.app.CreateForm<TForm1>(fx.state);
+        main.SetLeft(0);
+        main.SetTop(0);
+        main.Show();
+        const char* names[] = {"main", "browsers", "settings", "misc", "help"};
+        for (std::size_t i = 0; i < main.PageControl1.Pages().size(); ++i) {
+            main.PageControl1.SetActivePage(main.PageControl1.Pages()[i]);
+            EXPECT_TRUE(PictureWindow(fx.app, main.Handle(), std::string(names[i]) + "-" + std::to_string(dpi),
+                                      "T:\\shots\\densities\\"));
+        }
     }
 }
 

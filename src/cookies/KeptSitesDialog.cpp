@@ -40,6 +40,11 @@ TKeptSites::TKeptSites(ui::Application& app, ProgramState& state)
     lvSites.checkBoxes = false;
     btnAdd.isDefault = true;
     btnClose.isCancel = true;
+    // Opened to type a site; Del takes the selected sites out, as "Remove".
+    activeControl = &edSite;
+    lvSites.onKeyUp = [this](WORD key) {
+        if (key == VK_DELETE) btnRemoveClick();
+    };
     sitesWithCookies = [&state] { return SitesWithCookies(state.site); };
     onCreate = [this] { FillList(); };
     btnAdd.onClick = [this] { btnAddClick(); };

@@ -77,8 +77,9 @@ public:
     }
     bool wordWrap = true;
     bool rightJustify = false;
-    // Sized to its one-line text whenever the text changes; a right-justified
-    // label keeps its right edge.
+    // Sized to its text whenever the text changes: a one-line label to its
+    // width and height (a right-justified one keeps its right edge), a
+    // wrapped one keeps its width and takes the height of its lines.
     bool autoSize = false;
     // The hand cursor over the label, as over a link.
     bool handCursor = false;
@@ -139,10 +140,19 @@ private:
     PageControl* pages_;
 };
 
+// The keyboard moves through its pages as through a property sheet's:
+// Ctrl+Tab and Ctrl+PageDown to the next, Ctrl+Shift+Tab and Ctrl+PageUp to
+// the one before (round), and the tab row is a stop of the Tab order
+// between the active page's last control and its first.
 class PageControl : public Control {
 public:
     using Control::Control;
     void SetActivePage(TabSheet* page);
+    // The next page, or the one before, as Ctrl+Tab and Ctrl+Shift+Tab do.
+    void SelectNextPage(bool forward);
+    // Takes a key of the page keys or the Tab key at either end of the
+    // active page (see above); true when taken.
+    bool NavigationKey(const MSG& msg) override;
     TabSheet* ActivePage() const { return active_; }
     const std::vector<TabSheet*>& Pages() const { return pages_; }
     void AddPage(TabSheet* page) { pages_.push_back(page); }

@@ -136,6 +136,11 @@ void TForm1::ApplyDesignLook() {
     for (ui::Button* b : {&btnPreviewBrowsers, &btnClearBrowsers}) b->SetFont(MakeFont("Comic Sans MS", -13));
 
     lblSupplement.SetFont(MakeFont("Tahoma", -13));
+    // The notes take the room their one line needs at every density.
+    for (ui::Label* l : {&lblSupplement, &lblExecuteWhenShutDown}) {
+        l->wordWrap = false;
+        l->autoSize = true;
+    }
     gbExecution.SetFont(MakeFont("MS Sans Serif", -14));
     for (ui::CheckBox* c :
          {&chkCustom_HistoryLinksWeb, &chkCustom_Cookies, &chkCustom_TypedURLs, &chkCustom_TempInternetFiles})

@@ -90,7 +90,7 @@ std::vector<std::string> CutCaptions(const ui::Form& form) {
 
 TEST(CaptionFitTest, NoCaptionOfAnyWindowIsWiderThanItsControl) {
     RegDeleteTree(SettingsKey());
-    for (int dpi : {96, 120}) {
+    for (int dpi : {96, 120, 144}) {
         SCOPED_TRACE("at " + std::to_string(dpi) + " dpi");
         ProgramFixture fx;
         fx.app.SetDpi(dpi);

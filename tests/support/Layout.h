@@ -26,6 +26,31 @@ inline std::string FontOf(const purgelet::ui::Control& c, int* height) {
     return lf.lfFaceName;
 }
 
+// How much ink a font puts on a sample line, in whole pixels: a bold font
+// draws heavier than the regular one of its size.
+inline int InkOf(HFONT font) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 40);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap), oldFont = SelectObject(dc, font);
+    RECT all{0, 0, 200, 40};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, 0, 0, "History Links", 13);
+    int ink = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 200; ++x) ink += 255 - GetRValue(GetPixel(dc, x, y));
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return ink / 255;
+}
+inline HFONT FontHandleOf(const purgelet::ui::Control& c) {
+    return reinterpret_cast<HFONT>(SendMessageA(c.Handle(), WM_GETFONT, 0, 0));
+}
+
 // A cell's text as a list view shows it, asked for wide.
 inline std::wstring CellText(HWND list, int row, int column) {
     wchar_t text[1024] = {};
