@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/AtScopeEnd.h"
+#include "base/Handles.h"
 #include "base/Text.h"
 #include "cleaner/CategoryPlan.h"
 #include "cleaner/LogLines.h"
@@ -54,6 +55,32 @@ void TForm1::FillBrowserList() {
         App().Guard([&] { lvBrowsers.SetChecked(row, chosen.Takes(profile)); });
     }
     if (browserProfiles_.empty()) lvBrowsers.HideCheckBox(lvBrowsers.AddItem(Utf8(kNoBrowserFound)));
+    ShowBrowsersFound();
+}
+
+// "Browsers: Edge, Chrome, Firefox", the browsers found in the table's
+// order; when their names do not fit the box, how many were found.
+void TForm1::ShowBrowsersFound() {
+    std::vector<std::wstring> names;
+    for (const BrowserProfile& profile : browserProfiles_) {
+        const std::wstring title = RowOf(profile.browser).title;
+        if (std::find(names.begin(), names.end(), title) == names.end()) names.push_back(title);
+    }
+    std::wstring caption = L"Browsers: ";
+    for (std::size_t i = 0; i < names.size(); ++i) caption += (i ? L", " : L"") + names[i];
+    if (names.empty()) caption += L"none found";
+    if (chkMainBrowsers.Handle()) {
+        SIZE text{};
+        {
+            ScreenDC dc;
+            SelectedObject font(dc, App().FontHandle(chkMainBrowsers.EffectiveFont()));
+            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+        }
+        const RECT box = chkMainBrowsers.BoundsPx();
+        if (text.cx + 2 * GetSystemMetrics(SM_CXMENUCHECK) > box.right - box.left)
+            caption = L"Browsers: " + std::to_wstring(names.size()) + L" found";
+    }
+    chkMainBrowsers.SetCaption(caption);
 }
 
 void TForm1::lvBrowsersItemChecked(int index) {

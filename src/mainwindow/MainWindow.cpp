@@ -48,6 +48,19 @@ const std::vector<std::string>& HelpTextLines() {
         "",
         "Load When Windows Starts = When Windows starts every time, run Ovk Purgelet",
         "",
+        "Browsers :",
+        "",
+        "Browsers page = Every profile of Edge, Chrome, Brave, Vivaldi, Opera and Firefox found, each with its box, "
+        "and what is cleared of them: Cache, Cookies, History, Form data, Open tabs and sessions. Preview shows "
+        "beside each profile what would go, Clear browsers clears it. With \"Include browsers in Clear All and the "
+        "automatic clearing\" on (the Browsers line of the Main page is the same box), every clearing clears them "
+        "too. A browser that is running is skipped. Bookmarks, saved passwords and the browsers' settings are never "
+        "touched.",
+        "",
+        "Kept sites = The sites whose cookies every clearing keeps, in Internet Explorer and in every browser "
+        "(example.org keeps www.example.org too). Type a site, or pick it from the sites that have cookies now "
+        "(Add from cookies...).",
+        "",
         "Remarks:",
         "",
         "If your operating system is Windows NT, Ovk Purgelet assumes those paths(stored temporary files, temporary "
@@ -132,7 +145,9 @@ void TForm1::ApplyDesignLook() {
     for (ui::CheckBox* c :
          {&chkBrowserCache, &chkBrowserCookies, &chkBrowserHistory, &chkBrowserForms, &chkBrowserSessions})
         c->SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
-    for (ui::Label* l : {&lblBrowsersRunning, &lblBrowserSessions}) l->SetFont(MakeFont("Tahoma", -13));
+    for (ui::Label* l : {&lblBrowsersRunning, &lblBrowserSessions, &lblBrowsersKept})
+        l->SetFont(MakeFont("Tahoma", -13));
+    chkMainBrowsers.SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
     for (ui::Button* b : {&btnPreviewBrowsers, &btnClearBrowsers}) b->SetFont(MakeFont("Comic Sans MS", -13));
 
     lblSupplement.SetFont(MakeFont("Tahoma", -13));

@@ -88,6 +88,7 @@ public:
     void SaveStatusOfRunWhenWinStarts();
     void SaveStatusOfInTray(const OptionRow& row);
     void SaveStatusOfAutoColResize(const OptionRow& row);
+    void SaveStatusOfIncludeBrowsers(const OptionRow& row);
     void SaveStatusOfRadioBtn();
     bool ExeWinStartWriteDelReg();
     bool WriteExeToRunKey(const std::string& name);
@@ -122,6 +123,9 @@ public:
     ui::Button Button2{&GroupBox3, "Button2", {16, 48, 201, 25}, "IE Temp Internet Files"};
     ui::Button btnClearCookies{&GroupBox3, "btnClearCookies", {16, 72, 201, 25}, "IE Cookies"};
     ui::Button btnClearTypedURLs{&GroupBox3, "btnClearTypedURLs", {16, 96, 201, 25}, "IE Typed URLs"};
+    // The browsers found, with the Browsers page's "Include browsers" box:
+    // both show and store the one setting, so Clear All's reach shows here.
+    ui::CheckBox chkMainBrowsers{&GroupBox3, "chkMainBrowsers", {16, 123, 201, 19}, "Browsers"};
     ui::Button btnClearTypedWordsInRun{&GroupBox3, "btnClearTypedWordsInRun", {16, 144, 201, 25}, "Typed Words On Run"};
     ui::Button btnTemporary{&GroupBox3, "btnTemporary", {16, 168, 201, 25}, "Temporary Files"};
     ui::Button btnClearRecent{&GroupBox3, "btnClearRecent", {16, 192, 201, 25}, "History Links Of Doc"};
@@ -164,6 +168,10 @@ public:
                                  "lblBrowsersRunning",
                                  {34, 328, 551, 16},
                                  "(a browser that is running is skipped: close it, then clear again)"};
+    ui::Label lblBrowsersKept{&TabBrowsers,
+                              "lblBrowsersKept",
+                              {16, 351, 569, 16},
+                              "Never touched: bookmarks, saved passwords and the browsers' settings."};
     ui::Button btnPreviewBrowsers{&TabBrowsers, "btnPreviewBrowsers", {16, 376, 201, 25}, "Preview"};
     ui::Button btnClearBrowsers{&TabBrowsers, "btnClearBrowsers", {232, 376, 201, 25}, "Clear browsers"};
     ui::Button btnKeptSites{&TabBrowsers, "btnKeptSites", {448, 376, 137, 25}, "Kept sites..."};
@@ -236,6 +244,8 @@ private:
     void SetCursorOverPages(const char* cursor);
     void BindBrowserHandlers();
     void ShowBrowserReports(const std::vector<CategoryReport>& reports, bool preview);
+    // The Main page's line for the browsers: those found, by name.
+    void ShowBrowsersFound();
     ProgramState& state_;
     ActivityLog log_{ListBox1};
     int hourglassDepth_ = 0;

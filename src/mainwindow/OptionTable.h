@@ -20,6 +20,7 @@ enum class SaveRule {
     RunWhenWinStarts,  // brings the Run key in line, which stores the value
     InTray,            // is stored, then the tray window is created or removed
     AutoColResize,     // is stored, then the cookie list fits or restores its columns
+    IncludeBrowsers,   // is stored, and its twin on the other page follows
     ExecutionMode,     // a radio button: all four are stored, then the custom boxes' enabling
 };
 
@@ -101,7 +102,8 @@ inline constexpr OptionRow kOptionTable[] = {
     {.box = &TForm1::chkXPmenu, .value = texts::ValXPmenu, .onAtDesign = true},
     {.box = &TForm1::chkInTray, .value = texts::ValCheckInTray, .rule = SaveRule::InTray},
     {.box = &TForm1::chkAutoColResize, .value = texts::ValAutoColResize, .rule = SaveRule::AutoColResize},
-    {.box = &TForm1::chkIncludeBrowsers, .value = texts::ValIncludeBrowsers},
+    {.box = &TForm1::chkIncludeBrowsers, .value = texts::ValIncludeBrowsers, .rule = SaveRule::IncludeBrowsers},
+    {.box = &TForm1::chkMainBrowsers, .value = texts::ValIncludeBrowsers, .rule = SaveRule::IncludeBrowsers},
 
     // The Browsers page's item boxes, in the category table's order.
     {.box = &TForm1::chkBrowserCache,

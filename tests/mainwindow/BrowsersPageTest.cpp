@@ -47,6 +47,9 @@ TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     fx.app.CreateForm<TMainForm>(fx.state);
     ASSERT_EQ(w.lvBrowsers.Count(), 2);  // Edge, then Firefox
     EXPECT_TRUE(w.lvBrowsers.Checked(0) && w.lvBrowsers.Checked(1));
+    // The Main page names them, with the same box as "Include browsers", off at first.
+    EXPECT_EQ(w.chkMainBrowsers.Caption(), "Browsers: Edge, Firefox");
+    EXPECT_FALSE(w.chkMainBrowsers.Checked() || w.chkIncludeBrowsers.Checked());
     EXPECT_TRUE(w.chkBrowserCache.Checked() && w.chkBrowserHistory.Checked());
     EXPECT_FALSE(w.chkBrowserCookies.Checked() || w.chkBrowserForms.Checked() || w.chkBrowserSessions.Checked());
 
@@ -60,8 +63,9 @@ TEST(BrowsersPage, PreviewBoxesClearingAndClearAll) {
     // History unticked: only the caches go.
     Click(w.chkBrowserHistory.Handle());
     EXPECT_EQ(RegGetString(SettingsKey(), "BrowserHistory"), "0");
-    Click(w.chkIncludeBrowsers.Handle());
+    Click(w.chkMainBrowsers.Handle());
     EXPECT_EQ(RegGetString(SettingsKey(), "IncludeBrowsers"), "1");
+    EXPECT_TRUE(w.chkIncludeBrowsers.Checked());
     w.btnClearAll.Click();
     std::vector<std::string> with = w.Log().Lines();
     ASSERT_EQ(with.size(), without.size() + 2);

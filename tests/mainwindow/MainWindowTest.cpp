@@ -121,7 +121,9 @@ TEST_F(MainWindowTest, OpeningLinesHelpTextAndSystemLabels) {
     EXPECT_EQ(text.substr(text.size() - end.size()), end);  // no line break after the last line
     std::size_t lines = 1;
     for (std::size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2)) ++lines;
-    EXPECT_EQ(lines, 28u);
+    EXPECT_EQ(lines, 34u);
+    EXPECT_NE(text.find("\r\nBrowsers :\r\n\r\nBrowsers page = "), std::string::npos);
+    EXPECT_NE(text.find("\r\n\r\nKept sites = "), std::string::npos);
 
     // The version label on the prefix's default version, the folder label filled.
     OSVERSIONINFOA v{};
