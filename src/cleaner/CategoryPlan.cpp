@@ -506,6 +506,19 @@ std::wstring KeptLineOf(const KeptItem& item) {
     return L"values kept in " + item.path;
 }
 
+std::string RemovedLine(const std::string& what, const RemovalTally& tally) {
+    return "Removed from " + what + ": " + std::to_string(tally.files) + (tally.files == 1 ? " file, " : " files, ") +
+           Utf8(ReadableSize(tally.bytes));
+}
+
+std::string RemovedLine(Category category, std::uint64_t count) {
+    const CategoryRow& row = RowOf(category);
+    if (!row.removedFrom) return {};
+    const bool values = row.registryKey != nullptr;
+    return "Removed from " + std::string(row.removedFrom) + ": " + std::to_string(count) +
+           (values ? (count == 1 ? " value" : " values") : (count == 1 ? " entry" : " entries"));
+}
+
 std::string LeftLine(const std::string& what, const RemovalTally& tally) {
     std::vector<std::string> parts;
     const auto count = [](std::uint64_t n, const char* one, const char* many) {

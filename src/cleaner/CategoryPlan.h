@@ -200,6 +200,13 @@ bool ClearsCookies(Category category);
 // use are not told there); empty when nothing was.
 std::string LeftLine(const std::string& what, const RemovalTally& tally);
 
+// The line, for the activity log, of what an emptying removed, after the
+// category's own: "Removed from user's Temp: 41 files, 2.3 MB".
+std::string RemovedLine(const std::string& what, const RemovalTally& tally);
+// The same for a category's URL cache entries or registry values:
+// "Removed from typed URLs: 3 values"; empty for a category that has none.
+std::string RemovedLine(Category category, std::uint64_t count);
+
 // One line of a report for what stays.
 std::wstring KeptLineOf(const KeptItem& item);
 

@@ -27,12 +27,13 @@ std::wstring Counted(std::uint64_t n, const wchar_t* one, const wchar_t* many) {
 // The activity log's text for a line of the cleaner's.
 std::string LogText(const std::wstring& line) { return Utf8(line); }
 
-BrowserChoice ChosenBrowsers(const ProgramState& state, const std::vector<Category>& together) {
-    BrowserChoice choice = StoredBrowserChoice([&state](const std::string& name) { return state.Read(name); });
+}  // namespace
+
+BrowserChoice TForm1::BrowsersChosen(const std::vector<Category>& together) const {
+    BrowserChoice choice = StoredBrowserChoice([this](const std::string& name) { return state_.Read(name); });
     choice.together = together;
     return choice;
 }
-}  // namespace
 
 void TForm1::BindBrowserHandlers() {
     lvBrowsers.onItemChecked = [this](int index) { lvBrowsersItemChecked(index); };
@@ -47,7 +48,7 @@ void TForm1::FillBrowserList() {
     ui::ListView::UpdateBracket update(lvBrowsers);
     lvBrowsers.Clear();
     browserProfiles_ = BrowserProfilesOf(state_.site, nullptr);
-    const BrowserChoice chosen = ChosenBrowsers(state_, {});
+    const BrowserChoice chosen = BrowsersChosen({});
     lvBrowsers.SetColumnCaption(kPreviewColumn, "Would remove");
     for (const BrowserProfile& profile : browserProfiles_) {
         const int row = lvBrowsers.AddItem(Utf8(profile.Label()), {""});
@@ -110,7 +111,7 @@ void TForm1::btnPreviewBrowsersClick() {
     const std::vector<Category> items = CheckedBrowserItems();
     std::vector<CategoryReport> reports;
     for (Category item : items)
-        reports.push_back(RunCategory(item, true, state_.site, {}, nullptr, ChosenBrowsers(state_, items), &kept));
+        reports.push_back(RunCategory(item, true, state_.site, {}, nullptr, BrowsersChosen(items), &kept));
     ShowBrowserReports(reports, true);
 }
 
@@ -172,8 +173,8 @@ void TForm1::btnClearBrowsersClick() {
     const std::vector<Category> items = CheckedBrowserItems();
     std::vector<CategoryReport> reports;
     for (Category item : items) {
-        const CategoryReport& report = reports.emplace_back(
-            RunCategory(item, false, state_.site, {}, nullptr, ChosenBrowsers(state_, items), &kept));
+        const CategoryReport& report =
+            reports.emplace_back(RunCategory(item, false, state_.site, {}, nullptr, BrowsersChosen(items), &kept));
         if (!report.keptSitesProblem.empty())
             lines.push_back(FromUtf8(logline::NoCookieDeleted + report.keptSitesProblem));
         for (const ProfileReport& profile : report.profiles) {

@@ -103,7 +103,7 @@ void TForm1::ApplyDesignLook() {
     ListBox1.SetFont(MakeFont("Arial", -12));
     ListBox1.itemHeight = 15;
     ListBox1.SetTabStop(false);
-    for (ui::Button* b : {&btnClearAll, &btnClearSelected, &btnClearNotSelected})
+    for (ui::Button* b : {&btnClearAll, &btnClearSelected, &btnClearNotSelected, &btnPreviewMain})
         b->SetFont(MakeFont("Comic Sans MS", -13));
 
     GroupBox3.SetFont(MakeFont("Times New Roman", -17, true, ui::clRed));
@@ -117,6 +117,19 @@ void TForm1::ApplyDesignLook() {
         c->SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
     for (ui::CheckBox* c : {&chkClearTypedWordsInRun, &chkClearTemp, &chkRecentLinks})
         c->SetFont(MakeFont("Tahoma", -12, true, ui::clNavy));
+    // The preview's figures, right beside their boxes; a long one grows to the left.
+    for (const OptionRow& row : kOptionTable) {
+        if (!row.preview) continue;
+        ui::Label& figure = this->*row.preview;
+        figure.SetFont(MakeFont("Tahoma", -12, false, ui::clMaroon));
+        figure.rightJustify = true;
+        figure.autoSize = true;
+    }
+    // The browsers' figures on one line, the total on up to two.
+    for (ui::Label* l : {&lblPreviewBrowsers, &lblPreviewTotal})
+        l->SetFont(MakeFont("Tahoma", -11, l == &lblPreviewTotal, ui::clMaroon));
+    lblPreviewBrowsers.wordWrap = false;
+    lblPreviewTotal.SetCaption("(Preview: what Clear All would remove)");
 
     Panel1.loweredBevel = true;
     btnAbout.glyph = IDB_GLYPH_ABOUT;
