@@ -67,6 +67,7 @@ TEST(Pictures, MainWindowPages) {
     main.SetLeft(20);
     main.SetTop(20);
     main.Show();
+    main.btnPreviewMain.Click();  // what the prefix holds beside each item
     const char* names[] = {"main", "browsers", "settings", "misc", "help"};
     for (std::size_t n = 0; n < 2 * main.PageControl1.Pages().size(); ++n) {
         std::size_t i = n % main.PageControl1.Pages().size();

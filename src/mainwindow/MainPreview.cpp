@@ -21,7 +21,7 @@ std::wstring Counted(std::uint64_t n, const wchar_t* one, const wchar_t* many) {
 // What a preview counted, as the Main page shows it: the URL cache's
 // entries, the registry's values, the folders' files and their size (those
 // of the folders emptied, as the log's lines count them), the browsers'
-// rows, and how much would stay.
+// rows, and how much would stay (said with the total).
 struct Figures {
     std::uint64_t entries = 0, values = 0, files = 0, bytes = 0, rows = 0, stays = 0;
     bool folders = false;  // files are counted even when none would go
@@ -35,7 +35,8 @@ struct Figures {
         rows += f.rows;
         stays += f.stays;
     }
-    std::wstring Text() const {
+    // The figures; with stays, how many would stay too (the total's line has the room).
+    std::wstring Text(bool withStays = false) const {
         std::wstring text;
         const auto part = [&text](const std::wstring& p) { text += (text.empty() ? L"" : L", ") + p; };
         if (entries) part(Counted(entries, L"entry", L"entries"));
@@ -43,7 +44,7 @@ struct Figures {
         if (files || bytes || folders) part(Counted(files, L"file", L"files") + L", " + ReadableSize(bytes));
         if (rows) part(Counted(rows, L"row", L"rows"));
         if (text.empty()) text = L"nothing";
-        if (stays) text += L" (" + GroupedCount(stays) + L" stay)";
+        if (withStays && stays) text += L" (" + GroupedCount(stays) + L" would stay)";
         return text;
     }
 };
@@ -78,7 +79,7 @@ void TForm1::btnPreviewMainClick() {
     for (Category category : ModeOrder()) {
         ui::Label& figure = this->*OptionRowOf(category).preview;
         if (!WhyNotPossible({category}, state_.site).empty()) {
-            figure.SetCaption(L"cannot be cleared here");
+            figure.SetCaption(L"not possible here");
             continue;
         }
         const CategoryReport report = RunCategory(category, true, state_.site, {}, &listing, {}, &kept);
@@ -100,7 +101,7 @@ void TForm1::btnPreviewMainClick() {
         total.Add(browsers);
         lblPreviewBrowsers.SetCaption(L"Browsers: " + browsers.Text());
     }
-    lblPreviewTotal.SetCaption(L"Total: " + total.Text());
+    lblPreviewTotal.SetCaption(L"Total: " + total.Text(true));
 }
 
 }  // namespace purgelet

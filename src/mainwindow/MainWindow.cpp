@@ -1,10 +1,13 @@
 #include "mainwindow/MainWindow.h"
 
+#include <algorithm>
+
 #include "about/AboutBox.h"
 #include "core/Texts.h"
 #include "cleaner/FolderDiscovery.h"
 #include "framework/Application.h"
 #include "base/Errors.h"
+#include "base/Handles.h"
 #include "base/Text.h"
 #include "mainwindow/HelpFile.h"
 #include "mainwindow/OptionTable.h"
@@ -205,6 +208,28 @@ void TForm1::FormCreate() {
     SwitchOfExecutionRadioBtns();
     SwitchOfCustomChecks();
     FillBrowserList();
+    FitSelectionBoxes();
+}
+
+void TForm1::FitSelectionBoxes() {
+    for (const OptionRow& row : kOptionTable) {
+        if (!row.preview) continue;
+        ui::CheckBox& box = this->*row.box;
+        if (!box.Handle()) continue;
+        RECT text{0, 0, 0, 0};
+        SIZE zero{};
+        {
+            ScreenDC dc;
+            SelectedObject font(dc, App().FontHandle(box.EffectiveFont()));
+            const std::wstring caption = Widen(box.Caption());
+            DrawTextW(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+            GetTextExtentPoint32A(dc, "0", 1, &zero);
+        }
+        RECT place = box.BoundsPx();
+        place.right =
+            std::min<LONG>(place.right, place.left + text.right + GetSystemMetrics(SM_CXMENUCHECK) + 2 * zero.cx);
+        box.SetBoundsPx(place);
+    }
 }
 
 void TForm1::FillHelpText() {

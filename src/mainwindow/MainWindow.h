@@ -264,6 +264,9 @@ private:
     void SetCursorOverPages(const char* cursor);
     void BindBrowserHandlers();
     void ShowBrowserReports(const std::vector<CategoryReport>& reports, bool preview);
+    // The Selected Items boxes as wide as their captions, so the preview's
+    // figures beside them have the rest of the row.
+    void FitSelectionBoxes();
     // The Main page's line for the browsers: those found, by name.
     void ShowBrowsersFound();
     // The profiles the stored boxes take, for a run of these browsers' items.

@@ -96,6 +96,7 @@ TEST(CaptionFitTest, NoCaptionOfAnyWindowIsWiderThanItsControl) {
         fx.app.SetDpi(dpi);
         fx.app.CreateForm<TFirstInitial>(fx.state);
         TForm1& main = fx.app.CreateForm<TForm1>(fx.state);
+        main.btnPreviewMain.Click();
         TCookieSites& pick = fx.app.CreateForm<TCookieSites>(
             std::vector<SiteWithCookies>{
                 {"accounts.mail.example.org", 1200, {L"Internet Explorer", L"Firefox (release)"}}},

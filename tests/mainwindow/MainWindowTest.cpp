@@ -78,6 +78,9 @@ TEST_F(MainWindowTest, PagesAndControlsAsTheUserSeesThem) {
         EXPECT_EQ(captions.size(), 5u);
         EXPECT_EQ(w.PageControl1.ActivePage(), &w.TabMain);
         ExpectLaidOut(w);
+        // The preview's figures beside the boxes cover none of them.
+        w.btnPreviewMain.Click();
+        ExpectLaidOut(w);
         // The bold ones draw bold at every density, beside the regular ones of their group.
         const int regular = InkOf(FontHandleOf(w.chkClearHistory));
         for (const ui::Control* bold : std::initializer_list<const ui::Control*>{
