@@ -124,6 +124,8 @@ TCookieSites::TCookieSites(ui::Application& app, const std::vector<SiteWithCooki
     : Form(app, "CookieSites", {0, 0, 560, 380}, "Add from cookies") {
     DesignDialog(*this);
     lvCookieSites.utf8Texts = true;
+    // A face with the scripts profiles are named in (and, on Windows, linked to the others).
+    lvCookieSites.SetFont(ui::Font{"Tahoma", -13});
     lvCookieSites.AddColumn("Site", 200);
     lvCookieSites.AddColumn("Cookies", 64);
     lvCookieSites.AddColumn("Where", 248);

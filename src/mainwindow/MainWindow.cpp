@@ -151,6 +151,8 @@ void TForm1::ApplyDesignLook() {
     lblBrowsers.wordWrap = false;
     lvBrowsers.multiSelect = false;
     lvBrowsers.utf8Texts = true;
+    // A face with the scripts profiles are named in (and, on Windows, linked to the others).
+    lvBrowsers.SetFont(MakeFont("Tahoma", -13));
     lvBrowsers.AddColumn("Profile", 340);
     // The columns fit their texts (a long profile name, what a preview
     // found), and the list then scrolls sideways.
