@@ -11,18 +11,22 @@
 #include "mainwindow/MainWindow.h"
 #include "support/TestSupport.h"
 
+#include <shlobj.h>
+
 using namespace purgelet;
 using namespace testing_support;
 using namespace cookie_tests;
 
 namespace {
 // Lets the shown window paint, then saves what the screen shows of it.
-bool PictureWindow(ui::Application& app, HWND window, const std::string& name) {
+bool PictureWindow(ui::Application& app, HWND window, const std::string& name,
+                   const std::string& folder = "T:\\shots\\") {
     for (int k = 0; k < 20; ++k) {
         app.ProcessMessages();
         Sleep(25);
     }
-    const std::string folder = "T:\\shots\\", path = folder + name + ".bmp";
+    const std::string path = folder + name + ".bmp";
+    CreateDirectoryA("T:\\shots\\", nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
     RECT r;
     if (!GetWindowRect(window, &r)) return false;
@@ -65,12 +69,74 @@ TEST(Pictures, MainWindowPages) {
     main.SetLeft(20);
     main.SetTop(20);
     main.Show();
+    main.btnPreviewMain.Click();  // what the prefix holds beside each item
     const char* names[] = {"main", "browsers", "settings", "misc", "help"};
     for (std::size_t n = 0; n < 2 * main.PageControl1.Pages().size(); ++n) {
         std::size_t i = n % main.PageControl1.Pages().size();
         main.PageControl1.SetActivePage(main.PageControl1.Pages()[i]);
         EXPECT_TRUE(PictureWindow(fx.app, main.Handle(), std::string("page-") + names[i]));
     }
+}
+
+// Each page at 96, 120 and 144 pixels per inch, to look at every density
+// (BUILD/shots/densities; not taken into docs/).
+TEST(Pictures, PagesAtEachDensity) {
+    for (int dpi : {96, 120, 144}) {
+        ProgramFixture fx;
+        fx.app.SetDpi(dpi);
+        fx.app.CreateForm<TFirstInitial>(fx.state);
+        auto& main = fx.app.CreateForm<TForm1>(fx.state);
+        main.SetLeft(0);
+        main.SetTop(0);
+        main.Show();
+        const char* names[] = {"main", "browsers", "settings", "misc", "help"};
+        for (std::size_t i = 0; i < main.PageControl1.Pages().size(); ++i) {
+            main.PageControl1.SetActivePage(main.PageControl1.Pages()[i]);
+            EXPECT_TRUE(PictureWindow(fx.app, main.Handle(), std::string(names[i]) + "-" + std::to_string(dpi),
+                                      "T:\\shots\\densities\\"));
+        }
+    }
+}
+
+// The Browsers page over a profile named in Russian and Chinese, after a
+// preview and after a clearing, at each density (BUILD/shots/densities).
+TEST(Pictures, BrowsersPageWithAProfileNamedInAnyLanguage) {
+    const std::string top = "C:\\purgelet-pictures\\", local = top + "Local\\";
+    const std::string edge = local + "Microsoft\\Edge\\User Data\\";
+    for (int dpi : {96, 120, 144}) {
+        RemoveTree(top);
+        MakeDir(edge + "Default\\Cache");
+        WriteFile(edge + "Local State", "{\"profile\": {\"info_cache\": {\"Default\": {\"name\": \"" +
+                                            Utf8(L"\u0421\u0435\u043c\u044c\u044f \u00b7 \u5bb6\u5ead") + "\"}}}}");
+        WriteFile(edge + "Default\\Cache\\f", std::string(1234, 'x'));
+        SqlLastValue(
+            edge + "Default\\History",
+            "CREATE TABLE urls(id INTEGER PRIMARY KEY, url TEXT); INSERT INTO urls VALUES (1, 'https://a.test/');"
+            "CREATE TABLE visits(id INTEGER PRIMARY KEY, url INTEGER); INSERT INTO visits VALUES (1, 1);");
+        ProgramFixture fx;
+        fx.app.SetDpi(dpi);
+        const Platform system;
+        fx.state.platform.knownFolderPath = [=](REFKNOWNFOLDERID id) {
+            if (IsEqualGUID(id, FOLDERID_LocalAppData)) return Widen(local);
+            if (IsEqualGUID(id, FOLDERID_RoamingAppData)) return Widen(top + "Roaming\\");
+            return system.knownFolderPath(id);
+        };
+        fx.app.CreateForm<TFirstInitial>(fx.state);
+        auto& main = fx.app.CreateForm<TForm1>(fx.state);
+        main.SetLeft(0);
+        main.SetTop(0);
+        main.Show();
+        main.PageControl1.SetActivePage(&main.TabBrowsers);
+        main.btnPreviewBrowsers.Click();
+        EXPECT_TRUE(
+            PictureWindow(fx.app, main.Handle(), "browsers-preview-" + std::to_string(dpi), "T:\\shots\\densities\\"));
+        main.btnClearBrowsers.Click();
+        EXPECT_TRUE(
+            PictureWindow(fx.app, main.Handle(), "browsers-cleared-" + std::to_string(dpi), "T:\\shots\\densities\\"));
+        main.PageControl1.SetActivePage(&main.TabMain);
+        EXPECT_TRUE(PictureWindow(fx.app, main.Handle(), "main-log-" + std::to_string(dpi), "T:\\shots\\densities\\"));
+    }
+    RemoveTree(top);
 }
 
 TEST(Pictures, AboutBox) {

@@ -26,6 +26,8 @@ TAboutBox::TAboutBox(ui::Application& app, ProgramState& state)
     lblProgNameVer.wordWrap = false;
     lblProgNameVer.SetFont(ui::Font{"Comic Sans MS", -15, false, ui::clBlack});
     lblCpyRightAuthor.autoSize = true;
+    // Two lines of the notice take their own height at every density.
+    lblNotice.autoSize = true;
     lblCpyRightAuthor.rightJustify = true;
     lblCpyRightAuthor.SetFont(ui::Font{"MS Sans Serif", -15, false, ui::clBlack});
     for (ui::Label* link : {&lblEmail, &lblHomePage}) {

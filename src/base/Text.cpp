@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cwchar>
 #include <cwctype>
 
 namespace purgelet {
@@ -73,5 +75,30 @@ std::optional<std::string> NarrowPath(std::wstring_view path) {
 std::string Utf8(std::wstring_view text) { return ToBytes(text, CP_UTF8); }
 
 std::wstring FromUtf8(std::string_view text) { return ToWide(text, CP_UTF8); }
+
+std::wstring GroupedCount(std::uint64_t n) {
+    std::wstring digits = std::to_wstring(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, L",");
+    return digits;
+}
+
+std::wstring ReadableSize(std::uint64_t bytes) {
+    if (bytes < 1024) return std::to_wstring(bytes) + (bytes == 1 ? L" byte" : L" bytes");
+    static const wchar_t* const units[] = {L"KB", L"MB", L"GB", L"TB"};
+    double value = static_cast<double>(bytes) / 1024;
+    std::size_t unit = 0;
+    // Rounded as shown: what rounds up to 1,024 of a unit is shown in the next.
+    while (unit + 1 < std::size(units) && std::llround(value) >= 1024) {
+        value /= 1024;
+        ++unit;
+    }
+    wchar_t text[32];
+    const long long tenths = std::llround(value * 10);
+    if (tenths < 100)
+        std::swprintf(text, std::size(text), L"%lld.%lld %ls", tenths / 10, tenths % 10, units[unit]);
+    else
+        std::swprintf(text, std::size(text), L"%lld %ls", std::llround(value), units[unit]);
+    return text;
+}
 
 }  // namespace purgelet

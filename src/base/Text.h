@@ -4,6 +4,7 @@
 // the texts the main window shows that may name any folder.
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,5 +40,13 @@ std::wstring Lower(std::wstring_view text);
 // Between wide text and UTF-8.
 std::string Utf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view text);
+
+// A size as people read it, the same in every window, line and table:
+// "0 bytes", "1 byte", "900 bytes", then KB, MB, GB and TB of 1,024 each,
+// with one decimal below ten ("1.5 KB", "9.9 MB") and none from ten on
+// ("92 KB", "312 MB").
+std::wstring ReadableSize(std::uint64_t bytes);
+// A count with its thousands separated: "1,204".
+std::wstring GroupedCount(std::uint64_t n);
 
 }  // namespace purgelet

@@ -355,7 +355,8 @@ CategoryReport RunCategory(Category category, bool preview, const CleaningSite& 
     for (const PlannedFolder& planned : plan.folders) {
         if (planned.folder.empty()) continue;
         FolderReport& here = report.byFolder.emplace_back();
-        here.path = planned.named;
+        here.path = planned.folder;
+        if (!ReallyUnlessSame(planned.folder, planned.named).empty()) here.configured = planned.named;
         const auto refused = [&](Refusal why, const std::wstring& really) {
             ++report.refusedFolders;
             here.refusal = why;
@@ -503,6 +504,19 @@ std::wstring KeptLineOf(const KeptItem& item) {
             break;
     }
     return L"values kept in " + item.path;
+}
+
+std::string RemovedLine(const std::string& what, const RemovalTally& tally) {
+    return "Removed from " + what + ": " + std::to_string(tally.files) + (tally.files == 1 ? " file, " : " files, ") +
+           Utf8(ReadableSize(tally.bytes));
+}
+
+std::string RemovedLine(Category category, std::uint64_t count) {
+    const CategoryRow& row = RowOf(category);
+    if (!row.removedFrom) return {};
+    const bool values = row.registryKey != nullptr;
+    return "Removed from " + std::string(row.removedFrom) + ": " + std::to_string(count) +
+           (values ? (count == 1 ? " value" : " values") : (count == 1 ? " entry" : " entries"));
 }
 
 std::string LeftLine(const std::string& what, const RemovalTally& tally) {

@@ -107,7 +107,8 @@ struct KeptItem {
 
 // What an emptying of one of a category's folders removed, or would remove.
 struct FolderReport {
-    std::wstring path;  // as configured
+    std::wstring path;        // ends in "\\", as every folder's path does
+    std::wstring configured;  // as configured, when written otherwise (the user's TEMP as set); else empty
     std::uint64_t files = 0, folders = 0, bytes = 0;
     std::uint64_t keptFiles = 0, keptLinks = 0, keptFolders = 0;
     Refusal refusal;  // set when it was refused: nothing was done in it
@@ -198,6 +199,13 @@ bool ClearsCookies(Category category);
 // asked to stay: links, the program's own folder, folders in use (files in
 // use are not told there); empty when nothing was.
 std::string LeftLine(const std::string& what, const RemovalTally& tally);
+
+// The line, for the activity log, of what an emptying removed, after the
+// category's own: "Removed from user's Temp: 41 files, 2.3 MB".
+std::string RemovedLine(const std::string& what, const RemovalTally& tally);
+// The same for a category's URL cache entries or registry values:
+// "Removed from typed URLs: 3 values"; empty for a category that has none.
+std::string RemovedLine(Category category, std::uint64_t count);
 
 // One line of a report for what stays.
 std::wstring KeptLineOf(const KeptItem& item);

@@ -91,21 +91,6 @@ void Write(HANDLE handle, bool console, std::wstring_view text) {
 
 std::wstring Number(std::uint64_t n) { return std::to_wstring(n); }
 
-// A size as people read it: bytes up to 1 KB, then KB, MB and GB with one decimal.
-std::wstring SizeText(std::uint64_t bytes) {
-    if (bytes < 1024) return std::to_wstring(bytes) + L" B";
-    const wchar_t* units[] = {L"KB", L"MB", L"GB", L"TB"};
-    double value = static_cast<double>(bytes) / 1024;
-    int unit = 0;
-    while (value >= 1024 && unit < 3) {
-        value /= 1024;
-        ++unit;
-    }
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%.1f %ls", value, units[unit]);
-    return text;
-}
-
 std::wstring PadRight(std::wstring text, std::size_t width) {
     if (text.size() < width) text.append(width - text.size(), L' ');
     return text;
@@ -119,7 +104,7 @@ std::wstring PadLeft(const std::wstring& text, std::size_t width) {
 using Json = nlohmann::ordered_json;
 
 // The shape of the documents; raised only when a field changes meaning or goes.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 Json TextOrNull(std::wstring_view text) { return text.empty() ? Json(nullptr) : Json(Utf8(text)); }
 
@@ -154,8 +139,27 @@ struct Counts {
     std::uint64_t files = 0, folders = 0, cacheEntries = 0, values = 0, bytes = 0;
     std::uint64_t keptFiles = 0, keptEntries = 0, keptValues = 0, refusedFolders = 0, keptLinks = 0, keptFolders = 0;
     std::uint64_t runningBrowsers = 0, rows = 0, keptDatabases = 0, keptCookies = 0;
+    // The browsers' rows that a line counts: cookies, visits, form entries.
+    std::uint64_t cookies = 0, visits = 0, formEntries = 0;
 
+    void Add(const ProfileReport& p) {
+        switch (p.item) {
+            case BrowserItem::Cookies:
+                cookies += p.headline;
+                break;
+            case BrowserItem::History:
+                visits += p.headline;
+                break;
+            case BrowserItem::Forms:
+                formEntries += p.headline;
+                break;
+            case BrowserItem::Cache:
+            case BrowserItem::Sessions:
+                break;
+        }
+    }
     void Add(const CategoryReport& r) {
+        for (const ProfileReport& p : r.profiles) Add(p);
         keptCookies += r.keptCookies;
         runningBrowsers += r.runningBrowsers;
         rows += r.rows;
@@ -172,9 +176,28 @@ struct Counts {
         keptLinks += r.keptLinks;
         keptFolders += r.keptFolders;
     }
+    // Everything that stays, as the table's column counts it and the lines
+    // under it name it.
     std::uint64_t Kept() const {
         return keptFiles + keptEntries + keptValues + refusedFolders + keptLinks + keptFolders + runningBrowsers +
-               keptDatabases;
+               keptDatabases + keptCookies;
+    }
+    // "3 files in use or denied, 2 links", as the lines under the table count what stays.
+    std::wstring KeptParts() const {
+        std::wstring text;
+        const auto part = [&text](std::uint64_t n, const wchar_t* one, const wchar_t* many) {
+            if (n) text += (text.empty() ? L"" : L", ") + GroupedCount(n) + L" " + (n == 1 ? one : many);
+        };
+        part(keptFiles, L"file", L"files");
+        part(keptEntries, L"cache entry", L"cache entries");
+        part(keptValues, L"registry value or key", L"registry values or keys");
+        part(refusedFolders, L"folder refused", L"folders refused");
+        part(keptLinks, L"link", L"links");
+        part(keptFolders, L"folder left in place", L"folders left in place");
+        part(runningBrowsers, L"browser profile skipped", L"browser profiles skipped");
+        part(keptDatabases, L"database left as it was", L"databases left as they were");
+        part(keptCookies, L"cookie of kept sites", L"cookies of kept sites");
+        return text;
     }
     // Adds the counts to a document's object.
     void AddTo(Json& object) const {
@@ -184,6 +207,9 @@ struct Counts {
         object["values"] = values;
         object["bytes"] = bytes;
         object["rows"] = rows;
+        object["cookies"] = cookies;
+        object["visits"] = visits;
+        object["formEntries"] = formEntries;
         object["keptCookies"] = keptCookies;
         object["kept"] = {{"files", keptFiles},
                           {"cacheEntries", keptEntries},
@@ -331,7 +357,34 @@ struct Selection {
     const char* way = "named";      // "all", "chosen" or "named"
     std::optional<Execution> mode;  // with --chosen
     BrowserChoice browsers;
+    // Why --all or --chosen takes none of the browsers' items; empty when
+    // it takes some, or when the categories were named.
+    std::wstring browsersLeftOut;
+
+    bool TakesBrowsers() const {
+        return std::any_of(categories.begin(), categories.end(),
+                           [](Category category) { return RowOf(category).browsers; });
+    }
 };
+
+// The browsers' categories, as a line names them.
+std::wstring BrowserCategoryNames() {
+    std::wstring names;
+    for (const CategoryRow& row : kCategories)
+        if (row.browsers) names += (names.empty() ? L"" : L", ") + std::wstring(row.name);
+    return names;
+}
+
+// Why the stored settings leave the browsers out of --all and --chosen, and
+// how to take them in.
+std::wstring WhyBrowsersLeftOut(const std::function<std::string(const std::string&)>& read) {
+    const std::wstring how = L"; or name their categories (" + BrowserCategoryNames() + L")";
+    if (!IsSwitchOn(read(texts::ValIncludeBrowsers)))
+        return L"The browsers are not included: turn on \"Include browsers in Clear All and the automatic "
+               L"clearing\" on the Browsers page" +
+               how;
+    return L"The browsers are not included: no item is checked under \"Clear\" on the Browsers page" + how;
+}
 
 // The categories asked for, in the order the clearing takes them.
 Selection Selected(const Request& request, const std::string& settingsKey) {
@@ -359,6 +412,8 @@ Selection Selected(const Request& request, const std::string& settingsKey) {
     // A profile is cleared of every browser item asked for, or left whole.
     for (Category category : selection.categories)
         if (RowOf(category).browsers) selection.browsers.together.push_back(category);
+    if ((request.all || request.chosen) && !selection.categories.empty() && !selection.TakesBrowsers())
+        selection.browsersLeftOut = WhyBrowsersLeftOut(read);
     return selection;
 }
 
@@ -394,12 +449,15 @@ Json KeptSitesJson(const KeptSites& kept) {
 
 std::wstring ListText(const CleaningSite& site, const KeptSites& kept) {
     std::wstring text = site.folders.IsWin9x ? L"Categories (Windows 9x family):\r\n" : L"Categories (NT family):\r\n";
+    // The titles line up two blanks after the longest name.
+    std::size_t nameWidth = 0;
+    for (const CategoryRow& row : kCategories) nameWidth = std::max(nameWidth, std::wstring_view(row.name).size());
     const FolderGuard guard = GuardOf(site);
     const std::vector<std::wstring> programs = ProgramsOfThisUser();
     for (Category category : AllCategories()) {
         const CategoryRow& name = RowOf(category);
         const CategoryPlan plan = PlanOf(category, site, &guard);
-        text += L"\r\n" + PadRight(name.name, 16) + name.title + L"\r\n";
+        text += L"\r\n" + PadRight(name.name, nameWidth + 2) + name.title + L"\r\n";
         if (plan.historyStore) text += L"    URL history store of the current user\r\n";
         if (plan.cacheKind) text += L"    URL cache: " + CacheKindName(*plan.cacheKind) + L"\r\n";
         if (plan.registryKey) text += L"    registry: HKEY_CURRENT_USER\\" + Widen(plan.registryKey) + L"\r\n";
@@ -451,7 +509,7 @@ Json ListJson(const CleaningSite& site, const KeptSites& kept, std::wstring_view
         Json folders = Json::array();
         for (const PlannedFolder& f : plan.folders) {
             if (f.folder.empty()) continue;
-            folders.push_back({{"path", Utf8(f.folder)},
+            folders.push_back({{"path", Utf8(WithTrailingBackslash(f.folder))},
                                {"configured", TextOrNull(ReallyUnlessSame(f.folder, f.named).empty() ? L"" : f.named)},
                                {"really", TextOrNull(f.really)},
                                {"refused", f.refusal ? Json(Utf8(Widen(RefusalReason(f.refusal)))) : Json(nullptr)}});
@@ -463,7 +521,7 @@ Json ListJson(const CleaningSite& site, const KeptSites& kept, std::wstring_view
              {"cacheKind", plan.cacheKind ? Json(CacheKindKey(*plan.cacheKind)) : Json(nullptr)},
              {"registryKey",
               plan.registryKey ? Json("HKEY_CURRENT_USER\\" + Utf8(Widen(plan.registryKey))) : Json(nullptr)},
-             {"folders", std::move(folders)}});
+             {"byFolder", std::move(folders)}});
         if (!row.browsers) continue;
         Json profiles = Json::array();
         for (const BrowserProfile& profile : BrowserProfilesOf(site, &guard)) {
@@ -473,7 +531,7 @@ Json ListJson(const CleaningSite& site, const KeptSites& kept, std::wstring_view
                 {{"browser", Utf8(RowOf(profile.browser).name)},
                  {"profile", Utf8(profile.folderName)},
                  {"name", Utf8(profile.shownName)},
-                 {"folder", Utf8(profile.profileFolder)},
+                 {"path", Utf8(profile.profileFolder)},
                  {"running", BrowserRuns(profile, programs) != Running::No},
                  {"refused", profile.refusal ? Json(Utf8(Widen(RefusalReason(profile.refusal)))) : Json(nullptr)},
                  {"caches", std::move(caches)}});
@@ -512,7 +570,8 @@ Json KeptItemJson(const KeptItem& item) {
 }
 
 Json FolderJson(const FolderReport& folder) {
-    return {{"path", Utf8(folder.path)},
+    return {{"path", Utf8(WithTrailingBackslash(folder.path))},
+            {"configured", TextOrNull(folder.configured)},
             {"files", folder.files},
             {"folders", folder.folders},
             {"bytes", folder.bytes},
@@ -540,43 +599,55 @@ Json LeftAloneKey(LeftAlone left) {
     return nullptr;
 }
 
-Json DatabaseJson(const DatabaseReport& database) {
+// The rows a profile's item counts in its line, by what they are.
+void AddEntries(Json& object, BrowserItem item, std::uint64_t headline) {
+    object["cookies"] = item == BrowserItem::Cookies ? headline : 0;
+    object["visits"] = item == BrowserItem::History ? headline : 0;
+    object["formEntries"] = item == BrowserItem::Forms ? headline : 0;
+}
+
+Json DatabaseJson(const DatabaseReport& database, BrowserItem item) {
     Json tables = Json::object();
     for (const auto& [table, rows] : database.tables) tables[table] = rows;
-    return {{"file", Utf8(database.file)},
-            {"rows", database.rows},
-            {"tables", std::move(tables)},
-            {"notADatabase", database.left == LeftAlone::NotADatabase},
-            {"left", LeftAloneKey(database.left)},
-            {"really", TextOrNull(database.really)},
-            {"error", TextOrNull(Widen(database.error))},
-            {"compacted", database.compacted}};
+    Json object = {{"file", Utf8(database.file)},
+                   {"rows", database.rows},
+                   {"tables", std::move(tables)},
+                   {"notADatabase", database.left == LeftAlone::NotADatabase},
+                   {"left", LeftAloneKey(database.left)},
+                   {"really", TextOrNull(database.really)},
+                   {"error", TextOrNull(Widen(database.error))},
+                   {"compacted", database.compacted}};
+    AddEntries(object, item, database.headline);
+    return object;
 }
 
 Json ProfileJson(const ProfileReport& report) {
     const BrowserProfile& profile = report.profile;
     Json databases = Json::array();
-    for (const DatabaseReport& database : report.databases) databases.push_back(DatabaseJson(database));
-    return {{"browser", Utf8(RowOf(profile.browser).name)},
-            {"profile", Utf8(profile.folderName)},
-            {"name", Utf8(profile.shownName)},
-            {"folder", Utf8(profile.profileFolder)},
-            {"running", report.running != Running::No && report.running != Running::OtherClearing},
-            {"anotherClearing", report.running == Running::OtherClearing},
-            {"refused", profile.refusal ? Json(Utf8(Widen(RefusalReason(profile.refusal)))) : Json(nullptr)},
-            {"really", TextOrNull(profile.really)},
-            {"problem", TextOrNull(profile.problem)},
-            {"files", report.files},
-            {"folders", report.folders},
-            {"bytes", report.bytes},
-            {"rows", report.rows},
-            {"databases", std::move(databases)},
-            {"kept",
-             {{"files", report.keptFiles},
-              {"links", report.keptLinks},
-              {"folders", report.keptFolders},
-              {"refusedFolders", report.refusedFolders},
-              {"databases", report.keptDatabases}}}};
+    for (const DatabaseReport& database : report.databases) databases.push_back(DatabaseJson(database, report.item));
+    Json object = {{"browser", Utf8(RowOf(profile.browser).name)},
+                   {"profile", Utf8(profile.folderName)},
+                   {"name", Utf8(profile.shownName)},
+                   {"path", Utf8(profile.profileFolder)},
+                   {"running", report.running != Running::No && report.running != Running::OtherClearing},
+                   {"anotherClearing", report.running == Running::OtherClearing},
+                   {"refused", profile.refusal ? Json(Utf8(Widen(RefusalReason(profile.refusal)))) : Json(nullptr)},
+                   {"really", TextOrNull(profile.really)},
+                   {"problem", TextOrNull(profile.problem)},
+                   {"files", report.files},
+                   {"folders", report.folders},
+                   {"bytes", report.bytes},
+                   {"rows", report.rows},
+                   {"databases", std::move(databases)},
+                   {"kept",
+                    {{"files", report.keptFiles},
+                     {"links", report.keptLinks},
+                     {"folders", report.keptFolders},
+                     {"refusedFolders", report.refusedFolders},
+                     {"databases", report.keptDatabases}}}};
+    object["keptCookies"] = report.keptCookies;
+    AddEntries(object, report.item, report.headline);
+    return object;
 }
 
 // The document of a preview or a clear: the run, each category, the totals.
@@ -585,6 +656,10 @@ Json ReportJson(Json document, const Selection& selection, const std::vector<Cat
     document["selection"] = selection.way;
     document["mode"] = selection.mode ? Json(ModeKey(*selection.mode)) : Json(nullptr);
     document["nothingChosen"] = TextOrNull(nothingChosen);
+    document["browsers"] = selection.TakesBrowsers()                    ? "included"
+                           : std::string_view(selection.way) == "named" ? "not-named"
+                                                                        : "not-included";
+    document["browsersNotIncluded"] = TextOrNull(selection.browsersLeftOut);
     Json categories = Json::array();
     Counts totals;
     for (const CategoryReport& r : reports) {
@@ -615,24 +690,28 @@ Json ReportJson(Json document, const Selection& selection, const std::vector<Cat
     return document;
 }
 
-std::wstring ReportText(bool preview, const std::vector<CategoryReport>& reports) {
+std::wstring ReportText(bool preview, const Selection& selection, const std::vector<CategoryReport>& reports) {
     std::wstring text =
         preview ? L"Preview: what a clearing would remove (nothing was changed)\r\n\r\n" : L"Cleared:\r\n\r\n";
-    const auto row = [](const std::wstring& name, const Counts& c, bool preview) {
-        std::wstring line = PadRight(name, 16) + PadLeft(Number(c.files), 9) + PadLeft(Number(c.folders), 9) +
-                            PadLeft(Number(c.cacheEntries), 15) + PadLeft(Number(c.values), 8) +
-                            PadLeft(SizeText(c.bytes), 12);
-        if (!preview) line += PadLeft(Number(c.Kept()), 7);
-        return line + L"\r\n";
+    std::size_t nameWidth = std::wstring_view(L"Category").size();
+    for (const CategoryReport& r : reports)
+        nameWidth = std::max(nameWidth, std::wstring_view(RowOf(r.category).name).size());
+    nameWidth += 2;
+    const auto row = [nameWidth](const std::wstring& name, const Counts& c) {
+        return PadRight(name, nameWidth) + PadLeft(Number(c.files), 9) + PadLeft(Number(c.folders), 9) +
+               PadLeft(Number(c.cacheEntries), 15) + PadLeft(Number(c.values), 8) + PadLeft(Number(c.rows), 10) +
+               PadLeft(ReadableSize(c.bytes), 12) + PadLeft(Number(c.Kept()), 8) + L"\r\n";
     };
-    text += PadRight(L"Category", 16) + PadLeft(L"Files", 9) + PadLeft(L"Folders", 9) + PadLeft(L"Cache entries", 15) +
-            PadLeft(L"Values", 8) + PadLeft(preview ? L"Size" : L"Freed", 12) + (preview ? L"" : L"   Kept") + L"\r\n";
+    text += PadRight(L"Category", nameWidth) + PadLeft(L"Files", 9) + PadLeft(L"Folders", 9) +
+            PadLeft(L"Cache entries", 15) + PadLeft(L"Values", 8) + PadLeft(L"Rows", 10) +
+            PadLeft(preview ? L"Size" : L"Freed", 12) + PadLeft(preview ? L"Stays" : L"Kept", 8) + L"\r\n";
     Counts totals;
     for (const CategoryReport& r : reports) {
         totals.Add(r);
-        text += row(RowOf(r.category).name, CountsOf(r), preview);
+        text += row(RowOf(r.category).name, CountsOf(r));
     }
-    text += row(L"Total", totals, preview);
+    text += row(L"Total", totals);
+    if (!selection.browsersLeftOut.empty()) text += L"\r\n" + selection.browsersLeftOut + L".\r\n";
     for (const CategoryReport& r : reports) {
         if (!RowOf(r.category).browsers) continue;
         text += L"\r\nBrowsers, " + std::wstring(RowOf(r.category).name) + L":\r\n";
@@ -643,18 +722,21 @@ std::wstring ReportText(bool preview, const std::vector<CategoryReport>& reports
                                                    : ProfileLine(profile)) +
                     L"\r\n";
     }
+    // What stays, per category: as many as the column counts, then each
+    // item (the first hundred or so).
     bool header = false;
     for (const CategoryReport& r : reports) {
-        if (r.kept.empty() && r.error.empty() && !r.keptCookies) continue;
+        const Counts counts = CountsOf(r);
+        if (!counts.Kept() && r.error.empty() && r.keptSitesProblem.empty()) continue;
         if (!header) text += preview ? L"\r\nWould stay:\r\n" : L"\r\nKept:\r\n";
         header = true;
-        for (const KeptItem& item : r.kept)
-            text += L"  " + std::wstring(RowOf(r.category).name) + L": " + KeptLineOf(item) + L"\r\n";
-        if (r.keptCookies)
-            text += L"  " + std::wstring(RowOf(r.category).name) + L": " + Number(r.keptCookies) +
-                    (r.keptCookies == 1 ? L" cookie" : L" cookies") + L" of kept sites\r\n";
-        if (!r.error.empty())
-            text += L"  " + std::wstring(RowOf(r.category).name) + L": error: " + Widen(r.error) + L"\r\n";
+        const std::wstring name = RowOf(r.category).name;
+        if (counts.Kept())
+            text += L"  " + name + L": " + Number(counts.Kept()) + L" (" + counts.KeptParts() + L")\r\n";
+        else if (!r.kept.empty())
+            text += L"  " + name + L":\r\n";
+        for (const KeptItem& item : r.kept) text += L"    " + KeptLineOf(item) + L"\r\n";
+        if (!r.error.empty()) text += L"  " + name + L": error: " + Widen(r.error) + L"\r\n";
     }
     return text;
 }
@@ -689,12 +771,48 @@ private:
     std::wstring line_;
 };
 
+// A site keep add or keep remove leaves as it was, and why.
+struct Unchanged {
+    std::string site;
+    std::string keptBy;  // the site of the list that keeps it, when one does
+    const char* reason;  // "kept-already" or "not-in-list"
+};
+
+std::wstring UnchangedLine(const Unchanged& u) {
+    const std::wstring site = FromUtf8(u.site), by = FromUtf8(u.keptBy);
+    if (std::string_view(u.reason) == "kept-already")
+        return u.keptBy == u.site ? site + L" is kept already"
+                                  : site + L" is kept already, by " + by + L" (which keeps every site below it)";
+    return site + L" is not in the list of kept sites" +
+           (by.empty() ? std::wstring() : L"; its cookies stay all the same, kept by " + by);
+}
+
 // keep: lists the kept sites, or adds or removes some and lists them then.
+// A site kept already (itself or by a site above it) is not added again,
+// and one not in the list is not removed; a line says so for each.
 int RunKeep(const Request& request, const CleaningSite& site, const std::string& settingsKey, CommandOutput& output,
             std::wstring_view program) {
     std::string failure;
-    if (request.keep == KeepVerb::Add) failure = AddKeptSites(settingsKey, request.sites);
-    if (request.keep == KeepVerb::Remove) failure = RemoveKeptSites(settingsKey, request.sites);
+    std::vector<Unchanged> unchanged;
+    if (request.keep != KeepVerb::List) {
+        const KeptSites before = KeptSites::Read(settingsKey);
+        std::vector<std::string> change;
+        for (const std::string& name : request.sites) {
+            const std::string by = before.KeptBy(name);
+            const bool listed =
+                std::find(before.Sites().begin(), before.Sites().end(), name) != before.Sites().end() ||
+                std::find(before.Refused().begin(), before.Refused().end(), name) != before.Refused().end();
+            if (request.keep == KeepVerb::Add && !by.empty())
+                unchanged.push_back({name, by, "kept-already"});
+            else if (request.keep == KeepVerb::Remove && !listed)
+                unchanged.push_back({name, by, "not-in-list"});
+            else
+                change.push_back(name);
+        }
+        if (!change.empty())
+            failure = request.keep == KeepVerb::Add ? AddKeptSites(settingsKey, change)
+                                                    : RemoveKeptSites(settingsKey, change);
+    }
     const KeptSites kept = KeptSites::Read(settingsKey);
     const std::string& problem = !failure.empty() ? failure : kept.Problem();
     const int exitCode = problem.empty() ? kExitDone : kExitImpossible;
@@ -702,12 +820,17 @@ int RunKeep(const Request& request, const CleaningSite& site, const std::string&
     if (request.json) {
         Json document = DocumentHead(site, program, L"keep");
         document["keptSites"] = KeptSitesJson(kept);
+        Json left = Json::array();
+        for (const Unchanged& u : unchanged)
+            left.push_back({{"site", u.site}, {"reason", u.reason}, {"keptBy", TextOrNull(FromUtf8(u.keptBy))}});
+        document["unchanged"] = std::move(left);
         document["error"] = TextOrNull(FromUtf8(problem));
         document["exitCode"] = exitCode;
         output.Out(Printed(document));
-    } else if (kept.Readable()) {
-        output.Out(KeptSitesText(kept));
+        return exitCode;
     }
+    for (const Unchanged& u : unchanged) output.Out(UnchangedLine(u) + L"\r\n");
+    if (kept.Readable()) output.Out((unchanged.empty() ? L"" : L"\r\n") + KeptSitesText(kept));
     return exitCode;
 }
 
@@ -736,6 +859,10 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     }
     const bool preview = request.verb == Verb::Preview;
     const Selection selection = Selected(request, settingsKey);
+    if (!request.browsers.empty() && !selection.categories.empty() && !selection.TakesBrowsers())
+        throw UsageError{L"--browser chooses among the browsers' profiles, and no browsers' category is taken here" +
+                         (selection.browsersLeftOut.empty() ? L": name one (" + BrowserCategoryNames() + L")"
+                                                            : L". " + selection.browsersLeftOut)};
     const Json head = DocumentHead(site, program, preview ? L"preview" : L"clear");
     if (selection.categories.empty()) {
         // Said even when quiet: a scheduled clearing that never clears
@@ -794,7 +921,7 @@ int Run(const Request& request, const CleaningSite& site, const std::string& set
     if (request.json)
         output.Out(Printed(ReportJson(head, selection, reports, {}, exitCode)));
     else if (!request.quiet)
-        output.Out(ReportText(preview, reports));
+        output.Out(ReportText(preview, selection, reports));
     return exitCode;
 }
 
@@ -826,15 +953,11 @@ int RunCommand(const std::vector<std::wstring>& args, const CleaningSite& site, 
         }
         return code;
     };
-    Request request;
     try {
-        request = Parse(args);
+        return Run(Parse(args), site, settingsKey, output, program);
     } catch (const UsageError& e) {
         output.Err(e.message + L"\r\n" + Usage(program));
         return failed(e.message, kExitUsage);
-    }
-    try {
-        return Run(request, site, settingsKey, output, program);
     } catch (const std::exception& e) {
         output.Err(L"Stopped: " + Widen(e.what()) + L"\r\n");
         return failed(L"Stopped: " + Widen(e.what()), kExitImpossible);

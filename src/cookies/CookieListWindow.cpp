@@ -144,6 +144,7 @@ void TMainForm::KeepLocalFile(const std::string& localFile) {
 }
 
 void TMainForm::NoteOutcome(UrlCacheEraser::Outcome outcome, const std::string& localFile) {
+    if (outcome == UrlCacheEraser::Outcome::Gone || outcome == UrlCacheEraser::Outcome::GoneFileLeft) ++entriesDeleted_;
     if (outcome == UrlCacheEraser::Outcome::Kept || outcome == UrlCacheEraser::Outcome::Outside ||
         outcome == UrlCacheEraser::Outcome::GoneFileLeft)
         KeepLocalFile(localFile);
@@ -172,6 +173,7 @@ void TMainForm::btnUncheckClick() { SetAllChecked(false); }
 
 void TMainForm::btnDeleteClick() {
     keptFiles_.clear();
+    entriesDeleted_ = 0;
     switch (PassOfFilter(state_.cacheEntryTypeFilter)) {
         case DeletionPass::Cookies:
             DeleteCookieRows();

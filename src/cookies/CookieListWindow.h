@@ -66,6 +66,8 @@ public:
     // the cache kept, entries whose file is outside it), in the form
     // RemovalTally::countedElsewhere holds.
     const std::unordered_set<std::wstring>& KeptLocalFiles() const { return keptFiles_; }
+    // How many entries the last Delete deleted.
+    std::uint64_t EntriesDeleted() const { return entriesDeleted_; }
 
     // Routines.
     void UpdateButtonsAndCount();
@@ -148,6 +150,7 @@ private:
     DateSeparators sortSeparators_;
     std::string keepKeyPath_;
     KeptSites keptSites_;
+    std::uint64_t entriesDeleted_ = 0;
     std::unordered_set<std::wstring> keptFiles_;
     // Notes the own file of an entry that stays.
     void KeepLocalFile(const std::string& localFile);

@@ -35,9 +35,16 @@ TKeptSites::TKeptSites(ui::Application& app, ProgramState& state)
     : Form(app, "KeptSites", {0, 0, 420, 330}, "Kept sites"), state_(state) {
     DesignDialog(*this);
     lvSites.AddColumn("Site", 226);
+    lvSites.SetColumnAutoSize(0, true);
+    lvSites.utf8Texts = true;
     lvSites.checkBoxes = false;
     btnAdd.isDefault = true;
     btnClose.isCancel = true;
+    // Opened to type a site; Del takes the selected sites out, as "Remove".
+    activeControl = &edSite;
+    lvSites.onKeyUp = [this](WORD key) {
+        if (key == VK_DELETE) btnRemoveClick();
+    };
     sitesWithCookies = [&state] { return SitesWithCookies(state.site); };
     onCreate = [this] { FillList(); };
     btnAdd.onClick = [this] { btnAddClick(); };
@@ -116,9 +123,14 @@ TCookieSites::TCookieSites(ui::Application& app, const std::vector<SiteWithCooki
                            const std::vector<std::string>& kept)
     : Form(app, "CookieSites", {0, 0, 560, 380}, "Add from cookies") {
     DesignDialog(*this);
+    lvCookieSites.utf8Texts = true;
+    // A face with the scripts profiles are named in (and, on Windows, linked to the others).
+    lvCookieSites.SetFont(ui::Font{"Tahoma", -13});
     lvCookieSites.AddColumn("Site", 200);
     lvCookieSites.AddColumn("Cookies", 64);
     lvCookieSites.AddColumn("Where", 248);
+    // Each column as wide as its widest text; the list scrolls sideways.
+    for (int column = 0; column < lvCookieSites.ColumnCount(); ++column) lvCookieSites.SetColumnAutoSize(column, true);
     btnKeep.isDefault = true;
     btnCancel.isCancel = true;
     btnKeep.onClick = [this] {
@@ -131,7 +143,7 @@ TCookieSites::TCookieSites(ui::Application& app, const std::vector<SiteWithCooki
         for (const SiteWithCookies& site : sites) {
             std::wstring where;
             for (const std::wstring& place : site.where) where += (where.empty() ? L"" : L", ") + place;
-            const int row = lvCookieSites.AddItem(site.site, {std::to_string(site.cookies), Narrow(where)});
+            const int row = lvCookieSites.AddItem(site.site, {std::to_string(site.cookies), Utf8(where)});
             lvCookieSites.SetChecked(row, std::find(kept.begin(), kept.end(), site.site) != kept.end());
             sites_.push_back(site.site);
         }

@@ -149,15 +149,16 @@ KeptSites KeptSites::Read(const std::string& settingsKey) {
     return kept;
 }
 
-bool KeptSites::Keeps(std::string_view host) const {
-    if (!Readable()) return true;
+bool KeptSites::Keeps(std::string_view host) const { return !Readable() || !KeptBy(host).empty(); }
+
+std::string KeptSites::KeptBy(std::string_view host) const {
     const std::string plain = CookieHost(host);
     // Every site the host lies below is a tail of it: "a.b.example.org",
     // "b.example.org", "example.org", "org".
     for (std::string_view tail = plain;;) {
-        if (std::binary_search(sites_.begin(), sites_.end(), tail)) return true;
+        if (std::binary_search(sites_.begin(), sites_.end(), tail)) return std::string(tail);
         const std::size_t dot = tail.find('.');
-        if (dot == std::string_view::npos) return false;
+        if (dot == std::string_view::npos) return {};
         tail.remove_prefix(dot + 1);
     }
 }

@@ -58,6 +58,9 @@ public:
     // Whether a cookie of this host stays (host as stored; see CookieHost).
     // An unreadable list keeps every cookie.
     bool Keeps(std::string_view host) const;
+    // The site of the list that keeps a cookie of this host: the host
+    // itself or the nearest site it lies below; empty when none does.
+    std::string KeptBy(std::string_view host) const;
 
 private:
     std::vector<std::string> sites_;  // sorted, each once

@@ -130,6 +130,8 @@ void Application::Terminate() {
 
 void Application::Dispatch(MSG& msg) {
     HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+    if (top && msg.message == WM_KEYDOWN)
+        if (Window* root = FindWindowObject(top); root && root->NavigationKey(msg)) return;
     if (top && IsDialogMessageA(top, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -203,6 +205,30 @@ void Application::Beep(UINT type) {
     if (hooks.beep) hooks.beep(type);
 }
 
+namespace {
+// The face a bold text falls back to when its own face's bold does not show.
+constexpr char kBoldFace[] = "MS Sans Serif";
+
+// How much ink a font puts on a sample line, in whole pixels.
+int InkOf(HFONT font) {
+    constexpr int width = 200, height = 40;
+    ScreenDC screen;
+    MemoryDC dc(screen);
+    GdiObject bitmap(CreateCompatibleBitmap(screen, width, height));
+    SelectedObject selectedBitmap(dc, bitmap);
+    SelectedObject selectedFont(dc, font);
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, 0, 0, "Temporary Files", 15);
+    int ink = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) ink += 255 - GetRValue(GetPixel(dc, x, y));
+    return ink / 255;
+}
+}  // namespace
+
 HFONT Application::FontHandle(const Font& font) {
     auto key = std::make_tuple(font.name, font.height, font.bold);
     if (auto it = fonts_.find(key); it != fonts_.end()) return it->second.Get();
@@ -213,6 +239,15 @@ HFONT Application::FontHandle(const Font& font) {
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynA(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
     HFONT h = CreateFontIndirectA(&lf);
+    // A face whose bold draws no heavier than its regular at this size
+    // (Wine's own Tahoma does so from 13 pixels up, as at 144 pixels per
+    // inch) would lose the design's bold: the same size of a face whose bold
+    // shows is taken instead.
+    if (font.bold && font.name != kBoldFace && InkOf(h) <= InkOf(FontHandle({font.name, font.height, false}))) {
+        DeleteObject(h);
+        lstrcpynA(lf.lfFaceName, kBoldFace, LF_FACESIZE);
+        h = CreateFontIndirectA(&lf);
+    }
     fonts_[key].Reset(h);
     return h;
 }

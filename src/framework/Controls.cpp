@@ -103,16 +103,17 @@ void Label::AfterCreate() {
 
 void Label::FitToText() {
     if (!hwnd_) return;
-    RECT text{0, 0, 0, 0};
+    RECT r = BoundsPx();
+    const bool wrapped = wordWrap && !rightJustify;
+    RECT text{0, 0, wrapped ? r.right - r.left : 0, 0};
     {
         ScreenDC dc;
         SelectedObject font(dc, App().FontHandle(EffectiveFont()));
-        DrawTextW(dc, caption_.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextW(dc, caption_.c_str(), -1, &text, DT_CALCRECT | (wrapped ? DT_WORDBREAK : DT_SINGLELINE));
     }
-    RECT r = BoundsPx();
-    if (rightJustify)
+    if (!wrapped && rightJustify)
         r.left = r.right - text.right;
-    else
+    else if (!wrapped)
         r.right = r.left + text.right;
     r.bottom = r.top + text.bottom;
     SetBoundsPx(r);
@@ -228,25 +229,93 @@ bool PageControl::OnNotify(NMHDR* hdr, LRESULT& result) {
     if (hdr->code != TCN_SELCHANGE) return false;
     int index = static_cast<int>(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0));
     if (index >= 0 && index < static_cast<int>(pages_.size())) SetActivePage(pages_[index]);
+    // No focus may stay on a page that is hidden (the dialog manager would
+    // look for the next control from there for ever).
+    const HWND focus = GetFocus();
+    if (focus && focus != hwnd_ && IsChild(hwnd_, focus) && !IsWindowVisible(focus)) ::SetFocus(hwnd_);
     result = 0;
     return true;
+}
+
+void PageControl::SelectNextPage(bool forward) {
+    if (pages_.empty()) return;
+    const int count = static_cast<int>(pages_.size());
+    const int at = active_ ? active_->PageIndex() : 0;
+    const HWND focus = GetFocus();
+    SetActivePage(pages_[static_cast<std::size_t>((at + (forward ? 1 : count - 1)) % count)]);
+    if (!hwnd_ || focus == hwnd_) return;
+    // The focus goes with the page: to its first control, else the tab row.
+    const HWND first = active_->Handle() ? GetNextDlgTabItem(active_->Handle(), nullptr, FALSE) : nullptr;
+    ::SetFocus(first && IsChild(active_->Handle(), first) ? first : hwnd_);
+}
+
+bool PageControl::NavigationKey(const MSG& msg) {
+    if (!hwnd_ || !active_ || !active_->Handle() || !IsWindowVisible(hwnd_)) return false;
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
+    const WPARAM key = msg.wParam;
+    if (alt) return false;
+    if (ctrl && (key == VK_TAB || key == VK_NEXT || key == VK_PRIOR)) {
+        SelectNextPage(key == VK_TAB ? !shift : key == VK_NEXT);
+        return true;
+    }
+    if (ctrl || key != VK_TAB) return false;
+    const HWND page = active_->Handle(), focus = GetFocus();
+    // The last stop is the one before the first (asked for with no control,
+    // the one before is none).
+    HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+    if (first && !IsChild(page, first)) first = nullptr;  // a page with no stop of its own
+    HWND last = first ? GetNextDlgTabItem(page, first, TRUE) : nullptr;
+    if (focus == hwnd_) {
+        if (HWND target = shift ? last : first) ::SetFocus(target);
+        return true;
+    }
+    if (!focus || !IsChild(page, focus)) return false;
+    if ((!shift && focus == last) || (shift && focus == first)) {
+        ::SetFocus(hwnd_);
+        return true;
+    }
+    return false;
 }
 
 // Lists and texts -------------------------------------------------------------
 
 void ListBox::AfterCreate() {
     if (itemHeight > 0) SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Scale(itemHeight, App().Dpi()));
-    for (const auto& line : items_) SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    extent_ = 0;
+    for (const auto& line : items_) {
+        SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        Reach(line);
+    }
+}
+
+void ListBox::Reach(const std::wstring& line) {
+    if (!hwnd_ || line.empty()) return;
+    SIZE size{};
+    {
+        ScreenDC dc;
+        SelectedObject font(dc, App().FontHandle(EffectiveFont()));
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+    }
+    // The list draws its lines a little in from its left edge.
+    const int needed = size.cx + 3 * GetSystemMetrics(SM_CXEDGE);
+    if (needed <= extent_) return;
+    extent_ = needed;
+    SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent_), 0);
 }
 
 void ListBox::Add(const std::wstring& line) {
     items_.push_back(line);
-    if (hwnd_) SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    if (!hwnd_) return;
+    SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    Reach(line);
 }
 
 void ListBox::Clear() {
     items_.clear();
-    if (hwnd_) SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    extent_ = 0;
+    if (!hwnd_) return;
+    SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, 0, 0);
 }
 
 void Memo::AfterCreate() { SendMessageA(hwnd_, EM_SETLIMITTEXT, 0, 0); }

@@ -77,8 +77,9 @@ public:
     }
     bool wordWrap = true;
     bool rightJustify = false;
-    // Sized to its one-line text whenever the text changes; a right-justified
-    // label keeps its right edge.
+    // Sized to its text whenever the text changes: a one-line label to its
+    // width and height (a right-justified one keeps its right edge), a
+    // wrapped one keeps its width and takes the height of its lines.
     bool autoSize = false;
     // The hand cursor over the label, as over a link.
     bool handCursor = false;
@@ -139,10 +140,19 @@ private:
     PageControl* pages_;
 };
 
+// The keyboard moves through its pages as through a property sheet's:
+// Ctrl+Tab and Ctrl+PageDown to the next, Ctrl+Shift+Tab and Ctrl+PageUp to
+// the one before (round), and the tab row is a stop of the Tab order
+// between the active page's last control and its first.
 class PageControl : public Control {
 public:
     using Control::Control;
     void SetActivePage(TabSheet* page);
+    // The next page, or the one before, as Ctrl+Tab and Ctrl+Shift+Tab do.
+    void SelectNextPage(bool forward);
+    // Takes a key of the page keys or the Tab key at either end of the
+    // active page (see above); true when taken.
+    bool NavigationKey(const MSG& msg) override;
     TabSheet* ActivePage() const { return active_; }
     const std::vector<TabSheet*>& Pages() const { return pages_; }
     void AddPage(TabSheet* page) { pages_.push_back(page); }
@@ -161,7 +171,8 @@ private:
     TabSheet* active_ = nullptr;
 };
 
-// Its lines are wide: any name shows as it is.
+// Its lines are wide: any name shows as it is. A line wider than the list
+// scrolls sideways (the list's horizontal extent follows its widest line).
 class ListBox : public Control {
 public:
     using Control::Control;
@@ -170,16 +181,21 @@ public:
     void Clear();
     const std::vector<std::wstring>& Items() const { return items_; }
     int Count() const { return static_cast<int>(items_.size()); }
+    // The width, in pixels, the lines are scrolled over.
+    int HorizontalExtent() const { return extent_; }
 
 protected:
     const char* WindowClass() const override { return "LISTBOX"; }
     bool WideWindow() const override { return true; }
-    DWORD Style() const override { return LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL; }
+    DWORD Style() const override { return LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL; }
     Color DefaultColor() const override { return clWindow; }
     void AfterCreate() override;
 
 private:
+    // Widens the extent to a line, as the list's font draws it.
+    void Reach(const std::wstring& line);
     std::vector<std::wstring> items_;
+    int extent_ = 0;
 };
 
 class Memo : public Control {

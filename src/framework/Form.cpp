@@ -215,11 +215,23 @@ LRESULT Form::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) == WA_INACTIVE) return r;
             // Back to the control that had the focus, or the first one in tab order.
             HWND target = lastFocus_;
+            if (!target && activeControl) target = activeControl->Handle();
             if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
                 target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
             if (target && target != hwnd_) ::SetFocus(target);
             if (onActivate) App().Guard(onActivate);
             return r;
+        }
+        case WM_NEXTDLGCTL: {
+            // What a dialog does, for the dialog manager's mnemonics: a
+            // label's Alt+letter focuses it, then the control after it.
+            HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                         : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0 ? TRUE : FALSE);
+            if (target && IsChild(hwnd_, target)) {
+                ::SetFocus(target);
+                if (SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(target, EM_SETSEL, 0, -1);
+            }
+            return 0;
         }
         case WM_QUERYENDSESSION: {
             bool ok = true;
@@ -274,6 +286,17 @@ void Timer::SetEnabled(bool on) {
 
 void Timer::Tick() {
     if (onTimer) form_.App().Guard(onTimer);
+}
+
+bool Form::NavigationKey(const MSG& msg) {
+    // The page controls shown, outermost first.
+    std::vector<Control*> walk(Children().begin(), Children().end());
+    for (std::size_t i = 0; i < walk.size(); ++i) {
+        if (auto* pages = dynamic_cast<PageControl*>(walk[i]); pages && pages->Showing())
+            if (pages->NavigationKey(msg)) return true;
+        walk.insert(walk.end(), walk[i]->Children().begin(), walk[i]->Children().end());
+    }
+    return false;
 }
 
 }  // namespace purgelet::ui

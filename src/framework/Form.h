@@ -73,6 +73,9 @@ public:
     HICON icon = nullptr;
     // Shown as the window's menu bar.
     MainMenu* mainMenu = nullptr;
+    // The control that has the focus when the form is first activated; the
+    // first in the Tab order when none is named.
+    Control* activeControl = nullptr;
 
     // The design's width and height are those of the client area, not of the whole window.
     bool designIsClientArea = false;
@@ -86,6 +89,8 @@ protected:
     // Windows asks whether the session may end; the answer is yes unless overridden.
     virtual bool QueryEndSession();
     virtual void EndSession(WPARAM wParam, LPARAM lParam);
+    // Its page controls' keys.
+    bool NavigationKey(const MSG& msg) override;
 
 private:
     // Enter and Esc reach a form as the commands IDOK and IDCANCEL: they

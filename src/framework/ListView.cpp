@@ -38,6 +38,8 @@ DWORD ListView::Style() const {
 void ListView::AfterCreate() {
     DWORD ex = checkBoxes ? LVS_EX_CHECKBOXES : 0;
     SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+    // The window asks for its texts wide, whatever its parent's own format.
+    if (utf8Texts) SendMessageA(hwnd_, CCM_SETUNICODEFORMAT, TRUE, 0);
     // The window asks for the check boxes' state as it asks for texts.
     if (checkBoxes) SendMessageA(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     for (int c = 0; c < ColumnCount(); ++c) InsertColumnWindow(c);
@@ -55,12 +57,41 @@ int ListView::AddColumn(const std::string& caption, int designWidth) {
 
 void ListView::InsertColumnWindow(int column) {
     Column& c = columns_[static_cast<std::size_t>(column)];
-    LVCOLUMNA col{};
+    std::wstring caption = Wide(c.caption);
+    LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    col.pszText = c.caption.data();
+    col.pszText = caption.data();
     col.cx = c.width >= 0 ? c.width : Scale(c.designWidth, App().Dpi());
     col.iSubItem = column;
-    SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
+    SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
+}
+
+std::wstring ListView::Wide(const std::string& text) const { return utf8Texts ? FromUtf8(text) : Widen(text); }
+
+void ListView::SetColumnCaption(int column, const std::string& caption) {
+    Column& c = columns_.at(static_cast<std::size_t>(column));
+    c.caption = caption;
+    if (!hwnd_) return;
+    std::wstring text = Wide(caption);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = text.data();
+    SendMessageW(hwnd_, LVM_SETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
+}
+
+void ListView::FitColumn(int column) {
+    const Column& c = columns_.at(static_cast<std::size_t>(column));
+    if (!hwnd_) return;
+    // The widest cell, as the window measures it; the caption with the
+    // header's margins either side; and never narrower than designed. (The window's own "contents and header"
+    // would stretch the last column to the list's edge instead.)
+    SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(LVSCW_AUTOSIZE, 0));
+    const std::wstring caption = Wide(c.caption);
+    const int header =
+        static_cast<int>(SendMessageW(hwnd_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption.c_str()))) +
+        6 * GetSystemMetrics(SM_CXEDGE);
+    const int least = std::max(header, Scale(c.designWidth, App().Dpi()));
+    if (ColumnWidth(column) < least) SetColumnWidth(column, least);
 }
 
 int ListView::ColumnWidth(int column) const {
@@ -233,7 +264,7 @@ void ListView::EndUpdate() {
     if (updateDepth_ == 0) return;
     if (--updateDepth_ != 0 || !hwnd_) return;
     for (int c = ColumnCount() - 1; c >= 0; --c)
-        if (columns_[static_cast<std::size_t>(c)].autoSize) SetColumnWidth(c, kAutoSizeUseHeader);
+        if (columns_[static_cast<std::size_t>(c)].autoSize) FitColumn(c);
     SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -296,17 +327,17 @@ LRESULT ListView::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Control::WindowMessage(msg, wParam, lParam);
 }
 
-int ListView::FindCaption(const std::string& text, UINT flags, int start) const {
+int ListView::FindCaption(const std::wstring& text, UINT flags, int start) const {
     if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || Count() == 0) return -1;
     const int count = Count();
     if (start < 0 || start >= count) start = 0;
     const int tried = (flags & LVFI_WRAP) ? count : count - start;
     for (int k = 0; k < tried; ++k) {
         const int i = (start + k) % count;
-        const std::string caption = rows_->Text(i, 0);
+        const std::wstring caption = Wide(rows_->Text(i, 0));
         const int length = (flags & LVFI_PARTIAL) ? static_cast<int>(text.size()) : -1;
         if ((flags & LVFI_PARTIAL) && caption.size() < text.size()) continue;
-        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.c_str(), length, text.c_str(), -1) ==
+        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.c_str(), length, text.c_str(), -1) ==
             CSTR_EQUAL)
             return i;
     }
@@ -324,9 +355,9 @@ void ListView::AnswerDisplayInfo(Info& item) {
     if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
     const std::string text = known ? rows_->Text(item.iItem, item.iSubItem) : std::string();
     if constexpr (sizeof(*item.pszText) == 1) {
-        lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+        lstrcpynA(item.pszText, utf8Texts ? Narrow(FromUtf8(text)).c_str() : text.c_str(), item.cchTextMax);
     } else {
-        lstrcpynW(item.pszText, Widen(text).c_str(), item.cchTextMax);
+        lstrcpynW(item.pszText, Wide(text).c_str(), item.cchTextMax);
     }
 }
 
@@ -342,13 +373,14 @@ bool ListView::OnNotify(NMHDR* hdr, LRESULT& result) {
             return true;
         case LVN_ODFINDITEMA: {
             const auto* find = reinterpret_cast<NMLVFINDITEMA*>(hdr);
-            result = FindCaption(find->lvfi.psz ? find->lvfi.psz : "", find->lvfi.flags, find->iStart);
+            result =
+                FindCaption(find->lvfi.psz ? Widen(find->lvfi.psz) : std::wstring(), find->lvfi.flags, find->iStart);
             return true;
         }
         case LVN_ODFINDITEMW: {
             const auto* find = reinterpret_cast<NMLVFINDITEMW*>(hdr);
-            const std::string text = find->lvfi.psz ? Narrow(find->lvfi.psz) : std::string();
-            result = FindCaption(text, find->lvfi.flags, find->iStart);
+            result = FindCaption(find->lvfi.psz ? std::wstring(find->lvfi.psz) : std::wstring(), find->lvfi.flags,
+                                 find->iStart);
             return true;
         }
         case LVN_COLUMNCLICK: {

@@ -74,6 +74,10 @@ public:
     bool multiSelect = true;
     bool showSelectionAlways = true;
     bool readOnly = true;
+    // The rows' texts and the columns' captions are UTF-8, and the window
+    // shows them wide: any name shows as it is, what the ANSI code page
+    // lacks included. Otherwise they are in the ANSI code page.
+    bool utf8Texts = false;
 
     // Columns. Widths given at design are in design pixels; the others are
     // real pixels.
@@ -81,8 +85,13 @@ public:
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
-    // A column with automatic sizing is fitted to its contents and header
-    // again each time an update bracket closes.
+    void SetColumnCaption(int column, const std::string& caption);
+    // Fits a column to its widest cell and its caption, however wide that
+    // is (a list whose columns outgrow it scrolls sideways), and never
+    // narrower than its design width.
+    void FitColumn(int column);
+    // A column with automatic sizing is fitted (FitColumn) again each time
+    // an update bracket closes.
     bool ColumnAutoSize(int column) const;
     void SetColumnAutoSize(int column, bool on);
 
@@ -165,7 +174,9 @@ private:
     // The first row from start on whose caption is text (or begins with it,
     // for a partial search), ignoring case; -1 when there is none. Typing in
     // the window searches this way.
-    int FindCaption(const std::string& text, UINT flags, int start) const;
+    int FindCaption(const std::wstring& text, UINT flags, int start) const;
+    // A text of the rows as wide text.
+    std::wstring Wide(const std::string& text) const;
     // The row's texts and check mark for the window's request.
     template <class Info>
     void AnswerDisplayInfo(Info& item);

@@ -23,6 +23,10 @@ public:
     HWND Handle() const { return hwnd_; }
     // The window's text.
     virtual std::string Caption() const;
+    // A key pressed in the window or below it that its own keyboard
+    // navigation takes before the dialog manager sees it (a form switches
+    // its pages); true when taken.
+    virtual bool NavigationKey(const MSG& /*msg*/) { return false; }
 
 protected:
     // Registers one of the framework's own window classes (once per

@@ -1,10 +1,13 @@
 #include "mainwindow/MainWindow.h"
 
+#include <algorithm>
+
 #include "about/AboutBox.h"
 #include "core/Texts.h"
 #include "cleaner/FolderDiscovery.h"
 #include "framework/Application.h"
 #include "base/Errors.h"
+#include "base/Handles.h"
 #include "base/Text.h"
 #include "mainwindow/HelpFile.h"
 #include "mainwindow/OptionTable.h"
@@ -48,6 +51,19 @@ const std::vector<std::string>& HelpTextLines() {
         "",
         "Load When Windows Starts = When Windows starts every time, run Ovk Purgelet",
         "",
+        "Browsers :",
+        "",
+        "Browsers page = Every profile of Edge, Chrome, Brave, Vivaldi, Opera and Firefox found, each with its box, "
+        "and what is cleared of them: Cache, Cookies, History, Form data, Open tabs and sessions. Preview shows "
+        "beside each profile what would go, Clear browsers clears it. With \"Include browsers in Clear All and the "
+        "automatic clearing\" on (the Browsers line of the Main page is the same box), every clearing clears them "
+        "too. A browser that is running is skipped. Bookmarks, saved passwords and the browsers' settings are never "
+        "touched.",
+        "",
+        "Kept sites = The sites whose cookies every clearing keeps, in Internet Explorer and in every browser "
+        "(example.org keeps www.example.org too). Type a site, or pick it from the sites that have cookies now "
+        "(Add from cookies...).",
+        "",
         "Remarks:",
         "",
         "If your operating system is Windows NT, Ovk Purgelet assumes those paths(stored temporary files, temporary "
@@ -90,7 +106,7 @@ void TForm1::ApplyDesignLook() {
     ListBox1.SetFont(MakeFont("Arial", -12));
     ListBox1.itemHeight = 15;
     ListBox1.SetTabStop(false);
-    for (ui::Button* b : {&btnClearAll, &btnClearSelected, &btnClearNotSelected})
+    for (ui::Button* b : {&btnClearAll, &btnClearSelected, &btnClearNotSelected, &btnPreviewMain})
         b->SetFont(MakeFont("Comic Sans MS", -13));
 
     GroupBox3.SetFont(MakeFont("Times New Roman", -17, true, ui::clRed));
@@ -104,6 +120,19 @@ void TForm1::ApplyDesignLook() {
         c->SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
     for (ui::CheckBox* c : {&chkClearTypedWordsInRun, &chkClearTemp, &chkRecentLinks})
         c->SetFont(MakeFont("Tahoma", -12, true, ui::clNavy));
+    // The preview's figures, right beside their boxes; a long one grows to the left.
+    for (const OptionRow& row : kOptionTable) {
+        if (!row.preview) continue;
+        ui::Label& figure = this->*row.preview;
+        figure.SetFont(MakeFont("Tahoma", -12, false, ui::clMaroon));
+        figure.rightJustify = true;
+        figure.autoSize = true;
+    }
+    // The browsers' figures on one line, the total on up to two.
+    for (ui::Label* l : {&lblPreviewBrowsers, &lblPreviewTotal})
+        l->SetFont(MakeFont("Tahoma", -11, l == &lblPreviewTotal, ui::clMaroon));
+    lblPreviewBrowsers.wordWrap = false;
+    lblPreviewTotal.SetCaption("(Preview: what Clear All would remove)");
 
     Panel1.loweredBevel = true;
     btnAbout.glyph = IDB_GLYPH_ABOUT;
@@ -121,18 +150,30 @@ void TForm1::ApplyDesignLook() {
     lblBrowsers.SetFont(MakeFont("Comic Sans MS", -14, false, ui::clMaroon));
     lblBrowsers.wordWrap = false;
     lvBrowsers.multiSelect = false;
+    lvBrowsers.utf8Texts = true;
+    // A face with the scripts profiles are named in (and, on Windows, linked to the others).
+    lvBrowsers.SetFont(MakeFont("Tahoma", -13));
     lvBrowsers.AddColumn("Profile", 340);
-    // What a preview found grows the column, which the list then scrolls to.
+    // The columns fit their texts (a long profile name, what a preview
+    // found), and the list then scrolls sideways.
     lvBrowsers.AddColumn("Would remove", 205);
+    lvBrowsers.SetColumnAutoSize(0, true);
     lvBrowsers.SetColumnAutoSize(1, true);
     gbBrowserItems.SetFont(MakeFont("MS Sans Serif", -14));
     for (ui::CheckBox* c :
          {&chkBrowserCache, &chkBrowserCookies, &chkBrowserHistory, &chkBrowserForms, &chkBrowserSessions})
         c->SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
-    for (ui::Label* l : {&lblBrowsersRunning, &lblBrowserSessions}) l->SetFont(MakeFont("Tahoma", -13));
+    for (ui::Label* l : {&lblBrowsersRunning, &lblBrowserSessions, &lblBrowsersKept})
+        l->SetFont(MakeFont("Tahoma", -13));
+    chkMainBrowsers.SetFont(MakeFont("Tahoma", -12, false, ui::clNavy));
     for (ui::Button* b : {&btnPreviewBrowsers, &btnClearBrowsers}) b->SetFont(MakeFont("Comic Sans MS", -13));
 
     lblSupplement.SetFont(MakeFont("Tahoma", -13));
+    // The notes take the room their one line needs at every density.
+    for (ui::Label* l : {&lblSupplement, &lblExecuteWhenShutDown}) {
+        l->wordWrap = false;
+        l->autoSize = true;
+    }
     gbExecution.SetFont(MakeFont("MS Sans Serif", -14));
     for (ui::CheckBox* c :
          {&chkCustom_HistoryLinksWeb, &chkCustom_Cookies, &chkCustom_TypedURLs, &chkCustom_TempInternetFiles})
@@ -169,6 +210,28 @@ void TForm1::FormCreate() {
     SwitchOfExecutionRadioBtns();
     SwitchOfCustomChecks();
     FillBrowserList();
+    FitSelectionBoxes();
+}
+
+void TForm1::FitSelectionBoxes() {
+    for (const OptionRow& row : kOptionTable) {
+        if (!row.preview) continue;
+        ui::CheckBox& box = this->*row.box;
+        if (!box.Handle()) continue;
+        RECT text{0, 0, 0, 0};
+        SIZE zero{};
+        {
+            ScreenDC dc;
+            SelectedObject font(dc, App().FontHandle(box.EffectiveFont()));
+            const std::wstring caption = Widen(box.Caption());
+            DrawTextW(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+            GetTextExtentPoint32A(dc, "0", 1, &zero);
+        }
+        RECT place = box.BoundsPx();
+        place.right =
+            std::min<LONG>(place.right, place.left + text.right + GetSystemMetrics(SM_CXMENUCHECK) + 2 * zero.cx);
+        box.SetBoundsPx(place);
+    }
 }
 
 void TForm1::FillHelpText() {

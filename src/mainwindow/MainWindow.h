@@ -56,7 +56,12 @@ public:
     void btnClearAllClick();
     void btnClearSelectedClick();
     void btnClearNotSelectedClick();
-    void DeleteValuesInRegistry(const std::string& key, const std::string& failure, const std::string& success);
+    // Shows beside each category, for the browsers when they are included,
+    // and in all, what Clear All would remove now; changes nothing.
+    void btnPreviewMainClick();
+    // Empties a registry list and logs how it went, then what it removed.
+    void DeleteValuesInRegistry(const std::string& key, const std::string& failure, const std::string& success,
+                                Category category);
     void WinNTDocNSettings();
     void ExecuteClearChosen();
     // Whether the hourglass is up over the Main page (a clearing is running).
@@ -88,6 +93,7 @@ public:
     void SaveStatusOfRunWhenWinStarts();
     void SaveStatusOfInTray(const OptionRow& row);
     void SaveStatusOfAutoColResize(const OptionRow& row);
+    void SaveStatusOfIncludeBrowsers(const OptionRow& row);
     void SaveStatusOfRadioBtn();
     bool ExeWinStartWriteDelReg();
     bool WriteExeToRunKey(const std::string& name);
@@ -113,27 +119,41 @@ public:
 
     // Main page.
     ui::Label lblMessage{&TabMain, "lblMessage", {18, 8, 120, 21}, "lblMessage"};
-    ui::ListBox ListBox1{&TabMain, "ListBox1", {16, 32, 329, 153}};
+    ui::ListBox ListBox1{&TabMain, "ListBox1", {16, 32, 329, 121}};
     ui::Button btnClearAll{&TabMain, "btnClearAll", {376, 12, 201, 25}, "Clear All"};
     ui::Button btnClearSelected{&TabMain, "btnClearSelected", {376, 36, 201, 25}, "Clear Selected"};
     ui::Button btnClearNotSelected{&TabMain, "btnClearNotSelected", {376, 60, 201, 25}, "Clear Not Selected"};
+    // What Clear All would remove now, beside each of the Selected Items.
+    ui::Button btnPreviewMain{&TabMain, "btnPreviewMain", {376, 85, 201, 25}, "Preview"};
     ui::GroupBox GroupBox3{&TabMain, "GroupBox3", {360, 112, 225, 233}, " Clear "};
     ui::Button btnClearHistory{&GroupBox3, "btnClearHistory", {16, 24, 201, 25}, "IE History Links Of Web Sites"};
     ui::Button Button2{&GroupBox3, "Button2", {16, 48, 201, 25}, "IE Temp Internet Files"};
     ui::Button btnClearCookies{&GroupBox3, "btnClearCookies", {16, 72, 201, 25}, "IE Cookies"};
     ui::Button btnClearTypedURLs{&GroupBox3, "btnClearTypedURLs", {16, 96, 201, 25}, "IE Typed URLs"};
+    // The browsers found, with the Browsers page's "Include browsers" box:
+    // both show and store the one setting, so Clear All's reach shows here.
+    ui::CheckBox chkMainBrowsers{&GroupBox3, "chkMainBrowsers", {16, 123, 201, 19}, "Browsers"};
     ui::Button btnClearTypedWordsInRun{&GroupBox3, "btnClearTypedWordsInRun", {16, 144, 201, 25}, "Typed Words On Run"};
     ui::Button btnTemporary{&GroupBox3, "btnTemporary", {16, 168, 201, 25}, "Temporary Files"};
     ui::Button btnClearRecent{&GroupBox3, "btnClearRecent", {16, 192, 201, 25}, "History Links Of Doc"};
-    ui::GroupBox GroupBox4{&TabMain, "GroupBox4", {16, 200, 329, 145}, " Selected Items "};
-    ui::CheckBox chkClearHistory{&GroupBox4, "chkClearHistory", {16, 24, 297, 17}, "IE History Links Of  Web Sites"};
-    ui::CheckBox chkTempInternet{&GroupBox4, "chkTempInternet", {16, 40, 297, 17}, "IE Temp Internet Files"};
-    ui::CheckBox chkClearCookies{&GroupBox4, "chkClearCookies", {16, 56, 297, 17}, "IE Cookies"};
-    ui::CheckBox chkClearTypedURLs{&GroupBox4, "chkClearTypedURLs", {16, 72, 297, 17}, "IE Typed URLs"};
+    ui::GroupBox GroupBox4{&TabMain, "GroupBox4", {16, 158, 329, 194}, " Selected Items "};
+    ui::CheckBox chkClearHistory{&GroupBox4, "chkClearHistory", {16, 24, 196, 17}, "IE History Links Of  Web Sites"};
+    ui::Label lblPreviewHistory{&GroupBox4, "lblPreviewHistory", {214, 24, 103, 17}};
+    ui::CheckBox chkTempInternet{&GroupBox4, "chkTempInternet", {16, 40, 196, 17}, "IE Temp Internet Files"};
+    ui::Label lblPreviewTempInternet{&GroupBox4, "lblPreviewTempInternet", {214, 40, 103, 17}};
+    ui::CheckBox chkClearCookies{&GroupBox4, "chkClearCookies", {16, 56, 196, 17}, "IE Cookies"};
+    ui::Label lblPreviewCookies{&GroupBox4, "lblPreviewCookies", {214, 56, 103, 17}};
+    ui::CheckBox chkClearTypedURLs{&GroupBox4, "chkClearTypedURLs", {16, 72, 196, 17}, "IE Typed URLs"};
+    ui::Label lblPreviewTypedURLs{&GroupBox4, "lblPreviewTypedURLs", {214, 72, 103, 17}};
     ui::CheckBox chkClearTypedWordsInRun{
-        &GroupBox4, "chkClearTypedWordsInRun", {16, 88, 297, 17}, "Typed Words On Run"};
-    ui::CheckBox chkClearTemp{&GroupBox4, "chkClearTemp", {16, 104, 297, 17}, "Temporary Files"};
-    ui::CheckBox chkRecentLinks{&GroupBox4, "chkRecentLinks", {16, 120, 297, 17}, "History Links Of Documents"};
+        &GroupBox4, "chkClearTypedWordsInRun", {16, 88, 196, 17}, "Typed Words On Run"};
+    ui::Label lblPreviewTypedWordsInRun{&GroupBox4, "lblPreviewTypedWordsInRun", {214, 88, 103, 17}};
+    ui::CheckBox chkClearTemp{&GroupBox4, "chkClearTemp", {16, 104, 196, 17}, "Temporary Files"};
+    ui::Label lblPreviewTemp{&GroupBox4, "lblPreviewTemp", {214, 104, 103, 17}};
+    ui::CheckBox chkRecentLinks{&GroupBox4, "chkRecentLinks", {16, 120, 196, 17}, "History Links Of Documents"};
+    ui::Label lblPreviewRecent{&GroupBox4, "lblPreviewRecent", {214, 120, 103, 17}};
+    ui::Label lblPreviewBrowsers{&GroupBox4, "lblPreviewBrowsers", {16, 138, 301, 17}};
+    ui::Label lblPreviewTotal{&GroupBox4, "lblPreviewTotal", {16, 156, 301, 32}};
     ui::Panel Panel1{&TabMain, "Panel1", {16, 360, 569, 57}};
     ui::Button btnAbout{&Panel1, "btnAbout", {16, 16, 73, 25}, "&About"};
     ui::Button btnHelp{&Panel1, "btnHelp", {96, 16, 65, 25}, "&Help"};
@@ -164,6 +184,10 @@ public:
                                  "lblBrowsersRunning",
                                  {34, 328, 551, 16},
                                  "(a browser that is running is skipped: close it, then clear again)"};
+    ui::Label lblBrowsersKept{&TabBrowsers,
+                              "lblBrowsersKept",
+                              {16, 351, 569, 16},
+                              "Never touched: bookmarks, saved passwords and the browsers' settings."};
     ui::Button btnPreviewBrowsers{&TabBrowsers, "btnPreviewBrowsers", {16, 376, 201, 25}, "Preview"};
     ui::Button btnClearBrowsers{&TabBrowsers, "btnClearBrowsers", {232, 376, 201, 25}, "Clear browsers"};
     ui::Button btnKeptSites{&TabBrowsers, "btnKeptSites", {448, 376, 137, 25}, "Kept sites..."};
@@ -225,7 +249,11 @@ private:
     void ClearCategory(Category category);
     // The cookie manager's four steps on a kind; the own files of the
     // entries that stayed.
-    std::unordered_set<std::wstring> RunCookieManager(std::uint8_t kind);
+    // The entries deleted are counted for the category, until its line
+    // after its own says how many went (LogEntriesRemoved).
+    std::unordered_set<std::wstring> RunCookieManager(std::uint8_t kind, Category category);
+    void LogEntriesRemoved(Category category);
+    std::uint64_t entriesRemoved_[kCategoryCount] = {};
     // Whether the cookie pass just run kept every cookie (its list of kept
     // sites could not be read); says so in the log.
     bool CookiesKeptWhole(const CategoryPlan& plan);
@@ -235,6 +263,14 @@ private:
     // Sets the cursor at once where the mouse is over a page that runs clearings.
     void SetCursorOverPages(const char* cursor);
     void BindBrowserHandlers();
+    void ShowBrowserReports(const std::vector<CategoryReport>& reports, bool preview);
+    // The Selected Items boxes as wide as their captions, so the preview's
+    // figures beside them have the rest of the row.
+    void FitSelectionBoxes();
+    // The Main page's line for the browsers: those found, by name.
+    void ShowBrowsersFound();
+    // The profiles the stored boxes take, for a run of these browsers' items.
+    BrowserChoice BrowsersChosen(const std::vector<Category>& together) const;
     ProgramState& state_;
     ActivityLog log_{ListBox1};
     int hourglassDepth_ = 0;

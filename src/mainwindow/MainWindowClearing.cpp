@@ -42,6 +42,7 @@ bool EmptyPlanned(const ProgramState& state, const PlannedFolder& f, const Folde
         return true;
     }
     log.Add(f.line);
+    log.Add(RemovedLine(f.what, tally));
     if (const std::string left = LeftLine(f.what, tally); !left.empty()) log.Add(left);
     return true;
 }
@@ -101,6 +102,7 @@ void TForm1::BindClearingHandlers() {
     btnClearAll.onClick = [this] { btnClearAllClick(); };
     btnClearSelected.onClick = [this] { btnClearSelectedClick(); };
     btnClearNotSelected.onClick = [this] { btnClearNotSelectedClick(); };
+    btnPreviewMain.onClick = [this] { btnPreviewMainClick(); };
 }
 
 // The hourglass over the Main and the Browsers page; runs inside runs keep
@@ -122,15 +124,23 @@ void TForm1::SetCursorOverPages(const char* cursor) {
 // The cookie manager as an engine: choose the kind, list it, check every row,
 // delete the checked rows. Every listed entry goes, as each refresh marks
 // every row "No" to keep.
-KeptFiles TForm1::RunCookieManager(std::uint8_t kind) {
+KeptFiles TForm1::RunCookieManager(std::uint8_t kind, Category category) {
     TMainForm& manager = CookieManagerOf(state_);
     manager.SetVar_CacheEntryType(kind);
     manager.btnRefresh.Click();
     manager.btnCheck.Click();
     manager.btnDelete.Click();
+    entriesRemoved_[IndexOf(category)] += manager.EntriesDeleted();
     // Its listing puts the program's cursor back to the arrow.
     if (HourglassShown()) SetCursorOverPages(IDC_WAIT);
     return manager.KeptLocalFiles();
+}
+
+// The line after a cache category's own: how many of its entries went.
+void TForm1::LogEntriesRemoved(Category category) {
+    std::uint64_t& removed = entriesRemoved_[IndexOf(category)];
+    if (const std::string line = RemovedLine(category, removed); !line.empty()) log_.Add(line);
+    removed = 0;
 }
 
 // After the cookie manager's pass: when it could not read the kept sites it
@@ -161,7 +171,7 @@ void TForm1::ClearCategory(Category category) {
     if (state_.ClearLogPerCategory) log_.Clear();
     const CategoryPlan plan = PlanOf(category, state_.site);
     if (plan.registryKey) {
-        DeleteValuesInRegistry(plan.registryKey, row.failureLine, row.line);
+        DeleteValuesInRegistry(plan.registryKey, row.failureLine, row.line, category);
         return;
     }
     if (row.noWininetLine && plan.cacheKind && !CookieManagerOf(state_).Is_WininetDll_Exist()) {
@@ -170,15 +180,18 @@ void TForm1::ClearCategory(Category category) {
     }
     if (plan.historyStore) ClearUrlHistoryStore(state_.platform);
     KeptFiles kept;
-    if (plan.cacheKind) kept = RunCookieManager(*plan.cacheKind);
+    entriesRemoved_[IndexOf(category)] = 0;
+    if (plan.cacheKind) kept = RunCookieManager(*plan.cacheKind, category);
     if (CookiesKeptWhole(plan)) return;
     if (row.ntRun && !state_.folders.IsWin9x) {
+        // The NT run tells, after the category's lines, what went of its entries here and there.
         state_.ntFlags.Set(IndexOf(category), true);
         WinNTDocNSettings();
         return;
     }
     Empty9xFolders(state_, category, log_, kept);
     if (row.line) log_.Add(row.line);
+    if (plan.cacheKind) LogEntriesRemoved(category);
 }
 
 void TForm1::btnClearHistoryClick() { ClearCategory(Category::HistoryLinksWeb); }
@@ -201,8 +214,11 @@ void TForm1::btnClearTypedURLsMouseDown() { log_.Clear(); }
 
 void TForm1::btnClearTypedWordsInRunMouseDown() { log_.Clear(); }
 
-void TForm1::DeleteValuesInRegistry(const std::string& key, const std::string& failure, const std::string& success) {
-    log_.Add(RegistryOutcomeLine(DeleteAllValues(key, state_.platform), failure, success));
+void TForm1::DeleteValuesInRegistry(const std::string& key, const std::string& failure, const std::string& success,
+                                    Category category) {
+    const RegistryValuesCleared result = DeleteAllValues(key, state_.platform);
+    log_.Add(RegistryOutcomeLine(result, failure, success));
+    if (result.opened || result.missing) log_.Add(RemovedLine(category, static_cast<std::uint64_t>(result.deleted)));
 }
 
 // The NT run --------------------------------------------------------------------
@@ -235,10 +251,14 @@ void TForm1::WinNTDocNSettings() {
         }
         if (plan.historyStore) ClearUrlHistoryStore(state_.platform);
         KeptFiles kept;
-        if (plan.cacheKind) kept = RunCookieManager(*plan.cacheKind);
-        if (CookiesKeptWhole(plan)) continue;
+        if (plan.cacheKind) kept = RunCookieManager(*plan.cacheKind, row.id);
+        if (CookiesKeptWhole(plan)) {
+            entriesRemoved_[i] = 0;
+            continue;
+        }
         EmptyNtFolders(state_, row.id, log_, kept);
         if (row.ntLine) log_.Add(row.ntLine);
+        if (plan.cacheKind) LogEntriesRemoved(row.id);
     }
 }
 

@@ -20,6 +20,7 @@ enum class SaveRule {
     RunWhenWinStarts,  // brings the Run key in line, which stores the value
     InTray,            // is stored, then the tray window is created or removed
     AutoColResize,     // is stored, then the cookie list fits or restores its columns
+    IncludeBrowsers,   // is stored, and its twin on the other page follows
     ExecutionMode,     // a radio button: all four are stored, then the custom boxes' enabling
 };
 
@@ -38,6 +39,9 @@ struct OptionRow {
     Category category{};
     ui::Button TForm1::*button = nullptr;
     ui::CheckBox TForm1::*custom = nullptr;
+    // A selection box's label beside it, where the Main page's preview
+    // shows what the category would remove.
+    ui::Label TForm1::*preview = nullptr;
 };
 
 // In the order the options are loaded; among the radio buttons the last one
@@ -47,37 +51,44 @@ inline constexpr OptionRow kOptionTable[] = {
      .value = RowOf(Category::HistoryLinksWeb).selectionValue,
      .category = Category::HistoryLinksWeb,
      .button = &TForm1::btnClearHistory,
-     .custom = &TForm1::chkCustom_HistoryLinksWeb},
+     .custom = &TForm1::chkCustom_HistoryLinksWeb,
+     .preview = &TForm1::lblPreviewHistory},
     {.box = &TForm1::chkTempInternet,
      .value = RowOf(Category::TempInternetFiles).selectionValue,
      .category = Category::TempInternetFiles,
      .button = &TForm1::Button2,
-     .custom = &TForm1::chkCustom_TempInternetFiles},
+     .custom = &TForm1::chkCustom_TempInternetFiles,
+     .preview = &TForm1::lblPreviewTempInternet},
     {.box = &TForm1::chkClearCookies,
      .value = RowOf(Category::Cookies).selectionValue,
      .category = Category::Cookies,
      .button = &TForm1::btnClearCookies,
-     .custom = &TForm1::chkCustom_Cookies},
+     .custom = &TForm1::chkCustom_Cookies,
+     .preview = &TForm1::lblPreviewCookies},
     {.box = &TForm1::chkClearTypedURLs,
      .value = RowOf(Category::TypedURLs).selectionValue,
      .category = Category::TypedURLs,
      .button = &TForm1::btnClearTypedURLs,
-     .custom = &TForm1::chkCustom_TypedURLs},
+     .custom = &TForm1::chkCustom_TypedURLs,
+     .preview = &TForm1::lblPreviewTypedURLs},
     {.box = &TForm1::chkRecentLinks,
      .value = RowOf(Category::HistoryLinksDoc).selectionValue,
      .category = Category::HistoryLinksDoc,
      .button = &TForm1::btnClearRecent,
-     .custom = &TForm1::chkCustom_HistoryLinksDoc},
+     .custom = &TForm1::chkCustom_HistoryLinksDoc,
+     .preview = &TForm1::lblPreviewRecent},
     {.box = &TForm1::chkClearTemp,
      .value = RowOf(Category::TemporaryFiles).selectionValue,
      .category = Category::TemporaryFiles,
      .button = &TForm1::btnTemporary,
-     .custom = &TForm1::chkCustom_Temporary},
+     .custom = &TForm1::chkCustom_Temporary,
+     .preview = &TForm1::lblPreviewTemp},
     {.box = &TForm1::chkClearTypedWordsInRun,
      .value = RowOf(Category::TypedWordsOnRun).selectionValue,
      .category = Category::TypedWordsOnRun,
      .button = &TForm1::btnClearTypedWordsInRun,
-     .custom = &TForm1::chkCustom_TypedWordsInRun},
+     .custom = &TForm1::chkCustom_TypedWordsInRun,
+     .preview = &TForm1::lblPreviewTypedWordsInRun},
 
     {.box = &TForm1::chkCustom_HistoryLinksWeb, .value = RowOf(Category::HistoryLinksWeb).customValue},
     {.box = &TForm1::chkCustom_Cookies, .value = RowOf(Category::Cookies).customValue},
@@ -101,7 +112,8 @@ inline constexpr OptionRow kOptionTable[] = {
     {.box = &TForm1::chkXPmenu, .value = texts::ValXPmenu, .onAtDesign = true},
     {.box = &TForm1::chkInTray, .value = texts::ValCheckInTray, .rule = SaveRule::InTray},
     {.box = &TForm1::chkAutoColResize, .value = texts::ValAutoColResize, .rule = SaveRule::AutoColResize},
-    {.box = &TForm1::chkIncludeBrowsers, .value = texts::ValIncludeBrowsers},
+    {.box = &TForm1::chkIncludeBrowsers, .value = texts::ValIncludeBrowsers, .rule = SaveRule::IncludeBrowsers},
+    {.box = &TForm1::chkMainBrowsers, .value = texts::ValIncludeBrowsers, .rule = SaveRule::IncludeBrowsers},
 
     // The Browsers page's item boxes, in the category table's order.
     {.box = &TForm1::chkBrowserCache,

@@ -103,6 +103,9 @@ void TForm1::SaveStatusOfOption(const OptionRow& row) {
         case SaveRule::AutoColResize:
             SaveStatusOfAutoColResize(row);
             break;
+        case SaveRule::IncludeBrowsers:
+            SaveStatusOfIncludeBrowsers(row);
+            break;
         case SaveRule::ExecutionMode:
             SaveStatusOfRadioBtn();
             SwitchOfCustomChecks();
@@ -167,6 +170,14 @@ void TForm1::SaveStatusOfAutoColResize(const OptionRow& row) {
         cookies->AutoResizeColumns();
     else
         cookies->SetWidthOfMainListColumns();
+}
+
+// "Include browsers" shows on the Main page and on the Browsers page: the
+// box not changed takes the state of the one that was.
+void TForm1::SaveStatusOfIncludeBrowsers(const OptionRow& row) {
+    SaveStatusOfCheck(row);
+    const bool on = OptionChecked(row);
+    for (ui::CheckBox* box : {&chkIncludeBrowsers, &chkMainBrowsers}) box->SetChecked(on);
 }
 
 // The four radio buttons, in the table's order.

@@ -247,7 +247,7 @@ TEST_F(CommandXp, TheDocumentNamesTheRunAndCountsEachFolderApart) {
     for (const wchar_t* verb : {L"preview", L"clear"}) {
         RunCmd(site, {verb, L"--chosen", L"--json"}, output);
         const Json document = Parsed(output.out);
-        EXPECT_EQ(document.at("schemaVersion"), 1);
+        EXPECT_EQ(document.at("schemaVersion"), 2);
         EXPECT_EQ(document.at("program").at("version"), PURGELET_VERSION_TEXT);
         EXPECT_EQ(document.at("windows"), Json::parse(R"({"family": "NT", "version": "5.1", "build": 0})"));
         EXPECT_EQ(document.at("mode"), "custom");
@@ -507,7 +507,7 @@ TEST_F(CommandProgram, TempNamingAFolderNeverEmptiedUnderAnyNameIsRefused) {
         bool refused = false;
         const Json list = Parsed(out);
         for (const Json& category : list.at("categories"))
-            if (category.at("name") == "temp") refused = category.at("folders").at(0).at("refused").is_string();
+            if (category.at("name") == "temp") refused = category.at("byFolder").at(0).at("refused").is_string();
         EXPECT_TRUE(refused) << out;
     }
 }

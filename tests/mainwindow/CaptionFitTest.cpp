@@ -14,40 +14,13 @@
 #include "cookies/CookieListWindow.h"
 #include "cookies/KeptSitesDialog.h"
 #include "mainwindow/MainWindow.h"
+#include "support/Layout.h"
 #include "support/TestSupport.h"
 
 using namespace purgelet;
 using namespace testing_support;
 
 namespace {
-// The first column caption or cell of a list wider than its column (with the
-// margins either side that header and list keep), or nothing.
-std::string CutCell(HWND list) {
-    char text[512];
-    const auto cut = [&](int room) {
-        return *text && SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)) +
-                                6 * GetSystemMetrics(SM_CXEDGE) >
-                            room;
-    };
-    LVCOLUMNA column{LVCF_TEXT | LVCF_WIDTH};
-    column.pszText = text;
-    column.cchTextMax = sizeof(text);
-    for (int c = 0; SendMessageA(list, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column)); ++c) {
-        if (cut(column.cx)) return std::string("column \"") + text + "\" is cut";
-        for (int r = 0; r < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++r) {
-            LVITEMA cell{};
-            cell.iSubItem = c;
-            cell.pszText = text;
-            cell.cchTextMax = sizeof(text);
-            SendMessageA(list, LVM_GETITEMTEXTA, r, reinterpret_cast<LPARAM>(&cell));
-            RECT label{LVIR_LABEL, c, 0, 0};
-            SendMessageA(list, LVM_GETSUBITEMRECT, r, reinterpret_cast<LPARAM>(&label));
-            if (cut(label.right - label.left)) return std::string("cell \"") + text + "\" is cut";
-        }
-    }
-    return {};
-}
-
 // The caption and how wide (or, wrapped, how high) it needs to be against
 // what its control offers; empty when it fits.
 std::string Cut(HWND control) {
@@ -117,12 +90,13 @@ std::vector<std::string> CutCaptions(const ui::Form& form) {
 
 TEST(CaptionFitTest, NoCaptionOfAnyWindowIsWiderThanItsControl) {
     RegDeleteTree(SettingsKey());
-    for (int dpi : {96, 120}) {
+    for (int dpi : {96, 120, 144}) {
         SCOPED_TRACE("at " + std::to_string(dpi) + " dpi");
         ProgramFixture fx;
         fx.app.SetDpi(dpi);
         fx.app.CreateForm<TFirstInitial>(fx.state);
         TForm1& main = fx.app.CreateForm<TForm1>(fx.state);
+        main.btnPreviewMain.Click();
         TCookieSites& pick = fx.app.CreateForm<TCookieSites>(
             std::vector<SiteWithCookies>{
                 {"accounts.mail.example.org", 1200, {L"Internet Explorer", L"Firefox (release)"}}},

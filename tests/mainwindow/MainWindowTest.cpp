@@ -55,12 +55,13 @@ void ExpectLaidOut(const ui::Control& parent) {
 }
 }  // namespace
 
-// What the user sees of the window at the design density and below it: five
+// What the user sees of the window at the design density, below it and
+// above it (96, 120 and 144 pixels per inch): five
 // pages with captions of their own, the Main page first, nothing cut off or
 // covered; the hidden information buttons do nothing; the help text cannot
 // be typed over; the bar buttons carry a picture.
 TEST_F(MainWindowTest, PagesAndControlsAsTheUserSeesThem) {
-    for (int dpi : {96, 120}) {
+    for (int dpi : {96, 120, 144}) {
         SCOPED_TRACE(dpi);
         TForm1& w = Create(dpi);
         EXPECT_EQ(w.Caption(), kProgramName);
@@ -77,6 +78,15 @@ TEST_F(MainWindowTest, PagesAndControlsAsTheUserSeesThem) {
         EXPECT_EQ(captions.size(), 5u);
         EXPECT_EQ(w.PageControl1.ActivePage(), &w.TabMain);
         ExpectLaidOut(w);
+        // The preview's figures beside the boxes cover none of them.
+        w.btnPreviewMain.Click();
+        ExpectLaidOut(w);
+        // The bold ones draw bold at every density, beside the regular ones of their group.
+        const int regular = InkOf(FontHandleOf(w.chkClearHistory));
+        for (const ui::Control* bold : std::initializer_list<const ui::Control*>{
+                 &w.chkClearTypedWordsInRun, &w.chkClearTemp, &w.chkRecentLinks, &w.chkCustom_Temporary})
+            EXPECT_GT(InkOf(FontHandleOf(*bold)), regular * 11 / 10) << bold->Name();
+        EXPECT_GT(InkOf(FontHandleOf(w.btnTemporary)), InkOf(FontHandleOf(w.btnClearCookies)) * 11 / 10);
         for (ui::Button* b : {&w.btnInfoCookies, &w.btnInfoOfURLHistory, &w.btnInfoTemIntFiles,
                               &w.btnInfoOfOfflineCache, &w.btnInfoOfOnlineCache}) {
             EXPECT_FALSE(IsWindowVisible(b->Handle())) << b->Name();
@@ -114,7 +124,9 @@ TEST_F(MainWindowTest, OpeningLinesHelpTextAndSystemLabels) {
     EXPECT_EQ(text.substr(text.size() - end.size()), end);  // no line break after the last line
     std::size_t lines = 1;
     for (std::size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2)) ++lines;
-    EXPECT_EQ(lines, 28u);
+    EXPECT_EQ(lines, 34u);
+    EXPECT_NE(text.find("\r\nBrowsers :\r\n\r\nBrowsers page = "), std::string::npos);
+    EXPECT_NE(text.find("\r\n\r\nKept sites = "), std::string::npos);
 
     // The version label on the prefix's default version, the folder label filled.
     OSVERSIONINFOA v{};

@@ -453,4 +453,9 @@ int WalkUrlCache(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& v
     return answered;
 }
 
+std::vector<std::string> WithoutRemovedLines(std::vector<std::string> lines) {
+    std::erase_if(lines, [](const std::string& line) { return line.rfind("Removed from ", 0) == 0; });
+    return lines;
+}
+
 }  // namespace testing_support

@@ -170,6 +170,10 @@ int WalkUrlCache(const std::function<bool(const INTERNET_CACHE_ENTRY_INFOA&)>& v
 // Runs sql on a SQLite database file; the first column of the last row it gives.
 std::string SqlLastValue(const std::string& file, const std::string& sql);
 
+// The activity log's lines less those that say what a category removed
+// ("Removed from user's Temp: ..."), for the tests of the lines around them.
+std::vector<std::string> WithoutRemovedLines(std::vector<std::string> lines);
+
 // A steady clock in seconds.
 double SecondsNow();
 

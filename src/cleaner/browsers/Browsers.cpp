@@ -445,29 +445,6 @@ void AddRemoval(ProfileReport& report, const std::wstring& folder, RemovalTally&
         if (report.kept.size() < kKeptNamed) report.kept.push_back(std::move(entry));
 }
 
-std::wstring GroupedCount(std::uint64_t n) {
-    std::wstring digits = std::to_wstring(n);
-    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, L",");
-    return digits;
-}
-
-std::wstring ReadableSize(std::uint64_t bytes) {
-    if (bytes < 1024) return std::to_wstring(bytes) + (bytes == 1 ? L" byte" : L" bytes");
-    const wchar_t* units[] = {L"KB", L"MB", L"GB", L"TB"};
-    double value = static_cast<double>(bytes) / 1024;
-    int unit = 0;
-    while (value >= 1024 && unit < 3) {
-        value /= 1024;
-        ++unit;
-    }
-    wchar_t text[32];
-    if (value < 10)
-        swprintf(text, 32, L"%.1f %ls", value, units[unit]);
-    else
-        swprintf(text, 32, L"%.0f %ls", value, units[unit]);
-    return text;
-}
-
 namespace {
 
 // What an item is called in its lines, and what its line counts.

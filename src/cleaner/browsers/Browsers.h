@@ -200,9 +200,4 @@ std::wstring PreviewText(const ProfileReport& report);
 // The line when no browser is found.
 inline constexpr wchar_t kNoBrowserFound[] = L"No browser was found for the current user";
 
-// A size as people read it ("312 MB", "1.5 GB"), and a count with its
-// thousands separated ("1,204").
-std::wstring ReadableSize(std::uint64_t bytes);
-std::wstring GroupedCount(std::uint64_t n);
-
 }  // namespace purgelet

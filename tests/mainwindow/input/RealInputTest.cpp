@@ -312,3 +312,76 @@ TEST_F(RealInputTest, KeptSitesAreTypedRemovedAndPickedFromTheCookies) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
     ClearUrlCache();
 }
+
+// The pages from the keyboard alone: Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown
+// and Ctrl+PageUp go round them, and Tab stops on the tab row between a
+// page's last control and its first. The Kept sites dialog opens ready for a
+// site, Alt+S comes back to its box, and Del takes the selected sites out.
+TEST_F(RealInputTest, PagesAndKeptSitesFromTheKeyboard) {
+    const std::string keep = SettingsKey() + "\\CookiesInfoKeep";
+    RegDeleteTree(keep);
+    Program p;
+    ASSERT_NE(p.main, nullptr) << "the main window did not appear";
+    HWND tabs = FindWindowExA(p.main, nullptr, "SysTabControl32", nullptr);
+    ASSERT_NE(tabs, nullptr);
+    const DWORD thread = GetWindowThreadProcessId(p.main, nullptr);
+    const auto focus = [thread] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+    };
+    const auto page = [tabs] { return static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)); };
+    const auto pressUntil = [&](const std::string& keys, const std::function<bool()>& done) {
+        for (int k = 0; k < 40 && !done(); ++k) {
+            Keys(keys);
+            WaitUntil(done, 300);
+        }
+        return done();
+    };
+    ClickAt(CentreOf(FindChild(p.main, "Static", "Messages :")));
+    ASSERT_EQ(page(), 0);
+
+    const std::pair<const char*, int> steps[] = {{"ctrl+Tab", 1},   {"ctrl+Tab", 2},   {"ctrl+shift+Tab", 1},
+                                                 {"ctrl+Next", 2},  {"ctrl+Prior", 1}, {"ctrl+Prior", 0},
+                                                 {"ctrl+Prior", 4}, {"ctrl+Next", 0}};
+    for (const auto& [keys, shown] : steps) {
+        Keys(keys);
+        EXPECT_TRUE(WaitUntil([&] { return page() == shown; }, 3000)) << keys << " shows page " << page();
+        EXPECT_TRUE(focus() == tabs || IsWindowVisible(focus())) << keys << ": the focus is on a hidden page";
+    }
+
+    // Tab reaches the tab row; an arrow there turns the page; Tab goes into
+    // it and Shift+Tab back.
+    ASSERT_TRUE(pressUntil("Tab", [&] { return focus() == tabs; })) << "Tab never reaches the tab row";
+    Keys("Right");
+    EXPECT_TRUE(WaitUntil([&] { return page() == 1; }, 3000));
+    Keys("Tab");
+    EXPECT_TRUE(WaitUntil([&] { return focus() == FindChild(p.main, "SysListView32", ""); }, 3000));
+    Keys("shift+Tab");
+    EXPECT_TRUE(WaitUntil([&] { return focus() == tabs; }, 3000));
+    Keys("shift+Tab");
+    HWND keptSites = FindChild(p.main, "Button", "Kept sites...");
+    ASSERT_TRUE(WaitUntil([&] { return focus() == keptSites; }, 3000)) << "the page's last control";
+
+    Keys("space");
+    HWND dialog = WaitForWindow("Kept sites", nullptr, 10000, p.pid);
+    ASSERT_NE(dialog, nullptr);
+    HWND edit = FindChild(dialog, "Edit", ""), list = FindChild(dialog, "SysListView32", "");
+    EXPECT_TRUE(WaitUntil([&] { return focus() == edit; }, 3000)) << "the dialog opens on its Site box";
+    for (const std::string site : {"a.example.org", "b.example.org"}) {
+        for (char c : site) Keys(c == '.' ? "period" : std::string(1, c));
+        Keys("Return");
+        EXPECT_TRUE(WaitUntil([&] { return RegValueExists(keep, site); }));
+    }
+    ASSERT_TRUE(pressUntil("shift+Tab", [&] { return focus() == list; }));
+    Keys("Home");
+    Keys("shift+End");
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == 2; }, 3000));
+    Keys("Delete");
+    EXPECT_TRUE(WaitUntil([&] { return RegValueNames(keep).empty(); }));
+    Keys("alt+s");
+    EXPECT_TRUE(WaitUntil([&] { return focus() == edit; }, 3000)) << "Alt+S comes back to the Site box";
+    Keys("Escape");
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
+    RegDeleteTree(keep);
+}
