@@ -122,12 +122,35 @@ void TMainForm::GetEntries() {
     }};
     cookieRows_.SetSeparators(DateSeparators::OfUserLocale());
     const std::uint32_t filter = state_.cacheEntryTypeFilter;
-    EnumerateUrlCache(cacheSource, [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+    const auto visit = [&](const INTERNET_CACHE_ENTRY_INFOA& entry) {
         if (!EntryKept(entry.CacheEntryType, filter)) return;
         if (filter != 0)
             AddEntryRow(entry);
         else
             AddCacheFileRow(entry);
+    };
+    if (!runListing_) {
+        EnumerateUrlCache(cacheSource, visit);
+        return;
+    }
+    for (const ListedRecord& record : *runListing_) {
+        INTERNET_CACHE_ENTRY_INFOA entry = record.entry;
+        entry.lpszSourceUrlName = const_cast<char*>(record.url.c_str());
+        entry.lpszLocalFileName = record.hasLocalFile ? const_cast<char*>(record.localFile.c_str()) : nullptr;
+        entry.lpHeaderInfo = nullptr;
+        entry.lpszFileExtension = nullptr;
+        visit(entry);
+    }
+}
+
+void TMainForm::BeginRunListing() {
+    runListing_.emplace();
+    EnumerateUrlCache(cacheSource, [this](const INTERNET_CACHE_ENTRY_INFOA& entry) {
+        ListedRecord& record = runListing_->emplace_back();
+        record.entry = entry;
+        if (entry.lpszSourceUrlName) record.url = entry.lpszSourceUrlName;
+        record.hasLocalFile = entry.lpszLocalFileName != nullptr;
+        if (record.hasLocalFile) record.localFile = entry.lpszLocalFileName;
     });
 }
 

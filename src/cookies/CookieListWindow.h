@@ -4,8 +4,10 @@
 // window drives it as an engine (kind, Refresh, Select All, Delete).
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "cleaner/iecache/UrlCacheEntries.h"
 #include "core/KeptSites.h"
@@ -54,6 +56,12 @@ public:
     // Appends a row per kept cache entry; ends with the list taking the new
     // rows, UpdateButtonsAndCount and the default cursor, also when it fails.
     void GetEntries();
+    // A run of several passes (the NT run of Clear All) lists the cache once:
+    // until EndRunListing, each refresh takes its entries from that listing
+    // (entries of another kind are not touched by a pass, and an entry gone
+    // meanwhile is passed over as the cache says it is gone).
+    void BeginRunListing();
+    void EndRunListing() { runListing_.reset(); }
     // Append a row to the list's rows; the list shows it once GetEntries ends.
     void AddEntryRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
     void AddCacheFileRow(const INTERNET_CACHE_ENTRY_INFOA& entry);
@@ -152,6 +160,13 @@ private:
     KeptSites keptSites_;
     std::uint64_t entriesDeleted_ = 0;
     std::unordered_set<std::wstring> keptFiles_;
+    // An entry as listed, with its own copies of the texts a row reads.
+    struct ListedRecord {
+        INTERNET_CACHE_ENTRY_INFOA entry;
+        std::string url, localFile;
+        bool hasLocalFile = false;
+    };
+    std::optional<std::vector<ListedRecord>> runListing_;
     // Notes the own file of an entry that stays.
     void KeepLocalFile(const std::string& localFile);
     void NoteOutcome(UrlCacheEraser::Outcome outcome, const std::string& localFile);

@@ -237,10 +237,17 @@ void TForm1::WinNTDocNSettings() {
     BeginHourglass();
     // The pending categories are done with when the run ends, also when an
     // error ends it: a later run clears only what it is asked to.
-    AtScopeEnd finish{[this] {
+    // Several cache passes take their entries from one listing of the cache.
+    std::size_t cachePasses = 0;
+    for (std::size_t i = 0; i < kCategoryCount; ++i)
+        if (state_.ntFlags.Has(i) && PlanOf(kCategories[i].id, state_.site).cacheKind) ++cachePasses;
+    TMainForm* listing = cachePasses > 1 ? &CookieManagerOf(state_) : nullptr;
+    AtScopeEnd finish{[this, listing] {
+        if (listing) listing->EndRunListing();
         EndHourglass();
         state_.ntFlags.SetAll(false);
     }};
+    if (listing) listing->BeginRunListing();
     for (std::size_t i = 0; i < kCategoryCount; ++i) {
         if (!state_.ntFlags.Has(i)) continue;
         const CategoryRow& row = kCategories[i];

@@ -603,3 +603,29 @@ TEST_F(ClearingTest, CacheEntriesWhoseFilesLieOutsideGoAndTheirFilesStay) {
     EXPECT_EQ(ReadWhole(dotdot), "outside");
     EXPECT_EQ(ReadWhole(target), "outside too");
 }
+
+// Clear All's three cache passes take their entries from one listing of the
+// cache, and every entry of their kinds still goes; a pass of its own lists
+// the cache afresh.
+TEST_F(ClearingTest, ClearAllListsTheCacheOnceForItsThreePasses) {
+    TForm1& w = CreateXp();
+    UseProfile();
+    ASSERT_TRUE(AddCookieEntry("Cookie:user@once.example/"));
+    ASSERT_TRUE(AddHistoryEntry("Visited: user@http://once.example/"));
+    ASSERT_FALSE(AddNormalEntry("http://once.example/page.htm").empty());
+    TMainForm& manager = *fx.state.windows.CookieManager();
+    int listings = 0;
+    const UrlCacheSource cache = UrlCacheSource::WinInet();
+    manager.cacheSource.findClose = [&](HANDLE handle) {
+        ++listings;
+        cache.findClose(handle);
+    };
+    w.btnClearAll.Click();
+    EXPECT_EQ(listings, 1);
+    EXPECT_EQ(CacheEntryNames(), std::vector<std::string>{});
+    ASSERT_TRUE(AddCookieEntry("Cookie:user@again.example/"));
+    listings = 0;
+    w.btnClearCookies.Click();
+    EXPECT_EQ(listings, 1);
+    EXPECT_EQ(CacheEntryNames(), std::vector<std::string>{});
+}
